@@ -1,0 +1,115 @@
+#include "directorylistbox.h"
+
+#include "marrowdaleerror.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int PathRole = Qt::UserRole;
+constexpr int DepthRole = Qt::UserRole + 1;
+constexpr int indentPerLevel = 10;
+
+// Indents each row by its depth, as the classic folder list does.
+class IndentDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem shifted = option;
+        shifted.rect.setLeft(option.rect.left() + index.data(DepthRole).toInt() * indentPerLevel);
+        QStyledItemDelegate::paint(painter, shifted, index);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.rwidth() += index.data(DepthRole).toInt() * indentPerLevel;
+        return size;
+    }
+};
+
+} // namespace
+
+DirectoryListBox::DirectoryListBox(QWidget *parent)
+    : QListWidget(parent)
+{
+    setItemDelegate(new IndentDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QListWidget::itemDoubleClicked, this, &DirectoryListBox::openItem);
+}
+
+void DirectoryListBox::setDirectory(const QString &folder)
+{
+    const QFileInfo info(folder);
+    if (folder.isEmpty() || !info.isDir())
+        throw MarrowdaleError(u"The folder \"%1\" does not exist."_s.arg(folder));
+    const QString clean = QDir::cleanPath(info.absoluteFilePath());
+    if (clean == m_directory)
+        return;
+    m_directory = clean;
+    fill();
+    Q_EMIT directoryChanged(m_directory);
+}
+
+void DirectoryListBox::fill()
+{
+    clear();
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+
+    QStringList chain;
+    for (QDir dir(m_directory);; ) {
+        chain.prepend(dir.absolutePath());
+        if (dir.isRoot() || !dir.cdUp())
+            break;
+    }
+    int depth = 0;
+    for (const QString &path : std::as_const(chain)) {
+        const QString name = path == u"/"_s ? path : QFileInfo(path).fileName();
+        auto *item = new QListWidgetItem(open, name, this);
+        item->setData(PathRole, path);
+        item->setData(DepthRole, depth++);
+    }
+    setCurrentRow(count() - 1);
+
+    const QDir current(m_directory);
+    const QStringList subfolders =
+        current.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
+    for (const QString &name : subfolders) {
+        auto *item = new QListWidgetItem(closed, name, this);
+        item->setData(PathRole, current.filePath(name));
+        item->setData(DepthRole, depth);
+    }
+}
+
+void DirectoryListBox::openItem(QListWidgetItem *item)
+{
+    if (!item)
+        return;
+    const QString path = item->data(PathRole).toString();
+    try {
+        setDirectory(path);
+    } catch (const MarrowdaleError &) {
+        // Gone since it was listed: show what is there now.
+        fill();
+    }
+}
+
+void DirectoryListBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        openItem(currentItem());
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}

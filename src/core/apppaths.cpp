@@ -1,0 +1,61 @@
+#include "apppaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+using namespace Qt::StringLiterals;
+
+namespace AppPaths {
+
+QString configFolder()
+{
+    // Read at every call: the environment may change while the program (or a test) runs.
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + u"/.config"_s;
+    const QString folder = withoutTrailingSlash(QDir::cleanPath(base)) + u"/marrowdale"_s;
+    QDir().mkpath(folder); // a failure shows later, when a file in it cannot be written
+    return folder;
+}
+
+QString settingsFile()
+{
+    return configFolder() + u"/marrowdale.ini"_s;
+}
+
+QString languageFile()
+{
+    return configFolder() + u"/marrowdale.lng"_s;
+}
+
+QString defaultPatternFile()
+{
+    return configFolder() + u"/Default.dat"_s;
+}
+
+QString documentsFolder()
+{
+    return withoutTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+}
+
+QString helpFolder()
+{
+    if (QCoreApplication::instance()) {
+        const QString beside = QCoreApplication::applicationDirPath() + u"/Help"_s;
+        if (QFileInfo(beside).isDir())
+            return beside;
+    }
+    return QStringLiteral(MARROWDALE_INSTALL_DATADIR "/Help");
+}
+
+QString withoutTrailingSlash(const QString &folder)
+{
+    QString result = folder;
+    while (result.size() > 1 && result.endsWith(u'/'))
+        result.chop(1);
+    return result;
+}
+
+} // namespace AppPaths

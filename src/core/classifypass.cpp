@@ -1,0 +1,228 @@
+#include "classifypass.h"
+
+#include "fileops.h"
+#include "keywordtable.h"
+#include "mainview.h"
+#include "marrowdaleerror.h"
+#include "messagetable.h"
+#include "userprompts.h"
+
+#include <QFileInfo>
+#include <QList>
+#include <QSet>
+
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// One destination found for the current file. The owner index is only trusted within the file's own
+// walk, and only while the entry there still carries the keyword and destination it had.
+struct Candidate
+{
+    QString shortForm;
+    QString key; ///< short form without regard to case
+    QString destination;
+    qsizetype owner = -1;
+    QString ownerKeyword;
+};
+
+// The main window's state during a pass is put back however the pass ends, a thrown error included.
+struct PassEnd
+{
+    MainView &view;
+    bool waitShown = false;
+
+    void hideWait()
+    {
+        if (waitShown) {
+            view.hideWait();
+            waitShown = false;
+        }
+    }
+
+    ~PassEnd()
+    {
+        hideWait();
+        view.refreshFileList();
+        view.setProgressVisible(false);
+    }
+};
+
+// Adds one use to the entry the table held at `index` when the pass looked at it. A re-parse during a
+// question may have dropped or shifted it; then nothing is counted rather than the wrong line.
+void countUse(KeywordTable &table, qsizetype index, const QString &keyword, const QString &destination)
+{
+    if (index < 0 || index >= table.size())
+        return;
+    KeywordEntry &entry = table[index];
+    if (entry.keyword == keyword && entry.destination == destination)
+        ++entry.usedCount;
+}
+
+// Learning is an offer: a keyword that cannot be written into a line is reported, and the file still
+// goes where the user just sent it.
+void learnKeyword(UserPrompts &prompts, MainView &view, const MessageTable &messages, const QString &name,
+                  const QString &root, const QString &chosen)
+{
+    try {
+        if (const std::optional<QString> line = offerKeyword(prompts, messages, name, root, chosen))
+            view.appendKeywordLine(*line);
+    } catch (const MarrowdaleError &error) {
+        prompts.notify(error.message());
+    }
+}
+
+} // namespace
+
+ClassifyPass::ClassifyPass(KeywordTable &table, UserPrompts &prompts, MainView &view, const MessageTable &messages,
+                           std::function<Options()> options)
+    : m_table(table)
+    , m_prompts(prompts)
+    , m_view(view)
+    , m_messages(messages)
+    , m_options(std::move(options))
+{
+}
+
+void ClassifyPass::run(const QStringList &files)
+{
+    const QString root = m_options().rootFolder;
+    const QString rootLower = root.toLower();
+    m_view.setProgressVisible(true);
+    if (files.isEmpty()) {
+        m_view.setProgressVisible(false);
+        return;
+    }
+    PassEnd end{m_view};
+
+    // Folders looked at while the first file is walked; one that cannot be made is tried once only.
+    QSet<QString> checkedFolders;
+    QStringList uncreatable;
+
+    const qsizetype n = files.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QString &path = files.at(i);
+        const QString name = FileOps::fileName(path);
+        m_view.setProgress(int(i * 100 / n));
+        const PreparedPath prepared = preparePath(path);
+
+        QList<Candidate> candidates;
+        bool stop = false;
+
+        // The table is read afresh at every step: a question may let the keyword list be parsed again.
+        for (qsizetype g = 0; g < m_table.size(); ++g) {
+            if (i == 0) {
+                const QString destination = m_table[g].destination;
+                if (!checkedFolders.contains(destination)) {
+                    checkedFolders.insert(destination);
+                    if (!QFileInfo(destination).isDir()) {
+                        m_view.showWait(int(g * 100 / m_table.size()));
+                        end.waitShown = true;
+                        if (!FileOps::createFolderPath(destination))
+                            uncreatable.append(destination);
+                    }
+                }
+            }
+
+            KeywordEntry &entry = m_table[g];
+            if (entry.counted())
+                ++entry.searchCount;
+
+            const MatchResult result = matchKeyword(entry, prepared);
+            if (result == MatchResult::None)
+                continue;
+
+            if (result == MatchResult::ConfirmEachTime) {
+                const QString keyword = entry.keyword;
+                const QString start = entry.destination;
+                end.hideWait();
+                m_prompts.msgBox(m_messages.text(6) + name + m_messages.text(7), QString(), u"OK"_s, 1);
+                m_currentDestination = start;
+                const std::optional<QString> chosen = m_prompts.chooseFolder(start, 1);
+                if (chosen) {
+                    m_currentDestination = *chosen;
+                    countUse(m_table, g, keyword, start);
+                    if (!moveWithCompanions(path, *chosen, root, m_prompts, m_messages, m_view))
+                        stop = true;
+                    candidates.clear();
+                }
+                // Chosen or not, the entries after it are not tested for this file.
+                break;
+            }
+
+            const QString key = shortForm(entry.destination.toLower(), rootLower);
+            bool known = false;
+            for (const Candidate &candidate : std::as_const(candidates)) {
+                if (candidate.key == key) {
+                    known = true;
+                    break;
+                }
+            }
+            if (!known)
+                candidates.append({shortForm(entry.destination, root), key, entry.destination, g, entry.keyword});
+        }
+
+        end.hideWait();
+        if (i == 0 && !uncreatable.isEmpty()) {
+            m_prompts.msgBox(uncreatable.join(u'\n') + u' ' + m_messages.text(20), QString(), u"OK"_s, 1);
+        }
+        if (stop)
+            return;
+
+        if (candidates.isEmpty())
+            continue;
+
+        if (candidates.size() == 1) {
+            const Candidate &candidate = candidates.first();
+            QString destination = candidate.destination;
+            if (m_options().confirm) {
+                const int answer = m_prompts.confirmMove(m_messages.text(10) + name + m_messages.text(11) + destination
+                                                         + m_messages.text(12));
+                if (answer == UserPrompts::No) {
+                    m_currentDestination = destination;
+                    const std::optional<QString> chosen = m_prompts.chooseFolder(destination, 1);
+                    if (!chosen)
+                        continue;
+                    m_currentDestination = *chosen;
+                    destination = *chosen;
+                    learnKeyword(m_prompts, m_view, m_messages, name, root, *chosen);
+                } else if (answer != UserPrompts::Yes) {
+                    return; // Abort, or the box closed
+                }
+            }
+            countUse(m_table, candidate.owner, candidate.ownerKeyword, candidate.destination);
+            if (!moveWithCompanions(path, destination, root, m_prompts, m_messages, m_view))
+                return;
+            continue;
+        }
+
+        QStringList shortForms;
+        shortForms.reserve(candidates.size());
+        for (const Candidate &candidate : std::as_const(candidates))
+            shortForms.append(candidate.shortForm);
+        int selected = -1;
+        const int answer = m_prompts.chooseKeyword(name, shortForms, &selected);
+        std::optional<QString> destination;
+        if (answer == 3) {
+            return;
+        } else if (answer == 1) {
+            // Select without a selected row takes the first candidate.
+            const Candidate &candidate = candidates.at(selected >= 0 && selected < candidates.size() ? selected : 0);
+            destination = candidate.destination;
+            countUse(m_table, candidate.owner, candidate.ownerKeyword, candidate.destination);
+        } else {
+            const QString start = candidates.first().destination;
+            m_prompts.msgBox(m_messages.text(6) + name + m_messages.text(7), QString(), u"OK"_s, 1);
+            m_currentDestination = start;
+            destination = m_prompts.chooseFolder(start, 1);
+            if (destination) {
+                m_currentDestination = *destination;
+                learnKeyword(m_prompts, m_view, m_messages, name, root, *destination);
+            }
+        }
+        if (destination && !moveWithCompanions(path, *destination, root, m_prompts, m_messages, m_view))
+            return;
+    }
+}

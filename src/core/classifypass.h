@@ -1,0 +1,38 @@
+#pragma once
+
+#include "options.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class KeywordTable;
+class UserPrompts;
+class MainView;
+class MessageTable;
+
+// The Classify pass over the files of the source folder.
+class ClassifyPass
+{
+public:
+    /// `table` is re-read at every step: the keyword list may be parsed again while a question is open.
+    /// `options` gives the option dialog's values at the moment they are needed.
+    ClassifyPass(KeywordTable &table, UserPrompts &prompts, MainView &view, const MessageTable &messages,
+                 std::function<Options()> options);
+
+    /// Runs the pass over full file paths, in list order.
+    void run(const QStringList &files);
+
+    /// The folder the last chooser of the pass started from or handed back.
+    QString currentDestination() const { return m_currentDestination; }
+    void setCurrentDestination(const QString &folder) { m_currentDestination = folder; }
+
+private:
+    KeywordTable &m_table;
+    UserPrompts &m_prompts;
+    MainView &m_view;
+    const MessageTable &m_messages;
+    std::function<Options()> m_options;
+    QString m_currentDestination;
+};

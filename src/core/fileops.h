@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+
+class UserPrompts;
+class MessageTable;
+class MainView;
+
+// Moves of files and folders. Nothing here ever overwrites silently.
+namespace FileOps {
+
+/// Final path component.
+QString fileName(const QString &path);
+
+/// Folder part of a path: up to its last "/", that "/" dropped unless it is the root.
+QString folderOf(const QString &path);
+
+/// folder + "/" + name; "//name" when the folder is the root, as the moves expect to reduce.
+QString join(const QString &folder, const QString &name);
+
+/// Reduces a leading "//" to "/".
+QString reduceRootJoin(const QString &path);
+
+/// The companion folder name for suffix "_files" or ".files".
+QString companionPath(const QString &filePath, const QString &suffix);
+
+/// The name filled with blanks to 40 characters.
+QString displayName(const QString &name);
+
+/// The line of the classification log.
+QString logLine(const QString &name, const QString &destination, const QString &rootFolder);
+
+/// Moves a file to a full target path; fails when the target exists; works across file systems.
+/// On failure returns false and, when given, sets *error.
+bool moveFile(const QString &source, const QString &target, QString *error = nullptr);
+
+/// Moves a file into a folder under its own name. True when moved.
+bool moveFileIntoFolder(const QString &source, const QString &folder, QString *error = nullptr);
+
+/// Renames a file or folder; never replaces an existing one.
+bool renameNoReplace(const QString &from, const QString &to, QString *error = nullptr);
+
+/// Moves a folder to a new full path. When the target exists, asks whether to merge (and before
+/// replacing any file inside). Failures are shown through prompts.notify. True when the whole
+/// folder arrived.
+bool moveFolder(const QString &from, const QString &to, UserPrompts &prompts);
+
+/// Creates the folder with every missing parent. True when it exists afterwards.
+bool createFolderPath(const QString &folder);
+
+} // namespace FileOps
+
+// The move Classify makes for one file: questions, the move, the log line, the companion folder.
+// False only when the user declined the missing-parent question: the pass stops.
+bool moveWithCompanions(const QString &source, const QString &destination, const QString &rootFolder,
+                        UserPrompts &prompts, const MessageTable &messages, MainView &view);
+
+// Move / Send: moves the files into the folder with both companion folders.
+// Returns the names of the files that could not be moved.
+QStringList moveFilesWithCompanions(const QStringList &sources, const QString &folder, UserPrompts &prompts);
+
+// Undo of one log line: moves the file and its companion back into the return folder.
+// True when the file came back (the caller then removes the line).
+bool undoLogLine(const QString &line, const QString &currentFolder, const QString &rootFolder,
+                 UserPrompts &prompts, const MessageTable &messages);

@@ -1,0 +1,422 @@
+#include "keywordtable.h"
+
+#include "marrowdaleerror.h"
+#include "messagetable.h"
+#include "userprompts.h"
+
+#include <QCollator>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <unicode/translit.h>
+
+#include <algorithm>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Arrow = u"->"_s;
+const QString TrailerMark = u"<<"_s;
+
+// Blanks and control characters, as the list's own trimming understands them; an ideographic space
+// is part of a keyword.
+bool isBlank(QChar c)
+{
+    return c.unicode() <= 0x20;
+}
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QString trimBlanksRight(const QString &text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && isBlank(text.at(end - 1)))
+        --end;
+    return text.left(end);
+}
+
+QString withSlashes(QString text)
+{
+    return text.replace(u'\\', u'/');
+}
+
+const icu::Transliterator *halfWidthTransliterator()
+{
+    // Building the transliterator parses its rules: once per thread is enough.
+    thread_local const std::unique_ptr<icu::Transliterator> transliterator = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::Transliterator> created(icu::Transliterator::createInstance(
+            icu::UnicodeString(u"Fullwidth-Halfwidth"), UTRANS_FORWARD, status));
+        if (U_FAILURE(status))
+            created.reset();
+        return created;
+    }();
+    return transliterator.get();
+}
+
+// Without the ICU data only the full-width ASCII block and the ideographic space are folded.
+QString toHalfWidthFallback(QString text)
+{
+    for (QChar &c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0xFF01 && u <= 0xFF5E)
+            c = QChar(char16_t(u - 0xFF01 + 0x21));
+        else if (u == 0x3000)
+            c = QChar(u' ');
+    }
+    return text;
+}
+
+// The counters of a count trailer: the character after "<<" is skipped, the rest read as
+// used "/" search. Nothing when the line has a trailer that does not read.
+struct TrailerReading
+{
+    KeywordCounters counters;
+    bool ok = true;
+};
+
+TrailerReading readTrailer(const QString &line)
+{
+    TrailerReading reading;
+    const qsizetype mark = line.indexOf(TrailerMark);
+    if (mark < 0)
+        return reading;
+    const QString rest = trimBlanks(line.mid(mark + TrailerMark.size() + 1));
+    const qsizetype slash = rest.indexOf(u'/');
+    bool usedOk = false;
+    bool searchOk = false;
+    if (slash >= 0) {
+        reading.counters.used = trimBlanks(rest.left(slash)).toInt(&usedOk, 10);
+        reading.counters.search = trimBlanks(rest.mid(slash + 1)).toInt(&searchOk, 10);
+    }
+    reading.ok = usedOk && searchOk;
+    if (!reading.ok)
+        reading.counters = KeywordCounters();
+    return reading;
+}
+
+qsizetype characterCount(const QString &text)
+{
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!(text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()))
+            ++count;
+    }
+    return count;
+}
+
+QString withoutTrailingSeparators(QString folder)
+{
+    while (folder.size() > 1 && folder.endsWith(u'/'))
+        folder.chop(1);
+    return folder;
+}
+
+// The folder that holds `folder`; the root and a bare name stay as they are.
+QString folderAbove(const QString &folder)
+{
+    const qsizetype slash = folder.lastIndexOf(u'/');
+    if (slash > 0)
+        return folder.left(slash);
+    if (slash == 0)
+        return u"/"_s;
+    return folder;
+}
+
+// A keyword has to survive being read back from its line.
+void checkLearnedKeyword(const QString &keyword)
+{
+    if (keyword.contains(Arrow) || keyword.contains(TrailerMark) || keyword.contains(u'\n')
+        || keyword.contains(u'\r')) {
+        throw MarrowdaleError(
+            u"The keyword \"%1\" cannot be added: a keyword must not contain \"->\", \"<<\" or a line break."_s
+                .arg(keyword));
+    }
+}
+
+void deriveMatchFields(KeywordEntry &entry)
+{
+    entry.caseSensitive = entry.keyword == entry.keyword.toUpper();
+    entry.confirmEachTime = entry.keyword.endsWith(u'?');
+    QString searched = entry.confirmEachTime ? entry.keyword.chopped(1) : entry.keyword;
+    if (!entry.caseSensitive)
+        searched = searched.toLower();
+    entry.needle = toHalfWidth(searched);
+}
+
+} // namespace
+
+QString toHalfWidth(const QString &text)
+{
+    // Nothing below the Hangul jamo has a half-width form; most paths never reach ICU.
+    const bool plain = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x1100; });
+    if (plain)
+        return text;
+    const icu::Transliterator *transliterator = halfWidthTransliterator();
+    if (!transliterator)
+        return toHalfWidthFallback(text);
+    icu::UnicodeString buffer(reinterpret_cast<const char16_t *>(text.utf16()), int32_t(text.size()));
+    transliterator->transliterate(buffer);
+    return QString(reinterpret_cast<const QChar *>(buffer.getBuffer()), buffer.length());
+}
+
+QString expandDestination(const QString &destinationPart, const QString &rootFolder)
+{
+    QString destination = destinationPart;
+    if (destination.startsWith(u".."_s)) {
+        QString rest = destination.mid(2);
+        QString root = withSlashes(rootFolder);
+        // A root of "/" must not give "//News".
+        if (root.endsWith(u'/') && (rest.startsWith(u'/') || rest.startsWith(u'\\')))
+            rest.remove(0, 1);
+        destination = root + rest;
+    }
+    return withSlashes(destination);
+}
+
+QString shortForm(const QString &destination, const QString &rootFolder)
+{
+    if (!rootFolder.isEmpty() && destination.startsWith(rootFolder, Qt::CaseSensitive))
+        return u".."_s + destination.mid(rootFolder.size());
+    return destination;
+}
+
+QString volumeFolder(const QString &destination)
+{
+    const QString path = withSlashes(destination);
+    if (!path.startsWith(u'/'))
+        return u"/"_s;
+    const QStringList parts = path.split(u'/', Qt::SkipEmptyParts);
+    auto leading = [&parts](qsizetype n) { return u"/"_s + parts.first(n).join(u'/'); };
+    if (parts.size() >= 3 && parts.at(0) == u"media"_s)
+        return leading(3);
+    if (parts.size() >= 4 && parts.at(0) == u"run"_s && parts.at(1) == u"media"_s)
+        return leading(4);
+    if (parts.size() >= 2 && parts.at(0) == u"mnt"_s)
+        return leading(2);
+    return u"/"_s;
+}
+
+PreparedPath preparePath(const QString &path)
+{
+    return PreparedPath{toHalfWidth(path), toHalfWidth(path.toLower())};
+}
+
+MatchResult matchKeyword(const KeywordEntry &entry, const PreparedPath &path)
+{
+    if (entry.needle.isEmpty())
+        return MatchResult::None;
+    const QString &haystack = entry.caseSensitive ? path.folded : path.foldedLower;
+    if (!haystack.contains(entry.needle, Qt::CaseSensitive))
+        return MatchResult::None;
+    return entry.confirmEachTime ? MatchResult::ConfirmEachTime : MatchResult::Match;
+}
+
+MatchResult matchKeyword(const KeywordEntry &entry, const QString &path)
+{
+    // The single-path form also serves entries built by hand: derive from the keyword.
+    KeywordEntry derived = entry;
+    deriveMatchFields(derived);
+    return matchKeyword(derived, preparePath(path));
+}
+
+QString KeywordLineError::message() const
+{
+    return u"Line %1 of the keyword list has a count that is not two whole numbers around \"/\": \"%2\". "
+           "The list was read up to the line before it."_s
+        .arg(lineNumber)
+        .arg(line);
+}
+
+QStringList keywordListLines(const QString &text)
+{
+    if (text.isEmpty())
+        return {};
+    QStringList lines = text.split(u'\n');
+    if (text.endsWith(u'\n'))
+        lines.removeLast();
+    for (QString &line : lines) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+    }
+    return lines;
+}
+
+void KeywordTable::parse(const QString &text, const QString &rootFolder)
+{
+    m_entries.clear();
+    m_lineCounters.clear();
+    m_error.reset();
+    m_sourceText = text;
+    m_lastLineDestination.clear();
+
+    const QStringList lines = keywordListLines(text);
+    m_hasLines = !lines.isEmpty();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString &line = lines.at(i);
+        const TrailerReading trailer = readTrailer(line);
+        if (!trailer.ok) {
+            m_error = KeywordLineError{int(i + 1), line};
+            m_lastLineDestination.clear();
+            return;
+        }
+        m_lineCounters.append(trailer.counters);
+
+        QString keyword;
+        QString destination;
+        const qsizetype arrow = line.indexOf(Arrow);
+        if (arrow >= 0) {
+            keyword = trimBlanks(line.left(arrow));
+            const qsizetype from = arrow + Arrow.size();
+            const qsizetype mark = line.indexOf(TrailerMark, from);
+            destination = trimBlanks(mark < 0 ? line.mid(from) : line.mid(from, mark - from));
+            destination = expandDestination(destination, rootFolder);
+        }
+        m_lastLineDestination = destination;
+
+        if (keyword.isEmpty() || destination.isEmpty())
+            continue;
+        KeywordEntry entry;
+        entry.keyword = keyword;
+        entry.destination = destination;
+        entry.usedCount = trailer.counters.used;
+        entry.searchCount = trailer.counters.search;
+        entry.line = int(i);
+        deriveMatchFields(entry);
+        m_entries.append(entry);
+    }
+}
+
+KeywordCounters KeywordTable::countersOfLine(int line) const
+{
+    // Entries are in line order; a line with an entry reports the entry's live counters.
+    const auto it = std::lower_bound(m_entries.cbegin(), m_entries.cend(), line,
+                                     [](const KeywordEntry &entry, int l) { return entry.line < l; });
+    if (it != m_entries.cend() && it->line == line)
+        return KeywordCounters{it->usedCount, it->searchCount};
+    if (line >= 0 && line < m_lineCounters.size())
+        return m_lineCounters.at(line);
+    return KeywordCounters();
+}
+
+QString rewriteKeywordList(const QString &text, const KeywordTable &table, const QString &rootFolder,
+                           const RewriteOptions &options)
+{
+    Q_UNUSED(rootFolder); // lines are rewritten as written; ".." stays relative
+    const QStringList lines = keywordListLines(text);
+
+    // Lines the table read hold its counters (with classification's changes); a table that stopped at a
+    // bad trailer holds nothing from that line on, so those lines are read here on their own.
+    qsizetype linesFromTable = 0;
+    if (table.sourceText() == text)
+        linesFromTable = table.error() ? table.error()->lineNumber - 1 : lines.size();
+
+    const int threshold = options.denominator > 0 ? 10000 / options.denominator : 0;
+    QStringList kept;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString line = withSlashes(lines.at(i));
+        KeywordCounters counters;
+        if (i < linesFromTable) {
+            counters = table.countersOfLine(int(i));
+        } else {
+            const TrailerReading trailer = readTrailer(line);
+            if (!trailer.ok) {
+                // A trailer that does not read is kept as written, for the user to mend.
+                kept.append(trimBlanksRight(line));
+                continue;
+            }
+            counters = trailer.counters;
+        }
+
+        const qsizetype mark = line.indexOf(TrailerMark);
+        if (mark >= 0)
+            line.truncate(mark);
+        line = trimBlanksRight(line);
+        if (options.firstRun && counters.search > 0)
+            counters = KeywordCounters{1, 1};
+        if (line.isEmpty())
+            continue;
+
+        const QString withTrailer = line + u"    << %1/%2"_s.arg(counters.used).arg(counters.search);
+        if (!options.sift) {
+            kept.append(withTrailer);
+        } else if (counters.search <= 0) {
+            kept.append(line);
+        } else if (options.denominator <= 0 || counters.search < options.denominator) {
+            kept.append(withTrailer);
+        } else if (qint64(counters.used) * 10000 / counters.search > threshold) {
+            kept.append(withTrailer);
+        }
+        // Otherwise the keyword is tested often and rarely used: it is retired.
+    }
+
+    QCollator collator{QLocale::system()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(kept.begin(), kept.end(),
+                     [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+
+    QString result;
+    for (const QString &line : std::as_const(kept))
+        result += line + u'\n';
+    return result;
+}
+
+std::optional<QString> offerKeyword(UserPrompts &prompts, const MessageTable &messages, const QString &file,
+                                    const QString &rootFolder, const QString &chosenFolder)
+{
+    QString base = withSlashes(file);
+    base = base.mid(base.lastIndexOf(u'/') + 1);
+    const qsizetype dot = base.lastIndexOf(u'.');
+    if (dot > 0)
+        base.truncate(dot);
+
+    const QString chosen = withoutTrailingSeparators(withSlashes(chosenFolder));
+    const QString root = withoutTrailingSeparators(withSlashes(rootFolder));
+    QString destination = shortForm(chosen, root);
+
+    const QString keyword =
+        trimBlanks(prompts.receiveString(messages.text(3), messages.text(4), QString(), base, 100, 2));
+    if (keyword.isEmpty())
+        return std::nullopt;
+    checkLearnedKeyword(keyword);
+
+    if (keyword.contains(u'?')) {
+        // Such a keyword names the folder its files' own folders are picked from: one level up.
+        if (destination.startsWith(u"../"_s)) {
+            QString rest = destination.mid(3);
+            const qsizetype slash = rest.lastIndexOf(u'/');
+            if (slash >= 0)
+                rest.truncate(slash);
+            destination = u"../"_s + rest;
+        } else if (destination != u".."_s) {
+            destination = folderAbove(chosen);
+        }
+    }
+
+    const QString pad(std::max<qsizetype>(0, 20 - characterCount(keyword)), u' ');
+    QString line = keyword + pad + u" -> "_s + destination;
+    if (prompts.msgBox(messages.text(5), QString(), u"YesNo"_s, 5) == UserPrompts::Yes)
+        line += u"    << 1/1"_s;
+    return line;
+}
+
+std::optional<QString> driveCheckMessage(const KeywordTable &table, const MessageTable &messages)
+{
+    if (!table.hasLines() || table.lastLineDestination().isEmpty())
+        return std::nullopt;
+    const QString volume = volumeFolder(table.lastLineDestination());
+    if (QFileInfo(volume).isDir())
+        return std::nullopt;
+    return volume + u' ' + messages.text(20);
+}

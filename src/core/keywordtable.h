@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class UserPrompts;
+class MessageTable;
+
+// Full-width letters, digits, signs, katakana and the ideographic space folded to half width.
+QString toHalfWidth(const QString &text);
+
+// A destination written relative to the parent folder ("..") made absolute; "\" becomes "/".
+QString expandDestination(const QString &destinationPart, const QString &rootFolder);
+
+// The short form: a leading parent folder text (same case) written as "..".
+QString shortForm(const QString &destination, const QString &rootFolder);
+
+// The folder whose absence means the destination's volume is not mounted:
+// /media/<user>/<name>, /run/media/<user>/<name>, /mnt/<name>, or "/".
+QString volumeFolder(const QString &destination);
+
+enum class MatchResult { None, Match, ConfirmEachTime };
+
+// One file path prepared once for matching against every keyword.
+struct PreparedPath
+{
+    QString folded;      ///< half-width form of the path as written
+    QString foldedLower; ///< half-width form of the lower-cased path
+};
+PreparedPath preparePath(const QString &path);
+
+struct KeywordEntry
+{
+    QString keyword;     ///< trimmed, never empty; a last "?" asks each time
+    QString destination; ///< full folder path
+    int usedCount = 0;
+    int searchCount = -1; ///< 0 or less: not counted
+    int line = -1;        ///< index of the line it came from
+
+    // Derived once per parse so that matching costs one search.
+    QString needle;            ///< half-width search text (lower-cased unless case-sensitive)
+    bool caseSensitive = false;
+    bool confirmEachTime = false;
+
+    bool counted() const { return searchCount > 0; }
+};
+
+MatchResult matchKeyword(const KeywordEntry &entry, const PreparedPath &path);
+MatchResult matchKeyword(const KeywordEntry &entry, const QString &path);
+
+struct KeywordCounters
+{
+    int used = 0;
+    int search = -1;
+    friend bool operator==(const KeywordCounters &, const KeywordCounters &) = default;
+};
+
+// A count trailer that is not two integers around "/".
+struct KeywordLineError
+{
+    int lineNumber = 0; ///< 1-based
+    QString line;
+    QString message() const;
+};
+
+// The keyword table parsed from the keyword list's text.
+class KeywordTable
+{
+public:
+    /// Rebuilds the table from the text. Stops at a bad count trailer: the entries of the lines
+    /// before it stay and error() names the line.
+    void parse(const QString &text, const QString &rootFolder);
+
+    qsizetype size() const { return m_entries.size(); }
+    KeywordEntry &operator[](qsizetype i) { return m_entries[i]; }
+    const KeywordEntry &operator[](qsizetype i) const { return m_entries[i]; }
+    const QList<KeywordEntry> &entries() const { return m_entries; }
+
+    const std::optional<KeywordLineError> &error() const { return m_error; }
+    const QString &sourceText() const { return m_sourceText; }
+
+    /// The counters of line i as the table holds them now (classification changes included).
+    KeywordCounters countersOfLine(int line) const;
+
+    /// The destination computed for the last line, for the drive check; empty when none.
+    const QString &lastLineDestination() const { return m_lastLineDestination; }
+    bool hasLines() const { return m_hasLines; }
+
+private:
+    QList<KeywordEntry> m_entries;
+    QList<KeywordCounters> m_lineCounters;
+    std::optional<KeywordLineError> m_error;
+    QString m_sourceText;
+    QString m_lastLineDestination;
+    bool m_hasLines = false;
+};
+
+// Lines of a keyword list as the text box counts them: a break at the very end starts no line.
+QStringList keywordListLines(const QString &text);
+
+struct RewriteOptions
+{
+    bool sift = true;
+    int denominator = 1000;
+    bool firstRun = false;
+};
+
+// The rewritten list: counters written into the lines, Sift applied, sorted, each line ended by "\n".
+// The counters come from `table` when it was parsed from `text`; otherwise `text` is parsed afresh.
+QString rewriteKeywordList(const QString &text, const KeywordTable &table, const QString &rootFolder,
+                           const RewriteOptions &options);
+
+// Asks for a keyword for a folder the user picked and returns the line to append, or nothing.
+std::optional<QString> offerKeyword(UserPrompts &prompts, const MessageTable &messages, const QString &file,
+                                    const QString &rootFolder, const QString &chosenFolder);
+
+// The drive check after a parse: the text of message 20 when the last line's volume is missing.
+std::optional<QString> driveCheckMessage(const KeywordTable &table, const MessageTable &messages);

@@ -1,0 +1,42 @@
+#include "languagefile.h"
+
+#include "messagetable.h"
+
+using namespace Qt::StringLiterals;
+
+LanguageFile::LanguageFile(const QString &path)
+    : m_ini(path)
+{
+}
+
+QString LanguageFile::text(const QString &section, const QString &key) const
+{
+    return m_ini.readString(section, key, QString());
+}
+
+QString LanguageFile::message(const QString &section, const QString &key) const
+{
+    return text(section, key).replace(u"<br>"_s, u"\n"_s);
+}
+
+void LanguageFile::readMessages(MessageTable &table) const
+{
+    if (!exists())
+        return;
+    for (int n = 1; n <= MessageTable::Count; ++n)
+        table.setText(n, message(u"Main"_s, u"Msg%1"_s.arg(n)));
+}
+
+QString optionDialogDefaultText(int n)
+{
+    switch (n) {
+    case 1:
+        return u"and used count is less than 1/"_s;
+    case 2:
+        return u", the current key word is abondoned."_s;
+    case 3:
+        return u"Parent folder of destination folders has been change change again, please click [select folder] button again."_s;
+    default:
+        return {};
+    }
+}

@@ -1,0 +1,80 @@
+#include "messagetable.h"
+
+using namespace Qt::StringLiterals;
+
+MessageTable::MessageTable()
+{
+    for (int n = 1; n <= Count; ++n)
+        m_texts[n] = defaultText(n);
+}
+
+QString MessageTable::text(int n) const
+{
+    return n >= 1 && n <= Count ? m_texts[n] : QString();
+}
+
+void MessageTable::setText(int n, const QString &text)
+{
+    if (n >= 1 && n <= Count)
+        m_texts[n] = text;
+}
+
+void MessageTable::clear()
+{
+    for (QString &text : m_texts)
+        text.clear();
+}
+
+QString MessageTable::defaultText(int n)
+{
+    switch (n) {
+    case 1:
+        return u"Welcome to Marrowdale! At first, please select the parent folder of destination folders"_s;
+    case 2:
+        return u"Please select destination folder"_s;
+    case 3:
+        return u"To confirm each time, add '?' at the tail."_s;
+    case 4:
+        return u"Please extract a key word, then click [OK]."_s;
+    case 5:
+        return u"Is this a current key word?"_s;
+    case 6:
+        return u"Please select the destination folder of "_s;
+    case 7:
+        return u"."_s;
+    case 8:
+        return u"Destination folder of "_s;
+    case 9:
+        return u"."_s;
+    case 10:
+        return u"May [ "_s;
+    case 11:
+        return u" ] be moved to \n< "_s;
+    case 12:
+        return u" >?"_s;
+    case 13:
+        return u"Parent folder does not exists. Do you really want to move the file into this disk?"_s;
+    case 14:
+        return u"There is a file with same name. Overwrite?"_s;
+    case 15:
+        return u"could not be moved. Please check the name or status of the disk."_s;
+    case 16:
+        return u"Are you sure to delete this file?"_s;
+    case 17:
+        return u"Confirmation"_s;
+    case 18:
+        return u"(path name is not required)"_s;
+    case 19:
+        return u"Please input the new name"_s;
+    case 20:
+        return u"is not ready now. Please change the name of the parent folder or prepare the drive"_s;
+    case 21:
+        return u"Please input the name of the pattern file."_s;
+    case 22:
+        return u" strings were replaced."_s;
+    case 23:
+        return u"No target word is found below the current cursor."_s;
+    default:
+        return {};
+    }
+}
