@@ -1,0 +1,275 @@
+#include "thelptreeview.h"
+
+#include "apppaths.h"
+#include "marrowdaleerror.h"
+#include "textfile.h"
+
+#include <QBitmap>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPainter>
+#include <QTreeWidgetItemIterator>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const auto defaultHelpDir = u"Help"_s;
+
+std::function<void(const QString &)> &browser()
+{
+    static std::function<void(const QString &)> b;
+    return b;
+}
+
+QIcon loadTransparentIcon(const QString &path)
+{
+    const QImage image(path);
+    if (image.isNull())
+        return {};
+    // The bitmaps carry no alpha: their bottom-left pixel names the background colour.
+    QPixmap pixmap = QPixmap::fromImage(image);
+    const QRgb background = image.pixel(0, image.height() - 1);
+    pixmap.setMask(QBitmap::fromImage(image.createMaskFromColor(background, Qt::MaskInColor)));
+    return QIcon(pixmap);
+}
+
+int depthOf(const QTreeWidgetItem *item)
+{
+    int depth = 0;
+    for (const QTreeWidgetItem *p = item->parent(); p; p = p->parent())
+        ++depth;
+    return depth;
+}
+
+} // namespace
+
+THelpTreeView::THelpTreeView(QWidget *parent)
+    : QTreeWidget(parent)
+    , m_helpDir(defaultHelpDir)
+{
+    setColumnCount(1);
+    setHeaderHidden(true);
+    setIndentation(19);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) { DblClick(item); });
+    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) { setChapterIcon(item); });
+    connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem *item) { setChapterIcon(item); });
+}
+
+QString THelpTreeView::helpFolder() const
+{
+    if (QDir::isAbsolutePath(m_helpDir))
+        return m_helpDir;
+    if (m_helpDir == defaultHelpDir)
+        return AppPaths::helpFolder();
+    return QDir(QCoreApplication::applicationDirPath()).filePath(m_helpDir);
+}
+
+void THelpTreeView::ShowContents()
+{
+    SaveVisuallyDesignedContents();
+    if (m_icons.isEmpty())
+        LoadIcons();
+    try {
+        const QString path = QDir(helpFolder()).filePath(QString(HelpFiles::contentsFile));
+        fillList(HelpFiles::parseContents(readTextFile(path)));
+    } catch (const MarrowdaleError &) {
+        QMessageBox box(QMessageBox::NoIcon, QString(), u"Sorry, failed to load contents file."_s,
+                        QMessageBox::Ok, this);
+        box.exec();
+    }
+}
+
+void THelpTreeView::ShowIndex()
+{
+    SaveVisuallyDesignedContents();
+    if (m_icons.isEmpty())
+        LoadIcons();
+    clear();
+    const QString path = QDir(helpFolder()).filePath(QString(HelpFiles::indexFile));
+    fillList(HelpFiles::parseIndex(readTextFile(path)));
+}
+
+void THelpTreeView::SearchText(const QString &text)
+{
+    SaveVisuallyDesignedContents();
+    clear();
+    if (m_icons.isEmpty())
+        LoadIcons();
+    fillList(HelpFiles::searchPages(helpFolder(), text));
+}
+
+void THelpTreeView::SearchIndex(const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    QTreeWidgetItem *last = nullptr;
+    for (QTreeWidgetItemIterator it(this); *it; ++it) {
+        if ((*it)->text(0).contains(text)) {
+            last = *it;
+            setCurrentItem(last);
+            setFocus();
+        }
+    }
+    if (last)
+        scrollToItem(last);
+}
+
+void THelpTreeView::AppHelp(int context)
+{
+    const QString folder = helpFolder();
+    CallBrowser(QDir(folder).filePath(HelpFiles::pageForContext(folder, context) + u".htm"_s));
+}
+
+void THelpTreeView::CallBrowser(const QString &path)
+{
+    if (browser())
+        browser()(path);
+    else
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void THelpTreeView::setBrowser(std::function<void(const QString &)> b)
+{
+    browser() = std::move(b);
+}
+
+QString THelpTreeView::pageOf(const QTreeWidgetItem *item)
+{
+    return item ? item->data(0, Qt::UserRole).toString() : QString();
+}
+
+QList<HelpEntry> THelpTreeView::shownEntries() const
+{
+    QList<HelpEntry> entries;
+    for (QTreeWidgetItemIterator it(const_cast<THelpTreeView *>(this)); *it; ++it)
+        entries.append({(*it)->text(0), pageOf(*it), depthOf(*it)});
+    return entries;
+}
+
+void THelpTreeView::DblClick(QTreeWidgetItem *item)
+{
+    // Chapters open and close through the tree's own double-click; their icon follows that.
+    if (!item || item->childCount() > 0)
+        return;
+    const QString page = pageOf(item);
+    if (page.isEmpty())
+        return;
+    const QString path = QDir(helpFolder()).filePath(page);
+    if (QFileInfo::exists(path))
+        CallBrowser(path);
+}
+
+void THelpTreeView::keyPressEvent(QKeyEvent *event)
+{
+    QTreeWidgetItem *item = currentItem();
+    if (item && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        if (item->childCount() > 0)
+            item->setExpanded(!item->isExpanded());
+        else
+            DblClick(item);
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+void THelpTreeView::LoadIcons()
+{
+    const QDir folder(helpFolder());
+    for (const auto name : {u"bookshut.bmp", u"bookopen.bmp", u"helpindex.bmp"}) {
+        const QString path = folder.filePath(QString(name));
+        const QIcon icon = QFileInfo::exists(path) ? loadTransparentIcon(path) : QIcon();
+        if (!icon.isNull()) {
+            m_icons.append(icon);
+        } else if (m_icons.size() <= 1) {
+            // Without a full set of pictures the tree needs its own lines to show the chapters.
+            m_showLines = true;
+            setRootIsDecorated(true);
+        }
+    }
+}
+
+void THelpTreeView::SaveVisuallyDesignedContents()
+{
+    try {
+        HelpFiles::SaveVisuallyDesignedContents(helpFolder(), shownEntries());
+    } catch (const MarrowdaleError &) {
+        // Only a convenience: a read-only help folder must not keep the list from showing.
+    }
+}
+
+void THelpTreeView::fillList(const QList<HelpEntry> &entries)
+{
+    clear();
+    QList<QTreeWidgetItem *> parents; // parents[d] is the last entry of depth d
+    for (const HelpEntry &entry : entries) {
+        const int depth = std::min(entry.depth, int(parents.size()));
+        QTreeWidgetItem *item = depth == 0 ? new QTreeWidgetItem(this)
+                                           : new QTreeWidgetItem(parents[depth - 1]);
+        item->setText(0, entry.title);
+        item->setData(0, Qt::UserRole, entry.page);
+        parents.resize(depth);
+        parents.append(item);
+    }
+    applyIcons();
+}
+
+void THelpTreeView::applyIcons()
+{
+    for (QTreeWidgetItemIterator it(this); *it; ++it) {
+        if ((*it)->childCount() > 0)
+            setChapterIcon(*it);
+        else if (m_icons.size() > 1)
+            (*it)->setIcon(0, Page < m_icons.size() ? m_icons[Page] : QIcon());
+    }
+}
+
+void THelpTreeView::setChapterIcon(QTreeWidgetItem *item)
+{
+    if (m_icons.size() <= 1 || item->childCount() == 0)
+        return;
+    const int index = item->isExpanded() ? BookOpen : BookShut;
+    item->setIcon(0, index < m_icons.size() ? m_icons[index] : QIcon());
+}
+
+void THelpTreeView::drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const
+{
+    // With the book pictures the chapters need no expand buttons.
+    if (!m_showLines)
+        return;
+    drawLines(painter, rect, index);
+    QTreeWidget::drawBranches(painter, rect, index);
+}
+
+void THelpTreeView::drawLines(QPainter *painter, const QRect &rect, const QModelIndex &index) const
+{
+    const int indent = indentation();
+    const int midY = rect.center().y();
+    int column = rect.right() + 1 - indent;
+    QPen pen(palette().color(QPalette::Mid));
+    pen.setStyle(Qt::DotLine);
+    painter->save();
+    painter->setPen(pen);
+    const bool hasAbove = index.row() > 0 || index.parent().isValid();
+    const bool hasBelow = index.siblingAtRow(index.row() + 1).isValid();
+    const int midX = column + indent / 2;
+    painter->drawLine(midX, hasAbove ? rect.top() : midY, midX, hasBelow ? rect.bottom() : midY);
+    painter->drawLine(midX, midY, column + indent - 2, midY);
+    for (QModelIndex ancestor = index.parent(); ancestor.isValid() && column > rect.left();
+         ancestor = ancestor.parent()) {
+        column -= indent;
+        if (ancestor.siblingAtRow(ancestor.row() + 1).isValid())
+            painter->drawLine(column + indent / 2, rect.top(), column + indent / 2, rect.bottom());
+    }
+    painter->restore();
+}

@@ -1,0 +1,199 @@
+#include "app/programwindows.h"
+#include "app/tmain.h"
+#include "dialogs/toptiondialog.h"
+#include "inifile.h"
+#include "scriptedprompts.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "app/directorylistbox.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Closes the next modal window once it shows, after letting `act` look at it.
+void whenModalShows(std::function<void(QWidget *)> act)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [act, poll] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            act(modal);
+            if (auto *dialog = qobject_cast<QDialog *>(modal))
+                dialog->reject();
+            else
+                modal->close();
+            return;
+        }
+        QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void firstRunWelcomesAndAsksForTheParentFolder();
+    void vanishedSourceFolderFallsBack();
+    void trailingBlankLinesAreDropped_data();
+    void trailingBlankLinesAreDropped();
+    void unwritablePatternFileKeepsTheWindowOpen();
+    void editingBlocksClassifyUntilTheParse();
+
+private:
+    QString configFolder() const { return m_dir->path() + u"/config/marrowdale"_s; }
+    QString settingsFile() const { return configFolder() + u"/marrowdale.ini"_s; }
+    QString documents() const { return m_dir->path() + u"/home/Documents"_s; }
+    void start();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    ProgramWindows m_windows;
+    ScriptedPrompts m_prompts;
+};
+
+void TestStartup::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path() + u"/config"_s));
+    qputenv("HOME", QFile::encodeName(m_dir->path() + u"/home"_s));
+    QDir().mkpath(documents());
+    QDir().mkpath(configFolder());
+    m_prompts = ScriptedPrompts();
+}
+
+void TestStartup::cleanup()
+{
+    if (m_windows.main) {
+        m_windows.main->timer1()->stop();
+        m_windows.destroy();
+    }
+    m_dir.reset();
+}
+
+void TestStartup::start()
+{
+    m_windows = ProgramWindows::create();
+    m_windows.main->setPrompts(&m_prompts);
+    m_windows.main->FormShow();
+    m_windows.main->show();
+}
+
+void TestStartup::firstRunWelcomesAndAsksForTheParentFolder()
+{
+    QString shownDialog;
+    whenModalShows([&](QWidget *modal) { shownDialog = modal->metaObject()->className(); });
+    start();
+    QCOMPARE(shownDialog, u"TOptionDialog"_s);
+    QCOMPARE(m_prompts.askedOf(u"msgBox"_s),
+             QStringList{u"Welcome to Marrowdale! At first, please select the parent folder of destination folders"_s});
+    TMain *main = m_windows.main;
+    QCOMPARE(main->windowTitle(), u"Marrowdale for Linux ver. 1.25"_s);
+    QCOMPARE(main->directoryListBox()->directory(), documents());
+    QCOMPARE(main->optionDialog()->rootFolder(), documents());
+    QCOMPARE(main->optionDialog()->denominator(), 1000);
+
+    QVERIFY(main->close());
+    const IniFile ini(settingsFile());
+    const QString section = u"Setting"_s;
+    for (const char16_t *key : {u"IniFolder", u"Destination", u"PtnFile", u"RootFolder", u"Sift", u"Confirm",
+                                u"Denominator"})
+        QVERIFY2(ini.value(section, QString::fromUtf16(key)).has_value(), qPrintable(QString::fromUtf16(key)));
+    QCOMPARE(ini.readString(section, u"Destination"_s, {}), ini.readString(section, u"RootFolder"_s, {}));
+    QCOMPARE(ini.readInt(section, u"Denominator"_s, 0), 1000);
+    QVERIFY(QFile::exists(configFolder() + u"/Default.dat"_s));
+}
+
+void TestStartup::vanishedSourceFolderFallsBack()
+{
+    writeFile(settingsFile(), "[Setting]\nIniFolder=/no/such/folder/anywhere\nPtnFile=/tmp/other.dat\n"
+                              "Sift=0\nConfirm=1\nDenominator=5000\nRootFolder=/data/Sorted\n");
+    start();
+    TMain *main = m_windows.main;
+    QCOMPARE(main->directoryListBox()->directory(), documents());
+    QCOMPARE(main->state().patternFile, configFolder() + u"/Default.dat"_s);
+    QCOMPARE(main->optionDialog()->denominator(), 1000);
+    QVERIFY(main->optionDialog()->sift());
+    QVERIFY(!main->optionDialog()->confirm());
+    QCOMPARE(main->optionDialog()->rootFolder(), QString());
+    QVERIFY(m_prompts.asked.isEmpty());
+}
+
+void TestStartup::trailingBlankLinesAreDropped_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("blank tail") << QByteArray("a -> ../A\r\n   \r\n\r\n") << u"a -> ../A\n"_s;
+    QTest::newRow("only line blank") << QByteArray("   ") << u"   "_s;
+    QTest::newRow("tab line stays") << QByteArray("a -> ../A\r\n\t\r\n") << u"a -> ../A\n\t\n"_s;
+}
+
+void TestStartup::trailingBlankLinesAreDropped()
+{
+    QFETCH(QByteArray, file);
+    writeFile(settingsFile(), "[Setting]\n");
+    writeFile(configFolder() + u"/Default.dat"_s, file);
+    start();
+    QTEST(m_windows.main->keyWordList()->toPlainText(), "shown");
+}
+
+void TestStartup::unwritablePatternFileKeepsTheWindowOpen()
+{
+    // A pattern file under a regular file can never be written, even by root.
+    writeFile(m_dir->path() + u"/blocker"_s, "x");
+    const QByteArray settings = "[Setting]\nPtnFile=" + QFile::encodeName(m_dir->path()) +
+                                "/blocker/list.dat\nDenominator=250\n";
+    writeFile(settingsFile(), settings);
+    start();
+    m_windows.main->keyWordList()->setPlainText(u"news -> ../News"_s);
+
+    QString error;
+    whenModalShows([&](QWidget *modal) {
+        if (auto *box = qobject_cast<QMessageBox *>(modal))
+            error = box->text();
+    });
+    QVERIFY(!m_windows.main->close());
+    QVERIFY(error.contains(u"list.dat"_s));
+    QVERIFY(m_windows.main->isVisible());
+    QFile stored(settingsFile());
+    QVERIFY(stored.open(QIODevice::ReadOnly));
+    QCOMPARE(stored.readAll(), settings);
+    QCOMPARE(m_windows.main->keyWordList()->toPlainText(), u"news -> ../News\n"_s);
+}
+
+void TestStartup::editingBlocksClassifyUntilTheParse()
+{
+    writeFile(settingsFile(), "[Setting]\n");
+    start();
+    TMain *main = m_windows.main;
+    main->timer1()->setInterval(50);
+    QTRY_VERIFY(main->button1()->isEnabled());
+    main->keyWordList()->setPlainText(u"news -> ../News"_s);
+    QVERIFY(!main->button1()->isEnabled());
+    QVERIFY(main->timer1()->isActive());
+    QTRY_VERIFY(main->button1()->isEnabled());
+    QCOMPARE(main->state().table.size(), 1);
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
