@@ -69,6 +69,7 @@ TMain::TMain(QWidget *parent)
     m_timer1.setSingleShot(true);
     connect(&m_timer1, &QTimer::timeout, this, [this] { runGuarded(this, [this] { Timer1Timer(); }); });
     resize(MainGeometry::initialWidth, MainGeometry::initialHeight);
+    attachCommands();
 }
 
 TMain::~TMain() = default;

@@ -64,6 +64,10 @@ public:
     QPushButton *button1() const { return m_button1; }
     QPushButton *button2() const { return m_button2; }
     QPushButton *btnUndo() const { return m_btnUndo; }
+    QPushButton *btnReplace() const { return m_btnReplace; }
+    QPushButton *btnNew() const { return m_btnNew; }
+    QPushButton *btnLoad() const { return m_btnLoad; }
+    QPushButton *openExplorer() const { return m_openExplorer; }
     QTimer *timer1() { return &m_timer1; }
     TOptionDialog *optionDialog() const { return m_optionDialog; }
 
@@ -92,6 +96,8 @@ protected:
 
 private:
     void createControls();
+    /// Wires the keyword list editing and file list commands that live beside the window.
+    void attachCommands();
     void applyLayout();
     void applyLanguage();
     void readSettings();

@@ -191,8 +191,8 @@ void THelpTreeView::LoadIcons()
         const QIcon icon = QFileInfo::exists(path) ? loadTransparentIcon(path) : QIcon();
         if (!icon.isNull()) {
             m_icons.append(icon);
-        } else if (m_icons.size() <= 1) {
-            // Without a full set of pictures the tree needs its own lines to show the chapters.
+        } else {
+            // Without the full set of pictures the tree needs its own lines to show the chapters.
             m_showLines = true;
             setRootIsDecorated(true);
         }

@@ -1,0 +1,5 @@
+#include "tmain.h"
+
+void TMain::attachCommands()
+{
+}
