@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run test bench demo clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -22,6 +22,11 @@ test: build
 bench: build
 	./$(BUILD)/bench/bench_startup
 	./$(BUILD)/bench/bench_classify
+
+# A fresh pile of saved pages in demo/ and the program started on it (DEMO_LANGUAGE=Japanese for
+# the Japanese texts).
+demo: build
+	BUILD="$(BUILD)" DEMO_LANGUAGE="$(DEMO_LANGUAGE)" ./scripts/make-demo.sh
 
 clean:
 	rm -rf $(BUILD)

@@ -9,6 +9,7 @@
 #include "inifile.h"
 #include "languagefile.h"
 #include "mainlayout.h"
+#include "marrowdaleerror.h"
 #include "patternfile.h"
 #include "settings.h"
 #include "textfile.h"

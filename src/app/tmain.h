@@ -24,6 +24,10 @@ class TWait;
 class TOptionDialog;
 class TMyMessageDlg;
 class UserPrompts;
+class PatternFileCommands;
+class FindReplaceCommands;
+class EditPopupMenu;
+class FileListCommands;
 
 // The main window: source folder browser, keyword list, classification log and the two button rows.
 class TMain : public QWidget, public MainView
@@ -70,6 +74,12 @@ public:
     QPushButton *openExplorer() const { return m_openExplorer; }
     QTimer *timer1() { return &m_timer1; }
     TOptionDialog *optionDialog() const { return m_optionDialog; }
+
+    // The command groups beside the window.
+    PatternFileCommands *patternFileCommands() const { return m_patternFileCommands; }
+    FindReplaceCommands *findReplaceCommands() const { return m_findReplaceCommands; }
+    EditPopupMenu *editPopupMenu() const { return m_editPopupMenu; }
+    FileListCommands *fileListCommands() const { return m_fileListCommands; }
 
     void btnExitClick();
     void btnOptionClick();
@@ -140,6 +150,10 @@ private:
     TWait *m_wait = nullptr;
     TOptionDialog *m_optionDialog = nullptr;
     TMyMessageDlg *m_myMessageDlg = nullptr;
+    PatternFileCommands *m_patternFileCommands = nullptr;
+    FindReplaceCommands *m_findReplaceCommands = nullptr;
+    EditPopupMenu *m_editPopupMenu = nullptr;
+    FileListCommands *m_fileListCommands = nullptr;
     std::unique_ptr<UserPrompts> m_ownPrompts;
     UserPrompts *m_prompts = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "mainview.h"
 #include "marrowdaleerror.h"
 #include "messagetable.h"
+#include "pathgrams.h"
 #include "userprompts.h"
 
 #include <QFileInfo>
@@ -100,6 +101,7 @@ void ClassifyPass::run(const QStringList &files)
     // Folders looked at while the first file is walked; one that cannot be made is tried once only.
     QSet<QString> checkedFolders;
     QStringList uncreatable;
+    PathGrams grams;
 
     const qsizetype n = files.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -107,6 +109,7 @@ void ClassifyPass::run(const QStringList &files)
         const QString name = FileOps::fileName(path);
         m_view.setProgress(int(i * 100 / n));
         const PreparedPath prepared = preparePath(path);
+        grams.assign(prepared);
 
         QList<Candidate> candidates;
         bool stop = false;
@@ -130,6 +133,8 @@ void ClassifyPass::run(const QStringList &files)
             if (entry.counted())
                 ++entry.searchCount;
 
+            if (!grams.mayMatch(entry))
+                continue;
             const MatchResult result = matchKeyword(entry, prepared);
             if (result == MatchResult::None)
                 continue;

@@ -541,7 +541,9 @@ bool moveFolder(const QString &from, const QString &to, UserPrompts &prompts)
         prompts.notify(u"The folder \"%1\" cannot be moved: it does not exist."_s.arg(from));
         return false;
     }
-    if (to == from || isInside(to, from)) {
+    if (to == from)
+        return true; // already in place: a file classified into its own folder
+    if (isInside(to, from)) {
         prompts.notify(u"The folder \"%1\" cannot be moved into itself."_s.arg(from));
         return false;
     }

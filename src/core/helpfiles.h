@@ -16,10 +16,10 @@ struct HelpEntry
 
 namespace HelpFiles {
 
-inline constexpr auto contentsFile = u"Contents.txt";
-inline constexpr auto indexFile = u"Index.txt";
-inline constexpr auto contextFile = u"HelpContextID.txt";
-inline constexpr auto defaultPage = u"introduction";
+inline constexpr QLatin1String contentsFile("Contents.txt");
+inline constexpr QLatin1String indexFile("Index.txt");
+inline constexpr QLatin1String contextFile("HelpContextID.txt");
+inline constexpr QLatin1String defaultPage("introduction");
 
 /// "title=page" split at the first "=": the page gets ".htm" and loses every space. A line
 /// without "=" is a title without a page.

@@ -57,6 +57,13 @@ int dialogHeight(int lines)
     return buttonBarTop(lines) + ButtonBarHeight + 20;
 }
 
+int textLinePitch(int lines, int naturalPitch, int margin)
+{
+    if (lines <= 0)
+        return naturalPitch;
+    return qMax(1, qMin(naturalPitch, (memoHeight(lines) - 2 * margin) / lines));
+}
+
 namespace {
 
 int widening(const QString &line)

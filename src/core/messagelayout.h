@@ -51,6 +51,10 @@ int memoHeight(int lines);
 int buttonBarTop(int lines);
 int dialogHeight(int lines);
 
+/// The pitch the text is set at in a box of `lines` lines: the font's own line spacing while it fits the
+/// box's 11 pixels a line (plus the spare 21), tighter beyond, so that no line is ever cut off.
+int textLinePitch(int lines, int naturalPitch, int margin);
+
 /// Wraps the message at a box width and gives the displayed lines.
 using WrapFunction = std::function<QStringList(int width)>;
 

@@ -37,9 +37,6 @@ public:
 
     int helpContext() const;
 
-    /// The lines the message box shows for `text` at `width`, as its own wrapping breaks them.
-    QStringList wrappedLines(int width);
-
 public Q_SLOTS:
     void reject() override;
 
@@ -48,10 +45,12 @@ protected:
 
 private:
     void btnHelpClick();
+    /// The message's displayed lines at a box width, as the text box itself breaks them.
+    QStringList wrappedLines(int width);
     QLineEdit *createLabelEdit();
     void centreOnScreen();
     void setDialogSize(int width, int height);
-    void applyLineFormat(bool centred);
+    void applyLineFormat(int lines, bool centred);
 
     QTextEdit *m_memMessage = nullptr;
     QWidget *m_pnlButtons = nullptr;

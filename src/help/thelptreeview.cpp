@@ -186,8 +186,8 @@ void THelpTreeView::keyPressEvent(QKeyEvent *event)
 void THelpTreeView::LoadIcons()
 {
     const QDir folder(helpFolder());
-    for (const auto name : {u"bookshut.bmp", u"bookopen.bmp", u"helpindex.bmp"}) {
-        const QString path = folder.filePath(QString(name));
+    for (const QString &name : {u"bookshut.bmp"_s, u"bookopen.bmp"_s, u"helpindex.bmp"_s}) {
+        const QString path = folder.filePath(name);
         const QIcon icon = QFileInfo::exists(path) ? loadTransparentIcon(path) : QIcon();
         if (!icon.isNull()) {
             m_icons.append(icon);

@@ -31,7 +31,7 @@ public:
     QString receiveString(const QString &, const QString &prompt, const QString &, const QString &defaultText, int,
                           int) override
     {
-        note(u"receiveString"_s, prompt + u" [" + defaultText + u']');
+        note(u"receiveString"_s, prompt + u" ["_s + defaultText + u']');
         return stringAnswers.isEmpty() ? QString() : stringAnswers.takeFirst();
     }
     int askYesNo(const QString &text, const QString &) override
@@ -57,7 +57,7 @@ public:
     }
     int chooseKeyword(const QString &fileName, const QStringList &candidates, int *selected) override
     {
-        note(u"chooseKeyword"_s, fileName + u": " + candidates.join(u'|'));
+        note(u"chooseKeyword"_s, fileName + u": "_s + candidates.join(u'|'));
         if (!keywordSelections.isEmpty())
             *selected = keywordSelections.takeFirst();
         return take(keywordAnswers, 2);
@@ -72,7 +72,7 @@ public:
     {
         QStringList result;
         for (const QString &entry : asked) {
-            if (entry.startsWith(kind + u": "))
+            if (entry.startsWith(kind + u": "_s))
                 result.append(entry.mid(kind.size() + 2));
         }
         return result;
@@ -81,7 +81,7 @@ public:
 private:
     void note(const QString &kind, const QString &text)
     {
-        asked.append(kind + u": " + text);
+        asked.append(kind + u": "_s + text);
         if (onQuestion)
             onQuestion(kind);
     }

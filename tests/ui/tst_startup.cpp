@@ -102,7 +102,7 @@ void TestStartup::start()
 void TestStartup::firstRunWelcomesAndAsksForTheParentFolder()
 {
     QString shownDialog;
-    whenModalShows([&](QWidget *modal) { shownDialog = modal->metaObject()->className(); });
+    whenModalShows([&](QWidget *modal) { shownDialog = QString::fromLatin1(modal->metaObject()->className()); });
     start();
     QCOMPARE(shownDialog, u"TOptionDialog"_s);
     QCOMPARE(m_prompts.askedOf(u"msgBox"_s),

@@ -1,0 +1,283 @@
+// Speed of the Classify pass against the bare cost of the renames it has to make.
+//
+// Builds a source folder of 10,000 files (1,000 with a "_files" companion folder) and a keyword list
+// where every file has exactly one candidate, runs the real pass with Confirm off, and compares it with
+// a loop of rename() calls that moves the same files and folders. Destination folders exist
+// beforehand in every run, so each side does the same file system work.
+
+#include "classifypass.h"
+#include "keywordtable.h"
+#include "mainview.h"
+#include "messagetable.h"
+#include "userprompts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+
+#include <stdio.h>
+#include <time.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int FileCount = 10000;
+constexpr int CompanionEvery = 10; // 1,000 companion folders
+constexpr int FolderCount = 20;
+constexpr int Rounds = 3;
+
+// Confirm is off and every file has one candidate: any question is a fault of the set-up.
+class SilentPrompts : public UserPrompts
+{
+public:
+    int questions = 0;
+
+    int msgBox(const QString &, const QString &, const QString &, int) override { return ++questions, Ok; }
+    QString receiveString(const QString &, const QString &, const QString &, const QString &, int, int) override
+    {
+        ++questions;
+        return {};
+    }
+    int askYesNo(const QString &, const QString &) override { return ++questions, No; }
+    int askOkCancel(const QString &, const QString &) override { return ++questions, Cancel; }
+    int confirmMove(const QString &) override { return ++questions, Abort; }
+    void notify(const QString &) override { ++questions; }
+    std::optional<QString> chooseFolder(const QString &, int) override
+    {
+        ++questions;
+        return std::nullopt;
+    }
+    int chooseKeyword(const QString &, const QStringList &, int *) override { return ++questions, 3; }
+    QString inputBox(const QString &, const QString &, const QString &defaultText) override
+    {
+        ++questions;
+        return defaultText;
+    }
+};
+
+class CountingView : public MainView
+{
+public:
+    int logLines = 0;
+
+    void appendLog(const QString &) override { ++logLines; }
+    void refreshFileList() override {}
+    void appendKeywordLine(const QString &) override {}
+    void setProgressVisible(bool) override {}
+    void setProgress(int) override {}
+    void showWait(int) override {}
+    void hideWait() override {}
+};
+
+// Distinct six-letter words: a file name holds exactly one run of six letters, so exactly one keyword.
+QStringList makeWords(int count)
+{
+    std::mt19937 random(20240601);
+    std::uniform_int_distribution<int> letter(0, 25);
+    QStringList words;
+    QSet<QString> seen;
+    while (words.size() < count) {
+        QString word;
+        for (int i = 0; i < 6; ++i)
+            word += QChar(u'a' + letter(random));
+        if (!seen.contains(word)) {
+            seen.insert(word);
+            words.append(word);
+        }
+    }
+    return words;
+}
+
+struct Layout
+{
+    QString source;
+    QString root;
+    QStringList files;      ///< full paths, in pass order
+    QStringList targets;    ///< where each file goes
+    QStringList companions; ///< "_files" folders, with their targets in companionTargets
+    QStringList companionTargets;
+    QString keywordText;
+};
+
+// Fills `base` with the source folder, the destination folders and the keyword list.
+Layout makeLayout(const QString &base, const QStringList &words, int keywordCount)
+{
+    Layout layout;
+    layout.source = base + u"/in"_s;
+    layout.root = base + u"/Sorted"_s;
+    QDir().mkpath(layout.source);
+    for (int f = 0; f < FolderCount; ++f)
+        QDir().mkpath(layout.root + u"/Folder%1"_s.arg(f, 2, 10, QChar(u'0')));
+
+    for (int k = 0; k < keywordCount; ++k) {
+        layout.keywordText +=
+            u"%1 -> ../Folder%2    << 1/1\n"_s.arg(words.at(k)).arg(k % FolderCount, 2, 10, QChar(u'0'));
+    }
+
+    for (int i = 0; i < FileCount; ++i) {
+        const int k = i % keywordCount;
+        const QString stem = u"doc-%1 %2"_s.arg(i, 5, 10, QChar(u'0')).arg(words.at(k));
+        const QString folder = layout.root + u"/Folder%1"_s.arg(k % FolderCount, 2, 10, QChar(u'0'));
+        const QString path = layout.source + u'/' + stem + u".htm"_s;
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot create %s", qPrintable(path));
+        file.write("<html><body>page</body></html>\n");
+        layout.files.append(path);
+        layout.targets.append(folder + u'/' + stem + u".htm"_s);
+        if (i % CompanionEvery == 0) {
+            const QString companion = layout.source + u'/' + stem + u"_files"_s;
+            QDir().mkpath(companion);
+            QFile style(companion + u"/style.css"_s);
+            if (!style.open(QIODevice::WriteOnly))
+                qFatal("cannot create %s", qPrintable(style.fileName()));
+            style.write("body{}\n");
+            layout.companions.append(companion);
+            layout.companionTargets.append(folder + u'/' + stem + u"_files"_s);
+        }
+    }
+    return layout;
+}
+
+Timing runPass(const QStringList &words, int keywordCount)
+{
+    QTemporaryDir dir;
+    const Layout layout = makeLayout(dir.path(), words, keywordCount);
+    KeywordTable table;
+    table.parse(layout.keywordText, layout.root);
+    if (table.size() != keywordCount)
+        qFatal("keyword list read as %lld entries", qlonglong(table.size()));
+    SilentPrompts prompts;
+    CountingView view;
+    MessageTable messages;
+    ClassifyPass pass(table, prompts, view, messages, [&layout] { return Options{layout.root, true, 1000, false}; });
+
+    const Stopwatch watch;
+    pass.run(layout.files);
+    const Timing timing = watch.elapsed();
+
+    if (prompts.questions != 0 || view.logLines != FileCount)
+        qFatal("pass asked %d questions and moved %d files", prompts.questions, view.logLines);
+    for (qsizetype c = 0; c < layout.companions.size(); c += 97) {
+        if (!QFileInfo(layout.companionTargets.at(c)).isDir())
+            qFatal("companion folder %s did not move", qPrintable(layout.companions.at(c)));
+    }
+    return timing;
+}
+
+Timing runFloor(const QStringList &words)
+{
+    QTemporaryDir dir;
+    const Layout layout = makeLayout(dir.path(), words, int(words.size()));
+    QList<QByteArray> from;
+    QList<QByteArray> to;
+    for (qsizetype i = 0; i < layout.files.size(); ++i) {
+        from.append(QFile::encodeName(layout.files.at(i)));
+        to.append(QFile::encodeName(layout.targets.at(i)));
+    }
+    for (qsizetype i = 0; i < layout.companions.size(); ++i) {
+        from.append(QFile::encodeName(layout.companions.at(i)));
+        to.append(QFile::encodeName(layout.companionTargets.at(i)));
+    }
+
+    const Stopwatch watch;
+    for (qsizetype i = 0; i < from.size(); ++i) {
+        if (::rename(from.at(i).constData(), to.at(i).constData()) != 0)
+            qFatal("rename failed for %s", from.at(i).constData());
+    }
+    return watch.elapsed();
+}
+
+// Wall time and the CPU time of this thread (kernel time included): on a busy machine the CPU time is
+// the steadier figure, so the ratios are taken from it.
+struct Timing
+{
+    double wall = 0;
+    double cpu = 0;
+};
+
+double threadSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+class Stopwatch
+{
+public:
+    Stopwatch()
+        : m_cpu(threadSeconds())
+    {
+        m_wall.start();
+    }
+    Timing elapsed() const { return {double(m_wall.nsecsElapsed()) / 1e9, threadSeconds() - m_cpu}; }
+
+private:
+    QElapsedTimer m_wall;
+    double m_cpu;
+};
+
+template<typename F>
+Timing best(F measure)
+{
+    Timing result = measure();
+    for (int round = 1; round < Rounds; ++round) {
+        const Timing next = measure();
+        result.wall = std::min(result.wall, next.wall);
+        result.cpu = std::min(result.cpu, next.cpu);
+    }
+    return result;
+}
+
+void printLine(const char *label, const Timing &timing)
+{
+    std::printf("  %-22s %7.3f s wall %7.3f s cpu %9.0f files/s (cpu)\n", label, timing.wall, timing.cpu,
+                FileCount / timing.cpu);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+
+    const QStringList words = makeWords(2000);
+    const QStringList few = words.first(20);
+
+    // "floor", "20" or "2000" runs that one measurement alone, for a profiler.
+    const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (only == u"floor"_s) {
+        printLine("rename() loop (floor)", runFloor(words));
+        return 0;
+    }
+    if (only == u"20"_s || only == u"2000"_s) {
+        const int count = only.toInt();
+        printLine(count == 20 ? "pass, 20 keywords" : "pass, 2000 keywords", runPass(words.first(count), count));
+        return 0;
+    }
+
+    const Timing floor = best([&] { return runFloor(words); });
+    const Timing passFew = best([&] { return runPass(few, 20); });
+    const Timing passMany = best([&] { return runPass(words, 2000); });
+
+    std::printf("Classify pass: %d files, %d with a companion folder, Confirm off, best of %d rounds\n", FileCount,
+                FileCount / CompanionEvery, Rounds);
+    printLine("rename() loop (floor)", floor);
+    printLine("pass, 20 keywords", passFew);
+    printLine("pass, 2000 keywords", passMany);
+    std::printf("  2000 keywords / floor  %7.2f cpu %7.2f wall   (target under 2)\n", passMany.cpu / floor.cpu,
+                passMany.wall / floor.wall);
+    std::printf("  2000 / 20 keywords     %7.2f cpu %7.2f wall   (target under 1.5)\n", passMany.cpu / passFew.cpu,
+                passMany.wall / passFew.wall);
+    return 0;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <optional>
+
+class QFileSystemModel;
+class QLineEdit;
+class QPushButton;
+class QTreeView;
+
+// The program's one folder chooser: starts at a given folder, and lets the user type the name or the
+// path of a folder that does not exist yet, which it creates (with its parents) after asking.
+class FolderChooser : public QDialog
+{
+    Q_OBJECT
+
+public:
+    /// The chosen folder, without a trailing "/" (except "/" itself), or nothing when cancelled.
+    static std::optional<QString> choose(QWidget *parent, const QString &startFolder, int helpContext);
+
+    FolderChooser(QWidget *parent, const QString &startFolder, int helpContext);
+
+    QString chosenFolder() const { return m_chosen; }
+
+    /// What the typed text names: a path as it stands, a name inside the folder selected in the tree.
+    QString typedFolder() const;
+
+public Q_SLOTS:
+    void accept() override;
+
+private:
+    void goTo(const QString &folder);
+    void treeCurrentChanged();
+
+    QFileSystemModel *m_model = nullptr;
+    QTreeView *m_tree = nullptr;
+    QLineEdit *m_edFolder = nullptr;
+    QPushButton *m_btnOK = nullptr;
+    QPushButton *m_btnCancel = nullptr;
+    QPushButton *m_btnHelp = nullptr;
+    QString m_startFolder;
+    QString m_chosen;
+};

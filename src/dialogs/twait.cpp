@@ -1,0 +1,69 @@
+#include "twait.h"
+
+#include "programfonts.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QScreen>
+
+using namespace Qt::StringLiterals;
+
+TWait::TWait(QWidget *parent)
+    : QWidget(parent, Qt::Dialog)
+{
+    setObjectName(u"Wait"_s);
+    setWindowTitle(u"Just a moment..."_s);
+    setFont(ProgramFonts::proportional(12));
+    setFixedSize(391, 104);
+
+    m_label1 = new QLabel(u"Creating destination folders. Please wait.."_s, this);
+    m_label1->setObjectName(u"Label1"_s);
+    m_label1->setAlignment(Qt::AlignCenter);
+    m_label1->adjustSize();
+    m_label1->move(88, 16);
+
+    m_progressBar = new QProgressBar(this);
+    m_progressBar->setObjectName(u"ProgressBar"_s);
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setValue(0);
+    m_progressBar->setTextVisible(false);
+    m_progressBar->setGeometry(88, 40, 217, 17);
+}
+
+void TWait::setPosition(int percent)
+{
+    m_progressBar->setValue(qBound(0, percent, 100));
+}
+
+int TWait::position() const
+{
+    return m_progressBar->value();
+}
+
+void TWait::showIfHidden()
+{
+    if (isVisible())
+        return;
+    if (QScreen *s = QGuiApplication::primaryScreen()) {
+        const QRect area = s->availableGeometry();
+        move(area.center().x() - width() / 2, area.center().y() - height() / 2);
+    }
+    show();
+}
+
+void TWait::repaintNow()
+{
+    if (!isVisible())
+        return;
+    repaint();
+    // Only paint work: user input must not reach the windows in the middle of the pass.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TWait::closeIfVisible()
+{
+    if (isVisible())
+        hide();
+}

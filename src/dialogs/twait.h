@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+
+// Modeless notice shown while the classification creates missing destination folders.
+class TWait : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TWait(QWidget *parent = nullptr);
+
+    void setPosition(int percent);
+    int position() const;
+    void showIfHidden();
+    /// Paints at once: the caller does not return to the event loop while it works.
+    void repaintNow();
+    void closeIfVisible();
+
+private:
+    QLabel *m_label1 = nullptr;
+    QProgressBar *m_progressBar = nullptr;
+};

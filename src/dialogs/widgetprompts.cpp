@@ -1,0 +1,97 @@
+#include "widgetprompts.h"
+
+#include "classify/tdialog1.h"
+#include "folderchooser.h"
+#include "helpcontext.h"
+#include "tmymessagedlg.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+constexpr int MoveQuestionHelpContext = 5;
+}
+
+WidgetPrompts::WidgetPrompts(QWidget *parent, TMyMessageDlg *messageDialog, TDialog1 *dialog1)
+    : m_parent(parent)
+    , m_messageDialog(messageDialog)
+    , m_dialog1(dialog1)
+{
+}
+
+int WidgetPrompts::msgBox(const QString &msg, const QString &caption, const QString &buttons, int helpContext)
+{
+    return m_messageDialog->MsgBox(msg, caption, buttons, helpContext);
+}
+
+QString WidgetPrompts::receiveString(const QString &caption, const QString &prompt, const QString &suffix,
+                                     const QString &defaultText, int width, int helpContext)
+{
+    return m_messageDialog->ReceiveString(caption, prompt, suffix, defaultText, width, helpContext);
+}
+
+int WidgetPrompts::askYesNo(const QString &text, const QString &title)
+{
+    // No is the box's escape button, so closing it answers No.
+    const auto answer = QMessageBox::question(m_parent, title, text, QMessageBox::Yes | QMessageBox::No);
+    return answer == QMessageBox::Yes ? Yes : No;
+}
+
+int WidgetPrompts::askOkCancel(const QString &text, const QString &title)
+{
+    const auto answer = QMessageBox::question(m_parent, title, text, QMessageBox::Ok | QMessageBox::Cancel);
+    return answer == QMessageBox::Ok ? Ok : Cancel;
+}
+
+int WidgetPrompts::confirmMove(const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Abort | QMessageBox::Help, m_parent);
+    box.setObjectName(u"confirmMove"_s);
+    box.setDefaultButton(QMessageBox::Yes);
+    // Closing the box is Cancel, which no button shows; Esc and the close box both reach it.
+    QAbstractButton *cancel = box.addButton(QMessageBox::Cancel);
+    cancel->hide();
+    box.setEscapeButton(cancel);
+    // Help must not end the box: take the button out of the box's own handling.
+    QAbstractButton *help = box.button(QMessageBox::Help);
+    QObject::disconnect(help, &QAbstractButton::clicked, nullptr, nullptr);
+    QObject::connect(help, &QAbstractButton::clicked, &box, [] { HelpContext::request(MoveQuestionHelpContext); });
+    HelpContext::set(&box, MoveQuestionHelpContext);
+
+    box.exec();
+    const QAbstractButton *clicked = box.clickedButton();
+    if (clicked == box.button(QMessageBox::Yes))
+        return Yes;
+    if (clicked == box.button(QMessageBox::No))
+        return No;
+    if (clicked == box.button(QMessageBox::Abort))
+        return Abort;
+    return Cancel;
+}
+
+void WidgetPrompts::notify(const QString &text)
+{
+    QMessageBox::information(m_parent, QApplication::applicationDisplayName(), text);
+}
+
+std::optional<QString> WidgetPrompts::chooseFolder(const QString &startFolder, int helpContext)
+{
+    return FolderChooser::choose(m_parent, startFolder, helpContext);
+}
+
+int WidgetPrompts::chooseKeyword(const QString &fileName, const QStringList &candidates, int *selected)
+{
+    return m_dialog1->choose(fileName, candidates, selected);
+}
+
+QString WidgetPrompts::inputBox(const QString &title, const QString &prompt, const QString &defaultText)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
+    return ok ? text : defaultText;
+}

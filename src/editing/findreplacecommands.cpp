@@ -1,0 +1,91 @@
+#include "findreplacecommands.h"
+
+#include "replacedialog.h"
+#include "textsearch.h"
+#include "userprompts.h"
+
+#include "app/tmain.h"
+#include "dialogs/handlerguard.h"
+
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+using namespace Qt::StringLiterals;
+
+FindReplaceCommands::FindReplaceCommands(TMain *main)
+    : QObject(main)
+    , m_main(main)
+    , m_dialog(new ReplaceDialog(main))
+{
+    connect(m_dialog, &ReplaceDialog::findNext, this,
+            [this] { runGuarded(m_dialog, [this] { ReplaceDialogFind(); }); });
+    connect(m_dialog, &ReplaceDialog::replace, this,
+            [this] { runGuarded(m_dialog, [this] { ReplaceDialogReplace(false); }); });
+    connect(m_dialog, &ReplaceDialog::replaceAll, this,
+            [this] { runGuarded(m_dialog, [this] { ReplaceDialogReplace(true); }); });
+}
+
+QPlainTextEdit *FindReplaceCommands::list() const
+{
+    return m_main->keyWordList();
+}
+
+void FindReplaceCommands::btnReplaceClick()
+{
+    m_dialog->showDialog();
+}
+
+void FindReplaceCommands::ReplaceDialogFind()
+{
+    QTextCursor cursor = list()->textCursor();
+    const QString what = m_dialog->findText();
+    const qsizetype hit = TextSearch::findFrom(list()->toPlainText(), what, cursor.selectionEnd());
+    if (hit < 0) {
+        m_main->prompts().msgBox(m_main->state().messages.text(23), QString(), u"OK"_s, 1);
+        return;
+    }
+    cursor.setPosition(int(hit));
+    cursor.setPosition(int(hit + what.size()), QTextCursor::KeepAnchor);
+    list()->setTextCursor(cursor);
+    list()->setFocus();
+    list()->ensureCursorVisible();
+}
+
+void FindReplaceCommands::ReplaceDialogReplace(bool all)
+{
+    if (all) {
+        ReplaceAllInKeywordList(m_dialog->findText(), m_dialog->replaceText(), m_dialog->matchCase(), true);
+        m_dialog->close();
+        return;
+    }
+    // The selection is replaced as it is: the user chose it, maybe by hand.
+    QTextCursor cursor = list()->textCursor();
+    if (cursor.hasSelection()) {
+        cursor.insertText(m_dialog->replaceText());
+        list()->setTextCursor(cursor);
+    }
+    ReplaceDialogFind();
+}
+
+qsizetype FindReplaceCommands::ReplaceAllInKeywordList(const QString &find, const QString &replacement,
+                                                       bool matchCase, bool showCount)
+{
+    const TextSearch::Replaced result =
+        TextSearch::replaceAll(list()->toPlainText(), find, replacement, matchCase);
+    if (result.count > 0) {
+        // One edit block over the whole text keeps the box's undo history: one undo takes it back.
+        const int caret = list()->textCursor().position();
+        QTextCursor cursor(list()->document());
+        cursor.beginEditBlock();
+        cursor.select(QTextCursor::Document);
+        cursor.insertText(result.text);
+        cursor.endEditBlock();
+        cursor.setPosition(std::min(caret, int(result.text.size())));
+        list()->setTextCursor(cursor);
+    }
+    if (showCount) {
+        m_main->prompts().msgBox(QString::number(result.count) + m_main->state().messages.text(22), QString(),
+                                 u"OK"_s, 1);
+    }
+    return result.count;
+}

@@ -1,0 +1,80 @@
+#include "patternfilecommands.h"
+
+#include "apppaths.h"
+#include "patternfile.h"
+#include "userprompts.h"
+
+#include "app/tmain.h"
+
+#include <QFileDialog>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Neither dialog asks before overwriting, and a typed name need not exist yet.
+QString askForFile(QWidget *parent, const QString &folder, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilter(PatternFileCommands::fileFilter());
+    dialog.setDefaultSuffix(u"dat"_s);
+    dialog.setDirectory(folder);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+PatternFileCommands::PatternFileCommands(TMain *main)
+    : QObject(main)
+    , m_main(main)
+    , m_chooseSave([](QWidget *parent, const QString &folder) {
+        return askForFile(parent, folder, QFileDialog::AcceptSave);
+    })
+    , m_chooseOpen([](QWidget *parent, const QString &folder) {
+        return askForFile(parent, folder, QFileDialog::AcceptOpen);
+    })
+{
+}
+
+QString PatternFileCommands::fileFilter()
+{
+    return u"振り分けパターンファイル (*.dat)"_s;
+}
+
+void PatternFileCommands::saveCurrentList()
+{
+    PatternFile::save(m_main->state().patternFile, m_main->keyWordList()->toPlainText());
+}
+
+void PatternFileCommands::btnNewClick()
+{
+    m_main->prompts().notify(m_main->state().messages.text(21));
+    const QString chosen = m_chooseSave(m_main, AppPaths::withoutTrailingSlash(AppPaths::configFolder()));
+    if (chosen.isEmpty())
+        return;
+    saveCurrentList();
+    // The chosen file is written with whatever the list holds at the next save.
+    m_main->keyWordList()->clear();
+    m_main->state().patternFile = chosen;
+}
+
+void PatternFileCommands::btnLoadClick()
+{
+    const QString chosen = m_chooseOpen(m_main, AppPaths::withoutTrailingSlash(AppPaths::configFolder()));
+    if (chosen.isEmpty())
+        return;
+    // A list that cannot be written stays where it is rather than being thrown away.
+    saveCurrentList();
+    m_main->keyWordList()->clear();
+    m_main->state().patternFile = chosen;
+    m_main->keyWordList()->setPlainText(PatternFile::load(chosen));
+    m_main->button1()->setEnabled(false);
+    m_main->startTimer1();
+}

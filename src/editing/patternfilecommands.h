@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class TMain;
+
+// New List and Load: the keyword list is written to its file before another file becomes current.
+class PatternFileCommands : public QObject
+{
+    Q_OBJECT
+public:
+    /// Asks for a pattern file starting in `folder`; the empty text when cancelled.
+    using FileChooser = std::function<QString(QWidget *parent, const QString &folder)>;
+
+    explicit PatternFileCommands(TMain *main);
+
+    void btnNewClick();
+    void btnLoadClick();
+
+    /// Tests answer the file dialogs themselves.
+    void setSaveChooser(FileChooser chooser) { m_chooseSave = std::move(chooser); }
+    void setOpenChooser(FileChooser chooser) { m_chooseOpen = std::move(chooser); }
+
+    /// The dialogs' filter: one entry for "*.dat".
+    static QString fileFilter();
+
+private:
+    /// Writes the list into the current file, or throws and nothing has changed.
+    void saveCurrentList();
+
+    TMain *m_main;
+    FileChooser m_chooseSave;
+    FileChooser m_chooseOpen;
+};

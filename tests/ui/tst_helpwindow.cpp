@@ -1,0 +1,242 @@
+#include "apppaths.h"
+#include "dialogs/helpcontext.h"
+#include "help/helpkeyfilter.h"
+#include "help/thelpsearch.h"
+#include "help/thelptreeview.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QStringList topTitles(const QTreeWidget *tree)
+{
+    QStringList titles;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        titles << tree->topLevelItem(i)->text(0);
+    return titles;
+}
+} // namespace
+
+class TestHelpWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        THelpTreeView::setBrowser([this](const QString &path) { m_opened << path; });
+    }
+
+    void init()
+    {
+        m_opened.clear();
+        m_help.reset(new QTemporaryDir);
+        const QString shipped = QFINDTESTDATA("../../help/Contents.txt").section(u'/', 0, -2);
+        for (const auto icon : {"bookshut.bmp", "bookopen.bmp", "helpindex.bmp"})
+            QVERIFY(QFile::copy(shipped + u'/' + QLatin1String(icon), path(QLatin1String(icon))));
+        writeFile(path(u"Contents.txt"_s), "Basics\n\tIntro=intro\n\tGhost=ghost\nFolders=folders\n");
+        writeFile(path(u"Index.txt"_s), "Zeta=folders\nData folder=intro\nMetadata=folders\nno page\n");
+        writeFile(path(u"HelpContextID.txt"_s), "[ID]\n3=folders\n4=intro\n");
+        writeFile(path(u"intro.htm"_s), "<html><title>Intro</title>the Folder list</html>");
+        writeFile(path(u"folders.htm"_s), "<html><title>Where files go</title>folder</html>");
+        m_window.reset(new THelpSearch);
+        m_window->helpTreeView()->setHelpDir(m_help->path());
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        QFile::remove(AppPaths::languageFile());
+    }
+
+    void tabs_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<int>("context");
+        QTest::addColumn<bool>("searchEnabled");
+        QTest::addColumn<QStringList>("titles");
+        QTest::newRow("opening shows contents") << 0 << 1 << false << QStringList{u"Basics"_s, u"Folders"_s};
+        QTest::newRow("index") << 1 << 4 << false << QStringList{u"Data folder"_s, u"Metadata"_s, u"Zeta"_s};
+        QTest::newRow("find starts empty") << 2 << 5 << true << QStringList();
+    }
+    void tabs()
+    {
+        QFETCH(int, tab);
+        QFETCH(int, context);
+        QFETCH(bool, searchEnabled);
+        QFETCH(QStringList, titles);
+        m_window->tabBar()->setCurrentIndex(2);
+        m_window->showContents();
+        m_window->tabBar()->setCurrentIndex(tab);
+        QCOMPARE(HelpContext::of(m_window.get()), context);
+        QCOMPARE(edSearch()->isEnabled(), tab != 0);
+        QCOMPARE(btnSearch()->isEnabled(), searchEnabled);
+        QCOMPARE(topTitles(tree()), titles);
+    }
+
+    void indexTyping_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("last match wins") << u"ta"_s << u"Zeta"_s;
+        QTest::newRow("case matters") << u"Da"_s << u"Data folder"_s;
+        QTest::newRow("no match") << u"xy"_s << QString();
+    }
+    void indexTyping()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, selected);
+        showActive();
+        m_window->tabBar()->setCurrentIndex(1);
+        QTest::keyClicks(edSearch(), typed);
+        QCOMPARE(tree()->currentItem() ? tree()->currentItem()->text(0) : QString(), selected);
+        QCOMPARE(QApplication::focusWidget(), selected.isEmpty() ? static_cast<QWidget *>(edSearch()) : tree());
+    }
+
+    void backspaceDoesNotSearch()
+    {
+        showActive();
+        m_window->tabBar()->setCurrentIndex(1);
+        edSearch()->setText(u"Zetaa"_s);
+        edSearch()->setFocus();
+        QTest::keyClick(edSearch(), Qt::Key_Backspace);
+        QCOMPARE(edSearch()->text(), u"Zeta"_s);
+        QVERIFY(!tree()->currentItem());
+    }
+
+    void findTab()
+    {
+        m_window->showContents();
+        m_window->tabBar()->setCurrentIndex(2);
+        edSearch()->setText(u"Folder"_s);
+        QTest::mouseClick(btnSearch(), Qt::LeftButton);
+        QCOMPARE(topTitles(tree()), QStringList{u"Intro"_s});
+        m_window->tabBar()->setCurrentIndex(0);
+        m_window->tabBar()->setCurrentIndex(2);
+        QCOMPARE(tree()->topLevelItemCount(), 0);
+    }
+
+    void doubleClickOpensExistingPagesOnly()
+    {
+        m_window->showContents();
+        for (const QString &entry : {u"Ghost"_s, u"Intro"_s, u"Folders"_s})
+            Q_EMIT tree()->itemDoubleClicked(tree()->findItems(entry, Qt::MatchExactly | Qt::MatchRecursive).value(0), 0);
+        QCOMPARE(m_opened, (QStringList{path(u"intro.htm"_s), path(u"folders.htm"_s)}));
+    }
+
+    void iconFallback_data()
+    {
+        QTest::addColumn<QString>("missing");
+        QTest::addColumn<int>("icons");
+        QTest::addColumn<bool>("lines");
+        QTest::newRow("all pictures") << QString() << 3 << false;
+        QTest::newRow("page picture missing") << u"helpindex.bmp"_s << 2 << true;
+    }
+    void iconFallback()
+    {
+        QFETCH(QString, missing);
+        QFETCH(int, icons);
+        QFETCH(bool, lines);
+        if (!missing.isEmpty())
+            QVERIFY(QFile::remove(path(missing)));
+        m_window->showContents();
+        QCOMPARE(tree()->icons().size(), icons);
+        QCOMPARE(tree()->showsLines(), lines);
+        QCOMPARE(tree()->rootIsDecorated(), lines);
+        QVERIFY(!tree()->topLevelItem(0)->icon(0).isNull()); // the chapter keeps its book
+        QCOMPARE(tree()->topLevelItem(1)->icon(0).isNull(), lines);
+    }
+
+    void f1_data()
+    {
+        QTest::addColumn<int>("controlContext");
+        QTest::addColumn<int>("windowContext");
+        QTest::addColumn<bool>("mainWindow");
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("focused control's context first") << 4 << 3 << false << u"intro.htm"_s;
+        QTest::newRow("window's context otherwise") << 0 << 3 << false << u"folders.htm"_s;
+        QTest::newRow("no context counts as 1") << 0 << 0 << false << u"introduction.htm"_s;
+        QTest::newRow("main window answers its own F1") << 4 << 3 << true << QString();
+    }
+    void f1()
+    {
+        QFETCH(int, controlContext);
+        QFETCH(int, windowContext);
+        QFETCH(bool, mainWindow);
+        QFETCH(QString, opened);
+        HelpKeyFilter *filter = HelpKeyFilter::install(qApp, m_window.get());
+        QDialog dialog;
+        auto *edit = new QLineEdit(&dialog);
+        HelpContext::set(&dialog, windowContext);
+        HelpContext::set(edit, controlContext);
+        dialog.setProperty("marrowdaleMainWindow", mainWindow);
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_F1);
+        delete filter;
+        QCOMPARE(m_opened, opened.isEmpty() ? QStringList() : QStringList{path(opened)});
+    }
+
+    void missingLanguageKeyEmptiesItsText()
+    {
+        writeFile(AppPaths::languageFile(), "[HelpSearch]\nTabControl->Tabs->Items0=&Inhalt\n"
+                                            "TabControl->Tabs->Items2=&Suchen\nbtnSearch->Caption=Suchen\n");
+        m_window->showContents();
+        QCOMPARE(m_window->tabBar()->tabText(0), u"&Inhalt"_s);
+        QCOMPARE(m_window->tabBar()->tabText(1), QString());
+        QCOMPARE(btnSearch()->text(), u"Suchen"_s);
+        QCOMPARE(m_window->findChild<QLabel *>(u"lblPrompt"_s)->text(), QString());
+    }
+
+    // Asking for the open window while it shows the index once left the index under the contents tab.
+    void reopenedWindowShowsContentsNotIndex()
+    {
+        m_window->showContents();
+        m_window->tabBar()->setCurrentIndex(1);
+        QWidget owner;
+        m_window->showContentsModal(&owner);
+        QCOMPARE(m_window->tabBar()->currentIndex(), 0);
+        QCOMPARE(topTitles(tree()), (QStringList{u"Basics"_s, u"Folders"_s}));
+        QCOMPARE(HelpContext::of(m_window.get()), 1);
+    }
+
+private:
+    QString path(const QString &name) const { return m_help->filePath(name); }
+    THelpTreeView *tree() const { return m_window->helpTreeView(); }
+    QLineEdit *edSearch() const { return m_window->findChild<QLineEdit *>(u"edSearch"_s); }
+    QPushButton *btnSearch() const { return m_window->findChild<QPushButton *>(u"btnSearch"_s); }
+    void showActive()
+    {
+        m_window->showContents();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    QTemporaryDir m_config;
+    std::unique_ptr<QTemporaryDir> m_help;
+    std::unique_ptr<THelpSearch> m_window;
+    QStringList m_opened;
+};
+
+QTEST_MAIN(TestHelpWindow)
+#include "tst_helpwindow.moc"
