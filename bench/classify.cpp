@@ -33,6 +33,36 @@ constexpr int CompanionEvery = 10; // 1,000 companion folders
 constexpr int FolderCount = 20;
 constexpr int Rounds = 3;
 
+// Wall time and the CPU time of this thread (kernel time included): on a busy machine the CPU time is
+// the steadier figure, so the ratios are taken from it.
+struct Timing
+{
+    double wall = 0;
+    double cpu = 0;
+};
+
+double threadSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+class Stopwatch
+{
+public:
+    Stopwatch()
+        : m_cpu(threadSeconds())
+    {
+        m_wall.start();
+    }
+    Timing elapsed() const { return {double(m_wall.nsecsElapsed()) / 1e9, threadSeconds() - m_cpu}; }
+
+private:
+    QElapsedTimer m_wall;
+    double m_cpu;
+};
+
 // Confirm is off and every file has one candidate: any question is a fault of the set-up.
 class SilentPrompts : public UserPrompts
 {
@@ -194,36 +224,6 @@ Timing runFloor(const QStringList &words)
     }
     return watch.elapsed();
 }
-
-// Wall time and the CPU time of this thread (kernel time included): on a busy machine the CPU time is
-// the steadier figure, so the ratios are taken from it.
-struct Timing
-{
-    double wall = 0;
-    double cpu = 0;
-};
-
-double threadSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-
-class Stopwatch
-{
-public:
-    Stopwatch()
-        : m_cpu(threadSeconds())
-    {
-        m_wall.start();
-    }
-    Timing elapsed() const { return {double(m_wall.nsecsElapsed()) / 1e9, threadSeconds() - m_cpu}; }
-
-private:
-    QElapsedTimer m_wall;
-    double m_cpu;
-};
 
 template<typename F>
 Timing best(F measure)
