@@ -46,6 +46,11 @@ QString helpFolder()
         const QString beside = QCoreApplication::applicationDirPath() + u"/Help"_s;
         if (QFileInfo(beside).isDir())
             return beside;
+        // An installed tree that was moved, or a package built for another prefix.
+        const QString relative =
+            QDir::cleanPath(QCoreApplication::applicationDirPath() + u"/../share/marrowdale/Help"_s);
+        if (QFileInfo(relative).isDir())
+            return relative;
     }
     return QStringLiteral(MARROWDALE_INSTALL_DATADIR "/Help");
 }

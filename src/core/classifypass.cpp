@@ -117,7 +117,7 @@ void ClassifyPass::run(const QStringList &files)
         // The table is read afresh at every step: a question may let the keyword list be parsed again.
         for (qsizetype g = 0; g < m_table.size(); ++g) {
             if (i == 0) {
-                const QString destination = m_table[g].destination;
+                const QString destination = std::as_const(m_table)[g].destination;
                 if (!checkedFolders.contains(destination)) {
                     checkedFolders.insert(destination);
                     if (!QFileInfo(destination).isDir()) {
@@ -129,9 +129,9 @@ void ClassifyPass::run(const QStringList &files)
                 }
             }
 
-            KeywordEntry &entry = m_table[g];
+            const KeywordEntry &entry = std::as_const(m_table)[g];
             if (entry.counted())
-                ++entry.searchCount;
+                ++m_table[g].searchCount;
 
             if (!grams.mayMatch(entry))
                 continue;

@@ -1,59 +1,35 @@
 #include "pathgrams.h"
 
-#include "keywordtable.h"
-
-namespace {
-
-// Groups of 2, 3 and 4 UTF-16 units; a longer search text is looked up by its first four.
-constexpr qsizetype LongestGroup = 4;
-
-quint32 step(quint32 hash, char16_t unit)
+void PathGrams::addGroups(std::bitset<Bits> &bits, const QString &text)
 {
-    return (hash ^ unit) * 0x01000193u;
-}
-
-// The group's length is mixed in, so "ab" and the first two units of "abc" fall on different bits.
-quint32 finish(quint32 hash, qsizetype length)
-{
-    hash ^= quint32(length) * 0x9E3779B1u;
-    hash *= 0x85EBCA6Bu;
-    return (hash ^ (hash >> 15)) & 0xFFFFu;
-}
-
-template<typename Bits>
-void addGroups(Bits &bits, const QString &text)
-{
+    const auto set = [this, &bits](std::size_t bit) {
+        bits[bit] = true;
+        m_set.append(quint16(bit));
+    };
     const QChar *units = text.constData();
     const qsizetype size = text.size();
     for (qsizetype start = 0; start + 1 < size; ++start) {
-        quint32 hash = 0x811C9DC5u;
-        hash = step(hash, units[start].unicode());
-        for (qsizetype length = 2; length <= LongestGroup && start + length <= size; ++length) {
-            hash = step(hash, units[start + length - 1].unicode());
-            bits.set(finish(hash, length));
+        quint64 key = quint64(units[start].unicode()) | quint64(units[start + 1].unicode()) << 16;
+        set(bitOf(key, 2));
+        if (start + 2 < size) {
+            key |= quint64(units[start + 2].unicode()) << 32;
+            set(bitOf(key, 3));
+            if (start + 3 < size) {
+                key |= quint64(units[start + 3].unicode()) << 48;
+                set(bitOf(key, 4));
+            }
         }
     }
 }
 
-} // namespace
-
 void PathGrams::assign(const PreparedPath &path)
 {
-    m_folded.reset();
-    m_lower.reset();
+    // Clearing the few bits the last path set is cheaper than clearing all of them.
+    for (const quint16 bit : std::as_const(m_set)) {
+        m_folded[bit] = false;
+        m_lower[bit] = false;
+    }
+    m_set.clear();
     addGroups(m_folded, path.folded);
     addGroups(m_lower, path.foldedLower);
-}
-
-bool PathGrams::mayMatch(const KeywordEntry &entry) const
-{
-    const QString &needle = entry.needle;
-    const qsizetype length = std::min(needle.size(), LongestGroup);
-    if (length < 2)
-        return true; // one unit, or nothing: left to the search itself
-    const QChar *units = needle.constData();
-    quint32 hash = 0x811C9DC5u;
-    for (qsizetype i = 0; i < length; ++i)
-        hash = step(hash, units[i].unicode());
-    return (entry.caseSensitive ? m_folded : m_lower).test(finish(hash, length));
 }

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <bitset>
+#include "keywordtable.h"
 
-struct KeywordEntry;
-struct PreparedPath;
+#include <QVarLengthArray>
+
+#include <bitset>
 
 // The short letter groups of one prepared path: tells at once, for most keywords, that their search
 // text cannot occur in it, so the pass searches only for the few that might.
@@ -14,10 +15,38 @@ public:
     void assign(const PreparedPath &path);
 
     /// False only when the entry's search text certainly does not occur in the path.
-    bool mayMatch(const KeywordEntry &entry) const;
+    bool mayMatch(const KeywordEntry &entry) const
+    {
+        const qsizetype size = entry.needle.size();
+        if (size < 2)
+            return true; // one unit, or nothing: left to the search itself
+        const QChar *units = entry.needle.constData();
+        quint64 key = quint64(units[0].unicode()) | quint64(units[1].unicode()) << 16;
+        qsizetype length = 2;
+        if (size > 2) {
+            key |= quint64(units[2].unicode()) << 32;
+            ++length;
+            if (size > 3) {
+                key |= quint64(units[3].unicode()) << 48;
+                ++length;
+            }
+        }
+        return (entry.caseSensitive ? m_folded : m_lower)[bitOf(key, length)];
+    }
 
 private:
     static constexpr int Bits = 1 << 16;
+
+    // A group of 2, 3 or 4 UTF-16 units packed into `key`; a longer search text is looked up by its
+    // first four. The length is mixed in so that "ab" and "ab" followed by a zero unit differ.
+    static std::size_t bitOf(quint64 key, qsizetype length)
+    {
+        return std::size_t(((key ^ quint64(length)) * 0x9E3779B97F4A7C15ull) >> 48);
+    }
+
+    void addGroups(std::bitset<Bits> &bits, const QString &text);
+
     std::bitset<Bits> m_folded; ///< groups of the path as written, for case-sensitive keywords
     std::bitset<Bits> m_lower;  ///< groups of the lower-cased path
+    QVarLengthArray<quint16, 1024> m_set; ///< bits set for the current path, to clear them cheaply
 };

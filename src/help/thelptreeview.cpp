@@ -15,6 +15,8 @@
 #include <QTreeWidgetItemIterator>
 #include <QUrl>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -37,14 +39,6 @@ QIcon loadTransparentIcon(const QString &path)
     const QRgb background = image.pixel(0, image.height() - 1);
     pixmap.setMask(QBitmap::fromImage(image.createMaskFromColor(background, Qt::MaskInColor)));
     return QIcon(pixmap);
-}
-
-int depthOf(const QTreeWidgetItem *item)
-{
-    int depth = 0;
-    for (const QTreeWidgetItem *p = item->parent(); p; p = p->parent())
-        ++depth;
-    return depth;
 }
 
 } // namespace
@@ -151,8 +145,13 @@ QString THelpTreeView::pageOf(const QTreeWidgetItem *item)
 QList<HelpEntry> THelpTreeView::shownEntries() const
 {
     QList<HelpEntry> entries;
-    for (QTreeWidgetItemIterator it(const_cast<THelpTreeView *>(this)); *it; ++it)
-        entries.append({(*it)->text(0), pageOf(*it), depthOf(*it)});
+    const std::function<void(const QTreeWidgetItem *, int)> walk = [&](const QTreeWidgetItem *item, int depth) {
+        entries.append({item->text(0), pageOf(item), depth});
+        for (int i = 0; i < item->childCount(); ++i)
+            walk(item->child(i), depth + 1);
+    };
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        walk(topLevelItem(i), 0);
     return entries;
 }
 

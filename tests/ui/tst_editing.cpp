@@ -259,7 +259,7 @@ void TestEditing::replaceTakesAnySelection_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("found");
 
-    QTest::newRow("selection differs from the find text") << 8 << 3 << u"News -> Web\nNews"_s << u"News"_s;
+    QTest::newRow("selection differs from the find text") << 8 << 4 << u"News -> Web\nNews"_s << u"News"_s;
     QTest::newRow("nothing selected: only Find Next") << 0 << 0 << u"News -> ../N\nNews"_s << u"News"_s;
     QTest::newRow("nothing left to find") << 13 << 4 << u"News -> ../N\nWeb"_s << QString();
 }
