@@ -116,6 +116,8 @@ void TDialog1::reject()
 
 void TDialog1::showEvent(QShowEvent *event)
 {
+    if (parentWidget())
+        setFont(parentWidget()->window()->font()); // the main window's face
     readLanguageFile();
     QDialog::showEvent(event);
 }

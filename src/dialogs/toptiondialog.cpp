@@ -70,7 +70,8 @@ TOptionDialog::TOptionDialog(QWidget *parent)
     m_label1 = label(u"Label1"_s, u"and used count is less than "_s, 0, 44);
     m_checkBox2 = new QCheckBox(u"Ask folder for each file at classification"_s, this);
     m_checkBox2->setObjectName(u"CheckBox2"_s);
-    m_checkBox2->setChecked(true);
+    // Unticked until the settings say otherwise; a vanished source folder leaves it so.
+    m_checkBox2->setChecked(false);
     m_checkBox2->move(24, 64);
     m_checkBox2->adjustSize();
 

@@ -43,8 +43,6 @@ private Q_SLOTS:
     void inputLayout();
     void punctuation_data();
     void punctuation();
-    void textPitch_data();
-    void textPitch();
 };
 
 void TestMessageLayout::buttonLefts_data()
@@ -153,24 +151,6 @@ void TestMessageLayout::punctuation()
         ML::widenForPunctuation(width, [&text](int w) { return wrapByWidth(text, w); });
     QCOMPARE(result.width, expectedWidth);
     QCOMPARE(result.lines, expectedLines);
-}
-
-void TestMessageLayout::textPitch_data()
-{
-    QTest::addColumn<int>("lines");
-    QTest::addColumn<int>("pitch");
-
-    QTest::newRow("short message keeps the face's spacing") << 2 << 17;
-    QTest::newRow("closed up to fit") << 8 << 13;
-    QTest::newRow("never below 11") << 200 << 11;
-}
-
-void TestMessageLayout::textPitch()
-{
-    QFETCH(int, lines);
-    QFETCH(int, pitch);
-    QCOMPARE(ML::textLinePitch(lines, 17, 1), pitch);
-    QVERIFY(pitch * lines + 2 <= ML::memoHeight(lines));
 }
 
 QTEST_APPLESS_MAIN(TestMessageLayout)
