@@ -126,6 +126,8 @@ void TMain::createControls()
     m_panel2 = captionPanel(this, u"Class. Log"_s, panel2Width);
     m_log = new QListWidget(this);
     m_log->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Log lines pad names to 40 columns; only a fixed-pitch face lines the arrows up.
+    m_log->setFont(ProgramFonts::fixed(11));
     m_log->viewport()->installEventFilter(this);
 
     // Tab order as the window lists its controls.

@@ -103,6 +103,8 @@ void FolderChooser::goTo(const QString &folder)
     if (!index.isValid())
         return;
     m_startFolder = existing;
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+        m_tree->expand(up);
     m_tree->setCurrentIndex(index);
     m_tree->expand(index);
     m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);

@@ -104,7 +104,7 @@ void TestFileCommands::cleanup()
 // "click N" clicks item N; "key K" releases key K in the list (Delete, F1, F2).
 void TestFileCommands::act(const QString &action)
 {
-    const QString what = action.section(u' ', 1);
+    const QString what = action.section(u' ', 1, 1);
     if (action.startsWith(u"click"_s)) {
         const QRect rect = list()->visualItemRect(list()->item(what.toInt()));
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rect.center());
