@@ -17,7 +17,7 @@ run: build
 	./$(BUILD)/src/marrowdale
 
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j $(JOBS)
 
 bench: build
 	./$(BUILD)/bench/bench_startup

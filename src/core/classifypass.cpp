@@ -51,27 +51,6 @@ struct PassEnd
     }
 };
 
-// The lookup key of each entry's search text, kept from file to file. A slot holds a copy of the text
-// it was made from, so while it is held no other text can take its place in memory: the same data
-// pointer in the entry means the same text, also after the table has been parsed again.
-struct NeedleKey
-{
-    QString needle;
-    int key = -1;
-};
-
-int needleKey(QList<NeedleKey> &keys, qsizetype g, const QString &needle)
-{
-    if (g >= keys.size())
-        keys.resize(g + 1);
-    NeedleKey &slot = keys[g];
-    if (slot.needle.constData() != needle.constData() || slot.needle.size() != needle.size()) {
-        slot.needle = needle;
-        slot.key = PathGrams::keyOf(needle);
-    }
-    return slot.key;
-}
-
 // Adds one use to the entry the table held at `index` when the pass looked at it. A re-parse during a
 // question may have dropped or shifted it; then nothing is counted rather than the wrong line.
 void countUse(KeywordTable &table, qsizetype index, const QString &keyword, const QString &destination)
@@ -123,7 +102,6 @@ void ClassifyPass::run(const QStringList &files)
     QSet<QString> checkedFolders;
     QStringList uncreatable;
     PathGrams grams;
-    QList<NeedleKey> needleKeys;
 
     const qsizetype n = files.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -155,7 +133,7 @@ void ClassifyPass::run(const QStringList &files)
             if (entry.counted())
                 ++m_table[g].searchCount;
 
-            if (!grams.mayMatch(needleKey(needleKeys, g, entry.needle), entry.caseSensitive))
+            if (!grams.mayMatch(entry))
                 continue;
             const MatchResult result = matchKeyword(entry, prepared);
             if (result == MatchResult::None)

@@ -15,15 +15,12 @@ public:
     void assign(const PreparedPath &path);
 
     /// False only when the entry's search text certainly does not occur in the path.
-    bool mayMatch(const KeywordEntry &entry) const { return mayMatch(keyOf(entry.needle), entry.caseSensitive); }
-
-    /// The bit a search text is looked up by, or -1 when the groups cannot rule it out.
-    static int keyOf(const QString &needle)
+    bool mayMatch(const KeywordEntry &entry) const
     {
-        const qsizetype size = needle.size();
+        const qsizetype size = entry.needle.size();
         if (size < 2)
-            return -1; // one unit, or nothing: left to the search itself
-        const QChar *units = needle.constData();
+            return true; // one unit, or nothing: left to the search itself
+        const QChar *units = entry.needle.constData();
         quint64 key = quint64(units[0].unicode()) | quint64(units[1].unicode()) << 16;
         qsizetype length = 2;
         if (size > 2) {
@@ -34,12 +31,7 @@ public:
                 ++length;
             }
         }
-        return int(bitOf(key, length));
-    }
-
-    bool mayMatch(int key, bool caseSensitive) const
-    {
-        return key < 0 || (caseSensitive ? m_folded : m_lower)[std::size_t(key)];
+        return (entry.caseSensitive ? m_folded : m_lower)[bitOf(key, length)];
     }
 
 private:

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <utility>
 
 class FileListBox;
 class LanguageFile;

@@ -1,13 +1,11 @@
 #include "app/filelistbox.h"
 #include "app/programwindows.h"
 #include "app/tmain.h"
-#include "dialogs/toptiondialog.h"
 #include "filecmds/filelistcommands.h"
 #include "scriptedprompts.h"
 
 #include <QDir>
 #include <QFile>
-#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,9 +41,6 @@ private Q_SLOTS:
     void remove_data();
     void remove();
     void doubleClickOpensWithoutRenaming();
-    void explorer_data();
-    void explorer();
-    void popupEntries();
 
 private:
     QString source(const QString &name = QString()) const
@@ -73,9 +68,7 @@ void TestFileCommands::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath(u"config"_s)));
-    qputenv("HOME", QFile::encodeName(m_dir->filePath(u"home"_s)));
     QDir().mkpath(m_dir->filePath(u"config/marrowdale"_s));
-    QDir().mkpath(m_dir->filePath(u"home"_s));
     QDir().mkpath(source(u"sub"_s));
     writeBytes(m_dir->filePath(u"config/marrowdale/marrowdale.ini"_s), "[Setting]\n");
     for (const char16_t *name : {u"a.htm", u"b.htm", u"c.htm", u"d.htm"})
@@ -101,7 +94,7 @@ void TestFileCommands::cleanup()
     m_dir.reset();
 }
 
-// "click N" clicks item N; "key K" releases key K in the list (Delete, F1, F2).
+// "click N" clicks item N; "key K" releases Delete or F2 in the list, "shift" added when named.
 void TestFileCommands::act(const QString &action)
 {
     const QString what = action.section(u' ', 1, 1);
@@ -109,9 +102,8 @@ void TestFileCommands::act(const QString &action)
         const QRect rect = list()->visualItemRect(list()->item(what.toInt()));
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rect.center());
     } else {
-        const int key = what == u"Delete"_s ? Qt::Key_Delete : what == u"F2"_s ? Qt::Key_F2 : Qt::Key_F1;
-        const Qt::KeyboardModifiers shift = action.contains(u"shift"_s) ? Qt::ShiftModifier : Qt::NoModifier;
-        QTest::keyRelease(list(), Qt::Key(key), shift);
+        QTest::keyRelease(list(), what == u"Delete"_s ? Qt::Key_Delete : Qt::Key_F2,
+                          action.contains(u"shift"_s) ? Qt::ShiftModifier : Qt::NoModifier);
     }
 }
 
@@ -197,38 +189,6 @@ void TestFileCommands::doubleClickOpensWithoutRenaming()
     QVERIFY(!commands()->renamePending());
     QCOMPARE(commands()->lastClickedIndex(), -1);
     QVERIFY(m_prompts.asked.isEmpty());
-}
-
-void TestFileCommands::explorer_data()
-{
-    QTest::addColumn<QString>("root");
-    QTest::addColumn<QString>("opened");
-    QTest::newRow("root folder") << u"/data/Sorted"_s << u"/data/Sorted"_s;
-    QTest::newRow("empty root: home") << QString() << QDir::homePath();
-}
-
-void TestFileCommands::explorer()
-{
-    QFETCH(QString, root);
-    QFETCH(QString, opened);
-    m_windows.main->optionDialog()->setRootFolder(root);
-    m_windows.main->openExplorer()->click();
-    QCOMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(opened)});
-}
-
-void TestFileCommands::popupEntries()
-{
-    QMenu *menu = commands()->popupMenu();
-    QStringList captions;
-    for (const QAction *action : menu->actions())
-        captions.append(action->text());
-    QCOMPARE(captions, (QStringList{u"Open"_s, u"&Send"_s, u"&Rename file"_s, u"Delete"_s}));
-    list()->setCurrentRow(3);
-    menu->actions().at(0)->trigger();
-    QCOMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(source(u"d.htm"_s))});
-    menu->actions().at(1)->trigger();
-    QCOMPARE(m_prompts.askedOf(u"chooseFolder"_s).size(), 1);
-    QCOMPARE(commands()->lastClickedIndex(), -1);
 }
 
 QTEST_MAIN(TestFileCommands)
