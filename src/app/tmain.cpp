@@ -193,6 +193,20 @@ void TMain::resizeEvent(QResizeEvent *event)
     applyLayout();
 }
 
+void TMain::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_outerSizeFitted)
+        return;
+    m_outerSizeFitted = true;
+    // The initial size is the outer size; the frame is known only once the window manager has it.
+    QTimer::singleShot(100, this, [this] {
+        const QSize frame = frameGeometry().size() - size();
+        if (!frame.isEmpty())
+            resize(MainGeometry::initialWidth - frame.width(), MainGeometry::initialHeight - frame.height());
+    });
+}
+
 void TMain::applyLayout()
 {
     // Outer size: the frame counts once the window has one; offscreen there is none.

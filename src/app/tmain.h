@@ -101,6 +101,7 @@ Q_SIGNALS:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -144,6 +145,7 @@ private:
     QLabel *m_panel2 = nullptr;
     QListWidget *m_log = nullptr;
     QTimer m_timer1;
+    bool m_outerSizeFitted = false;
 
     TDialog1 *m_dialog1 = nullptr;
     THelpSearch *m_helpSearch = nullptr;
