@@ -15,6 +15,7 @@ class ScriptedPrompts : public UserPrompts
 {
 public:
     QStringList asked; ///< "kind: text" of every question, in order
+    QStringList yesNoTitles;
 
     QList<int> msgBoxAnswers, yesNoAnswers, okCancelAnswers, moveAnswers, keywordAnswers, keywordSelections;
     QStringList stringAnswers, inputAnswers;
@@ -34,8 +35,9 @@ public:
         note(u"receiveString"_s, prompt + u" ["_s + defaultText + u']');
         return stringAnswers.isEmpty() ? QString() : stringAnswers.takeFirst();
     }
-    int askYesNo(const QString &text, const QString &) override
+    int askYesNo(const QString &text, const QString &title) override
     {
+        yesNoTitles.append(title);
         note(u"askYesNo"_s, text);
         return take(yesNoAnswers, No);
     }

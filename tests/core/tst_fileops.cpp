@@ -1,7 +1,7 @@
 #include "fileops.h"
 #include "mainview.h"
 #include "messagetable.h"
-#include "userprompts.h"
+#include "scriptedprompts.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,34 +20,6 @@ using namespace Qt::StringLiterals;
 using namespace FileOps;
 
 namespace {
-
-class ScriptedPrompts : public UserPrompts
-{
-public:
-    QList<int> answers; // for askYesNo, in order; No once used up
-    QStringList questions, titles, boxes, notices;
-    std::function<void()> beforeAnswer;
-
-    int askYesNo(const QString &text, const QString &title) override
-    {
-        questions << text;
-        titles << title;
-        if (beforeAnswer)
-            beforeAnswer();
-        return answers.isEmpty() ? No : answers.takeFirst();
-    }
-    int msgBox(const QString &msg, const QString &, const QString &, int) override { boxes << msg; return Ok; }
-    void notify(const QString &text) override { notices << text; }
-    QString receiveString(const QString &, const QString &, const QString &, const QString &, int, int) override
-    {
-        return {};
-    }
-    int askOkCancel(const QString &, const QString &) override { return Cancel; }
-    int confirmMove(const QString &) override { return Cancel; }
-    std::optional<QString> chooseFolder(const QString &, int) override { return std::nullopt; }
-    int chooseKeyword(const QString &, const QStringList &, int *) override { return 3; }
-    QString inputBox(const QString &, const QString &, const QString &text) override { return text; }
-};
 
 struct RecordingView : MainView
 {
@@ -170,7 +142,7 @@ private Q_SLOTS:
             QCOMPARE(exists(m_in + u'/' + folder + u"/img.png"_s), folder != moved);
         }
         QCOMPARE(view.refreshes, moved.isEmpty() ? 0 : 1);
-        QVERIFY(prompts.questions.isEmpty() && prompts.boxes.isEmpty() && prompts.notices.isEmpty());
+        QVERIFY(prompts.asked.isEmpty());
     }
 
     void missingParentQuestion_data()
@@ -186,11 +158,11 @@ private Q_SLOTS:
         QVERIFY(QDir::setCurrent(m_dir->path()));
         put(m_in + u"/page.htm"_s);
         ScriptedPrompts prompts;
-        prompts.answers = {answer};
+        prompts.yesNoAnswers = {answer};
         RecordingView view;
         const bool yes = answer == UserPrompts::Yes;
         QCOMPARE(moveWithCompanions(m_in + u"/page.htm"_s, u"NewTop/Sub"_s, m_root, prompts, m_messages, view), yes);
-        QCOMPARE(prompts.questions, QStringList{m_messages.text(13)});
+        QCOMPARE(prompts.askedOf(u"askYesNo"_s), QStringList{m_messages.text(13)});
         QCOMPARE(exists(path(u"NewTop/Sub/page.htm"_s)), yes);
         QCOMPARE(exists(path(u"NewTop"_s)), yes);
         QCOMPARE(view.log.size(), yes ? 1 : 0);
@@ -215,19 +187,19 @@ private Q_SLOTS:
         put(m_in + u"/page_files/img.png"_s);
         put(target, "old");
         ScriptedPrompts prompts;
-        prompts.answers = {answer};
+        prompts.yesNoAnswers = {answer};
         if (sourceVanishes)
-            prompts.beforeAnswer = [&] { QFile::remove(source); };
+            prompts.onQuestion = [&](const QString &) { QFile::remove(source); };
         RecordingView view;
         QVERIFY(moveWithCompanions(source, m_root + u"/News"_s, m_root, prompts, m_messages, view));
-        QCOMPARE(prompts.questions, QStringList{m_messages.text(14)});
-        QCOMPARE(prompts.titles, QStringList{u"page.htm"_s});
+        QCOMPARE(prompts.askedOf(u"askYesNo"_s), QStringList{m_messages.text(14)});
+        QCOMPARE(prompts.yesNoTitles, QStringList{u"page.htm"_s});
         QCOMPARE(content(target), targetAfter);
         const bool moved = targetAfter == "new";
         QCOMPARE(view.log.size(), moved ? 1 : 0);
         QCOMPARE(exists(source), !moved && !sourceVanishes);
         QCOMPARE(exists(m_in + u"/page_files/img.png"_s), !moved);
-        QCOMPARE(prompts.boxes, sourceVanishes ? QStringList{failureBox()} : QStringList());
+        QCOMPARE(prompts.askedOf(u"msgBox"_s), sourceVanishes ? QStringList{failureBox()} : QStringList());
         QCOMPARE(QDir(m_root + u"/News"_s).entryList(QDir::Files | QDir::Hidden).size(), 1); // no leftovers
     }
 
@@ -246,7 +218,7 @@ private Q_SLOTS:
         QVERIFY(exists(to + u"/a_files/i"_s) && exists(to + u"/a.files/i"_s) && !exists(m_in + u"/a.htm"_s));
         QCOMPARE(content(to + u"/b.htm"_s), "old"_ba);
         QVERIFY(exists(m_in + u"/b.htm"_s) && exists(m_in + u"/b_files/i"_s) && exists(m_in + u"/b.files/i"_s));
-        QVERIFY(!exists(to + u"/b_files"_s) && prompts.questions.isEmpty());
+        QVERIFY(!exists(to + u"/b_files"_s) && prompts.askedOf(u"askYesNo"_s).isEmpty());
     }
 
     void undo_data()
@@ -287,7 +259,7 @@ private Q_SLOTS:
         QCOMPARE(content(m_in + u"/page.htm"_s), comesBack ? "moved"_ba : namesakeAtHome ? "home"_ba : "<missing>"_ba);
         QCOMPARE(exists(m_in + u"/page_files/i"_s), comesBack);
         QVERIFY(exists(at + u"/page.files/i"_s) && !exists(m_in + u"/page.files"_s));
-        QCOMPARE(prompts.boxes, comesBack ? QStringList() : QStringList{failureBox()});
+        QCOMPARE(prompts.askedOf(u"msgBox"_s), comesBack ? QStringList() : QStringList{failureBox()});
     }
 
     void neverReplaces()
@@ -318,15 +290,15 @@ private Q_SLOTS:
         put(to + u"/clash"_s, "old");
         put(to + u"/sub/mine"_s);
         ScriptedPrompts prompts;
-        prompts.answers = answers;
+        prompts.yesNoAnswers = answers;
         const bool arrived = clash == "new";
         QCOMPARE(moveFolder(from, to, prompts), arrived);
-        QCOMPARE(prompts.questions.size(), answers.size());
+        QCOMPARE(prompts.askedOf(u"askYesNo"_s).size(), answers.size());
         QCOMPARE(content(to + u"/clash"_s), clash);
         QCOMPARE(exists(to + u"/sub/free"_s), answers.first() == UserPrompts::Yes);
         QCOMPARE(content(from + u"/clash"_s), arrived ? "<missing>"_ba : "new"_ba);
         QCOMPARE(exists(from), !arrived);
-        QVERIFY(exists(to + u"/sub/mine"_s) && prompts.notices.isEmpty());
+        QVERIFY(exists(to + u"/sub/mine"_s) && prompts.askedOf(u"notify"_s).isEmpty());
     }
 
     void acrossFileSystems()

@@ -1,7 +1,7 @@
 #include "keywordtable.h"
 #include "marrowdaleerror.h"
 #include "messagetable.h"
-#include "userprompts.h"
+#include "scriptedprompts.h"
 
 #include <QTest>
 
@@ -10,28 +10,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString Root = u"/data/Sorted"_s;
-
-// Answers the keyword input and the yes/no question as scripted; records the proposal.
-class ScriptedPrompts : public UserPrompts
-{
-public:
-    QString answer, proposed;
-    int yesNo = No;
-
-    int msgBox(const QString &, const QString &, const QString &, int) override { return yesNo; }
-    QString receiveString(const QString &, const QString &, const QString &, const QString &text, int, int) override
-    {
-        proposed = text;
-        return answer;
-    }
-    int askYesNo(const QString &, const QString &) override { return No; }
-    int askOkCancel(const QString &, const QString &) override { return Cancel; }
-    int confirmMove(const QString &) override { return Cancel; }
-    void notify(const QString &) override {}
-    std::optional<QString> chooseFolder(const QString &, int) override { return {}; }
-    int chooseKeyword(const QString &, const QStringList &, int *) override { return 3; }
-    QString inputBox(const QString &, const QString &, const QString &text) override { return text; }
-};
 
 QString padded(const QString &keyword, int blanks, const QString &rest)
 {
@@ -205,10 +183,11 @@ private Q_SLOTS:
         QFETCH(QString, expected);
 
         ScriptedPrompts prompts;
-        prompts.answer = answer;
-        prompts.yesNo = yesNo;
+        prompts.stringAnswers = {answer};
+        prompts.msgBoxAnswers = {yesNo};
         const std::optional<QString> line = offerKeyword(prompts, MessageTable(), u"/in/Daily News.htm"_s, Root, chosen);
-        QCOMPARE(prompts.proposed, u"Daily News"_s);
+        QCOMPARE(prompts.askedOf(u"receiveString"_s),
+                 QStringList{u"Please extract a key word, then click [OK]. [Daily News]"_s});
         QCOMPARE(line.value_or(QString()), expected);
         if (line) { // the learned line reads back as one entry
             KeywordTable table;
@@ -222,7 +201,7 @@ private Q_SLOTS:
     {
         ScriptedPrompts prompts;
         for (const QString &answer : {u"a->b"_s, u"a<<b"_s}) {
-            prompts.answer = answer;
+            prompts.stringAnswers = {answer};
             QVERIFY_THROWS_EXCEPTION(MarrowdaleError, offerKeyword(prompts, MessageTable(), u"x"_s, Root, Root));
         }
     }
