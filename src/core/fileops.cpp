@@ -1,5 +1,5 @@
 #include "fileops.h"
-
+#include "keywordtable.h"
 #include "mainview.h"
 #include "messagetable.h"
 #include "userprompts.h"
@@ -284,12 +284,13 @@ int copyTreeInto(const QByteArray &from, const QByteArray &to, const struct stat
 // removes the source only once the copy is complete. *detail tells what went wrong beyond errno.
 int moveEntry(const QByteArray &from, const QByteArray &to, QString *detail)
 {
-    struct stat st;
-    if (!lstatOk(from, &st))
-        return errno;
+    // The rename answers most moves by itself; only a move across file systems needs to know more.
     const int renamed = renameExclusive(from, to);
     if (renamed != EXDEV)
         return renamed;
+    struct stat st;
+    if (!lstatOk(from, &st))
+        return errno;
 
     int error = 0;
     if (S_ISDIR(st.st_mode)) {
@@ -326,6 +327,24 @@ int moveEntry(const QByteArray &from, const QByteArray &to, QString *detail)
         ::unlink(to.constData());
     }
     return error;
+}
+
+// A folder or a link to one, as the file list's companion test sees it.
+bool isFolder(const QString &path)
+{
+    struct stat st;
+    return ::stat(encoded(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Moves a file (never a folder) to a target that must not exist; 0 or an errno value.
+int moveFileTo(const QString &source, const QString &target, QString *detail)
+{
+    struct stat st;
+    if (!lstatOk(encoded(source), &st))
+        return errno;
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    return moveEntry(encoded(source), encoded(target), detail);
 }
 
 QString moveFailure(const QString &source, const QString &target, int error, const QString &detail = {})
@@ -420,13 +439,6 @@ bool mergeFolder(const QString &from, const QString &to, UserPrompts &prompts, Q
     return ::rmdir(encoded(from).constData()) == 0;
 }
 
-QString shortDestination(const QString &destination, const QString &rootFolder)
-{
-    if (!rootFolder.isEmpty() && destination.startsWith(rootFolder, Qt::CaseSensitive))
-        return u".."_s + destination.mid(rootFolder.size());
-    return destination;
-}
-
 // The folder whose absence makes the Classify move ask first: the destination's top folder.
 QString parentToTest(const QString &destination)
 {
@@ -498,24 +510,13 @@ QString displayName(const QString &name)
 
 QString logLine(const QString &name, const QString &destination, const QString &rootFolder)
 {
-    return displayName(fileName(name)) + u"-> "_s + shortDestination(destination, rootFolder);
+    return displayName(fileName(name)) + u"-> "_s + shortForm(destination, rootFolder);
 }
 
 bool moveFile(const QString &source, const QString &target, QString *error)
 {
-    struct stat st;
-    if (!lstatOk(encoded(source), &st)) {
-        if (error)
-            *error = moveFailure(source, target, errno);
-        return false;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        if (error)
-            *error = moveFailure(source, target, EISDIR);
-        return false;
-    }
     QString detail;
-    const int e = moveEntry(encoded(source), encoded(target), &detail);
+    const int e = moveFileTo(source, target, &detail);
     if (e != 0 && error)
         *error = moveFailure(source, target, e, detail);
     return e == 0;
@@ -547,7 +548,11 @@ bool moveFolder(const QString &from, const QString &to, UserPrompts &prompts)
         prompts.notify(u"The folder \"%1\" cannot be moved into itself."_s.arg(from));
         return false;
     }
-    if (pathExists(to)) {
+    QString detail;
+    int e = moveEntry(encoded(from), encoded(to), &detail);
+    if (e == ENOENT && createFolderPath(folderOf(to)))
+        e = moveEntry(encoded(from), encoded(to), &detail);
+    if (e == EEXIST || e == ENOTEMPTY) {
         if (!isRealDir(to)) {
             prompts.notify(
                 u"The folder \"%1\" cannot be moved to \"%2\": a file of that name is in the way."_s.arg(from, to));
@@ -565,9 +570,6 @@ bool moveFolder(const QString &from, const QString &to, UserPrompts &prompts)
         }
         return arrived;
     }
-    createFolderPath(folderOf(to));
-    QString detail;
-    const int e = moveEntry(encoded(from), encoded(to), &detail);
     if (e != 0) {
         prompts.notify(u"The folder \"%1\" could not be moved to \"%2\": %3"_s.arg(from, to, systemError(e))
                        + (detail.isEmpty() ? QString() : u" (at \"%1\")"_s.arg(detail)));
@@ -595,23 +597,22 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
     const QString from = reduceRootJoin(source);
     const QString name = fileName(from);
 
-    if (!QFileInfo(parentToTest(destination)).isDir()
-        && prompts.askYesNo(messages.text(13), QString()) != UserPrompts::Yes)
-        return false;
-
-    if (!QFileInfo(destination).isDir())
-        createFolderPath(destination);
-
+    // Try the move first: when it succeeds, the destination and its parent existed and nothing was in
+    // the way, so none of the questions below would have been asked.
     const QString target = reduceRootJoin(join(destination, name));
-    bool moved = false;
-    if (pathExists(target) && !isRealDir(target)) {
+    int e = moveFileTo(from, target, nullptr);
+    if (e != 0 && e != EEXIST && !isFolder(destination)) {
+        if (!isFolder(parentToTest(destination)) && prompts.askYesNo(messages.text(13), QString()) != UserPrompts::Yes)
+            return false;
+        createFolderPath(destination);
+        e = moveFileTo(from, target, nullptr);
+    }
+    if (e == EEXIST && !isRealDir(target)) {
         if (prompts.askYesNo(messages.text(14), name) != UserPrompts::Yes)
             return true;
-        moved = replaceFile(from, target, nullptr);
-    } else {
-        moved = moveFileIntoFolder(from, folderOf(target));
+        e = replaceFile(from, target, nullptr) ? 0 : EIO;
     }
-    if (!moved) {
+    if (e != 0) {
         showMoveFailure(prompts, messages, name);
         return true;
     }
@@ -619,7 +620,7 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
     view.appendLog(logLine(name, destination, rootFolder));
     for (const QString &suffix : companionSuffixes) {
         const QString companion = companionPath(from, suffix);
-        if (QFileInfo(companion).isDir()) {
+        if (isFolder(companion)) {
             moveFolder(companion, companionPath(target, suffix), prompts);
             view.refreshFileList();
             break;
@@ -672,7 +673,7 @@ bool undoLogLine(const QString &line, const QString &currentFolder, const QStrin
     }
     for (const QString &suffix : companionSuffixes) {
         const QString companion = companionPath(current, suffix);
-        if (QFileInfo(companion).isDir()) {
+        if (isFolder(companion)) {
             moveFolder(companion, companionPath(returnPath, suffix), prompts);
             break;
         }
