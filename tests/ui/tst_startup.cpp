@@ -16,6 +16,10 @@
 #include <QTimer>
 
 #include "app/directorylistbox.h"
+#include "help/thelpsearch.h"
+#include "help/thelptreeview.h"
+
+#include <QListWidget>
 
 using namespace Qt::StringLiterals;
 
@@ -60,6 +64,8 @@ private Q_SLOTS:
     void trailingBlankLinesAreDropped();
     void unwritablePatternFileKeepsTheWindowOpen();
     void editingBlocksClassifyUntilTheParse();
+    void f1OpensHelpOnlyFromWindowKeys_data();
+    void f1OpensHelpOnlyFromWindowKeys();
 
 private:
     QString configFolder() const { return m_dir->path() + u"/config/marrowdale"_s; }
@@ -193,6 +199,28 @@ void TestStartup::editingBlocksClassifyUntilTheParse()
     QVERIFY(main->timer1()->isActive());
     QTRY_VERIFY(main->button1()->isEnabled());
     QCOMPARE(main->state().table.size(), 1);
+}
+
+void TestStartup::f1OpensHelpOnlyFromWindowKeys_data()
+{
+    QTest::addColumn<bool>("fromKeywordList");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("keyword list") << true << true;
+    QTest::newRow("log") << false << false;
+}
+
+void TestStartup::f1OpensHelpOnlyFromWindowKeys()
+{
+    QFETCH(bool, fromKeywordList);
+    writeFile(settingsFile(), "[Setting]\n");
+    start();
+    m_windows.helpSearch->helpTreeView()->setHelpDir(QStringLiteral(MARROWDALE_SOURCE_DIR "/help"));
+    QWidget *target = fromKeywordList ? static_cast<QWidget *>(m_windows.main->keyWordList())
+                                      : static_cast<QWidget *>(m_windows.main->log());
+    m_windows.main->activateWindow();
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_F1);
+    QTEST(m_windows.helpSearch->isVisible(), "opens");
 }
 
 QTEST_MAIN(TestStartup)
