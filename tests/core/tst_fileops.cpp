@@ -2,6 +2,7 @@
 #include "mainview.h"
 #include "messagetable.h"
 #include "scriptedprompts.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,16 +37,7 @@ struct RecordingView : MainView
 
 void put(const QString &path, const QByteArray &content = "x")
 {
-    QDir().mkpath(folderOf(path));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QByteArray content(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : "<missing>"_ba;
+    writeBytes(path, content);
 }
 
 bool exists(const QString &path)
@@ -134,7 +126,7 @@ private Q_SLOTS:
         ScriptedPrompts prompts;
         RecordingView view;
         QVERIFY(moveWithCompanions(m_in + u'/' + name, m_root + u"/News"_s, m_root, prompts, m_messages, view));
-        QCOMPARE(content(m_root + u"/News/"_s + name), "new"_ba);
+        QCOMPARE(bytesOf(m_root + u"/News/"_s + name), "new"_ba);
         QVERIFY(!exists(m_in + u'/' + name));
         QCOMPARE(view.log, QStringList{displayName(name) + u"-> ../News"_s});
         for (const QString &folder : companions) {
@@ -194,7 +186,7 @@ private Q_SLOTS:
         QVERIFY(moveWithCompanions(source, m_root + u"/News"_s, m_root, prompts, m_messages, view));
         QCOMPARE(prompts.askedOf(u"askYesNo"_s), QStringList{m_messages.text(14)});
         QCOMPARE(prompts.yesNoTitles, QStringList{u"page.htm"_s});
-        QCOMPARE(content(target), targetAfter);
+        QCOMPARE(bytesOf(target), targetAfter);
         const bool moved = targetAfter == "new";
         QCOMPARE(view.log.size(), moved ? 1 : 0);
         QCOMPARE(exists(source), !moved && !sourceVanishes);
@@ -216,7 +208,7 @@ private Q_SLOTS:
         const QStringList failed = moveFilesWithCompanions({m_in + u"/a.htm"_s, m_in + u"/b.htm"_s}, to, prompts);
         QCOMPARE(failed, QStringList{u"b.htm"_s});
         QVERIFY(exists(to + u"/a_files/i"_s) && exists(to + u"/a.files/i"_s) && !exists(m_in + u"/a.htm"_s));
-        QCOMPARE(content(to + u"/b.htm"_s), "old"_ba);
+        QCOMPARE(bytesOf(to + u"/b.htm"_s), "old"_ba);
         QVERIFY(exists(m_in + u"/b.htm"_s) && exists(m_in + u"/b_files/i"_s) && exists(m_in + u"/b.files/i"_s));
         QVERIFY(!exists(to + u"/b_files"_s) && prompts.askedOf(u"askYesNo"_s).isEmpty());
     }
@@ -256,7 +248,7 @@ private Q_SLOTS:
         ScriptedPrompts prompts;
         const bool comesBack = !fileAt.isEmpty() && !namesakeAtHome;
         QCOMPARE(undoLogLine(line, m_in, path(undoRoot), prompts, m_messages), comesBack);
-        QCOMPARE(content(m_in + u"/page.htm"_s), comesBack ? "moved"_ba : namesakeAtHome ? "home"_ba : "<missing>"_ba);
+        QCOMPARE(bytesOf(m_in + u"/page.htm"_s), comesBack ? "moved"_ba : namesakeAtHome ? "home"_ba : "<missing>"_ba);
         QCOMPARE(exists(m_in + u"/page_files/i"_s), comesBack);
         QVERIFY(exists(at + u"/page.files/i"_s) && !exists(m_in + u"/page.files"_s));
         QCOMPARE(prompts.askedOf(u"msgBox"_s), comesBack ? QStringList() : QStringList{failureBox()});
@@ -269,7 +261,7 @@ private Q_SLOTS:
         QString error;
         QVERIFY(!moveFile(path(u"a/f"_s), path(u"b/f"_s), &error) && error.contains(path(u"b/f"_s)));
         QVERIFY(!renameNoReplace(path(u"a"_s), path(u"b"_s), &error) && error.contains(path(u"b"_s)));
-        QCOMPARE(content(path(u"a/f"_s)) + content(path(u"b/f"_s)), "ab"_ba);
+        QCOMPARE(bytesOf(path(u"a/f"_s)) + bytesOf(path(u"b/f"_s)), "ab"_ba);
     }
 
     void mergeFolder_data()
@@ -294,9 +286,9 @@ private Q_SLOTS:
         const bool arrived = clash == "new";
         QCOMPARE(moveFolder(from, to, prompts), arrived);
         QCOMPARE(prompts.askedOf(u"askYesNo"_s).size(), answers.size());
-        QCOMPARE(content(to + u"/clash"_s), clash);
+        QCOMPARE(bytesOf(to + u"/clash"_s), clash);
         QCOMPARE(exists(to + u"/sub/free"_s), answers.first() == UserPrompts::Yes);
-        QCOMPARE(content(from + u"/clash"_s), arrived ? "<missing>"_ba : "new"_ba);
+        QCOMPARE(bytesOf(from + u"/clash"_s), arrived ? "<missing>"_ba : "new"_ba);
         QCOMPARE(exists(from), !arrived);
         QVERIFY(exists(to + u"/sub/mine"_s) && prompts.askedOf(u"notify"_s).isEmpty());
     }
@@ -318,7 +310,7 @@ private Q_SLOTS:
         QVERIFY(QFile::link(u"img.png"_s, m_in + u"/page_files/sub/link"_s));
         put(other + u"/taken.htm"_s, "old");
         QVERIFY(!moveFile(m_in + u"/page.htm"_s, other + u"/taken.htm"_s));
-        QCOMPARE(content(other + u"/taken.htm"_s), "old"_ba);
+        QCOMPARE(bytesOf(other + u"/taken.htm"_s), "old"_ba);
         ScriptedPrompts prompts;
         QVERIFY(moveFileIntoFolder(m_in + u"/page.htm"_s, other));
         QVERIFY(moveFolder(m_in + u"/page_files"_s, other + u"/page_files"_s, prompts));
@@ -328,7 +320,7 @@ private Q_SLOTS:
             QVERIFY(::stat(QFile::encodeName(other + u'/' + file).constData(), &st) == 0);
             QCOMPARE(st.st_mode & 07777, 0640u);
             QCOMPARE(QFileInfo(other + u'/' + file).lastModified(), past);
-            QCOMPARE(content(other + u'/' + file), "data"_ba);
+            QCOMPARE(bytesOf(other + u'/' + file), "data"_ba);
         }
         QCOMPARE(QFileInfo(other + u"/page_files/sub/link"_s).symLinkTarget(), other + u"/page_files/sub/img.png"_s);
     }

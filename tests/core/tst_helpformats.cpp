@@ -1,6 +1,7 @@
 #include "helpfiles.h"
 #include "marrowdaleerror.h"
 #include "textfile.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,12 +11,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // "title|page|depth" per entry, joined by ";", so that rows stay one line each.
 QString describe(const QList<HelpEntry> &entries)
@@ -82,10 +77,10 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QString, expected);
         QTemporaryDir dir;
-        writeFile(dir.filePath(u"a.htm"_s), "<html><title>Alpha</title>Folder list</html>");
-        writeFile(dir.filePath(u"b.htm"_s), "<HTML><TITLE>Beta</TITLE>the folder</HTML>");
-        writeFile(dir.filePath(u"c.htm"_s), "<html>untitled </title> page <title></html>");
-        writeFile(dir.filePath(u"notes.txt"_s), "<title>Folder folder</title>");
+        writeBytes(dir.filePath(u"a.htm"_s), "<html><title>Alpha</title>Folder list</html>");
+        writeBytes(dir.filePath(u"b.htm"_s), "<HTML><TITLE>Beta</TITLE>the folder</HTML>");
+        writeBytes(dir.filePath(u"c.htm"_s), "<html>untitled </title> page <title></html>");
+        writeBytes(dir.filePath(u"notes.txt"_s), "<title>Folder folder</title>");
         QCOMPARE(describe(HelpFiles::searchPages(dir.path(), text)), expected);
     }
 
@@ -107,7 +102,7 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QTemporaryDir dir;
         if (!file.isEmpty())
-            writeFile(dir.filePath(u"HelpContextID.txt"_s), file);
+            writeBytes(dir.filePath(u"HelpContextID.txt"_s), file);
         QCOMPARE(HelpFiles::pageForContext(dir.path(), context), expected);
     }
 

@@ -1,5 +1,6 @@
 #include "inifile.h"
 #include "marrowdaleerror.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,12 +19,6 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-}
 
 } // namespace
 
@@ -74,7 +69,7 @@ private Q_SLOTS:
         QFETCH(QString, def);
         QFETCH(QString, expected);
         const QString path = m_dir.filePath(u"read.ini"_s);
-        putFile(path, content.contains('[') ? content : "[Setting]\r\n" + content);
+        writeBytes(path, content.contains('[') ? content : "[Setting]\r\n" + content);
         const IniFile ini(path);
         const QString s = u"Setting"_s, k = u"Key"_s;
         const QString got = kind == 'i' ? QString::number(ini.readInt(s, k, def.toInt()))
@@ -115,7 +110,7 @@ private Q_SLOTS:
         const QString path = dir.filePath(u"sub/w.ini"_s);
         if (!content.isNull()) {
             QVERIFY(QDir().mkpath(dir.filePath(u"sub"_s)));
-            putFile(path, content);
+            writeBytes(path, content);
         }
         for (const QString &write : writes) {
             const QStringList parts = write.split(u'|');
@@ -143,7 +138,7 @@ private Q_SLOTS:
             QSKIP("permissions do not stop the superuser");
         QTemporaryDir dir;
         const QString existing = dir.filePath(u"s.ini"_s);
-        putFile(existing, "[Setting]\nSift=0\n");
+        writeBytes(existing, "[Setting]\nSift=0\n");
         QString target = existing;
         if (fault == u"read-only"_s)
             QVERIFY(QFile::setPermissions(existing, QFileDevice::ReadOwner));

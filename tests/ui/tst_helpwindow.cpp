@@ -3,6 +3,7 @@
 #include "help/helpkeyfilter.h"
 #include "help/thelpsearch.h"
 #include "help/thelptreeview.h"
+#include "testfiles.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -17,12 +18,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 QStringList topTitles(const QTreeWidget *tree)
 {
@@ -52,11 +47,11 @@ private Q_SLOTS:
         const QString shipped = QFINDTESTDATA("../../help/Contents.txt").section(u'/', 0, -2);
         for (const auto icon : {"bookshut.bmp", "bookopen.bmp", "helpindex.bmp"})
             QVERIFY(QFile::copy(shipped + u'/' + QLatin1String(icon), path(QLatin1String(icon))));
-        writeFile(path(u"Contents.txt"_s), "Basics\n\tIntro=intro\n\tGhost=ghost\nFolders=folders\n");
-        writeFile(path(u"Index.txt"_s), "Zeta=folders\nData folder=intro\nMetadata=folders\nno page\n");
-        writeFile(path(u"HelpContextID.txt"_s), "[ID]\n3=folders\n4=intro\n");
-        writeFile(path(u"intro.htm"_s), "<html><title>Intro</title>the Folder list</html>");
-        writeFile(path(u"folders.htm"_s), "<html><title>Where files go</title>folder</html>");
+        writeBytes(path(u"Contents.txt"_s), "Basics\n\tIntro=intro\n\tGhost=ghost\nFolders=folders\n");
+        writeBytes(path(u"Index.txt"_s), "Zeta=folders\nData folder=intro\nMetadata=folders\nno page\n");
+        writeBytes(path(u"HelpContextID.txt"_s), "[ID]\n3=folders\n4=intro\n");
+        writeBytes(path(u"intro.htm"_s), "<html><title>Intro</title>the Folder list</html>");
+        writeBytes(path(u"folders.htm"_s), "<html><title>Where files go</title>folder</html>");
         m_window.reset(new THelpSearch);
         m_window->helpTreeView()->setHelpDir(m_help->path());
     }
@@ -199,7 +194,7 @@ private Q_SLOTS:
 
     void missingLanguageKeyEmptiesItsText()
     {
-        writeFile(AppPaths::languageFile(), "[HelpSearch]\nTabControl->Tabs->Items0=&Inhalt\n"
+        writeBytes(AppPaths::languageFile(), "[HelpSearch]\nTabControl->Tabs->Items0=&Inhalt\n"
                                             "TabControl->Tabs->Items2=&Suchen\nbtnSearch->Caption=Suchen\n");
         m_window->showContents();
         QCOMPARE(m_window->tabBar()->tabText(0), u"&Inhalt"_s);

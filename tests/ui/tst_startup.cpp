@@ -3,6 +3,7 @@
 #include "dialogs/toptiondialog.h"
 #include "inifile.h"
 #include "scriptedprompts.h"
+#include "testfiles.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -43,12 +44,6 @@ void whenModalShows(std::function<void(QWidget *)> act)
     QTimer::singleShot(0, *poll);
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 } // namespace
 
@@ -132,7 +127,7 @@ void TestStartup::firstRunWelcomesAndAsksForTheParentFolder()
 
 void TestStartup::vanishedSourceFolderFallsBack()
 {
-    writeFile(settingsFile(), "[Setting]\nIniFolder=/no/such/folder/anywhere\nPtnFile=/tmp/other.dat\n"
+    writeBytes(settingsFile(), "[Setting]\nIniFolder=/no/such/folder/anywhere\nPtnFile=/tmp/other.dat\n"
                               "Sift=0\nConfirm=1\nDenominator=5000\nRootFolder=/data/Sorted\n");
     start();
     TMain *main = m_windows.main;
@@ -157,8 +152,8 @@ void TestStartup::trailingBlankLinesAreDropped_data()
 void TestStartup::trailingBlankLinesAreDropped()
 {
     QFETCH(QByteArray, file);
-    writeFile(settingsFile(), "[Setting]\n");
-    writeFile(configFolder() + u"/Default.dat"_s, file);
+    writeBytes(settingsFile(), "[Setting]\n");
+    writeBytes(configFolder() + u"/Default.dat"_s, file);
     start();
     QTEST(m_windows.main->keyWordList()->toPlainText(), "shown");
 }
@@ -166,10 +161,10 @@ void TestStartup::trailingBlankLinesAreDropped()
 void TestStartup::unwritablePatternFileKeepsTheWindowOpen()
 {
     // A pattern file under a regular file can never be written, even by root.
-    writeFile(m_dir->path() + u"/blocker"_s, "x");
+    writeBytes(m_dir->path() + u"/blocker"_s, "x");
     const QByteArray settings = "[Setting]\nPtnFile=" + QFile::encodeName(m_dir->path()) +
                                 "/blocker/list.dat\nDenominator=250\n";
-    writeFile(settingsFile(), settings);
+    writeBytes(settingsFile(), settings);
     start();
     m_windows.main->keyWordList()->setPlainText(u"news -> ../News"_s);
 
@@ -189,7 +184,7 @@ void TestStartup::unwritablePatternFileKeepsTheWindowOpen()
 
 void TestStartup::editingBlocksClassifyUntilTheParse()
 {
-    writeFile(settingsFile(), "[Setting]\n");
+    writeBytes(settingsFile(), "[Setting]\n");
     start();
     TMain *main = m_windows.main;
     main->timer1()->setInterval(50);
@@ -212,7 +207,7 @@ void TestStartup::f1OpensHelpOnlyFromWindowKeys_data()
 void TestStartup::f1OpensHelpOnlyFromWindowKeys()
 {
     QFETCH(bool, fromKeywordList);
-    writeFile(settingsFile(), "[Setting]\n");
+    writeBytes(settingsFile(), "[Setting]\n");
     start();
     m_windows.helpSearch->helpTreeView()->setHelpDir(QStringLiteral(MARROWDALE_SOURCE_DIR "/help"));
     QWidget *target = fromKeywordList ? static_cast<QWidget *>(m_windows.main->keyWordList())
