@@ -11,9 +11,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("marrowdale"));
     QApplication::setApplicationDisplayName(QString());
-    runGuarded(nullptr, [] {
+    runGuarded(nullptr, [&app] {
         ProgramWindows windows = ProgramWindows::create();
         TMain *main = windows.main;
+        QObject::connect(main, &TMain::closed, &app, &QApplication::quit, Qt::QueuedConnection);
         main->FormShow();
         main->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, main->size(),
                                               main->screen()->availableGeometry()));

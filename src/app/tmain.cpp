@@ -315,10 +315,12 @@ void TMain::dropTrailingBlankLines()
 
 void TMain::closeEvent(QCloseEvent *event)
 {
-    if (runGuarded(this, [this] { FormClose(); }))
+    if (runGuarded(this, [this] { FormClose(); })) {
         event->accept();
-    else
+        Q_EMIT closed();
+    } else {
         event->ignore();
+    }
 }
 
 void TMain::FormClose()

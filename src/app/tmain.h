@@ -97,6 +97,8 @@ Q_SIGNALS:
     void firstShowDone();
     void languageRead(const LanguageFile &file);
     void moveCommandDone();
+    /// The window has closed for good: the program ends with it, whatever else is open.
+    void closed();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
