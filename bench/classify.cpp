@@ -45,7 +45,7 @@ struct Timing
 
 double threadSeconds()
 {
-    timespec now{};
+    timespec now {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
@@ -100,12 +100,12 @@ public:
     int logLines = 0;
 
     void appendLog(const QString &) override { ++logLines; }
-    void refreshFileList() override {}
-    void appendKeywordLine(const QString &) override {}
-    void setProgressVisible(bool) override {}
-    void setProgress(int) override {}
-    void showWait(int) override {}
-    void hideWait() override {}
+    void refreshFileList() override { }
+    void appendKeywordLine(const QString &) override { }
+    void setProgressVisible(bool) override { }
+    void setProgress(int) override { }
+    void showWait(int) override { }
+    void hideWait() override { }
 };
 
 // Distinct six-letter words: a file name holds exactly one run of six letters, so exactly one keyword.
@@ -131,8 +131,8 @@ struct Layout
 {
     QString source;
     QString root;
-    QStringList files;      ///< full paths, in pass order
-    QStringList targets;    ///< where each file goes
+    QStringList files; ///< full paths, in pass order
+    QStringList targets; ///< where each file goes
     QStringList companions; ///< "_files" folders, with their targets in companionTargets
     QStringList companionTargets;
     QString keywordText;
@@ -149,8 +149,8 @@ Layout makeLayout(const QString &base, const QStringList &words, int keywordCoun
         QDir().mkpath(layout.root + u"/Folder%1"_s.arg(f, 2, 10, QChar(u'0')));
 
     for (int k = 0; k < keywordCount; ++k) {
-        layout.keywordText +=
-            u"%1 -> ../Folder%2    << 1/1\n"_s.arg(words.at(k)).arg(k % FolderCount, 2, 10, QChar(u'0'));
+        layout.keywordText
+            += u"%1 -> ../Folder%2    << 1/1\n"_s.arg(words.at(k)).arg(k % FolderCount, 2, 10, QChar(u'0'));
     }
 
     for (int i = 0; i < FileCount; ++i) {
@@ -189,7 +189,7 @@ Timing runPass(const QStringList &words, int keywordCount)
     SilentPrompts prompts;
     CountingView view;
     MessageTable messages;
-    ClassifyPass pass(table, prompts, view, messages, [&layout] { return Options{layout.root, true, 1000, false}; });
+    ClassifyPass pass(table, prompts, view, messages, [&layout] { return Options {layout.root, true, 1000, false}; });
 
     const Stopwatch watch;
     pass.run(layout.files);
@@ -227,8 +227,7 @@ Timing runFloor(const QStringList &words)
     return watch.elapsed();
 }
 
-template<typename F>
-Timing best(F measure)
+template<typename F> Timing best(F measure)
 {
     Timing result = measure();
     for (int round = 1; round < Rounds; ++round) {

@@ -16,8 +16,8 @@ int main(int argc, char *argv[])
         TMain *main = windows.main;
         QObject::connect(main, &TMain::closed, &app, &QApplication::quit, Qt::QueuedConnection);
         main->FormShow();
-        main->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, main->size(),
-                                              main->screen()->availableGeometry()));
+        main->setGeometry(
+            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, main->size(), main->screen()->availableGeometry()));
         main->show();
         QApplication::exec();
         windows.destroy();

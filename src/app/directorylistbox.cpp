@@ -68,7 +68,7 @@ void DirectoryListBox::fill()
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
 
     QStringList chain;
-    for (QDir dir(m_directory);; ) {
+    for (QDir dir(m_directory);;) {
         chain.prepend(dir.absolutePath());
         if (dir.isRoot() || !dir.cdUp())
             break;
@@ -83,8 +83,8 @@ void DirectoryListBox::fill()
     setCurrentRow(count() - 1);
 
     const QDir current(m_directory);
-    const QStringList subfolders =
-        current.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
+    const QStringList subfolders
+        = current.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
     for (const QString &name : subfolders) {
         auto *item = new QListWidgetItem(closed, name, this);
         item->setData(PathRole, current.filePath(name));

@@ -68,7 +68,7 @@ TMain::TMain(QWidget *parent)
     createControls();
     m_timer1.setInterval(2000);
     m_timer1.setSingleShot(true);
-    connect(&m_timer1, &QTimer::timeout, this, [this] { runGuarded(this, [this] { Timer1Timer(); }); });
+    connect(&m_timer1, &QTimer::timeout, this, guarded(this, [this] { Timer1Timer(); }));
     resize(MainGeometry::initialWidth, MainGeometry::initialHeight);
     attachCommands();
 }
@@ -131,30 +131,25 @@ void TMain::createControls()
     m_log->viewport()->installEventFilter(this);
 
     // Tab order as the window lists its controls.
-    const QList<QWidget *> order{m_driveComboBox, m_directoryListBox, m_fileListBox, m_button1, m_button2,
-                                 m_btnUndo,       m_openExplorer,     m_help,        m_btnExit, m_keyWordList,
-                                 m_btnReplace,    m_btnNew,           m_btnLoad,     m_btnOption, m_log};
+    const QList<QWidget *> order {m_driveComboBox, m_directoryListBox, m_fileListBox, m_button1,   m_button2,
+                                  m_btnUndo,       m_openExplorer,     m_help,        m_btnExit,   m_keyWordList,
+                                  m_btnReplace,    m_btnNew,           m_btnLoad,     m_btnOption, m_log};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
     // F1 reaches the window's own key handling only from these controls.
-    for (QWidget *w : {static_cast<QWidget *>(m_directoryListBox), static_cast<QWidget *>(m_button1),
-                       static_cast<QWidget *>(m_button2), static_cast<QWidget *>(m_btnUndo),
-                       static_cast<QWidget *>(m_openExplorer), static_cast<QWidget *>(m_help),
-                       static_cast<QWidget *>(m_btnExit), static_cast<QWidget *>(m_keyWordList),
-                       static_cast<QWidget *>(m_btnReplace), static_cast<QWidget *>(m_btnNew),
-                       static_cast<QWidget *>(m_btnLoad), static_cast<QWidget *>(m_btnOption)})
+    const QList<QWidget *> windowKeys {m_directoryListBox, m_button1, m_button2, m_btnUndo,
+                                       m_openExplorer,     m_help,    m_btnExit, m_keyWordList,
+                                       m_btnReplace,       m_btnNew,  m_btnLoad, m_btnOption};
+    for (QWidget *w : windowKeys)
         w->setProperty("marrowdaleF1", true);
 
-    auto guarded = [this](void (TMain::*handler)()) {
-        return [this, handler] { runGuarded(this, [this, handler] { (this->*handler)(); }); };
-    };
-    connect(m_btnExit, &QPushButton::clicked, this, guarded(&TMain::btnExitClick));
-    connect(m_btnOption, &QPushButton::clicked, this, guarded(&TMain::btnOptionClick));
-    connect(m_help, &QPushButton::clicked, this, guarded(&TMain::HelpClick));
-    connect(m_button1, &QPushButton::clicked, this, guarded(&TMain::Button1Click));
-    connect(m_button2, &QPushButton::clicked, this, guarded(&TMain::Button2Click));
-    connect(m_btnUndo, &QPushButton::clicked, this, guarded(&TMain::btnUndoClick));
+    connect(m_btnExit, &QPushButton::clicked, this, guarded(this, [this] { btnExitClick(); }));
+    connect(m_btnOption, &QPushButton::clicked, this, guarded(this, [this] { btnOptionClick(); }));
+    connect(m_help, &QPushButton::clicked, this, guarded(this, [this] { HelpClick(); }));
+    connect(m_button1, &QPushButton::clicked, this, guarded(this, [this] { Button1Click(); }));
+    connect(m_button2, &QPushButton::clicked, this, guarded(this, [this] { Button2Click(); }));
+    connect(m_btnUndo, &QPushButton::clicked, this, guarded(this, [this] { btnUndoClick(); }));
     connect(m_keyWordList, &QPlainTextEdit::textChanged, this, [this] { KeyWordListChange(); });
     connect(m_driveComboBox, &QComboBox::activated, this,
             [this](int index) { runGuarded(this, [this, index] { DriveComboBoxChange(index); }); });
@@ -255,9 +250,9 @@ void TMain::readSettings()
 {
     const IniFile ini(AppPaths::settingsFile());
     const QString programFolder = AppPaths::configFolder();
-    const StartupSettings s =
-        SettingsFile::read(ini, m_state.firstRun, m_state.documentsFolder, programFolder, m_optionDialog->options(),
-                           [](const QString &folder) { return QFileInfo(folder).isDir(); });
+    const StartupSettings s
+        = SettingsFile::read(ini, m_state.firstRun, m_state.documentsFolder, programFolder, m_optionDialog->options(),
+                             [](const QString &folder) { return QFileInfo(folder).isDir(); });
     // The fallback source folder may itself be missing: that error ends the first show.
     if (!s.sourceFolder.isEmpty())
         setSourceFolder(s.sourceFolder);
@@ -279,10 +274,10 @@ void TMain::applyLanguage()
     const QString main = u"Main"_s;
     setWindowTitle(lng.text(main, u"Caption"_s));
     m_groupBox1->setTitle(lng.text(main, u"GroupBox1->Caption"_s));
-    const std::pair<QAbstractButton *, const char16_t *> buttons[] = {
-        {m_button1, u"Button1->Caption"}, {m_button2, u"Button2->Caption"},     {m_btnReplace, u"btnReplace->Caption"},
-        {m_btnNew, u"btnNew->Caption"},   {m_btnLoad, u"btnLoad->Caption"},     {m_btnOption, u"btnOption->Caption"},
-        {m_btnUndo, u"btnUndo->Caption"}, {m_help, u"Help->Caption"},           {m_btnExit, u"btnExit->Caption"}};
+    const std::pair<QAbstractButton *, const char16_t *> buttons[]
+        = {{m_button1, u"Button1->Caption"}, {m_button2, u"Button2->Caption"}, {m_btnReplace, u"btnReplace->Caption"},
+           {m_btnNew, u"btnNew->Caption"},   {m_btnLoad, u"btnLoad->Caption"}, {m_btnOption, u"btnOption->Caption"},
+           {m_btnUndo, u"btnUndo->Caption"}, {m_help, u"Help->Caption"},       {m_btnExit, u"btnExit->Caption"}};
     m_panel1->setText(lng.text(main, u"Panel1->Caption"_s));
     m_panel2->setText(lng.text(main, u"Panel2->Caption"_s));
     for (const auto &[button, key] : buttons)
@@ -326,9 +321,8 @@ void TMain::closeEvent(QCloseEvent *event)
 void TMain::FormClose()
 {
     const Options options = m_optionDialog->options();
-    const QString rewritten =
-        rewriteKeywordList(m_keyWordList->toPlainText(), m_state.table, options.rootFolder,
-                           {options.sift, options.denominator, m_state.firstRun});
+    const QString rewritten = rewriteKeywordList(m_keyWordList->toPlainText(), m_state.table, options.rootFolder,
+                                                 {options.sift, options.denominator, m_state.firstRun});
     m_state.firstRun = false;
     if (rewritten != m_keyWordList->toPlainText()) {
         m_keyWordList->setPlainText(rewritten);
@@ -391,8 +385,7 @@ void TMain::Timer1Timer()
 
 void TMain::Button1Click()
 {
-    ClassifyPass pass(m_state.table, prompts(), *this, m_state.messages,
-                      [this] { return m_optionDialog->options(); });
+    ClassifyPass pass(m_state.table, prompts(), *this, m_state.messages, [this] { return m_optionDialog->options(); });
     pass.setCurrentDestination(m_state.currentDestination);
     pass.run(m_fileListBox->filePaths());
     m_state.currentDestination = pass.currentDestination();

@@ -15,15 +15,12 @@ void TMain::attachCommands()
     m_editPopupMenu = new EditPopupMenu(m_keyWordList, this);
     m_fileListCommands = new FileListCommands(this);
 
-    auto guarded = [this](std::function<void()> handler) {
-        return [this, handler] { runGuarded(this, handler); };
-    };
-    connect(m_btnNew, &QPushButton::clicked, this, guarded([this] { m_patternFileCommands->btnNewClick(); }));
-    connect(m_btnLoad, &QPushButton::clicked, this, guarded([this] { m_patternFileCommands->btnLoadClick(); }));
+    connect(m_btnNew, &QPushButton::clicked, this, guarded(this, [this] { m_patternFileCommands->btnNewClick(); }));
+    connect(m_btnLoad, &QPushButton::clicked, this, guarded(this, [this] { m_patternFileCommands->btnLoadClick(); }));
     connect(m_btnReplace, &QPushButton::clicked, this,
-            guarded([this] { m_findReplaceCommands->btnReplaceClick(); }));
+            guarded(this, [this] { m_findReplaceCommands->btnReplaceClick(); }));
     connect(m_editPopupMenu, &EditPopupMenu::replaceRequested, this,
-            guarded([this] { m_findReplaceCommands->btnReplaceClick(); }));
+            guarded(this, [this] { m_findReplaceCommands->btnReplaceClick(); }));
 
     connect(this, &TMain::languageRead, this, [this](const LanguageFile &lng) {
         m_editPopupMenu->readCaptions(lng);

@@ -47,8 +47,8 @@ QString helpFolder()
         if (QFileInfo(beside).isDir())
             return beside;
         // An installed tree that was moved, or a package built for another prefix.
-        const QString relative =
-            QDir::cleanPath(QCoreApplication::applicationDirPath() + u"/../share/marrowdale/Help"_s);
+        const QString relative
+            = QDir::cleanPath(QCoreApplication::applicationDirPath() + u"/../share/marrowdale/Help"_s);
         if (QFileInfo(relative).isDir())
             return relative;
     }

@@ -84,8 +84,7 @@ ClassifyPass::ClassifyPass(KeywordTable &table, UserPrompts &prompts, MainView &
     , m_view(view)
     , m_messages(messages)
     , m_options(std::move(options))
-{
-}
+{ }
 
 void ClassifyPass::run(const QStringList &files)
 {
@@ -96,7 +95,7 @@ void ClassifyPass::run(const QStringList &files)
         m_view.setProgressVisible(false);
         return;
     }
-    PassEnd end{m_view};
+    PassEnd end {m_view};
 
     // Folders looked at while the first file is walked; one that cannot be made is tried once only.
     QSet<QString> checkedFolders;

@@ -120,16 +120,14 @@ struct Times
 {
     std::array<struct timespec, 2> value;
     explicit Times(const struct stat &st)
-        : value{st.st_atim, st.st_mtim}
-    {
-    }
+        : value {st.st_atim, st.st_mtim}
+    { }
 };
 
 void keepOwner(int fd, const struct stat &st)
 {
     // Only works for root or the same owner; a copy owned by the mover is fine otherwise.
-    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
-    }
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) { }
 }
 
 int copyRegular(const QByteArray &from, const QByteArray &to, const struct stat &st)
@@ -171,8 +169,7 @@ int copyRegular(const QByteArray &from, const QByteArray &to, const struct stat 
     if (error == 0) {
         keepOwner(out, st);
         const Times times(st);
-        if (::fchmod(out, st.st_mode & 07777) != 0 || ::futimens(out, times.value.data()) != 0
-            || ::fsync(out) != 0)
+        if (::fchmod(out, st.st_mode & 07777) != 0 || ::futimens(out, times.value.data()) != 0 || ::fsync(out) != 0)
             error = errno;
     }
     if (::close(out) != 0 && error == 0)
@@ -251,8 +248,7 @@ int copyTreeInto(const QByteArray &from, const QByteArray &to, const struct stat
         else if (S_ISDIR(entrySt.st_mode)) {
             bool inner = false;
             error = copyTreeInto(source, target, entrySt, failedAt, &inner);
-        }
-        else if (S_ISREG(entrySt.st_mode))
+        } else if (S_ISREG(entrySt.st_mode))
             error = copyRegular(source, target, entrySt);
         else if (S_ISLNK(entrySt.st_mode))
             error = copySymlink(source, target, entrySt);
@@ -406,8 +402,8 @@ int askMerge(UserPrompts &prompts, const QString &text)
 // True when `from` is empty afterwards and gone. Failures are collected in *problems.
 bool mergeFolder(const QString &from, const QString &to, UserPrompts &prompts, QStringList *problems)
 {
-    const QStringList names =
-        QDir(from).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList names
+        = QDir(from).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &name : names) {
         const QString source = FileOps::join(from, name);
         const QString target = FileOps::join(to, name);
@@ -426,8 +422,8 @@ bool mergeFolder(const QString &from, const QString &to, UserPrompts &prompts, Q
         } else if (isRealDir(target)) {
             problems->append(u"The folder \"%1\" is in the way of the file \"%2\"."_s.arg(target, source));
         } else {
-            const QString question =
-                u"The folder \"%1\" already holds a file named \"%2\". Replace it with the one from \"%3\"?"_s.arg(
+            const QString question
+                = u"The folder \"%1\" already holds a file named \"%2\". Replace it with the one from \"%3\"?"_s.arg(
                     to, name, from);
             if (askMerge(prompts, question) == UserPrompts::Yes) {
                 QString error;
@@ -558,8 +554,7 @@ bool moveFolder(const QString &from, const QString &to, UserPrompts &prompts)
                 u"The folder \"%1\" cannot be moved to \"%2\": a file of that name is in the way."_s.arg(from, to));
             return false;
         }
-        const QString question =
-            u"The folder \"%1\" already exists. Merge the folder \"%2\" into it?"_s.arg(to, from);
+        const QString question = u"The folder \"%1\" already exists. Merge the folder \"%2\" into it?"_s.arg(to, from);
         if (askMerge(prompts, question) != UserPrompts::Yes)
             return false;
         QStringList problems;
@@ -650,8 +645,8 @@ QStringList moveFilesWithCompanions(const QStringList &sources, const QString &f
     return failed;
 }
 
-bool undoLogLine(const QString &line, const QString &currentFolder, const QString &rootFolder,
-                 UserPrompts &prompts, const MessageTable &messages)
+bool undoLogLine(const QString &line, const QString &currentFolder, const QString &rootFolder, UserPrompts &prompts,
+                 const MessageTable &messages)
 {
     using namespace FileOps;
     const qsizetype arrow = line.indexOf(u"->"_s);

@@ -61,5 +61,5 @@ QStringList moveFilesWithCompanions(const QStringList &sources, const QString &f
 
 // Undo of one log line: moves the file and its companion back into the return folder.
 // True when the file came back (the caller then removes the line).
-bool undoLogLine(const QString &line, const QString &currentFolder, const QString &rootFolder,
-                 UserPrompts &prompts, const MessageTable &messages);
+bool undoLogLine(const QString &line, const QString &currentFolder, const QString &rootFolder, UserPrompts &prompts,
+                 const MessageTable &messages);

@@ -111,8 +111,7 @@ QList<HelpEntry> searchPages(const QString &folder, const QString &text)
     if (text.isEmpty())
         return found;
     const QDir dir(folder);
-    const QStringList names = dir.entryList({u"*.htm"_s}, QDir::Files | QDir::Hidden | QDir::System,
-                                            QDir::Name);
+    const QStringList names = dir.entryList({u"*.htm"_s}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     for (const QString &name : names) {
         QString html;
         try {

@@ -32,8 +32,7 @@ QStringView trimBlanks(QStringView text)
 QString unquote(QStringView raw)
 {
     QStringView text = trimBlanks(raw);
-    if (text.size() >= 2 && text.front() == text.back()
-        && (text.front() == u'"' || text.front() == u'\''))
+    if (text.size() >= 2 && text.front() == text.back() && (text.front() == u'"' || text.front() == u'\''))
         text = text.sliced(1, text.size() - 2);
     return text.toString();
 }
@@ -43,7 +42,7 @@ struct Line
 {
     enum Kind { Other, Section, Key };
     Kind kind = Other;
-    QString name;         ///< section or key name as written (trimmed)
+    QString name; ///< section or key name as written (trimmed)
     QStringView rawValue; ///< text after the first "=" of a key line
 };
 
@@ -194,8 +193,8 @@ std::optional<int> IniFile::parseInt(const QString &value)
     if (digits.isEmpty())
         return std::nullopt;
 
-    const qint64 limit = negative ? qint64(std::numeric_limits<int>::max()) + 1
-                                  : qint64(std::numeric_limits<int>::max());
+    const qint64 limit
+        = negative ? qint64(std::numeric_limits<int>::max()) + 1 : qint64(std::numeric_limits<int>::max());
     qint64 number = 0;
     for (const QChar c : digits) {
         const char16_t u = c.unicode();
@@ -215,17 +214,13 @@ std::optional<int> IniFile::parseInt(const QString &value)
     return int(negative ? -number : number);
 }
 
-void IniFile::writeString(const QString &path, const QString &section, const QString &key,
-                          const QString &value)
+void IniFile::writeString(const QString &path, const QString &section, const QString &key, const QString &value)
 {
-    const auto hasLineBreak = [](const QString &text) {
-        return text.contains(u'\n') || text.contains(u'\r');
-    };
-    if (section.isEmpty() || section.contains(u']') || hasLineBreak(section)
-        || trimBlanks(section) != section)
+    const auto hasLineBreak = [](const QString &text) { return text.contains(u'\n') || text.contains(u'\r'); };
+    if (section.isEmpty() || section.contains(u']') || hasLineBreak(section) || trimBlanks(section) != section)
         throw writeError(path, u"\"%1\" is not a valid section name"_s.arg(section));
-    if (key.isEmpty() || key.contains(u'=') || key.startsWith(u'[') || key.startsWith(u';')
-        || key.startsWith(u'#') || hasLineBreak(key) || trimBlanks(key) != key)
+    if (key.isEmpty() || key.contains(u'=') || key.startsWith(u'[') || key.startsWith(u';') || key.startsWith(u'#')
+        || hasLineBreak(key) || trimBlanks(key) != key)
         throw writeError(path, u"\"%1\" is not a valid key name"_s.arg(key));
     // A line break would end the value early and let the rest pose as further lines.
     if (hasLineBreak(value))
@@ -244,7 +239,7 @@ void IniFile::writeString(const QString &path, const QString &section, const QSt
 
     bool inSection = false;
     bool inFirstOccurrence = false; // only the first occurrence of a section grows
-    qsizetype sectionEnd = -1;      // the line after which a new key joins the section
+    qsizetype sectionEnd = -1; // the line after which a new key joins the section
     qsizetype keyLine = -1;
     QString keySpelling = key;
     for (qsizetype i = 0; i < lines.size(); ++i) {

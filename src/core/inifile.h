@@ -32,8 +32,7 @@ public:
     /// Replaces the key's value where it stands, or adds the key at the end of its section,
     /// or adds the section at the end of the file (creating file and folder when missing).
     /// Throws MarrowdaleError naming the file when it cannot be read or written.
-    static void writeString(const QString &path, const QString &section, const QString &key,
-                            const QString &value);
+    static void writeString(const QString &path, const QString &section, const QString &key, const QString &value);
     static void writeInt(const QString &path, const QString &section, const QString &key, int value);
     static void writeBool(const QString &path, const QString &section, const QString &key, bool value);
 

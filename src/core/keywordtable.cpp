@@ -56,8 +56,8 @@ const icu::Transliterator *halfWidthTransliterator()
     // Building the transliterator parses its rules: once per thread is enough.
     thread_local const std::unique_ptr<icu::Transliterator> transliterator = [] {
         UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::Transliterator> created(icu::Transliterator::createInstance(
-            icu::UnicodeString(u"Fullwidth-Halfwidth"), UTRANS_FORWARD, status));
+        std::unique_ptr<icu::Transliterator> created(
+            icu::Transliterator::createInstance(icu::UnicodeString(u"Fullwidth-Halfwidth"), UTRANS_FORWARD, status));
         if (U_FAILURE(status))
             created.reset();
         return created;
@@ -140,8 +140,8 @@ void checkLearnedKeyword(const QString &keyword)
     if (keyword.contains(Arrow) || keyword.contains(TrailerMark) || keyword.contains(u'\n')
         || keyword.contains(u'\r')) {
         throw MarrowdaleError(
-            u"The keyword \"%1\" cannot be added: a keyword must not contain \"->\", \"<<\" or a line break."_s
-                .arg(keyword));
+            u"The keyword \"%1\" cannot be added: a keyword must not contain \"->\", \"<<\" or a line break."_s.arg(
+                keyword));
     }
 }
 
@@ -210,7 +210,7 @@ QString volumeFolder(const QString &destination)
 
 PreparedPath preparePath(const QString &path)
 {
-    return PreparedPath{toHalfWidth(path), toHalfWidth(path.toLower())};
+    return PreparedPath {toHalfWidth(path), toHalfWidth(path.toLower())};
 }
 
 MatchResult matchKeyword(const KeywordEntry &entry, const PreparedPath &path)
@@ -234,9 +234,8 @@ MatchResult matchKeyword(const KeywordEntry &entry, const QString &path)
 QString KeywordLineError::message() const
 {
     return u"Line %1 of the keyword list has a count that is not two whole numbers around \"/\": \"%2\". "
-           "The list was read up to the line before it."_s
-        .arg(lineNumber)
-        .arg(line);
+           "The list was read up to the line before it."_s.arg(lineNumber)
+               .arg(line);
 }
 
 QStringList keywordListLines(const QString &text)
@@ -267,7 +266,7 @@ void KeywordTable::parse(const QString &text, const QString &rootFolder)
         const QString &line = lines.at(i);
         const TrailerReading trailer = readTrailer(line);
         if (!trailer.ok) {
-            m_error = KeywordLineError{int(i + 1), line};
+            m_error = KeywordLineError {int(i + 1), line};
             m_lastLineDestination.clear();
             return;
         }
@@ -304,7 +303,7 @@ KeywordCounters KeywordTable::countersOfLine(int line) const
     const auto it = std::lower_bound(m_entries.cbegin(), m_entries.cend(), line,
                                      [](const KeywordEntry &entry, int l) { return entry.line < l; });
     if (it != m_entries.cend() && it->line == line)
-        return KeywordCounters{it->usedCount, it->searchCount};
+        return KeywordCounters {it->usedCount, it->searchCount};
     if (line >= 0 && line < m_lineCounters.size())
         return m_lineCounters.at(line);
     return KeywordCounters();
@@ -344,7 +343,7 @@ QString rewriteKeywordList(const QString &text, const KeywordTable &table, const
             line.truncate(mark);
         line = trimBlanksRight(line);
         if (options.firstRun && counters.search > 0)
-            counters = KeywordCounters{1, 1};
+            counters = KeywordCounters {1, 1};
         if (line.isEmpty())
             continue;
 
@@ -361,7 +360,7 @@ QString rewriteKeywordList(const QString &text, const KeywordTable &table, const
         // Otherwise the keyword is tested often and rarely used: it is retired.
     }
 
-    QCollator collator{QLocale::system()};
+    QCollator collator {QLocale::system()};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::stable_sort(kept.begin(), kept.end(),
                      [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
@@ -385,8 +384,8 @@ std::optional<QString> offerKeyword(UserPrompts &prompts, const MessageTable &me
     const QString root = withoutTrailingSeparators(withSlashes(rootFolder));
     QString destination = shortForm(chosen, root);
 
-    const QString keyword =
-        trimBlanks(prompts.receiveString(messages.text(3), messages.text(4), QString(), base, 100, 2));
+    const QString keyword
+        = trimBlanks(prompts.receiveString(messages.text(3), messages.text(4), QString(), base, 100, 2));
     if (keyword.isEmpty())
         return std::nullopt;
     checkLearnedKeyword(keyword);

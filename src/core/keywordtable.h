@@ -26,21 +26,21 @@ enum class MatchResult { None, Match, ConfirmEachTime };
 // One file path prepared once for matching against every keyword.
 struct PreparedPath
 {
-    QString folded;      ///< half-width form of the path as written
+    QString folded; ///< half-width form of the path as written
     QString foldedLower; ///< half-width form of the lower-cased path
 };
 PreparedPath preparePath(const QString &path);
 
 struct KeywordEntry
 {
-    QString keyword;     ///< trimmed, never empty; a last "?" asks each time
+    QString keyword; ///< trimmed, never empty; a last "?" asks each time
     QString destination; ///< full folder path
     int usedCount = 0;
     int searchCount = -1; ///< 0 or less: not counted
-    int line = -1;        ///< index of the line it came from
+    int line = -1; ///< index of the line it came from
 
     // Derived once per parse so that matching costs one search.
-    QString needle;            ///< half-width search text (lower-cased unless case-sensitive)
+    QString needle; ///< half-width search text (lower-cased unless case-sensitive)
     bool caseSensitive = false;
     bool confirmEachTime = false;
 

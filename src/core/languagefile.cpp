@@ -6,8 +6,7 @@ using namespace Qt::StringLiterals;
 
 LanguageFile::LanguageFile(const QString &path)
     : m_ini(path)
-{
-}
+{ }
 
 QString LanguageFile::text(const QString &section, const QString &key) const
 {

@@ -13,8 +13,8 @@ struct MainLayout
     std::optional<int> fileListHeight; ///< set only once the first show is done
     int directoryListHeight = 0;
     int buttonTop = 0; ///< Classify and Move
-    QPoint panel1;     ///< "Keyword and Destination" caption
-    QPoint panel2;     ///< "Class. Log" caption
+    QPoint panel1; ///< "Keyword and Destination" caption
+    QPoint panel2; ///< "Class. Log" caption
     QRect keywordList;
     QRect log;
     QPoint panel3; ///< lower left button row

@@ -83,7 +83,7 @@ int widening(const QString &line)
 
 WrappedMessage widenForPunctuation(int width, const WrapFunction &wrap)
 {
-    WrappedMessage result{width, wrap(width)};
+    WrappedMessage result {width, wrap(width)};
     const qsizetype count = result.lines.size();
     for (qsizetype i = 1; i < count; ++i) {
         // A re-wrap can shorten the text: an index past the end reads as an empty line.
@@ -96,8 +96,7 @@ WrappedMessage widenForPunctuation(int width, const WrapFunction &wrap)
     return result;
 }
 
-InputLayout inputLayout(bool hasSuffix, int inputWidth, int currentDialogWidth, int promptHeight,
-                        int inputHeight)
+InputLayout inputLayout(bool hasSuffix, int inputWidth, int currentDialogWidth, int promptHeight, int inputHeight)
 {
     InputLayout l;
     l.hasSuffix = hasSuffix;

@@ -92,8 +92,7 @@ struct InputLayout
 
 /// `inputWidth` counts only with a suffix; without one the input takes the dialog's current width, so
 /// the dialog grows by 40 at each such call. Prompt and input heights are those of the edit controls.
-InputLayout inputLayout(bool hasSuffix, int inputWidth, int currentDialogWidth, int promptHeight,
-                        int inputHeight);
+InputLayout inputLayout(bool hasSuffix, int inputWidth, int currentDialogWidth, int promptHeight, int inputHeight);
 
 /// The option dialog's sentence row: check box, first label, spin box, second label.
 struct SentenceLayout

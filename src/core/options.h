@@ -5,10 +5,10 @@
 // The four options as the option dialog holds them at the moment of use.
 struct Options
 {
-    QString rootFolder;     ///< parent folder of the destination folders
-    bool sift = true;       ///< retire rarely used keywords on rewrite
+    QString rootFolder; ///< parent folder of the destination folders
+    bool sift = true; ///< retire rarely used keywords on rewrite
     int denominator = 1000; ///< threshold of the retirement rule
-    bool confirm = true;    ///< ask before each move of Classify
+    bool confirm = true; ///< ask before each move of Classify
 
     friend bool operator==(const Options &, const Options &) = default;
 };

@@ -47,6 +47,6 @@ private:
     void addGroups(std::bitset<Bits> &bits, const QString &text);
 
     std::bitset<Bits> m_folded; ///< groups of the path as written, for case-sensitive keywords
-    std::bitset<Bits> m_lower;  ///< groups of the lower-cased path
+    std::bitset<Bits> m_lower; ///< groups of the lower-cased path
     QVarLengthArray<quint16, 1024> m_set; ///< bits set for the current path, to clear them cheaply
 };

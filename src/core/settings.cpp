@@ -25,9 +25,8 @@ int clampDenominator(int value)
     return std::clamp(value, minimumDenominator, maximumDenominator);
 }
 
-StartupSettings read(const IniFile &ini, bool firstRun, const QString &documentsFolder,
-                     const QString &programFolder, const Options &formOptions,
-                     const std::function<bool(const QString &)> &folderExists)
+StartupSettings read(const IniFile &ini, bool firstRun, const QString &documentsFolder, const QString &programFolder,
+                     const Options &formOptions, const std::function<bool(const QString &)> &folderExists)
 {
     StartupSettings s;
     s.options = formOptions;

@@ -37,9 +37,8 @@ int clampDenominator(int value);
 
 /// Reads the keys in their order. `formOptions` are the option dialog's values before the read: a
 /// vanished source folder stops the read and leaves them (but the Denominator) as they are.
-StartupSettings read(const IniFile &ini, bool firstRun, const QString &documentsFolder,
-                     const QString &programFolder, const Options &formOptions,
-                     const std::function<bool(const QString &)> &folderExists);
+StartupSettings read(const IniFile &ini, bool firstRun, const QString &documentsFolder, const QString &programFolder,
+                     const Options &formOptions, const std::function<bool(const QString &)> &folderExists);
 
 /// Writes the seven keys in their order; throws at the first key that cannot be written, keeping
 /// the keys written before it.

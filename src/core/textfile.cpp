@@ -18,16 +18,14 @@ namespace {
 QString decodeShiftJis(const QByteArray &bytes)
 {
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UConverter, decltype(&ucnv_close)> converter(ucnv_open("windows-31j", &status),
-                                                                  &ucnv_close);
+    std::unique_ptr<UConverter, decltype(&ucnv_close)> converter(ucnv_open("windows-31j", &status), &ucnv_close);
     if (U_FAILURE(status) || !converter)
         return QString::fromLatin1(bytes); // keeps every byte visible rather than losing the text
 
     // Each byte yields at most one UTF-16 unit (plus the terminator ICU may want to write).
     QString result(bytes.size() + 1, Qt::Uninitialized);
     const int32_t length = ucnv_toUChars(converter.get(), reinterpret_cast<UChar *>(result.data()),
-                                         int32_t(result.size()), bytes.constData(),
-                                         int32_t(bytes.size()), &status);
+                                         int32_t(result.size()), bytes.constData(), int32_t(bytes.size()), &status);
     if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING)
         return QString::fromLatin1(bytes);
     result.truncate(length);

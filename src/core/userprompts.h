@@ -20,7 +20,8 @@ public:
 
     /// The program's own input box: the typed text after OK, else the empty text.
     virtual QString receiveString(const QString &caption, const QString &prompt, const QString &suffix,
-                                  const QString &defaultText, int width, int helpContext) = 0;
+                                  const QString &defaultText, int width, int helpContext)
+        = 0;
 
     /// The platform's question box with Yes and No; closing it answers No.
     virtual int askYesNo(const QString &text, const QString &title) = 0;

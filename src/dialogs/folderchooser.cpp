@@ -77,8 +77,7 @@ FolderChooser::FolderChooser(QWidget *parent, const QString &startFolder, int he
     layout->addLayout(folderRow);
     layout->addLayout(buttons);
 
-    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &FolderChooser::treeCurrentChanged);
+    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this, &FolderChooser::treeCurrentChanged);
     // The model fills in the background: scroll to the start once its folder has been read.
     connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString &folder) {
         const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
@@ -140,9 +139,9 @@ void FolderChooser::accept()
         return;
     }
     if (!info.exists()) {
-        const auto answer = QMessageBox::question(
-            this, windowTitle(), u"The folder \"%1\" does not exist. Create it?"_s.arg(folder),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        const auto answer
+            = QMessageBox::question(this, windowTitle(), u"The folder \"%1\" does not exist. Create it?"_s.arg(folder),
+                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
         if (answer != QMessageBox::Yes)
             return;
         if (!QDir().mkpath(folder)) {

@@ -9,7 +9,7 @@ namespace ProgramFonts {
 QFont proportional(int pixelSize)
 {
     QFont font(u"Noto Sans CJK JP"_s);
-    font.setFamilies(QStringList{u"Noto Sans CJK JP"_s, u"sans-serif"_s});
+    font.setFamilies(QStringList {u"Noto Sans CJK JP"_s, u"sans-serif"_s});
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixelSize);
     return font;
@@ -18,7 +18,7 @@ QFont proportional(int pixelSize)
 QFont fixed(int pixelSize)
 {
     QFont font(u"Noto Sans Mono CJK JP"_s);
-    font.setFamilies(QStringList{u"Noto Sans Mono CJK JP"_s, u"monospace"_s});
+    font.setFamilies(QStringList {u"Noto Sans Mono CJK JP"_s, u"monospace"_s});
     font.setStyleHint(QFont::Monospace);
     font.setFixedPitch(true);
     font.setPixelSize(pixelSize);

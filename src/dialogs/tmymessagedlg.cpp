@@ -161,8 +161,8 @@ int TMyMessageDlg::MsgBox(const QString &msg, const QString &caption, const QStr
     m_memMessage->setPlainText(msg);
     m_memMessage->move(ML::MemoLeft, ML::MemoTop);
 
-    const ML::WrappedMessage wrapped =
-        ML::widenForPunctuation(ML::MemoWidth, [this](int width) { return wrappedLines(width); });
+    const ML::WrappedMessage wrapped
+        = ML::widenForPunctuation(ML::MemoWidth, [this](int width) { return wrappedLines(width); });
     const auto lines = static_cast<int>(wrapped.lines.size());
     applyLineFormat(lines, lines == 1);
     m_memMessage->setFixedSize(wrapped.width, ML::memoHeight(lines));
@@ -261,8 +261,7 @@ QString TMyMessageDlg::ReceiveString(const QString &caption, const QString &prom
 int TMyMessageDlg::ReceiveInteger(const QString &caption, const QString &prompt, const QString &suffix,
                                   int defaultValue, int width, int helpContext)
 {
-    const QString text =
-        ReceiveString(caption, prompt, suffix, QString::number(defaultValue), width, helpContext);
+    const QString text = ReceiveString(caption, prompt, suffix, QString::number(defaultValue), width, helpContext);
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     if (!ok)
@@ -275,8 +274,8 @@ double TMyMessageDlg::ReceiveFloat(const QString &caption, const QString &prompt
 {
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    const QString text = ReceiveString(caption, prompt, suffix, locale.toString(defaultValue, 'g', 15), width,
-                                       helpContext);
+    const QString text
+        = ReceiveString(caption, prompt, suffix, locale.toString(defaultValue, 'g', 15), width, helpContext);
     bool ok = false;
     const double value = locale.toDouble(text.trimmed(), &ok);
     if (!ok)

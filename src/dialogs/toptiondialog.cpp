@@ -149,7 +149,7 @@ void TOptionDialog::setConfirm(bool confirm)
 
 Options TOptionDialog::options() const
 {
-    return Options{rootFolder(), sift(), denominator(), confirm()};
+    return Options {rootFolder(), sift(), denominator(), confirm()};
 }
 
 QString TOptionDialog::text(int n) const

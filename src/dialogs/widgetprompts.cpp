@@ -20,8 +20,7 @@ WidgetPrompts::WidgetPrompts(QWidget *parent, TMyMessageDlg *messageDialog, TDia
     : m_parent(parent)
     , m_messageDialog(messageDialog)
     , m_dialog1(dialog1)
-{
-}
+{ }
 
 int WidgetPrompts::msgBox(const QString &msg, const QString &caption, const QString &buttons, int helpContext)
 {

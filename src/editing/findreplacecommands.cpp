@@ -67,11 +67,10 @@ void FindReplaceCommands::ReplaceDialogReplace(bool all)
     ReplaceDialogFind();
 }
 
-qsizetype FindReplaceCommands::ReplaceAllInKeywordList(const QString &find, const QString &replacement,
-                                                       bool matchCase, bool showCount)
+qsizetype FindReplaceCommands::ReplaceAllInKeywordList(const QString &find, const QString &replacement, bool matchCase,
+                                                       bool showCount)
 {
-    const TextSearch::Replaced result =
-        TextSearch::replaceAll(list()->toPlainText(), find, replacement, matchCase);
+    const TextSearch::Replaced result = TextSearch::replaceAll(list()->toPlainText(), find, replacement, matchCase);
     if (result.count > 0) {
         // One edit block over the whole text keeps the box's undo history: one undo takes it back.
         const int caret = list()->textCursor().position();
@@ -84,8 +83,8 @@ qsizetype FindReplaceCommands::ReplaceAllInKeywordList(const QString &find, cons
         list()->setTextCursor(cursor);
     }
     if (showCount) {
-        m_main->prompts().msgBox(QString::number(result.count) + m_main->state().messages.text(22), QString(),
-                                 u"OK"_s, 1);
+        m_main->prompts().msgBox(QString::number(result.count) + m_main->state().messages.text(22), QString(), u"OK"_s,
+                                 1);
     }
     return result.count;
 }

@@ -24,8 +24,7 @@ public:
     void ReplaceDialogReplace(bool all);
 
     /// Replaces every occurrence in the list as one undoable edit; returns the count.
-    qsizetype ReplaceAllInKeywordList(const QString &find, const QString &replacement, bool matchCase,
-                                      bool showCount);
+    qsizetype ReplaceAllInKeywordList(const QString &find, const QString &replacement, bool matchCase, bool showCount);
 
 private:
     QPlainTextEdit *list() const;

@@ -34,14 +34,11 @@ QString askForFile(QWidget *parent, const QString &folder, QFileDialog::AcceptMo
 PatternFileCommands::PatternFileCommands(TMain *main)
     : QObject(main)
     , m_main(main)
-    , m_chooseSave([](QWidget *parent, const QString &folder) {
-        return askForFile(parent, folder, QFileDialog::AcceptSave);
-    })
-    , m_chooseOpen([](QWidget *parent, const QString &folder) {
-        return askForFile(parent, folder, QFileDialog::AcceptOpen);
-    })
-{
-}
+    , m_chooseSave(
+          [](QWidget *parent, const QString &folder) { return askForFile(parent, folder, QFileDialog::AcceptSave); })
+    , m_chooseOpen(
+          [](QWidget *parent, const QString &folder) { return askForFile(parent, folder, QFileDialog::AcceptOpen); })
+{ }
 
 QString PatternFileCommands::fileFilter()
 {

@@ -26,18 +26,14 @@ FileListCommands::FileListCommands(TMain *main)
 {
     createPopupMenu();
     FileListBox *list = fileList();
-    auto guarded = [this](void (FileListCommands::*handler)()) {
-        return [this, handler] { runGuarded(m_main, [this, handler] { (this->*handler)(); }); };
-    };
-    connect(list, &QAbstractItemView::clicked, this, guarded(&FileListCommands::FileListBoxClick));
-    connect(list, &QAbstractItemView::doubleClicked, this, guarded(&FileListCommands::FileListBoxDblClick));
+    connect(list, &QAbstractItemView::clicked, this, guarded(m_main, [this] { FileListBoxClick(); }));
+    connect(list, &QAbstractItemView::doubleClicked, this, guarded(m_main, [this] { FileListBoxDblClick(); }));
     connect(list, &FileListBox::keyReleased, this,
             [this](int key) { runGuarded(m_main, [this, key] { FileListBoxKeyUp(key); }); });
-    connect(m_main->openExplorer(), &QAbstractButton::clicked, this,
-            guarded(&FileListCommands::OpenExplorerClick));
+    connect(m_main->openExplorer(), &QAbstractButton::clicked, this, guarded(m_main, [this] { OpenExplorerClick(); }));
     m_secondClickRename.setSingleShot(true);
     m_secondClickRename.setInterval(QApplication::doubleClickInterval());
-    connect(&m_secondClickRename, &QTimer::timeout, this, guarded(&FileListCommands::puRenameClick));
+    connect(&m_secondClickRename, &QTimer::timeout, this, guarded(m_main, [this] { puRenameClick(); }));
 }
 
 FileListBox *FileListCommands::fileList() const
@@ -58,13 +54,10 @@ void FileListCommands::createPopupMenu()
     m_puRename->setObjectName(u"puRename"_s);
     m_puDelete->setObjectName(u"puDelete"_s);
 
-    auto guarded = [this](std::function<void()> handler) {
-        return [this, handler] { runGuarded(m_main, handler); };
-    };
-    connect(m_puOpen, &QAction::triggered, this, guarded([this] { puOpenClick(); }));
-    connect(m_puSend, &QAction::triggered, this, guarded([this] { m_main->Button2Click(); }));
-    connect(m_puRename, &QAction::triggered, this, guarded([this] { puRenameClick(); }));
-    connect(m_puDelete, &QAction::triggered, this, guarded([this] { puDeleteClick(); }));
+    connect(m_puOpen, &QAction::triggered, this, guarded(m_main, [this] { puOpenClick(); }));
+    connect(m_puSend, &QAction::triggered, this, guarded(m_main, [this] { m_main->Button2Click(); }));
+    connect(m_puRename, &QAction::triggered, this, guarded(m_main, [this] { puRenameClick(); }));
+    connect(m_puDelete, &QAction::triggered, this, guarded(m_main, [this] { puDeleteClick(); }));
 
     FileListBox *list = fileList();
     list->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -22,8 +22,7 @@ HelpKeyFilter *HelpKeyFilter::install(QApplication *app, THelpSearch *helpSearch
 
 HelpKeyFilter::HelpKeyFilter(QObject *parent)
     : QObject(parent)
-{
-}
+{ }
 
 bool HelpKeyFilter::eventFilter(QObject *watched, QEvent *event)
 {

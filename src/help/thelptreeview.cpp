@@ -77,8 +77,8 @@ void THelpTreeView::ShowContents()
         const QString path = QDir(helpFolder()).filePath(QString(HelpFiles::contentsFile));
         fillList(HelpFiles::parseContents(readTextFile(path)));
     } catch (const MarrowdaleError &) {
-        QMessageBox box(QMessageBox::NoIcon, QString(), u"Sorry, failed to load contents file."_s,
-                        QMessageBox::Ok, this);
+        QMessageBox box(QMessageBox::NoIcon, QString(), u"Sorry, failed to load contents file."_s, QMessageBox::Ok,
+                        this);
         box.exec();
     }
 }
@@ -213,8 +213,7 @@ void THelpTreeView::fillList(const QList<HelpEntry> &entries)
     QList<QTreeWidgetItem *> parents; // parents[d] is the last entry of depth d
     for (const HelpEntry &entry : entries) {
         const int depth = std::min(entry.depth, int(parents.size()));
-        QTreeWidgetItem *item = depth == 0 ? new QTreeWidgetItem(this)
-                                           : new QTreeWidgetItem(parents[depth - 1]);
+        QTreeWidgetItem *item = depth == 0 ? new QTreeWidgetItem(this) : new QTreeWidgetItem(parents[depth - 1]);
         item->setText(0, entry.title);
         item->setData(0, Qt::UserRole, entry.page);
         parents.resize(depth);

@@ -20,7 +20,10 @@ namespace {
 class ScriptedPrompts : public UserPrompts
 {
 public:
-    ScriptedPrompts(const QString &base, QStringList &trace) : m_base(base), m_trace(trace) {}
+    ScriptedPrompts(const QString &base, QStringList &trace)
+        : m_base(base)
+        , m_trace(trace)
+    { }
 
     QStringList script, texts, problems, candidates;
     std::function<void(const QString &kind)> onAsk;
@@ -56,8 +59,8 @@ private:
     // An unscripted question gets an answer that ends the pass.
     static int code(const QString &word)
     {
-        static const QHash<QString, int> codes{{u"OK"_s, Ok}, {u"Cancel"_s, Cancel}, {u"Abort"_s, Abort},
-                                               {u"Yes"_s, Yes}, {u"No"_s, No}};
+        static const QHash<QString, int> codes {
+            {u"OK"_s, Ok}, {u"Cancel"_s, Cancel}, {u"Abort"_s, Abort}, {u"Yes"_s, Yes}, {u"No"_s, No}};
         return codes.value(word, Abort);
     }
 
@@ -83,11 +86,13 @@ private:
 class RecordingView : public MainView
 {
 public:
-    explicit RecordingView(QStringList &trace) : m_trace(trace) {}
+    explicit RecordingView(QStringList &trace)
+        : m_trace(trace)
+    { }
 
     QString keywordText;
 
-    void appendLog(const QString &) override {}
+    void appendLog(const QString &) override { }
     void refreshFileList() override { m_trace.append(u"refresh"_s); }
     void appendKeywordLine(const QString &line) override { keywordText += line + u'\n'; }
     void setProgressVisible(bool visible) override { m_trace.append(u"visible:%1"_s.arg(int(visible))); }
@@ -108,10 +113,10 @@ struct Sandbox
     QStringList trace;
     KeywordTable table;
     MessageTable messages;
-    ScriptedPrompts prompts{base, trace};
-    RecordingView view{trace};
+    ScriptedPrompts prompts {base, trace};
+    RecordingView view {trace};
     bool confirm = true;
-    ClassifyPass pass{table, prompts, view, messages, [this] { return Options{root, true, 1000, confirm}; }};
+    ClassifyPass pass {table, prompts, view, messages, [this] { return Options {root, true, 1000, confirm}; }};
 
     Sandbox()
     {
@@ -181,69 +186,70 @@ void TestClassifyPass::settlesEachFile_data()
     using S = QStringList;
     const QString news = u"news -> ../News    << 0/5"_s, two = u"news -> ../News\npaper -> ../Paper"_s;
     const QString ask = u"paper -> ../Paper\nnews? -> ../News"_s, far = u"zzz -> /@LONG@/x"_s;
-    const S one{u"daily news.htm"_s}, pair{u"a news.htm"_s, u"b news.htm"_s}, both{u"news paper.htm"_s};
-    const S zzz{u"a zzz.htm"_s, u"b zzz.htm"_s};
+    const S one {u"daily news.htm"_s}, pair {u"a news.htm"_s, u"b news.htm"_s}, both {u"news paper.htm"_s};
+    const S zzz {u"a zzz.htm"_s, u"b zzz.htm"_s};
 
-    QTest::newRow("one, Yes") << news << one << true << S{u"confirm:Yes"_s} << S{u"Sorted/News/daily news.htm"_s}
-                              << L{1} << L{6} << QString() << QString();
+    QTest::newRow("one, Yes") << news << one << true << S {u"confirm:Yes"_s} << S {u"Sorted/News/daily news.htm"_s}
+                              << L {1} << L {6} << QString() << QString();
     QTest::newRow("one, No, chosen and learned")
-        << news << one << true << S{u"confirm:No"_s, u"folder:Sorted/Other"_s, u"string:daily"_s, u"msg:Yes"_s}
-        << S{u"Sorted/Other/daily news.htm"_s} << L{1} << L{6} << u"daily                -> ../Other    << 1/1\n"_s
+        << news << one << true << S {u"confirm:No"_s, u"folder:Sorted/Other"_s, u"string:daily"_s, u"msg:Yes"_s}
+        << S {u"Sorted/Other/daily news.htm"_s} << L {1} << L {6} << u"daily                -> ../Other    << 1/1\n"_s
         << u"Sorted/Other"_s;
-    QTest::newRow("one, No, cancelled") << news << one << true << S{u"confirm:No"_s, u"folder:"_s}
-                                        << S{u"in/daily news.htm"_s} << L{0} << L{6} << QString() << u"Sorted/News"_s;
+    QTest::newRow("one, No, cancelled") << news << one << true << S {u"confirm:No"_s, u"folder:"_s}
+                                        << S {u"in/daily news.htm"_s} << L {0} << L {6} << QString()
+                                        << u"Sorted/News"_s;
     QTest::newRow("unwritable keyword reported, file still moves")
-        << news << one << true << S{u"confirm:No"_s, u"folder:Sorted/Other"_s, u"string:a->b"_s, u"notify"_s}
-        << S{u"Sorted/Other/daily news.htm"_s} << L{1} << L{6} << QString() << u"Sorted/Other"_s;
-    QTest::newRow("one, Abort") << news << pair << true << S{u"confirm:Abort"_s}
-                                << S{u"in/a news.htm"_s, u"in/b news.htm"_s} << L{0} << L{6} << QString() << QString();
-    QTest::newRow("one, box closed") << news << pair << true << S{u"confirm:Cancel"_s}
-                                     << S{u"in/a news.htm"_s, u"in/b news.htm"_s} << L{0} << L{6} << QString()
+        << news << one << true << S {u"confirm:No"_s, u"folder:Sorted/Other"_s, u"string:a->b"_s, u"notify"_s}
+        << S {u"Sorted/Other/daily news.htm"_s} << L {1} << L {6} << QString() << u"Sorted/Other"_s;
+    QTest::newRow("one, Abort") << news << pair << true << S {u"confirm:Abort"_s}
+                                << S {u"in/a news.htm"_s, u"in/b news.htm"_s} << L {0} << L {6} << QString()
+                                << QString();
+    QTest::newRow("one, box closed") << news << pair << true << S {u"confirm:Cancel"_s}
+                                     << S {u"in/a news.htm"_s, u"in/b news.htm"_s} << L {0} << L {6} << QString()
                                      << QString();
-    QTest::newRow("Confirm off") << news << pair << false << S{}
-                                 << S{u"Sorted/News/a news.htm"_s, u"Sorted/News/b news.htm"_s} << L{2} << L{7}
+    QTest::newRow("Confirm off") << news << pair << false << S {}
+                                 << S {u"Sorted/News/a news.htm"_s, u"Sorted/News/b news.htm"_s} << L {2} << L {7}
                                  << QString() << QString();
-    QTest::newRow("no match") << news + u"\nplain -> ../Plain"_s << S{u"other.htm"_s} << true << S{}
-                              << S{u"in/other.htm"_s} << L{0, 0} << L{6, -1} << QString() << QString();
-    QTest::newRow("several, Select") << two << both << true << S{u"keyword:1:1"_s}
-                                     << S{u"Sorted/Paper/news paper.htm"_s} << L{0, 1} << L{-1, -1} << QString()
+    QTest::newRow("no match") << news + u"\nplain -> ../Plain"_s << S {u"other.htm"_s} << true << S {}
+                              << S {u"in/other.htm"_s} << L {0, 0} << L {6, -1} << QString() << QString();
+    QTest::newRow("several, Select") << two << both << true << S {u"keyword:1:1"_s}
+                                     << S {u"Sorted/Paper/news paper.htm"_s} << L {0, 1} << L {-1, -1} << QString()
                                      << QString();
-    QTest::newRow("several, Select with no row") << two << both << true << S{u"keyword:1:-1"_s}
-                                                 << S{u"Sorted/News/news paper.htm"_s} << L{1, 0} << L{-1, -1}
-                                                 << QString() << QString();
+    QTest::newRow("several, Select with no row")
+        << two << both << true << S {u"keyword:1:-1"_s} << S {u"Sorted/News/news paper.htm"_s} << L {1, 0} << L {-1, -1}
+        << QString() << QString();
     QTest::newRow("several, Neither, chosen")
-        << two << both << true << S{u"keyword:2"_s, u"msg:OK"_s, u"folder:Sorted/Other"_s, u"string:"_s}
-        << S{u"Sorted/Other/news paper.htm"_s} << L{0, 0} << L{-1, -1} << QString() << u"Sorted/Other"_s;
-    QTest::newRow("several, Neither, cancelled") << two << both << true
-                                                 << S{u"keyword:2"_s, u"msg:OK"_s, u"folder:"_s}
-                                                 << S{u"in/news paper.htm"_s} << L{0, 0} << L{-1, -1} << QString()
-                                                 << u"Sorted/News"_s;
-    QTest::newRow("several, Abort") << two << S{u"a news paper.htm"_s, u"b news paper.htm"_s} << true
-                                    << S{u"keyword:3"_s} << S{u"in/a news paper.htm"_s, u"in/b news paper.htm"_s}
-                                    << L{0, 0} << L{-1, -1} << QString() << QString();
+        << two << both << true << S {u"keyword:2"_s, u"msg:OK"_s, u"folder:Sorted/Other"_s, u"string:"_s}
+        << S {u"Sorted/Other/news paper.htm"_s} << L {0, 0} << L {-1, -1} << QString() << u"Sorted/Other"_s;
+    QTest::newRow("several, Neither, cancelled")
+        << two << both << true << S {u"keyword:2"_s, u"msg:OK"_s, u"folder:"_s} << S {u"in/news paper.htm"_s}
+        << L {0, 0} << L {-1, -1} << QString() << u"Sorted/News"_s;
+    QTest::newRow("several, Abort") << two << S {u"a news paper.htm"_s, u"b news paper.htm"_s} << true
+                                    << S {u"keyword:3"_s} << S {u"in/a news paper.htm"_s, u"in/b news paper.htm"_s}
+                                    << L {0, 0} << L {-1, -1} << QString() << QString();
     QTest::newRow("destinations differing in case: one candidate")
-        << u"news -> ../News\ndaily -> ../news"_s << one << false << S{} << S{u"Sorted/News/daily news.htm"_s}
-        << L{1, 0} << L{-1, -1} << QString() << QString();
+        << u"news -> ../News\ndaily -> ../news"_s << one << false << S {} << S {u"Sorted/News/daily news.htm"_s}
+        << L {1, 0} << L {-1, -1} << QString() << QString();
     QTest::newRow("relative and absolute destination: one candidate")
-        << u"news -> ../News\ndaily -> @BASE@/Sorted/News"_s << one << false << S{}
-        << S{u"Sorted/News/daily news.htm"_s} << L{1, 0} << L{-1, -1} << QString() << QString();
+        << u"news -> ../News\ndaily -> @BASE@/Sorted/News"_s << one << false << S {}
+        << S {u"Sorted/News/daily news.htm"_s} << L {1, 0} << L {-1, -1} << QString() << QString();
     QTest::newRow("ask-each-time chosen, earlier candidate dropped")
-        << ask << both << true << S{u"msg:OK"_s, u"folder:Sorted/Picked"_s} << S{u"Sorted/Picked/news paper.htm"_s}
-        << L{0, 1} << L{-1, -1} << QString() << u"Sorted/Picked"_s;
+        << ask << both << true << S {u"msg:OK"_s, u"folder:Sorted/Picked"_s} << S {u"Sorted/Picked/news paper.htm"_s}
+        << L {0, 1} << L {-1, -1} << QString() << u"Sorted/Picked"_s;
     QTest::newRow("ask-each-time cancelled, earlier candidate kept")
-        << ask << both << true << S{u"msg:OK"_s, u"folder:"_s, u"confirm:Yes"_s}
-        << S{u"Sorted/Paper/news paper.htm"_s} << L{1, 0} << L{-1, -1} << QString() << u"Sorted/News"_s;
+        << ask << both << true << S {u"msg:OK"_s, u"folder:"_s, u"confirm:Yes"_s}
+        << S {u"Sorted/Paper/news paper.htm"_s} << L {1, 0} << L {-1, -1} << QString() << u"Sorted/News"_s;
     QTest::newRow("entries after an ask-each-time match untested")
-        << u"news? -> ../News    << 0/5\npaper -> ../Paper    << 0/5"_s << S{u"news paper.htm"_s, u"other.htm"_s}
-        << true << S{u"msg:OK"_s, u"folder:"_s} << S{u"in/news paper.htm"_s, u"in/other.htm"_s} << L{0, 0} << L{7, 6}
-        << QString() << u"Sorted/News"_s;
+        << u"news? -> ../News    << 0/5\npaper -> ../Paper    << 0/5"_s << S {u"news paper.htm"_s, u"other.htm"_s}
+        << true << S {u"msg:OK"_s, u"folder:"_s} << S {u"in/news paper.htm"_s, u"in/other.htm"_s} << L {0, 0}
+        << L {7, 6} << QString() << u"Sorted/News"_s;
     // The first file cannot make the folder: one report, then the missing parent is asked about.
-    QTest::newRow("missing parent, No ends the pass") << far << zzz << false << S{u"msg:OK"_s, u"yesno:No"_s}
-                                                      << S{u"in/a zzz.htm"_s, u"in/b zzz.htm"_s} << L{1} << L{-1}
-                                                      << QString() << QString();
+    QTest::newRow("missing parent, No ends the pass")
+        << far << zzz << false << S {u"msg:OK"_s, u"yesno:No"_s} << S {u"in/a zzz.htm"_s, u"in/b zzz.htm"_s} << L {1}
+        << L {-1} << QString() << QString();
     QTest::newRow("missing parent, Yes goes on")
-        << far << zzz << false << S{u"msg:OK"_s, u"yesno:Yes"_s, u"msg:OK"_s, u"yesno:Yes"_s, u"msg:OK"_s}
-        << S{u"in/a zzz.htm"_s, u"in/b zzz.htm"_s} << L{2} << L{-1} << QString() << QString();
+        << far << zzz << false << S {u"msg:OK"_s, u"yesno:Yes"_s, u"msg:OK"_s, u"yesno:Yes"_s, u"msg:OK"_s}
+        << S {u"in/a zzz.htm"_s, u"in/b zzz.htm"_s} << L {2} << L {-1} << QString() << QString();
 
     QString many, name;
     L used(25, 0);
@@ -252,9 +258,9 @@ void TestClassifyPass::settlesEachFile_data()
         many += u"k%1 -> ../D%1\n"_s.arg(k);
         name += u"k%1 "_s.arg(k);
     }
-    QTest::newRow("more than twenty candidates") << many << S{name + u".htm"_s} << true << S{u"keyword:1:24"_s}
-                                                 << S{u"Sorted/D34/"_s + name + u".htm"_s} << used << L(25, -1)
-                                                 << QString() << QString();
+    QTest::newRow("more than twenty candidates")
+        << many << S {name + u".htm"_s} << true << S {u"keyword:1:24"_s} << S {u"Sorted/D34/"_s + name + u".htm"_s}
+        << used << L(25, -1) << QString() << QString();
 }
 
 void TestClassifyPass::settlesEachFile()
@@ -292,38 +298,38 @@ void TestClassifyPass::progressAndEmptyFolder()
     Sandbox box;
     box.parse(u"news -> ../News"_s);
     box.pass.run({});
-    QCOMPARE(box.trace, (QStringList{u"visible:1"_s, u"visible:0"_s}));
+    QCOMPARE(box.trace, (QStringList {u"visible:1"_s, u"visible:0"_s}));
     QVERIFY(!QFileInfo::exists(box.root + u"/News"_s));
 
     box.pass.run(box.makeFiles({u"a"_s, u"b"_s, u"c"_s, u"d"_s}));
-    QCOMPARE(box.trace.mid(2), (QStringList{u"visible:1"_s, u"progress:0"_s, u"wait:0"_s, u"hideWait"_s,
-                                            u"progress:25"_s, u"progress:50"_s, u"progress:75"_s, u"refresh"_s,
-                                            u"visible:0"_s}));
+    QCOMPARE(box.trace.mid(2),
+             (QStringList {u"visible:1"_s, u"progress:0"_s, u"wait:0"_s, u"hideWait"_s, u"progress:25"_s,
+                           u"progress:50"_s, u"progress:75"_s, u"refresh"_s, u"visible:0"_s}));
 }
 
 void TestClassifyPass::waitWindowOnlyForTheFirstFile_data()
 {
     QTest::addColumn<QString>("keywords");
     QTest::addColumn<QStringList>("present"); // folders below the root made before the pass
-    QTest::addColumn<QString>("added");       // line the list gains by a re-parse at the first question
+    QTest::addColumn<QString>("added"); // line the list gains by a re-parse at the first question
     QTest::addColumn<QStringList>("script");
     QTest::addColumn<QStringList>("expected"); // the trace without progress and file-list events
 
     const QString four = u"#a -> ../A\n#b -> ../B\n#c -> ../C\n#d -> ../D"_s;
     const QStringList none;
-    QTest::newRow("every folder there") << four << QStringList{u"A"_s, u"B"_s, u"C"_s, u"D"_s} << QString() << none
+    QTest::newRow("every folder there") << four << QStringList {u"A"_s, u"B"_s, u"C"_s, u"D"_s} << QString() << none
                                         << none;
-    QTest::newRow("third missing") << four << QStringList{u"A"_s, u"B"_s, u"D"_s} << QString() << none
-                                   << QStringList{u"wait:50"_s, u"hideWait"_s};
-    QTest::newRow("first and last missing") << four << QStringList{u"B"_s, u"C"_s} << QString() << none
-                                            << QStringList{u"wait:0"_s, u"wait:75"_s, u"hideWait"_s};
+    QTest::newRow("third missing") << four << QStringList {u"A"_s, u"B"_s, u"D"_s} << QString() << none
+                                   << QStringList {u"wait:50"_s, u"hideWait"_s};
+    QTest::newRow("first and last missing") << four << QStringList {u"B"_s, u"C"_s} << QString() << none
+                                            << QStringList {u"wait:0"_s, u"wait:75"_s, u"hideWait"_s};
     QTest::newRow("closed before an ask-each-time question")
-        << u"#a -> ../A\n#f? -> ../F\n#c -> ../C"_s << QStringList{u"C"_s} << QString()
-        << QStringList{u"msg:OK"_s, u"folder:"_s}
-        << QStringList{u"wait:0"_s, u"wait:33"_s, u"hideWait"_s, u"ask:msg"_s, u"ask:folder"_s};
-    QTest::newRow("later files make no folders") << u"#a -> ../A\n#f -> ../F"_s << QStringList{u"A"_s, u"F"_s}
-                                                 << u"#z -> ../Z"_s << QStringList{u"confirm:Yes"_s}
-                                                 << QStringList{u"ask:confirm"_s};
+        << u"#a -> ../A\n#f? -> ../F\n#c -> ../C"_s << QStringList {u"C"_s} << QString()
+        << QStringList {u"msg:OK"_s, u"folder:"_s}
+        << QStringList {u"wait:0"_s, u"wait:33"_s, u"hideWait"_s, u"ask:msg"_s, u"ask:folder"_s};
+    QTest::newRow("later files make no folders")
+        << u"#a -> ../A\n#f -> ../F"_s << QStringList {u"A"_s, u"F"_s} << u"#z -> ../Z"_s
+        << QStringList {u"confirm:Yes"_s} << QStringList {u"ask:confirm"_s};
 }
 
 void TestClassifyPass::waitWindowOnlyForTheFirstFile()
@@ -364,18 +370,18 @@ void TestClassifyPass::questionTexts()
     box.pass.run(box.makeFiles({u"page news.htm"_s, u"news paper.htm"_s}));
     QCOMPARE(box.prompts.problems, QStringList());
     // Folders that cannot be made are named once each, in one message.
-    QCOMPARE(box.prompts.texts.at(0), box.base + u"/blocker/x\n"_s + box.base + u"/blocker/y "_s
-                                          + MessageTable::defaultText(20));
+    QCOMPARE(box.prompts.texts.at(0),
+             box.base + u"/blocker/x\n"_s + box.base + u"/blocker/y "_s + MessageTable::defaultText(20));
     QCOMPARE(box.prompts.texts.at(1), u"May [ page news.htm ] be moved to \n< "_s + box.root + u"/News >?"_s);
     QCOMPARE(box.prompts.texts.at(2), u"news paper.htm"_s);
-    QCOMPARE(box.prompts.candidates, (QStringList{u"../News"_s, box.base + u"/elsewhere/Paper"_s}));
+    QCOMPARE(box.prompts.candidates, (QStringList {u"../News"_s, box.base + u"/elsewhere/Paper"_s}));
 
     Sandbox other;
     other.parse(u"note? -> ../Notes"_s);
     other.prompts.script = {u"msg:OK"_s, u"folder:"_s};
     other.pass.run(other.makeFiles({u"my note.htm"_s}));
     QCOMPARE(other.prompts.texts,
-             (QStringList{u"Please select the destination folder of my note.htm."_s, other.root + u"/Notes"_s}));
+             (QStringList {u"Please select the destination folder of my note.htm."_s, other.root + u"/Notes"_s}));
 }
 
 void TestClassifyPass::learnedKeywordTakesPartAfterReparse()
@@ -383,8 +389,8 @@ void TestClassifyPass::learnedKeywordTakesPartAfterReparse()
     Sandbox box;
     box.parse(u"alpha -> ../A"_s);
     box.view.keywordText = u"alpha -> ../A\n"_s;
-    box.prompts.script = {u"confirm:No"_s,  u"folder:Sorted/B"_s, u"string:beta"_s,
-                          u"msg:Yes"_s,     u"confirm:Yes"_s,     u"confirm:Yes"_s};
+    box.prompts.script
+        = {u"confirm:No"_s, u"folder:Sorted/B"_s, u"string:beta"_s, u"msg:Yes"_s, u"confirm:Yes"_s, u"confirm:Yes"_s};
     int confirms = 0; // the list is parsed again while the second file's question is open
     box.prompts.onAsk = [&](const QString &kind) {
         if (kind == u"confirm"_s && ++confirms == 2)
@@ -397,8 +403,8 @@ void TestClassifyPass::learnedKeywordTakesPartAfterReparse()
     QVERIFY(QFile::exists(box.root + u"/A/2 alpha.htm"_s));
     QVERIFY(QFile::exists(box.root + u"/B/3 beta.htm"_s));
     // Counters come from the text at the re-parse, then grow with the files that follow.
-    QCOMPARE(box.counts(&KeywordEntry::usedCount), (QList<int>{1, 2}));
-    QCOMPARE(box.counts(&KeywordEntry::searchCount), (QList<int>{-1, 2}));
+    QCOMPARE(box.counts(&KeywordEntry::usedCount), (QList<int> {1, 2}));
+    QCOMPARE(box.counts(&KeywordEntry::searchCount), (QList<int> {-1, 2}));
 }
 
 void TestClassifyPass::reparseDuringQuestion_data()
@@ -411,16 +417,16 @@ void TestClassifyPass::reparseDuringQuestion_data()
     QTest::addColumn<QList<int>>("used");
 
     const QString xy = u"#x -> ../X\n#y -> ../Y"_s;
-    const QStringList yes{u"confirm:Yes"_s};
-    QTest::newRow("owner gone") << xy << u"#x -> ../X"_s << u"confirm"_s << yes << u"Y/#a #y.htm"_s << QList<int>{0};
+    const QStringList yes {u"confirm:Yes"_s};
+    QTest::newRow("owner gone") << xy << u"#x -> ../X"_s << u"confirm"_s << yes << u"Y/#a #y.htm"_s << QList<int> {0};
     QTest::newRow("owner index shows another entry")
-        << xy << u"#y -> ../Y\n#z -> ../Z"_s << u"confirm"_s << yes << u"Y/#a #y.htm"_s << QList<int>{0, 0};
-    QTest::newRow("owner still there") << xy << xy << u"confirm"_s << yes << u"Y/#a #y.htm"_s << QList<int>{0, 1};
+        << xy << u"#y -> ../Y\n#z -> ../Z"_s << u"confirm"_s << yes << u"Y/#a #y.htm"_s << QList<int> {0, 0};
+    QTest::newRow("owner still there") << xy << xy << u"confirm"_s << yes << u"Y/#a #y.htm"_s << QList<int> {0, 1};
     QTest::newRow("ask-each-time entry gone during its chooser")
         << u"#x -> ../X\n#y? -> ../Y"_s << u"#x -> ../X"_s << u"folder"_s
-        << QStringList{u"msg:OK"_s, u"folder:Sorted/P"_s} << u"P/#a #y.htm"_s << QList<int>{0};
+        << QStringList {u"msg:OK"_s, u"folder:Sorted/P"_s} << u"P/#a #y.htm"_s << QList<int> {0};
     QTest::newRow("selected owner gone") << u"#a -> ../A\n#y -> ../Y"_s << QString() << u"keyword"_s
-                                         << QStringList{u"keyword:1:1"_s} << u"Y/#a #y.htm"_s << QList<int>{};
+                                         << QStringList {u"keyword:1:1"_s} << u"Y/#a #y.htm"_s << QList<int> {};
 }
 
 void TestClassifyPass::reparseDuringQuestion()
@@ -448,15 +454,15 @@ void TestClassifyPass::reparseDuringQuestion()
 // The pass may pass over entries that cannot match; it must never pass over one that does.
 void TestClassifyPass::skipsNoEntryThatMatches()
 {
-    const QStringList keywords{u"news"_s, u"NEWS"_s,    u"News"_s,  u"ｎｅｗｓ"_s, u"ＮＥＷＳ"_s,   u"n"_s,
-                               u"N"_s,    u"ew"_s,      u"s.h"_s,   u"in/d"_s,  u"日本"_s,     u"ﾆｭｰｽ"_s,
-                               u"ニュース"_s, u"daily n"_s, u"tm"_s,    u"xt"_s,    u"🎉x"_s,     u"ws.htm"_s};
+    const QStringList keywords {u"news"_s,     u"NEWS"_s,    u"News"_s, u"ｎｅｗｓ"_s, u"ＮＥＷＳ"_s, u"n"_s,
+                                u"N"_s,        u"ew"_s,      u"s.h"_s,  u"in/d"_s,     u"日本"_s,     u"ﾆｭｰｽ"_s,
+                                u"ニュース"_s, u"daily n"_s, u"tm"_s,   u"xt"_s,       u"🎉x"_s,       u"ws.htm"_s};
     QString text;
     for (qsizetype k = 0; k < keywords.size(); ++k)
         text += keywords.at(k) + u" -> ../D%1\n"_s.arg(k);
 
     for (const QString &name : {u"daily news.htm"_s, u"DAILY NEWS.HTM"_s, u"ｎｅｗｓ.htm"_s, u"日本のニュース.htm"_s,
-                               u"ﾆｭｰｽ.htm"_s, u"party🎉x.htm"_s, u"plain.txt"_s}) {
+                                u"ﾆｭｰｽ.htm"_s, u"party🎉x.htm"_s, u"plain.txt"_s}) {
         Sandbox box;
         box.parse(text);
         const QString path = box.makeFiles({name}).first();
@@ -465,9 +471,9 @@ void TestClassifyPass::skipsNoEntryThatMatches()
             if (matchKeyword(entry, path) == MatchResult::Match)
                 expected.append(shortForm(entry.destination, box.root));
         }
-        box.prompts.script = expected.size() > 1 ? QStringList{u"keyword:3"_s}
-                             : expected.isEmpty() ? QStringList{}
-                                                  : QStringList{u"confirm:Abort"_s};
+        box.prompts.script = expected.size() > 1 ? QStringList {u"keyword:3"_s}
+            : expected.isEmpty()                 ? QStringList {}
+                                                 : QStringList {u"confirm:Abort"_s};
         box.pass.run({path});
         QCOMPARE(box.prompts.problems, QStringList());
         QCOMPARE(box.prompts.script, QStringList());

@@ -28,11 +28,11 @@ struct RecordingView : MainView
     int refreshes = 0;
     void appendLog(const QString &line) override { log << line; }
     void refreshFileList() override { ++refreshes; }
-    void appendKeywordLine(const QString &) override {}
-    void setProgressVisible(bool) override {}
-    void setProgress(int) override {}
-    void showWait(int) override {}
-    void hideWait() override {}
+    void appendKeywordLine(const QString &) override { }
+    void setProgressVisible(bool) override { }
+    void setProgress(int) override { }
+    void showWait(int) override { }
+    void hideWait() override { }
 };
 
 void put(const QString &path, const QByteArray &content = "x")
@@ -109,10 +109,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QStringList>("companions");
         QTest::addColumn<QString>("moved");
-        QTest::newRow("_files") << u"page.htm"_s << QStringList{u"page_files"_s} << u"page_files"_s;
-        QTest::newRow(".files, last dot only") << u"a.b.htm"_s << QStringList{u"a.b.files"_s} << u"a.b.files"_s;
-        QTest::newRow("both: only _files") << u"notes"_s << QStringList{u"notes_files"_s, u"notes.files"_s}
-                                           << u"notes_files"_s;
+        QTest::newRow("_files") << u"page.htm"_s << QStringList {u"page_files"_s} << u"page_files"_s;
+        QTest::newRow(".files, last dot only") << u"a.b.htm"_s << QStringList {u"a.b.files"_s} << u"a.b.files"_s;
+        QTest::newRow("both: only _files")
+            << u"notes"_s << QStringList {u"notes_files"_s, u"notes.files"_s} << u"notes_files"_s;
         QTest::newRow("none") << u"page.htm"_s << QStringList() << QString();
     }
     void classifyMove()
@@ -128,7 +128,7 @@ private Q_SLOTS:
         QVERIFY(moveWithCompanions(m_in + u'/' + name, m_root + u"/News"_s, m_root, prompts, m_messages, view));
         QCOMPARE(bytesOf(m_root + u"/News/"_s + name), "new"_ba);
         QVERIFY(!exists(m_in + u'/' + name));
-        QCOMPARE(view.log, QStringList{displayName(name) + u"-> ../News"_s});
+        QCOMPARE(view.log, QStringList {displayName(name) + u"-> ../News"_s});
         for (const QString &folder : companions) {
             QCOMPARE(exists(m_root + u"/News/"_s + folder + u"/img.png"_s), folder == moved);
             QCOMPARE(exists(m_in + u'/' + folder + u"/img.png"_s), folder != moved);
@@ -154,7 +154,7 @@ private Q_SLOTS:
         RecordingView view;
         const bool yes = answer == UserPrompts::Yes;
         QCOMPARE(moveWithCompanions(m_in + u"/page.htm"_s, u"NewTop/Sub"_s, m_root, prompts, m_messages, view), yes);
-        QCOMPARE(prompts.askedOf(u"askYesNo"_s), QStringList{m_messages.text(13)});
+        QCOMPARE(prompts.askedOf(u"askYesNo"_s), QStringList {m_messages.text(13)});
         QCOMPARE(exists(path(u"NewTop/Sub/page.htm"_s)), yes);
         QCOMPARE(exists(path(u"NewTop"_s)), yes);
         QCOMPARE(view.log.size(), yes ? 1 : 0);
@@ -184,14 +184,14 @@ private Q_SLOTS:
             prompts.onQuestion = [&](const QString &) { QFile::remove(source); };
         RecordingView view;
         QVERIFY(moveWithCompanions(source, m_root + u"/News"_s, m_root, prompts, m_messages, view));
-        QCOMPARE(prompts.askedOf(u"askYesNo"_s), QStringList{m_messages.text(14)});
-        QCOMPARE(prompts.yesNoTitles, QStringList{u"page.htm"_s});
+        QCOMPARE(prompts.askedOf(u"askYesNo"_s), QStringList {m_messages.text(14)});
+        QCOMPARE(prompts.yesNoTitles, QStringList {u"page.htm"_s});
         QCOMPARE(bytesOf(target), targetAfter);
         const bool moved = targetAfter == "new";
         QCOMPARE(view.log.size(), moved ? 1 : 0);
         QCOMPARE(exists(source), !moved && !sourceVanishes);
         QCOMPARE(exists(m_in + u"/page_files/img.png"_s), !moved);
-        QCOMPARE(prompts.askedOf(u"msgBox"_s), sourceVanishes ? QStringList{failureBox()} : QStringList());
+        QCOMPARE(prompts.askedOf(u"msgBox"_s), sourceVanishes ? QStringList {failureBox()} : QStringList());
         QCOMPARE(QDir(m_root + u"/News"_s).entryList(QDir::Files | QDir::Hidden).size(), 1); // no leftovers
     }
 
@@ -206,7 +206,7 @@ private Q_SLOTS:
         put(to + u"/b.htm"_s, "old");
         ScriptedPrompts prompts;
         const QStringList failed = moveFilesWithCompanions({m_in + u"/a.htm"_s, m_in + u"/b.htm"_s}, to, prompts);
-        QCOMPARE(failed, QStringList{u"b.htm"_s});
+        QCOMPARE(failed, QStringList {u"b.htm"_s});
         QVERIFY(exists(to + u"/a_files/i"_s) && exists(to + u"/a.files/i"_s) && !exists(m_in + u"/a.htm"_s));
         QCOMPARE(bytesOf(to + u"/b.htm"_s), "old"_ba);
         QVERIFY(exists(m_in + u"/b.htm"_s) && exists(m_in + u"/b_files/i"_s) && exists(m_in + u"/b.files/i"_s));
@@ -251,7 +251,7 @@ private Q_SLOTS:
         QCOMPARE(bytesOf(m_in + u"/page.htm"_s), comesBack ? "moved"_ba : namesakeAtHome ? "home"_ba : "<missing>"_ba);
         QCOMPARE(exists(m_in + u"/page_files/i"_s), comesBack);
         QVERIFY(exists(at + u"/page.files/i"_s) && !exists(m_in + u"/page.files"_s));
-        QCOMPARE(prompts.askedOf(u"msgBox"_s), comesBack ? QStringList() : QStringList{failureBox()});
+        QCOMPARE(prompts.askedOf(u"msgBox"_s), comesBack ? QStringList() : QStringList {failureBox()});
     }
 
     void neverReplaces()
@@ -268,9 +268,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<int>>("answers");
         QTest::addColumn<QByteArray>("clash");
-        QTest::newRow("no leaves it") << QList<int>{UserPrompts::No} << "old"_ba;
-        QTest::newRow("keep the existing file") << QList<int>{UserPrompts::Yes, UserPrompts::No} << "old"_ba;
-        QTest::newRow("replace it") << QList<int>{UserPrompts::Yes, UserPrompts::Yes} << "new"_ba;
+        QTest::newRow("no leaves it") << QList<int> {UserPrompts::No} << "old"_ba;
+        QTest::newRow("keep the existing file") << QList<int> {UserPrompts::Yes, UserPrompts::No} << "old"_ba;
+        QTest::newRow("replace it") << QList<int> {UserPrompts::Yes, UserPrompts::Yes} << "new"_ba;
     }
     void mergeFolder()
     {

@@ -1,7 +1,7 @@
 #include "helpfiles.h"
 #include "marrowdaleerror.h"
-#include "textfile.h"
 #include "testfiles.h"
+#include "textfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,8 +43,8 @@ private Q_SLOTS:
         QTest::newRow("indented first line is top level") << u"\t\tTop\n\tChild=c"_s << u"Top||0;Child|c.htm|1"_s;
         QTest::newRow("shallower line returns to its ancestor's level")
             << u"A\n\tB\n\t\tC=c\n\tD=d\nE"_s << u"A||0;B||1;C|c.htm|2;D|d.htm|1;E||0"_s;
-        QTest::newRow("blank lines and mixed line ends") << u"A\r\n\r\n\tB=b\r \rC=c=x\n"_s
-                                                         << u"A||0;B|b.htm|1;C|c=x.htm|0"_s;
+        QTest::newRow("blank lines and mixed line ends")
+            << u"A\r\n\r\n\tB=b\r \rC=c=x\n"_s << u"A||0;B|b.htm|1;C|c=x.htm|0"_s;
         QTest::newRow("two tabs after an unindented line") << u"Basics\n\t\tDeep=deep"_s << u"refused"_s;
         QTest::newRow("blanks count like tabs") << u"Basics\n  Deep=deep"_s << u"refused"_s;
     }
@@ -112,7 +112,8 @@ private Q_SLOTS:
         const QString path = dir.filePath(u"Contents.txt"_s);
         QVERIFY(!HelpFiles::SaveVisuallyDesignedContents(dir.path(), {}));
         QVERIFY(!QFile::exists(path));
-        QVERIFY(HelpFiles::SaveVisuallyDesignedContents(dir.path(), {{u"Basics"_s, {}, 0}, {u"Options "_s, u"o.htm"_s, 1}}));
+        QVERIFY(HelpFiles::SaveVisuallyDesignedContents(dir.path(),
+                                                        {{u"Basics"_s, {}, 0}, {u"Options "_s, u"o.htm"_s, 1}}));
         // An existing table of contents is never replaced.
         QVERIFY(!HelpFiles::SaveVisuallyDesignedContents(dir.path(), {{u"Other"_s, {}, 0}}));
         QFile file(path);

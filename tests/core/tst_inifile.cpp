@@ -19,7 +19,6 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-
 } // namespace
 
 class TestIniFile : public QObject
@@ -73,7 +72,7 @@ private Q_SLOTS:
         const IniFile ini(path);
         const QString s = u"Setting"_s, k = u"Key"_s;
         const QString got = kind == 'i' ? QString::number(ini.readInt(s, k, def.toInt()))
-                          : kind == 'b' ? QString::number(ini.readBool(s, k, def == u"1"_s))
+            : kind == 'b'               ? QString::number(ini.readBool(s, k, def == u"1"_s))
                                         : ini.readString(s, k, def);
         QCOMPARE(got, expected);
     }
@@ -85,21 +84,21 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("writes");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("file and folder created") << QByteArray() << QStringList{u"Setting|Sift|1"_s, u"Setting|D|250"_s}
-                                                 << "[Setting]\nSift=1\nD=250\n"_ba;
-        QTest::newRow("in place, unknown lines kept") << "; c\n[O]\nx=1\n[Setting]\nSift=0\nE=k\n[T]\ny=2\n"_ba
-                                                      << QStringList{u"Setting|Sift|1"_s}
-                                                      << "; c\n[O]\nx=1\n[Setting]\nSift=1\nE=k\n[T]\ny=2\n"_ba;
-        QTest::newRow("new key ends its section") << "[Setting]\nA=1\n\n[T]\ny=2\n"_ba << QStringList{u"Setting|B|v"_s}
+        QTest::newRow("file and folder created")
+            << QByteArray() << QStringList {u"Setting|Sift|1"_s, u"Setting|D|250"_s} << "[Setting]\nSift=1\nD=250\n"_ba;
+        QTest::newRow("in place, unknown lines kept")
+            << "; c\n[O]\nx=1\n[Setting]\nSift=0\nE=k\n[T]\ny=2\n"_ba << QStringList {u"Setting|Sift|1"_s}
+            << "; c\n[O]\nx=1\n[Setting]\nSift=1\nE=k\n[T]\ny=2\n"_ba;
+        QTest::newRow("new key ends its section") << "[Setting]\nA=1\n\n[T]\ny=2\n"_ba << QStringList {u"Setting|B|v"_s}
                                                   << "[Setting]\nA=1\nB=v\n\n[T]\ny=2\n"_ba;
-        QTest::newRow("new section at end") << "[O]\r\nx=1"_ba << QStringList{u"Setting|K|v"_s}
-                                            << "[O]\nx=1\n[Setting]\nK=v\n"_ba;
-        QTest::newRow("lower-case key replaced") << "[setting]\nsift=0\n"_ba << QStringList{u"Setting|Sift|1"_s}
-                                                 << "[setting]\nsift=1\n"_ba;
-        QTest::newRow("outer blanks lost on reading") << QByteArray() << QStringList{u"M|Msg22| s."_s}
-                                                      << "[M]\nMsg22=\" s.\"\n"_ba;
-        QTest::newRow("enclosing quotes lost on reading") << QByteArray() << QStringList{u"M|K|'q'"_s}
-                                                          << "[M]\nK=\"'q'\"\n"_ba;
+        QTest::newRow("new section at end")
+            << "[O]\r\nx=1"_ba << QStringList {u"Setting|K|v"_s} << "[O]\nx=1\n[Setting]\nK=v\n"_ba;
+        QTest::newRow("lower-case key replaced")
+            << "[setting]\nsift=0\n"_ba << QStringList {u"Setting|Sift|1"_s} << "[setting]\nsift=1\n"_ba;
+        QTest::newRow("outer blanks lost on reading")
+            << QByteArray() << QStringList {u"M|Msg22| s."_s} << "[M]\nMsg22=\" s.\"\n"_ba;
+        QTest::newRow("enclosing quotes lost on reading")
+            << QByteArray() << QStringList {u"M|K|'q'"_s} << "[M]\nK=\"'q'\"\n"_ba;
     }
     void write()
     {

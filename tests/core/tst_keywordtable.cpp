@@ -42,8 +42,8 @@ private Q_SLOTS:
         row("lines without entry keep line numbering", u"no arrow << 1/5\n\nabc ->\n-> /x\nnews -> ../N << 3/9\n"_s,
             {u"news|/data/Sorted/N|3/9|4"_s});
         row("one character after << skipped", u"x -> /x <<12/40"_s, {u"x|/x|2/40|0"_s});
-        row("not a number stops, earlier entries stay", u"a -> /a << 1/2\nb -> /b << x/3\nc -> /c"_s,
-            {u"a|/a|1/2|0"_s}, 2);
+        row("not a number stops, earlier entries stay", u"a -> /a << 1/2\nb -> /b << x/3\nc -> /c"_s, {u"a|/a|1/2|0"_s},
+            2);
         row("no slash", u"a -> /a << 5"_s, {}, 1);
         row("<<1/1 loses its used count", u"a -> /a\nb -> /b <<1/1"_s, {u"a|/a|0/-1|0"_s}, 2);
     }
@@ -148,7 +148,7 @@ private Q_SLOTS:
         table.parse(text, Root);
         table[0].usedCount = 5;
         table[0].searchCount = 11;
-        QCOMPARE(rewriteKeywordList(text, table, Root, RewriteOptions{false, 1000, false}),
+        QCOMPARE(rewriteKeywordList(text, table, Root, RewriteOptions {false, 1000, false}),
                  u"news -> ../News    << 5/11\nnote    << 4/4\n"_s);
     }
 
@@ -170,7 +170,8 @@ private Q_SLOTS:
             padded(u"daily?"_s, 14, u"/other/News"_s));
         row("japanese counts characters", u"/data/Sorted/News/Daily"_s, u"ニュース"_s, yes,
             padded(u"ニュース"_s, 16, u"../News/Daily    << 1/1"_s));
-        row("surrogate pair is one character", u"/data/Sorted/F"_s, u"𠮷野家"_s, no, padded(u"𠮷野家"_s, 17, u"../F"_s));
+        row("surrogate pair is one character", u"/data/Sorted/F"_s, u"𠮷野家"_s, no,
+            padded(u"𠮷野家"_s, 17, u"../F"_s));
         row("cancelled", u"/data/Sorted/F"_s, QString(), yes, QString());
         row("blank answer adds nothing", u"/data/Sorted/F"_s, u"   "_s, yes, QString());
     }
@@ -185,9 +186,10 @@ private Q_SLOTS:
         ScriptedPrompts prompts;
         prompts.stringAnswers = {answer};
         prompts.msgBoxAnswers = {yesNo};
-        const std::optional<QString> line = offerKeyword(prompts, MessageTable(), u"/in/Daily News.htm"_s, Root, chosen);
+        const std::optional<QString> line
+            = offerKeyword(prompts, MessageTable(), u"/in/Daily News.htm"_s, Root, chosen);
         QCOMPARE(prompts.askedOf(u"receiveString"_s),
-                 QStringList{u"Please extract a key word, then click [OK]. [Daily News]"_s});
+                 QStringList {u"Please extract a key word, then click [OK]. [Daily News]"_s});
         QCOMPARE(line.value_or(QString()), expected);
         if (line) { // the learned line reads back as one entry
             KeywordTable table;
@@ -227,10 +229,10 @@ private Q_SLOTS:
     void driveCheck()
     {
         const QString missing = u"/mnt/marrowdale-absent-volume-7f3a"_s;
-        const std::pair<QString, QString> cases[] = {
-            {u"a -> /x\nb -> "_s + missing + u"/News"_s, missing + u" "_s + MessageTable().text(20)},
-            {u"b -> "_s + missing + u"\nnote"_s, QString()}, // only the last line is checked
-            {u"b -> /data/x"_s, QString()}};
+        const std::pair<QString, QString> cases[]
+            = {{u"a -> /x\nb -> "_s + missing + u"/News"_s, missing + u" "_s + MessageTable().text(20)},
+               {u"b -> "_s + missing + u"\nnote"_s, QString()}, // only the last line is checked
+               {u"b -> /data/x"_s, QString()}};
         for (const auto &[text, expected] : cases) {
             KeywordTable table;
             table.parse(text, Root);

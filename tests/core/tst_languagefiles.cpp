@@ -37,22 +37,25 @@ QList<ProgramKey> programKeys()
             keys.append({section, u"Msg%1"_s.arg(n), false, true});
     };
 
-    captions(u"Main"_s, {u"Caption"_s, u"GroupBox1->Caption"_s, u"Button1->Caption"_s, u"Button2->Caption"_s,
-                         u"Panel1->Caption"_s, u"Panel2->Caption"_s, u"btnReplace->Caption"_s, u"btnNew->Caption"_s,
-                         u"btnLoad->Caption"_s, u"btnOption->Caption"_s, u"btnUndo->Caption"_s, u"Help->Caption"_s,
-                         u"btnExit->Caption"_s, u"puOpen->Caption"_s, u"puSend->Caption"_s, u"puRename->Caption"_s,
-                         u"puDelete->Caption"_s, u"Redo1->Caption"_s, u"Cut1->Caption"_s, u"Copy1->Caption"_s,
-                         u"Paste1->Caption"_s, u"puReplace->Caption"_s});
+    captions(u"Main"_s,
+             {u"Caption"_s,           u"GroupBox1->Caption"_s, u"Button1->Caption"_s,    u"Button2->Caption"_s,
+              u"Panel1->Caption"_s,   u"Panel2->Caption"_s,    u"btnReplace->Caption"_s, u"btnNew->Caption"_s,
+              u"btnLoad->Caption"_s,  u"btnOption->Caption"_s, u"btnUndo->Caption"_s,    u"Help->Caption"_s,
+              u"btnExit->Caption"_s,  u"puOpen->Caption"_s,    u"puSend->Caption"_s,     u"puRename->Caption"_s,
+              u"puDelete->Caption"_s, u"Redo1->Caption"_s,     u"Cut1->Caption"_s,       u"Copy1->Caption"_s,
+              u"Paste1->Caption"_s,   u"puReplace->Caption"_s});
     messages(u"Main"_s, MessageTable::Count);
     keys.append({u"Dialog1"_s, u"Label1->Caption"_s, false, true});
-    captions(u"Dialog1"_s, {u"Button1->Caption"_s, u"Button2->Caption"_s, u"Button3->Caption"_s, u"Button4->Caption"_s});
-    captions(u"OptionDialog"_s, {u"Caption"_s, u"Label1->Caption"_s, u"Label2->Caption"_s, u"Label3->Caption"_s,
-                                 u"btnOK->Caption"_s, u"Button1->Caption"_s, u"Button2->Caption"_s,
-                                 u"CheckBox2->Caption"_s});
+    captions(u"Dialog1"_s,
+             {u"Button1->Caption"_s, u"Button2->Caption"_s, u"Button3->Caption"_s, u"Button4->Caption"_s});
+    captions(u"OptionDialog"_s,
+             {u"Caption"_s, u"Label1->Caption"_s, u"Label2->Caption"_s, u"Label3->Caption"_s, u"btnOK->Caption"_s,
+              u"Button1->Caption"_s, u"Button2->Caption"_s, u"CheckBox2->Caption"_s});
     keys.append({u"OptionDialog"_s, u"Hint"_s, true});
     messages(u"OptionDialog"_s, 3);
-    captions(u"HelpSearch"_s, {u"TabControl->Tabs->Items0"_s, u"TabControl->Tabs->Items1"_s,
-                               u"TabControl->Tabs->Items2"_s, u"btnSearch->Caption"_s, u"lblPrompt->Caption"_s});
+    captions(u"HelpSearch"_s,
+             {u"TabControl->Tabs->Items0"_s, u"TabControl->Tabs->Items1"_s, u"TabControl->Tabs->Items2"_s,
+              u"btnSearch->Caption"_s, u"lblPrompt->Caption"_s});
     keys.append({u"HelpSearch"_s, u"edSearch->Text"_s, true});
     return keys;
 }

@@ -33,8 +33,7 @@ void TestMainLayout::worked_data()
                                      << QPoint(533, 262) << QPoint(27, 504) << QPoint(394, 504) << QPoint(310, 267);
     QTest::newRow("resized 1000x800") << QSize(1000, 800) << QRect(20, 15, 960, 320) << 300 << QSize(692, 279)
                                       << QRect(24, 382, 466, 333) << QRect(510, 382, 466, 333) << QPoint(177, 350)
-                                      << QPoint(705, 350) << QPoint(84, 725) << QPoint(566, 725)
-                                      << QPoint(425, 355);
+                                      << QPoint(705, 350) << QPoint(84, 725) << QPoint(566, 725) << QPoint(425, 355);
 }
 
 void TestMainLayout::worked()

@@ -50,14 +50,14 @@ void TestMessageLayout::buttonLefts_data()
     QTest::addColumn<QString>("words");
     QTest::addColumn<QList<int>>("lefts"); // Yes, No, OK, Cancel, Help; -1 hidden
 
-    QTest::newRow("OK") << u"OK"_s << QList<int>{-1, -1, 177, -1, -1};
-    QTest::newRow("YesNo") << u"YesNo"_s << QList<int>{135, 220, -1, -1, -1};
-    QTest::newRow("words in any order") << u"NoYes"_s << QList<int>{135, 220, -1, -1, -1};
-    QTest::newRow("OK Cancel Help") << u"OKCancelHelp"_s << QList<int>{-1, -1, 102, 187, 272};
-    QTest::newRow("Help alone has a narrower slot") << u"Help"_s << QList<int>{-1, -1, -1, -1, 187};
-    QTest::newRow("odd remainder truncates") << u"YesNoOKCancelHelp"_s << QList<int>{17, 102, 187, 272, 357};
-    QTest::newRow("case matters") << u"yesno ok"_s << QList<int>{-1, -1, -1, -1, -1};
-    QTest::newRow("no word") << QString() << QList<int>{-1, -1, -1, -1, -1};
+    QTest::newRow("OK") << u"OK"_s << QList<int> {-1, -1, 177, -1, -1};
+    QTest::newRow("YesNo") << u"YesNo"_s << QList<int> {135, 220, -1, -1, -1};
+    QTest::newRow("words in any order") << u"NoYes"_s << QList<int> {135, 220, -1, -1, -1};
+    QTest::newRow("OK Cancel Help") << u"OKCancelHelp"_s << QList<int> {-1, -1, 102, 187, 272};
+    QTest::newRow("Help alone has a narrower slot") << u"Help"_s << QList<int> {-1, -1, -1, -1, 187};
+    QTest::newRow("odd remainder truncates") << u"YesNoOKCancelHelp"_s << QList<int> {17, 102, 187, 272, 357};
+    QTest::newRow("case matters") << u"yesno ok"_s << QList<int> {-1, -1, -1, -1, -1};
+    QTest::newRow("no word") << QString() << QList<int> {-1, -1, -1, -1, -1};
 }
 
 void TestMessageLayout::buttonLefts()
@@ -65,7 +65,7 @@ void TestMessageLayout::buttonLefts()
     QFETCH(QString, words);
     QFETCH(QList<int>, lefts);
     const ML::ButtonLefts l = ML::buttonLefts(ML::ButtonSet::fromWords(words));
-    QCOMPARE((QList<int>{l.yes, l.no, l.ok, l.cancel, l.help}), lefts);
+    QCOMPARE((QList<int> {l.yes, l.no, l.ok, l.cancel, l.help}), lefts);
 }
 
 void TestMessageLayout::heights_data()
@@ -98,10 +98,12 @@ void TestMessageLayout::inputLayout_data()
     QTest::addColumn<int>("currentWidth");
     QTest::addColumn<QList<int>>("expected"); // input left, top, width; dialog width; OK, Cancel, Help lefts
 
-    QTest::newRow("suffix row is 698 wide") << true << 100 << 440 << QList<int>{529, 18, 100, 698, 232, 317, 402};
-    QTest::newRow("after a message box") << false << 100 << 440 << QList<int>{16, 44, 440, 480, 123, 208, 293};
-    QTest::newRow("second input box is 40 wider") << false << 100 << 480 << QList<int>{16, 44, 480, 520, 143, 228, 313};
-    QTest::newRow("width ignored without suffix") << false << 999 << 413 << QList<int>{16, 44, 413, 453, 109, 194, 279};
+    QTest::newRow("suffix row is 698 wide") << true << 100 << 440 << QList<int> {529, 18, 100, 698, 232, 317, 402};
+    QTest::newRow("after a message box") << false << 100 << 440 << QList<int> {16, 44, 440, 480, 123, 208, 293};
+    QTest::newRow("second input box is 40 wider")
+        << false << 100 << 480 << QList<int> {16, 44, 480, 520, 143, 228, 313};
+    QTest::newRow("width ignored without suffix")
+        << false << 999 << 413 << QList<int> {16, 44, 413, 453, 109, 194, 279};
 }
 
 void TestMessageLayout::inputLayout()
@@ -113,7 +115,7 @@ void TestMessageLayout::inputLayout()
     const int promptHeight = 20;
     const int inputHeight = 24;
     const ML::InputLayout l = ML::inputLayout(hasSuffix, width, currentWidth, promptHeight, inputHeight);
-    QCOMPARE((QList<int>{l.inputLeft, l.inputTop, l.inputWidth, l.dialogWidth, l.okLeft, l.cancelLeft, l.helpLeft}),
+    QCOMPARE((QList<int> {l.inputLeft, l.inputTop, l.inputWidth, l.dialogWidth, l.okLeft, l.cancelLeft, l.helpLeft}),
              expected);
     QCOMPARE(l.buttonBarTop, l.inputTop + inputHeight + 15);
     QCOMPARE(l.dialogHeight, l.buttonBarTop + 40 + 22);
@@ -128,17 +130,16 @@ void TestMessageLayout::punctuation_data()
     QTest::addColumn<int>("expectedWidth");
     QTest::addColumn<QStringList>("expectedLines");
 
-    QTest::newRow("plain text unchanged") << u"abcdefgh"_s << 30 << 30 << QStringList{u"abcde"_s, u"fgh"_s};
-    QTest::newRow("comma joins the line before") << u"abcde,fgh"_s << 30 << 36 << QStringList{u"abcde,"_s, u"fgh"_s};
-    QTest::newRow("double quote") << u"abcde\"fg"_s << 30 << 36 << QStringList{u"abcde\""_s, u"fg"_s};
+    QTest::newRow("plain text unchanged") << u"abcdefgh"_s << 30 << 30 << QStringList {u"abcde"_s, u"fgh"_s};
+    QTest::newRow("comma joins the line before") << u"abcde,fgh"_s << 30 << 36 << QStringList {u"abcde,"_s, u"fgh"_s};
+    QTest::newRow("double quote") << u"abcde\"fg"_s << 30 << 36 << QStringList {u"abcde\""_s, u"fg"_s};
     QTest::newRow("ideographic comma widens by 12")
-        << u"あいうえお、かき"_s << 60 << 72 << QStringList{u"あいうえお、"_s, u"かき"_s};
-    QTest::newRow("closing bracket") << u"あいうえお」"_s << 60 << 72 << QStringList{u"あいうえお」"_s};
+        << u"あいうえお、かき"_s << 60 << 72 << QStringList {u"あいうえお、"_s, u"かき"_s};
+    QTest::newRow("closing bracket") << u"あいうえお」"_s << 60 << 72 << QStringList {u"あいうえお」"_s};
     QTest::newRow("every continuation line is read")
-        << u"abcde.abcde.abc"_s << 30 << 36 << QStringList{u"abcde."_s, u"abcde."_s, u"abc"_s};
-    QTest::newRow("first line never widens") << u".abcdefg"_s << 30 << 30 << QStringList{u".abcd"_s, u"efg"_s};
-    QTest::newRow("rewrap shortens text") << u"abcde,abcd."_s << 30 << 36
-                                          << QStringList{u"abcde,"_s, u"abcd."_s};
+        << u"abcde.abcde.abc"_s << 30 << 36 << QStringList {u"abcde."_s, u"abcde."_s, u"abc"_s};
+    QTest::newRow("first line never widens") << u".abcdefg"_s << 30 << 30 << QStringList {u".abcd"_s, u"efg"_s};
+    QTest::newRow("rewrap shortens text") << u"abcde,abcd."_s << 30 << 36 << QStringList {u"abcde,"_s, u"abcd."_s};
 }
 
 void TestMessageLayout::punctuation()
@@ -147,8 +148,7 @@ void TestMessageLayout::punctuation()
     QFETCH(int, width);
     QFETCH(int, expectedWidth);
     QFETCH(QStringList, expectedLines);
-    const ML::WrappedMessage result =
-        ML::widenForPunctuation(width, [&text](int w) { return wrapByWidth(text, w); });
+    const ML::WrappedMessage result = ML::widenForPunctuation(width, [&text](int w) { return wrapByWidth(text, w); });
     QCOMPARE(result.width, expectedWidth);
     QCOMPARE(result.lines, expectedLines);
 }

@@ -10,11 +10,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-
-
-} // namespace
+namespace { } // namespace
 
 class TestPatternFile : public QObject
 {

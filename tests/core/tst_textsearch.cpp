@@ -12,9 +12,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("what");
         QTest::addColumn<QList<qsizetype>>("hits"); // each search starts behind the previous hit; -1 ends
-        QTest::newRow("two hits then none") << u"News"_s << QList<qsizetype>{0, 22, -1};
-        QTest::newRow("case-sensitive") << u"news"_s << QList<qsizetype>{17, -1};
-        QTest::newRow("empty find text") << QString() << QList<qsizetype>{-1};
+        QTest::newRow("two hits then none") << u"News"_s << QList<qsizetype> {0, 22, -1};
+        QTest::newRow("case-sensitive") << u"news"_s << QList<qsizetype> {17, -1};
+        QTest::newRow("empty find text") << QString() << QList<qsizetype> {-1};
     }
     void findWalk()
     {
@@ -39,8 +39,8 @@ private Q_SLOTS:
         QTest::newRow("aaa") << u"aaa"_s << u"a"_s << u"b"_s << false << u"bbb"_s << qsizetype(3);
         QTest::newRow("aAa without case") << u"aAa"_s << u"a"_s << u"b"_s << false << u"bbb"_s << qsizetype(3);
         QTest::newRow("aAa with case") << u"aAa"_s << u"a"_s << u"b"_s << true << u"bAb"_s << qsizetype(2);
-        QTest::newRow("full-width letters") << u"ＡＢ ａｂ"_s << u"ａｂ"_s << u"x"_s << false << u"x x"_s
-                                            << qsizetype(2);
+        QTest::newRow("full-width letters")
+            << u"ＡＢ ａｂ"_s << u"ａｂ"_s << u"x"_s << false << u"x x"_s << qsizetype(2);
         QTest::newRow("no overlap") << u"aaaa"_s << u"aaa"_s << u"b"_s << true << u"ba"_s << qsizetype(1);
         QTest::newRow("replacement holds the find text")
             << u"aa"_s << u"a"_s << u"aa"_s << true << u"aaaa"_s << qsizetype(2);

@@ -92,8 +92,7 @@ private:
     bool m_forced = false;
 };
 
-template<typename T = QWidget>
-T *child(QWidget *w, const QString &name)
+template<typename T = QWidget> T *child(QWidget *w, const QString &name)
 {
     return w->findChild<T *>(name);
 }
@@ -204,15 +203,15 @@ void TestDialogs::msgBoxResult_data()
     QTest::addColumn<QStringList>("actions");
     QTest::addColumn<int>("expected");
 
-    QTest::newRow("OK") << u"OK"_s << QStringList{u"click:btnOK"_s} << 1;
-    QTest::newRow("Enter on OK") << u"OK"_s << QStringList{u"key:Return"_s} << 1;
-    QTest::newRow("Enter answers Yes") << u"YesNo"_s << QStringList{u"key:Return"_s} << 6;
-    QTest::newRow("No") << u"YesNo"_s << QStringList{u"click:btnNo"_s} << 7;
-    QTest::newRow("close box") << u"YesNo"_s << QStringList{u"close"_s} << 2;
-    QTest::newRow("Esc without Cancel does nothing") << u"YesNo"_s << QStringList{u"key:Escape"_s, u"close"_s} << 2;
-    QTest::newRow("Esc presses Cancel") << u"OKCancel"_s << QStringList{u"key:Escape"_s} << 2;
-    QTest::newRow("Help keeps the box open") << u"OKHelp"_s << QStringList{u"click:btnHelp"_s, u"click:btnOK"_s} << 1;
-    QTest::newRow("no button, only the close box") << QString() << QStringList{u"close"_s} << 2;
+    QTest::newRow("OK") << u"OK"_s << QStringList {u"click:btnOK"_s} << 1;
+    QTest::newRow("Enter on OK") << u"OK"_s << QStringList {u"key:Return"_s} << 1;
+    QTest::newRow("Enter answers Yes") << u"YesNo"_s << QStringList {u"key:Return"_s} << 6;
+    QTest::newRow("No") << u"YesNo"_s << QStringList {u"click:btnNo"_s} << 7;
+    QTest::newRow("close box") << u"YesNo"_s << QStringList {u"close"_s} << 2;
+    QTest::newRow("Esc without Cancel does nothing") << u"YesNo"_s << QStringList {u"key:Escape"_s, u"close"_s} << 2;
+    QTest::newRow("Esc presses Cancel") << u"OKCancel"_s << QStringList {u"key:Escape"_s} << 2;
+    QTest::newRow("Help keeps the box open") << u"OKHelp"_s << QStringList {u"click:btnHelp"_s, u"click:btnOK"_s} << 1;
+    QTest::newRow("no button, only the close box") << QString() << QStringList {u"close"_s} << 2;
 }
 
 void TestDialogs::msgBoxResult()
@@ -224,7 +223,7 @@ void TestDialogs::msgBoxResult()
     ModalScript script({[&](QWidget *w) { act(w, actions); }});
     QCOMPARE(dlg.MsgBox(u"Message"_s, QString(), buttons, 4), expected);
     QVERIFY(script.finished());
-    QCOMPARE(helpRequests, buttons.contains(u"Help"_s) ? QList<int>{4} : QList<int>{});
+    QCOMPARE(helpRequests, buttons.contains(u"Help"_s) ? QList<int> {4} : QList<int> {});
 }
 
 void TestDialogs::msgBoxLayout_data()
@@ -264,11 +263,11 @@ void TestDialogs::receiveString_data()
     QTest::addColumn<QStringList>("actions");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("Cancel gives empty text") << QStringList{u"click:btnCancel"_s} << QString();
-    QTest::newRow("Esc gives empty text") << QStringList{u"key:Escape"_s} << QString();
-    QTest::newRow("close gives empty text") << QStringList{u"close"_s} << QString();
-    QTest::newRow("Enter keeps the default") << QStringList{u"key:Return"_s} << u"word"_s;
-    QTest::newRow("typed text after OK") << QStringList{u"type:other"_s, u"click:btnOK"_s} << u"other"_s;
+    QTest::newRow("Cancel gives empty text") << QStringList {u"click:btnCancel"_s} << QString();
+    QTest::newRow("Esc gives empty text") << QStringList {u"key:Escape"_s} << QString();
+    QTest::newRow("close gives empty text") << QStringList {u"close"_s} << QString();
+    QTest::newRow("Enter keeps the default") << QStringList {u"key:Return"_s} << u"word"_s;
+    QTest::newRow("typed text after OK") << QStringList {u"type:other"_s, u"click:btnOK"_s} << u"other"_s;
 }
 
 void TestDialogs::receiveString()
@@ -295,22 +294,26 @@ void TestDialogs::inputWidthsAndHelpContext()
     };
     ModalScript script({record(u"btnOK"_s), record(u"btnCancel"_s), record(u"btnCancel"_s), record(u"btnOK"_s),
                         record(u"btnCancel"_s), record(u"btnOK"_s)});
-    dlg.MsgBox(u"m"_s, QString(), u"OK"_s, 9);             // no Help: context stays 1
+    dlg.MsgBox(u"m"_s, QString(), u"OK"_s, 9); // no Help: context stays 1
     dlg.ReceiveString(u"c"_s, u"p"_s, QString(), u"d"_s, 100, 2);
     dlg.ReceiveString(u"c"_s, u"p"_s, QString(), u"d"_s, 100, 3);
-    dlg.MsgBox(u"m"_s, QString(), u"YesNoOK"_s, 7);        // still 3
+    dlg.MsgBox(u"m"_s, QString(), u"YesNoOK"_s, 7); // still 3
     dlg.ReceiveString(u"c"_s, u"p"_s, u"files"_s, u"d"_s, 100, 2);
     dlg.MsgBox(u"m"_s, QString(), u"OKHelp"_s, 6);
     QVERIFY(script.finished());
-    QCOMPARE(widths, (QList<int>{440, 480, 520, 440, 698, 440}));
-    QCOMPARE(contexts, (QList<int>{1, 2, 3, 3, 2, 6}));
+    QCOMPARE(widths, (QList<int> {440, 480, 520, 440, 698, 440}));
+    QCOMPARE(contexts, (QList<int> {1, 2, 3, 3, 2, 6}));
 }
 
 void TestDialogs::receiveIntegerRejectsText()
 {
     TMyMessageDlg dlg;
-    ModalScript script({[](QWidget *w) { act(w, {u"type:12"_s, u"click:btnOK"_s}); },
-                        [](QWidget *w) { act(w, {u"type:twelve"_s, u"click:btnOK"_s}); },
+    ModalScript script({[](QWidget *w) {
+                            act(w, {u"type:12"_s, u"click:btnOK"_s});
+                        },
+                        [](QWidget *w) {
+                            act(w, {u"type:twelve"_s, u"click:btnOK"_s});
+                        },
                         [](QWidget *w) { act(w, {u"click:btnCancel"_s}); }});
     QCOMPARE(dlg.ReceiveInteger(u"c"_s, u"p"_s, QString(), 5, 100, 1), 12);
     QVERIFY_THROWS_EXCEPTION(MarrowdaleError, dlg.ReceiveInteger(u"c"_s, u"p"_s, QString(), 5, 100, 1));
@@ -394,7 +397,8 @@ void TestDialogs::optionLanguageFile()
     removeLanguageFile();
     dlg.show();
     QCOMPARE(dlg.text(3), optionDialogDefaultText(3));
-    QCOMPARE(child<QLabel>(&dlg, u"Label1"_s)->text(), u"and used count is less than 1/2000, the current key word is abondoned."_s);
+    QCOMPARE(child<QLabel>(&dlg, u"Label1"_s)->text(),
+             u"and used count is less than 1/2000, the current key word is abondoned."_s);
 }
 
 void TestDialogs::folderButton_data()
@@ -424,7 +428,7 @@ void TestDialogs::folderButton()
     dlg.show();
 
     QString shownMessage;
-    std::deque<ModalScript::Step> steps{[&](QWidget *w) {
+    std::deque<ModalScript::Step> steps {[&](QWidget *w) {
         if (typed.isEmpty())
             return click(w, u"btnCancel"_s);
         child<QLineEdit>(w, u"edFolder"_s)->setText(typed);
@@ -441,8 +445,9 @@ void TestDialogs::folderButton()
     child<QAbstractButton>(&dlg, u"BitBtn1"_s)->click();
     QVERIFY(script.finished());
 
-    const QString want = expected.isEmpty() ? base.path() : expected.startsWith(u'/') ? expected
-                                                                                      : base.filePath(expected);
+    const QString want = expected.isEmpty() ? base.path()
+        : expected.startsWith(u'/')         ? expected
+                                            : base.filePath(expected);
     QCOMPARE(dlg.rootFolder(), want);
     QVERIFY(QFileInfo(want).isDir());
     QCOMPARE(shownMessage, typed.isEmpty() ? QString() : optionDialogDefaultText(3));
@@ -455,14 +460,14 @@ void TestDialogs::dialog1_data()
     QTest::addColumn<int>("selected");
 
     QTest::newRow("Enter with nothing selected stays open")
-        << QStringList{u"key:Return"_s, u"click:Button1"_s, u"key:Escape"_s} << 2 << -1;
-    QTest::newRow("Esc") << QStringList{u"key:Escape"_s} << 2 << -1;
-    QTest::newRow("close box") << QStringList{u"close"_s} << 2 << -1;
-    QTest::newRow("Abort") << QStringList{u"click:Button4"_s} << 3 << -1;
-    QTest::newRow("Select") << QStringList{u"select:1"_s, u"click:Button1"_s} << 1 << 1;
-    QTest::newRow("Enter with a selection") << QStringList{u"select:2"_s, u"key:Return"_s} << 1 << 2;
-    QTest::newRow("double click") << QStringList{u"double:0"_s} << 1 << 0;
-    QTest::newRow("Help stays open") << QStringList{u"click:Button3"_s, u"click:Button2"_s} << 2 << -1;
+        << QStringList {u"key:Return"_s, u"click:Button1"_s, u"key:Escape"_s} << 2 << -1;
+    QTest::newRow("Esc") << QStringList {u"key:Escape"_s} << 2 << -1;
+    QTest::newRow("close box") << QStringList {u"close"_s} << 2 << -1;
+    QTest::newRow("Abort") << QStringList {u"click:Button4"_s} << 3 << -1;
+    QTest::newRow("Select") << QStringList {u"select:1"_s, u"click:Button1"_s} << 1 << 1;
+    QTest::newRow("Enter with a selection") << QStringList {u"select:2"_s, u"key:Return"_s} << 1 << 2;
+    QTest::newRow("double click") << QStringList {u"double:0"_s} << 1 << 0;
+    QTest::newRow("Help stays open") << QStringList {u"click:Button3"_s, u"click:Button2"_s} << 2 << -1;
 }
 
 void TestDialogs::dialog1()
@@ -480,7 +485,7 @@ void TestDialogs::dialog1()
     QCOMPARE(dlg.choose(u"page.html"_s, {u"../a"_s, u"../b"_s, u"/c"_s}, &row), expected);
     QVERIFY(script.finished());
     QCOMPARE(row, selected);
-    QCOMPARE(helpRequests, actions.contains(u"click:Button3"_s) ? QList<int>{3} : QList<int>{});
+    QCOMPARE(helpRequests, actions.contains(u"click:Button3"_s) ? QList<int> {3} : QList<int> {});
 }
 
 void TestDialogs::dialog1LanguageFile()
@@ -508,10 +513,10 @@ void TestDialogs::confirmMove_data()
     QTest::addColumn<QList<QMessageBox::StandardButton>>("clicks");
     QTest::addColumn<int>("expected");
 
-    QTest::newRow("Yes") << QList{QMessageBox::Yes} << 6;
-    QTest::newRow("No") << QList{QMessageBox::No} << 7;
-    QTest::newRow("Help keeps the box, then Abort") << QList{QMessageBox::Help, QMessageBox::Abort} << 3;
-    QTest::newRow("close box is Cancel") << QList<QMessageBox::StandardButton>{} << 2;
+    QTest::newRow("Yes") << QList {QMessageBox::Yes} << 6;
+    QTest::newRow("No") << QList {QMessageBox::No} << 7;
+    QTest::newRow("Help keeps the box, then Abort") << QList {QMessageBox::Help, QMessageBox::Abort} << 3;
+    QTest::newRow("close box is Cancel") << QList<QMessageBox::StandardButton> {} << 2;
 }
 
 void TestDialogs::confirmMove()
@@ -531,7 +536,7 @@ void TestDialogs::confirmMove()
     }});
     QCOMPARE(prompts.confirmMove(u"May [ f ] be moved?"_s), expected);
     QVERIFY(script.finished());
-    QCOMPARE(helpRequests, clicks.contains(QMessageBox::Help) ? QList<int>{5} : QList<int>{});
+    QCOMPARE(helpRequests, clicks.contains(QMessageBox::Help) ? QList<int> {5} : QList<int> {});
 }
 
 QTEST_MAIN(TestDialogs)

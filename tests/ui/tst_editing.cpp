@@ -1,10 +1,10 @@
 #include "app/programwindows.h"
 #include "app/tmain.h"
-#include "marrowdaleerror.h"
 #include "editing/editpopupmenu.h"
 #include "editing/findreplacecommands.h"
 #include "editing/patternfilecommands.h"
 #include "editing/replacedialog.h"
+#include "marrowdaleerror.h"
 #include "scriptedprompts.h"
 #include "testfiles.h"
 
@@ -17,11 +17,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-
-
-} // namespace
+namespace { } // namespace
 
 class TestEditing : public QObject
 {
@@ -47,9 +43,8 @@ private:
     ReplaceDialog *dialog() const { return m_windows.main->findReplaceCommands()->replaceDialog(); }
     void chooseFile(const QString &name)
     {
-        const auto chooser = [file = name.isEmpty() ? QString() : path(name)](QWidget *, const QString &) {
-            return file;
-        };
+        const auto chooser
+            = [file = name.isEmpty() ? QString() : path(name)](QWidget *, const QString &) { return file; };
         main()->patternFileCommands()->setSaveChooser(chooser);
         main()->patternFileCommands()->setOpenChooser(chooser);
     }
@@ -103,8 +98,8 @@ void TestEditing::switchPatternFile_data()
     const QString unwritable = u"blocker/current.dat"_s;
     QTest::newRow("new list") << false << u"new.dat"_s << u"current.dat"_s << false << QString() << true;
     QTest::newRow("new list cancelled") << false << QString() << u"current.dat"_s << false << edited << false;
-    QTest::newRow("new list, current file unwritable") << false << u"new.dat"_s << unwritable << true << edited
-                                                       << false;
+    QTest::newRow("new list, current file unwritable")
+        << false << u"new.dat"_s << unwritable << true << edited << false;
     QTest::newRow("load") << true << u"other.dat"_s << u"current.dat"_s << false << u"x -> ../X\n"_s << true;
     QTest::newRow("unwritable current file discarded the list on load")
         << true << u"other.dat"_s << unwritable << true << edited << false;
@@ -138,7 +133,7 @@ void TestEditing::switchPatternFile()
 
     QCOMPARE(offeredFolder, path(u"config/marrowdale"_s));
     QCOMPARE(m_prompts.askedOf(u"notify"_s),
-             load ? QStringList() : QStringList{u"Please input the name of the pattern file."_s});
+             load ? QStringList() : QStringList {u"Please input the name of the pattern file."_s});
     QTEST(list()->toPlainText(), "listAfter");
     QCOMPARE(main()->state().patternFile, path(switched ? chosen : current));
     const bool written = !chosen.isEmpty() && current == u"current.dat"_s;
@@ -178,9 +173,9 @@ void TestEditing::findNextWalk_data()
     QTest::addColumn<int>("caret");
     QTest::addColumn<QList<int>>("starts"); // selection after each Find Next; -1: message, selection kept
 
-    QTest::newRow("two hits then message") << u"News"_s << 0 << QList<int>{0, 22, -1};
-    QTest::newRow("case-sensitive without match case") << u"news"_s << 0 << QList<int>{17, -1};
-    QTest::newRow("break counts one") << u"old"_s << 5 << QList<int>{13, -1};
+    QTest::newRow("two hits then message") << u"News"_s << 0 << QList<int> {0, 22, -1};
+    QTest::newRow("case-sensitive without match case") << u"news"_s << 0 << QList<int> {17, -1};
+    QTest::newRow("break counts one") << u"old"_s << 5 << QList<int> {13, -1};
 }
 
 void TestEditing::findNextWalk()
@@ -197,7 +192,7 @@ void TestEditing::findNextWalk()
     for (int start : std::as_const(starts)) {
         m_prompts.asked.clear();
         dialog()->findNextButton()->click();
-        const QStringList expected{u"No target word is found below the current cursor."_s};
+        const QStringList expected {u"No target word is found below the current cursor."_s};
         QCOMPARE(m_prompts.askedOf(u"msgBox"_s), start < 0 ? expected : QStringList());
         lastStart = start < 0 ? lastStart : start;
         lastSelection = start < 0 ? lastSelection : what;
@@ -261,7 +256,7 @@ void TestEditing::replaceAll()
     dialog()->setMatchCase(matchCase);
     dialog()->replaceAllButton()->click();
     QTEST(list()->toPlainText(), "result");
-    QCOMPARE(m_prompts.askedOf(u"msgBox"_s), QStringList{message});
+    QCOMPARE(m_prompts.askedOf(u"msgBox"_s), QStringList {message});
     QVERIFY(!dialog()->isVisible());
     QCOMPARE(main()->button1()->isEnabled(), list()->toPlainText() == text);
     // One undo takes the whole replacement back; the dialog keeps its settings.

@@ -14,11 +14,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-
-
-} // namespace
+namespace { } // namespace
 
 class TestFileCommands : public QObject
 {
@@ -104,19 +100,19 @@ void TestFileCommands::rename_data()
     QTest::addColumn<int>("renames");
     QTest::addColumn<QStringList>("files");
 
-    const QStringList untouched{u"a.htm"_s, u"b.htm"_s, u"c.htm"_s, u"d.htm"_s};
-    QTest::newRow("second click") << QStringList{u"click 2"_s, u"click 2"_s} << QStringList{u"z.htm"_s} << 1
-                                  << QStringList{u"a.htm"_s, u"b.htm"_s, u"d.htm"_s, u"z.htm"_s};
-    QTest::newRow("third click only remembers") << QStringList{u"click 2"_s, u"click 2"_s, u"click 2"_s}
-                                                << QStringList{} << 1 << untouched;
-    QTest::newRow("clicks on two items") << QStringList{u"click 1"_s, u"click 2"_s} << QStringList{} << 0
+    const QStringList untouched {u"a.htm"_s, u"b.htm"_s, u"c.htm"_s, u"d.htm"_s};
+    QTest::newRow("second click") << QStringList {u"click 2"_s, u"click 2"_s} << QStringList {u"z.htm"_s} << 1
+                                  << QStringList {u"a.htm"_s, u"b.htm"_s, u"d.htm"_s, u"z.htm"_s};
+    QTest::newRow("third click only remembers")
+        << QStringList {u"click 2"_s, u"click 2"_s, u"click 2"_s} << QStringList {} << 1 << untouched;
+    QTest::newRow("clicks on two items") << QStringList {u"click 1"_s, u"click 2"_s} << QStringList {} << 0
                                          << untouched;
-    QTest::newRow("F2") << QStringList{u"click 2"_s, u"key F2"_s} << QStringList{u"0.htm"_s} << 1
-                        << QStringList{u"0.htm"_s, u"a.htm"_s, u"b.htm"_s, u"d.htm"_s};
-    QTest::newRow("onto an existing name") << QStringList{u"click 2"_s, u"key F2"_s} << QStringList{u"d.htm"_s}
-                                           << 1 << untouched;
-    QTest::newRow("into a subfolder") << QStringList{u"click 2"_s, u"key F2"_s} << QStringList{u"sub/c.htm"_s}
-                                      << 1 << QStringList{u"a.htm"_s, u"b.htm"_s, u"d.htm"_s};
+    QTest::newRow("F2") << QStringList {u"click 2"_s, u"key F2"_s} << QStringList {u"0.htm"_s} << 1
+                        << QStringList {u"0.htm"_s, u"a.htm"_s, u"b.htm"_s, u"d.htm"_s};
+    QTest::newRow("onto an existing name")
+        << QStringList {u"click 2"_s, u"key F2"_s} << QStringList {u"d.htm"_s} << 1 << untouched;
+    QTest::newRow("into a subfolder") << QStringList {u"click 2"_s, u"key F2"_s} << QStringList {u"sub/c.htm"_s} << 1
+                                      << QStringList {u"a.htm"_s, u"b.htm"_s, u"d.htm"_s};
 }
 
 void TestFileCommands::rename()
@@ -143,11 +139,11 @@ void TestFileCommands::remove_data()
     QTest::addColumn<int>("answer");
     QTest::addColumn<QStringList>("files");
 
-    const QStringList afterDelete{u"a.htm"_s, u"b.htm"_s, u"d.htm"_s};
+    const QStringList afterDelete {u"a.htm"_s, u"b.htm"_s, u"d.htm"_s};
     QTest::newRow("Delete key, OK") << u"key Delete"_s << int(UserPrompts::Ok) << afterDelete;
     QTest::newRow("Shift+Delete acts the same") << u"key Delete shift"_s << int(UserPrompts::Ok) << afterDelete;
     QTest::newRow("Cancel") << u"key Delete"_s << int(UserPrompts::Cancel)
-                            << QStringList{u"a.htm"_s, u"b.htm"_s, u"c.htm"_s, u"d.htm"_s};
+                            << QStringList {u"a.htm"_s, u"b.htm"_s, u"c.htm"_s, u"d.htm"_s};
 }
 
 void TestFileCommands::remove()
@@ -159,7 +155,7 @@ void TestFileCommands::remove()
     list()->setCurrentRow(2, QItemSelectionModel::Select);
     m_prompts.okCancelAnswers = {answer};
     act(key);
-    QCOMPARE(m_prompts.askedOf(u"askOkCancel"_s), QStringList{u"Are you sure to delete this file?"_s});
+    QCOMPARE(m_prompts.askedOf(u"askOkCancel"_s), QStringList {u"Are you sure to delete this file?"_s});
     QTEST(listed(), "files");
     QCOMPARE(list()->currentRow(), 2);
     QCOMPARE(QDir(source()).entryList(QDir::Files, QDir::Name), listed());
@@ -175,7 +171,7 @@ void TestFileCommands::doubleClickOpensWithoutRenaming()
     QTest::mousePress(list()->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseRelease(list()->viewport(), Qt::LeftButton, {}, at);
-    QCOMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(source(u"b.htm"_s))});
+    QCOMPARE(m_opened, QList<QUrl> {QUrl::fromLocalFile(source(u"b.htm"_s))});
     QVERIFY(!commands()->renamePending());
     QCOMPARE(commands()->lastClickedIndex(), -1);
     QVERIFY(m_prompts.asked.isEmpty());

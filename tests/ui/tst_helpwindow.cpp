@@ -68,8 +68,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("context");
         QTest::addColumn<bool>("searchEnabled");
         QTest::addColumn<QStringList>("titles");
-        QTest::newRow("opening shows contents") << 0 << 1 << false << QStringList{u"Basics"_s, u"Folders"_s};
-        QTest::newRow("index") << 1 << 4 << false << QStringList{u"Data folder"_s, u"Metadata"_s, u"Zeta"_s};
+        QTest::newRow("opening shows contents") << 0 << 1 << false << QStringList {u"Basics"_s, u"Folders"_s};
+        QTest::newRow("index") << 1 << 4 << false << QStringList {u"Data folder"_s, u"Metadata"_s, u"Zeta"_s};
         QTest::newRow("find starts empty") << 2 << 5 << true << QStringList();
     }
     void tabs()
@@ -123,7 +123,7 @@ private Q_SLOTS:
         m_window->tabBar()->setCurrentIndex(2);
         edSearch()->setText(u"Folder"_s);
         QTest::mouseClick(btnSearch(), Qt::LeftButton);
-        QCOMPARE(topTitles(tree()), QStringList{u"Intro"_s});
+        QCOMPARE(topTitles(tree()), QStringList {u"Intro"_s});
         m_window->tabBar()->setCurrentIndex(0);
         m_window->tabBar()->setCurrentIndex(2);
         QCOMPARE(tree()->topLevelItemCount(), 0);
@@ -133,8 +133,9 @@ private Q_SLOTS:
     {
         m_window->showContents();
         for (const QString &entry : {u"Ghost"_s, u"Intro"_s, u"Folders"_s})
-            Q_EMIT tree()->itemDoubleClicked(tree()->findItems(entry, Qt::MatchExactly | Qt::MatchRecursive).value(0), 0);
-        QCOMPARE(m_opened, (QStringList{path(u"intro.htm"_s), path(u"folders.htm"_s)}));
+            Q_EMIT tree()->itemDoubleClicked(tree()->findItems(entry, Qt::MatchExactly | Qt::MatchRecursive).value(0),
+                                             0);
+        QCOMPARE(m_opened, (QStringList {path(u"intro.htm"_s), path(u"folders.htm"_s)}));
     }
 
     void iconFallback_data()
@@ -189,13 +190,14 @@ private Q_SLOTS:
         edit->setFocus();
         QTest::keyClick(edit, Qt::Key_F1);
         delete filter;
-        QCOMPARE(m_opened, opened.isEmpty() ? QStringList() : QStringList{path(opened)});
+        QCOMPARE(m_opened, opened.isEmpty() ? QStringList() : QStringList {path(opened)});
     }
 
     void missingLanguageKeyEmptiesItsText()
     {
-        writeBytes(AppPaths::languageFile(), "[HelpSearch]\nTabControl->Tabs->Items0=&Inhalt\n"
-                                            "TabControl->Tabs->Items2=&Suchen\nbtnSearch->Caption=Suchen\n");
+        writeBytes(AppPaths::languageFile(),
+                   "[HelpSearch]\nTabControl->Tabs->Items0=&Inhalt\n"
+                   "TabControl->Tabs->Items2=&Suchen\nbtnSearch->Caption=Suchen\n");
         m_window->showContents();
         QCOMPARE(m_window->tabBar()->tabText(0), u"&Inhalt"_s);
         QCOMPARE(m_window->tabBar()->tabText(1), QString());
@@ -211,7 +213,7 @@ private Q_SLOTS:
         QWidget owner;
         m_window->showContentsModal(&owner);
         QCOMPARE(m_window->tabBar()->currentIndex(), 0);
-        QCOMPARE(topTitles(tree()), (QStringList{u"Basics"_s, u"Folders"_s}));
+        QCOMPARE(topTitles(tree()), (QStringList {u"Basics"_s, u"Folders"_s}));
         QCOMPARE(HelpContext::of(m_window.get()), 1);
     }
 

@@ -44,7 +44,6 @@ void whenModalShows(std::function<void(QWidget *)> act)
     QTimer::singleShot(0, *poll);
 }
 
-
 } // namespace
 
 class TestStartup : public QObject
@@ -106,8 +105,9 @@ void TestStartup::firstRunWelcomesAndAsksForTheParentFolder()
     whenModalShows([&](QWidget *modal) { shownDialog = QString::fromLatin1(modal->metaObject()->className()); });
     start();
     QCOMPARE(shownDialog, u"TOptionDialog"_s);
-    QCOMPARE(m_prompts.askedOf(u"msgBox"_s),
-             QStringList{u"Welcome to Marrowdale! At first, please select the parent folder of destination folders"_s});
+    QCOMPARE(
+        m_prompts.askedOf(u"msgBox"_s),
+        QStringList {u"Welcome to Marrowdale! At first, please select the parent folder of destination folders"_s});
     TMain *main = m_windows.main;
     QCOMPARE(main->windowTitle(), u"Marrowdale for Linux ver. 1.25"_s);
     QCOMPARE(main->directoryListBox()->directory(), documents());
@@ -117,8 +117,8 @@ void TestStartup::firstRunWelcomesAndAsksForTheParentFolder()
     QVERIFY(main->close());
     const IniFile ini(settingsFile());
     const QString section = u"Setting"_s;
-    for (const char16_t *key : {u"IniFolder", u"Destination", u"PtnFile", u"RootFolder", u"Sift", u"Confirm",
-                                u"Denominator"})
+    for (const char16_t *key :
+         {u"IniFolder", u"Destination", u"PtnFile", u"RootFolder", u"Sift", u"Confirm", u"Denominator"})
         QVERIFY2(ini.value(section, QString::fromUtf16(key)).has_value(), qPrintable(QString::fromUtf16(key)));
     QCOMPARE(ini.readString(section, u"Destination"_s, {}), ini.readString(section, u"RootFolder"_s, {}));
     QCOMPARE(ini.readInt(section, u"Denominator"_s, 0), 1000);
@@ -127,8 +127,9 @@ void TestStartup::firstRunWelcomesAndAsksForTheParentFolder()
 
 void TestStartup::vanishedSourceFolderFallsBack()
 {
-    writeBytes(settingsFile(), "[Setting]\nIniFolder=/no/such/folder/anywhere\nPtnFile=/tmp/other.dat\n"
-                              "Sift=0\nConfirm=1\nDenominator=5000\nRootFolder=/data/Sorted\n");
+    writeBytes(settingsFile(),
+               "[Setting]\nIniFolder=/no/such/folder/anywhere\nPtnFile=/tmp/other.dat\n"
+               "Sift=0\nConfirm=1\nDenominator=5000\nRootFolder=/data/Sorted\n");
     start();
     TMain *main = m_windows.main;
     QCOMPARE(main->directoryListBox()->directory(), documents());
@@ -162,8 +163,8 @@ void TestStartup::unwritablePatternFileKeepsTheWindowOpen()
 {
     // A pattern file under a regular file can never be written, even by root.
     writeBytes(m_dir->path() + u"/blocker"_s, "x");
-    const QByteArray settings = "[Setting]\nPtnFile=" + QFile::encodeName(m_dir->path()) +
-                                "/blocker/list.dat\nDenominator=250\n";
+    const QByteArray settings
+        = "[Setting]\nPtnFile=" + QFile::encodeName(m_dir->path()) + "/blocker/list.dat\nDenominator=250\n";
     writeBytes(settingsFile(), settings);
     start();
     m_windows.main->keyWordList()->setPlainText(u"news -> ../News"_s);
