@@ -58,6 +58,7 @@ private Q_SLOTS:
     void trailingBlankLinesAreDropped();
     void unwritablePatternFileKeepsTheWindowOpen();
     void editingBlocksClassifyUntilTheParse();
+    void languageFileWithOnlyACaptionEmptiesTheRest();
     void f1OpensHelpOnlyFromWindowKeys_data();
     void f1OpensHelpOnlyFromWindowKeys();
 
@@ -195,6 +196,18 @@ void TestStartup::editingBlocksClassifyUntilTheParse()
     QVERIFY(main->timer1()->isActive());
     QTRY_VERIFY(main->button1()->isEnabled());
     QCOMPARE(main->state().table.size(), 1);
+}
+
+void TestStartup::languageFileWithOnlyACaptionEmptiesTheRest()
+{
+    writeBytes(settingsFile(), "[Setting]\n");
+    writeBytes(configFolder() + u"/marrowdale.lng"_s, "[Main]\nCaption=\"  振り分け \"\n");
+    start();
+    TMain *main = m_windows.main;
+    QCOMPARE(main->windowTitle(), u"  振り分け "_s);
+    QCOMPARE(main->button1()->text(), QString());
+    QCOMPARE(main->btnUndo()->text(), QString());
+    QCOMPARE(main->state().messages.text(13), QString());
 }
 
 void TestStartup::f1OpensHelpOnlyFromWindowKeys_data()
