@@ -9,8 +9,8 @@
 
 using namespace Qt::StringLiterals;
 
-#ifndef MARROWDALE_LANGUAGES_DIR
-#error "MARROWDALE_LANGUAGES_DIR must name the folder of the shipped language files"
+#ifndef MARROWDALE_SOURCE_DIR
+#error "MARROWDALE_SOURCE_DIR must name the source tree, which holds the shipped language files"
 #endif
 
 namespace {
@@ -62,7 +62,7 @@ QList<ProgramKey> programKeys()
 
 QString shipped(const QString &name)
 {
-    return QStringLiteral(MARROWDALE_LANGUAGES_DIR "/") + name;
+    return QStringLiteral(MARROWDALE_SOURCE_DIR "/languages/") + name;
 }
 
 void shippedFiles()
