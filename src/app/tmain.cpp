@@ -82,6 +82,10 @@ void TMain::createControls()
     m_driveComboBox = new DriveComboBox(m_groupBox1);
     m_driveComboBox->setGeometry(driveLeft, driveTop, driveWidth, m_driveComboBox->sizeHint().height());
     m_directoryListBox = new DirectoryListBox(m_groupBox1);
+    // Starts where the program was started, until the settings say otherwise.
+    try {
+        m_directoryListBox->setDirectory(QDir::currentPath());
+    } catch (const MarrowdaleError &) { }
     m_directoryListBox->move(directoryLeft, directoryTop);
     m_directoryListBox->resize(directoryWidth, m_directoryListBox->height());
     m_fileListBox = new FileListBox(m_groupBox1);
@@ -229,6 +233,7 @@ void TMain::FormShow()
         m_state.documentsFolder = AppPaths::documentsFolder();
         m_state.firstRun = !QFileInfo::exists(AppPaths::settingsFile());
         readSettings();
+        m_driveComboBox->followFolder(m_directoryListBox->directory());
         m_fileListBox->setDirectory(m_directoryListBox->directory());
         applyLanguage();
         QApplication::processEvents();
@@ -254,8 +259,7 @@ void TMain::readSettings()
         = SettingsFile::read(ini, m_state.firstRun, m_state.documentsFolder, programFolder, m_optionDialog->options(),
                              [](const QString &folder) { return QFileInfo(folder).isDir(); });
     // The fallback source folder may itself be missing: that error ends the first show.
-    if (!s.sourceFolder.isEmpty())
-        setSourceFolder(s.sourceFolder);
+    setSourceFolder(s.sourceFolder);
     m_state.currentDestination = s.currentDestination;
     m_state.patternFile = s.patternFile;
     m_optionDialog->setSift(s.options.sift);
@@ -429,8 +433,12 @@ void TMain::btnUndoClick()
         return;
     QListWidgetItem *line = selected.first();
     if (undoLogLine(line->text(), m_directoryListBox->directory(), m_optionDialog->rootFolder(), prompts(),
-                    m_state.messages))
+                    m_state.messages, line->data(Qt::UserRole).toString())) {
         delete line;
+        // The list would select a neighbour; a second click must not undo a line nobody picked.
+        m_log->setCurrentRow(-1);
+        m_log->clearSelection();
+    }
     m_fileListBox->reread();
 }
 
@@ -453,14 +461,17 @@ void TMain::DirectoryListBoxChange(const QString &folder)
 
 void TMain::setSourceFolder(const QString &folder)
 {
-    m_directoryListBox->setDirectory(folder);
+    // No folder to go to (no documents folder, an empty setting) leaves the list where it is.
+    if (!folder.isEmpty())
+        m_directoryListBox->setDirectory(folder);
 }
 
 // ---- Main view ----------------------------------------------------------------------------------
 
-void TMain::appendLog(const QString &line)
+void TMain::appendLog(const QString &line, const QString &fileName)
 {
-    m_log->addItem(line);
+    auto *item = new QListWidgetItem(line, m_log);
+    item->setData(Qt::UserRole, fileName);
 }
 
 void TMain::refreshFileList()
@@ -470,7 +481,11 @@ void TMain::refreshFileList()
 
 void TMain::appendKeywordLine(const QString &line)
 {
-    m_keyWordList->appendPlainText(line);
+    // As a new last line, ended like the rest: the list may or may not end in a line break.
+    QTextCursor cursor(m_keyWordList->document());
+    cursor.movePosition(QTextCursor::End);
+    const QString text = m_keyWordList->toPlainText();
+    cursor.insertText((text.isEmpty() || text.endsWith(u'\n') ? QString() : u"\n"_s) + line + u'\n');
 }
 
 void TMain::setProgressVisible(bool visible)

@@ -51,7 +51,7 @@ public:
     ProgramState &state() { return m_state; }
 
     // MainView
-    void appendLog(const QString &line) override;
+    void appendLog(const QString &line, const QString &fileName) override;
     void refreshFileList() override;
     void appendKeywordLine(const QString &line) override;
     void setProgressVisible(bool visible) override;

@@ -37,7 +37,9 @@ QString defaultPatternFile()
 
 QString documentsFolder()
 {
-    return withoutTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    // The documents folder is only named, not made, by the desktop: one that is not there counts as none.
+    const QString folder = withoutTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    return QFileInfo(folder).isDir() ? folder : QString();
 }
 
 QString helpFolder()

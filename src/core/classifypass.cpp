@@ -3,7 +3,6 @@
 #include "fileops.h"
 #include "keywordtable.h"
 #include "mainview.h"
-#include "marrowdaleerror.h"
 #include "messagetable.h"
 #include "pathgrams.h"
 #include "userprompts.h"
@@ -62,17 +61,11 @@ void countUse(KeywordTable &table, qsizetype index, const QString &keyword, cons
         ++entry.usedCount;
 }
 
-// Learning is an offer: a keyword that cannot be written into a line is reported, and the file still
-// goes where the user just sent it.
 void learnKeyword(UserPrompts &prompts, MainView &view, const MessageTable &messages, const QString &name,
                   const QString &root, const QString &chosen)
 {
-    try {
-        if (const std::optional<QString> line = offerKeyword(prompts, messages, name, root, chosen))
-            view.appendKeywordLine(*line);
-    } catch (const MarrowdaleError &error) {
-        prompts.notify(error.message());
-    }
+    if (const std::optional<QString> line = offerKeyword(prompts, messages, name, root, chosen))
+        view.appendKeywordLine(*line);
 }
 
 } // namespace
@@ -91,11 +84,9 @@ void ClassifyPass::run(const QStringList &files)
     const QString root = m_options().rootFolder;
     const QString rootLower = root.toLower();
     m_view.setProgressVisible(true);
-    if (files.isEmpty()) {
-        m_view.setProgressVisible(false);
-        return;
-    }
     PassEnd end {m_view};
+    if (files.isEmpty())
+        return;
 
     // Folders looked at while the first file is walked; one that cannot be made is tried once only.
     QSet<QString> checkedFolders;

@@ -612,7 +612,7 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
         return true;
     }
 
-    view.appendLog(logLine(name, destination, rootFolder));
+    view.appendLog(logLine(name, destination, rootFolder), name);
     for (const QString &suffix : companionSuffixes) {
         const QString companion = companionPath(from, suffix);
         if (isFolder(companion)) {
@@ -646,17 +646,26 @@ QStringList moveFilesWithCompanions(const QStringList &sources, const QString &f
 }
 
 bool undoLogLine(const QString &line, const QString &currentFolder, const QString &rootFolder, UserPrompts &prompts,
-                 const MessageTable &messages)
+                 const MessageTable &messages, const QString &loggedName)
 {
     using namespace FileOps;
-    const qsizetype arrow = line.indexOf(u"->"_s);
-    if (arrow < 0)
-        return false;
-    const QString name = trimmedRight(line.left(arrow));
+    QString name;
+    QString destination;
+    const QString head = displayName(loggedName) + u"-> "_s;
+    if (!loggedName.isEmpty() && line.startsWith(head)) {
+        name = loggedName;
+        destination = line.mid(head.size()).trimmed();
+    } else {
+        const qsizetype arrow = line.indexOf(u"->"_s);
+        if (arrow < 0)
+            return false;
+        name = trimmedRight(line.left(arrow));
+        destination = line.mid(arrow + 2).trimmed();
+    }
     if (name.isEmpty())
         return false;
     const QString returnPath = reduceRootJoin(join(currentFolder, name));
-    QString current = join(line.mid(arrow + 2).trimmed(), fileName(returnPath));
+    QString current = join(destination, fileName(returnPath));
     if (current.startsWith(u".."_s))
         current = rootFolder + current.mid(2);
     current = reduceRootJoin(current);

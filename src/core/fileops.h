@@ -60,6 +60,7 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
 QStringList moveFilesWithCompanions(const QStringList &sources, const QString &folder, UserPrompts &prompts);
 
 // Undo of one log line: moves the file and its companion back into the return folder.
-// True when the file came back (the caller then removes the line).
+// True when the file came back (the caller then removes the line). `loggedName` is the name the line
+// was written for; without it the name is read from the line.
 bool undoLogLine(const QString &line, const QString &currentFolder, const QString &rootFolder, UserPrompts &prompts,
-                 const MessageTable &messages);
+                 const MessageTable &messages, const QString &loggedName = {});

@@ -121,6 +121,7 @@ IniFile::IniFile(const QString &path)
     } catch (const MarrowdaleError &) {
         return; // an unreadable file reads as empty; writing it will report the problem
     }
+    m_readable = true;
 
     std::optional<QString> section;
     for (const QString &lineText : splitLines(text)) {

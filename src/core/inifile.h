@@ -17,6 +17,8 @@ public:
     explicit IniFile(const QString &path);
 
     bool exists() const { return m_exists; }
+    /// The file was there and could be read.
+    bool readable() const { return m_readable; }
     QString path() const { return m_path; }
 
     /// The value as the file gives it (trimmed, one pair of enclosing quotes removed);
@@ -43,5 +45,6 @@ public:
 private:
     QString m_path;
     bool m_exists = false;
+    bool m_readable = false;
     QHash<QString, QString> m_values; ///< by case-folded section and key
 };

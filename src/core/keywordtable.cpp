@@ -135,14 +135,10 @@ QString folderAbove(const QString &folder)
 }
 
 // A keyword has to survive being read back from its line.
-void checkLearnedKeyword(const QString &keyword)
+bool fitsInALine(const QString &keyword)
 {
-    if (keyword.contains(Arrow) || keyword.contains(TrailerMark) || keyword.contains(u'\n')
-        || keyword.contains(u'\r')) {
-        throw MarrowdaleError(
-            u"The keyword \"%1\" cannot be added: a keyword must not contain \"->\", \"<<\" or a line break."_s.arg(
-                keyword));
-    }
+    return !keyword.contains(Arrow) && !keyword.contains(TrailerMark) && !keyword.contains(u'\n')
+        && !keyword.contains(u'\r');
 }
 
 void deriveMatchFields(KeywordEntry &entry)
@@ -388,7 +384,12 @@ std::optional<QString> offerKeyword(UserPrompts &prompts, const MessageTable &me
         = trimBlanks(prompts.receiveString(messages.text(3), messages.text(4), QString(), base, 100, 2));
     if (keyword.isEmpty())
         return std::nullopt;
-    checkLearnedKeyword(keyword);
+    if (!fitsInALine(keyword)) {
+        prompts.notify(
+            u"The keyword \"%1\" cannot be added: a keyword must not contain \"->\", \"<<\" or a line break."_s.arg(
+                keyword));
+        return std::nullopt;
+    }
 
     if (keyword.contains(u'?')) {
         // Such a keyword names the folder its files' own folders are picked from: one level up.

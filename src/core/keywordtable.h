@@ -112,7 +112,8 @@ struct RewriteOptions
 QString rewriteKeywordList(const QString &text, const KeywordTable &table, const QString &rootFolder,
                            const RewriteOptions &options);
 
-// Asks for a keyword for a folder the user picked and returns the line to append, or nothing.
+// Asks for a keyword for a folder the user picked and returns the line to append, or nothing (also when
+// the keyword could not be read back from its line: the user is told so).
 std::optional<QString> offerKeyword(UserPrompts &prompts, const MessageTable &messages, const QString &file,
                                     const QString &rootFolder, const QString &chosenFolder);
 

@@ -13,7 +13,8 @@ class LanguageFile
 public:
     explicit LanguageFile(const QString &path);
 
-    bool exists() const { return m_ini.exists(); }
+    /// A file that cannot be read counts as none: the built-in texts stay rather than every caption going blank.
+    bool exists() const { return m_ini.readable(); }
 
     QString text(const QString &section, const QString &key) const;
     /// Like text(), with every "<br>" turned into a line feed.

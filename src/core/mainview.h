@@ -8,7 +8,9 @@ class MainView
 public:
     virtual ~MainView() = default;
 
-    virtual void appendLog(const QString &line) = 0;
+    /// One line of the classification log, for the file of that name (kept for Undo: on this platform a
+    /// name may itself hold "->" or end in blanks, so the line alone does not give it back).
+    virtual void appendLog(const QString &line, const QString &fileName) = 0;
     virtual void refreshFileList() = 0;
     virtual void appendKeywordLine(const QString &line) = 0;
 

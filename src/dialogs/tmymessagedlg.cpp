@@ -155,8 +155,18 @@ void TMyMessageDlg::applyLineFormat(int lines, bool centred)
     cursor.mergeBlockFormat(format);
 }
 
+std::unique_ptr<TMyMessageDlg> TMyMessageDlg::spare() const
+{
+    auto box = std::make_unique<TMyMessageDlg>(parentWidget());
+    HelpContext::set(box.get(), helpContext());
+    return box;
+}
+
 int TMyMessageDlg::MsgBox(const QString &msg, const QString &caption, const QString &buttons, int helpContext)
 {
+    // A notice raised while this box is still asking (a timer tick during a question) gets a box of its own.
+    if (isVisible())
+        return spare()->MsgBox(msg, caption, buttons, helpContext);
     m_btnCancel->hide();
     m_memMessage->setPlainText(msg);
     m_memMessage->move(ML::MemoLeft, ML::MemoTop);
@@ -212,6 +222,8 @@ int TMyMessageDlg::MsgBox(const QString &msg, const QString &caption, const QStr
 QString TMyMessageDlg::ReceiveString(const QString &caption, const QString &prompt, const QString &suffix,
                                      const QString &defaultText, int width, int helpContext)
 {
+    if (isVisible())
+        return spare()->ReceiveString(caption, prompt, suffix, defaultText, width, helpContext);
     setWindowTitle(caption);
     m_memMessage->hide();
     m_edPrompt->setText(prompt);

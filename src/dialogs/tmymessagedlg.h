@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QLineEdit;
 class QPushButton;
 class QTextEdit;
@@ -45,6 +47,8 @@ protected:
 
 private:
     void btnHelpClick();
+    /// A second box for a call that comes while this one is open.
+    std::unique_ptr<TMyMessageDlg> spare() const;
     /// The message's displayed lines at a box width, as the text box itself breaks them.
     QStringList wrappedLines(int width);
     QLineEdit *createLabelEdit();

@@ -73,13 +73,13 @@ qsizetype FindReplaceCommands::ReplaceAllInKeywordList(const QString &find, cons
     const TextSearch::Replaced result = TextSearch::replaceAll(list()->toPlainText(), find, replacement, matchCase);
     if (result.count > 0) {
         // One edit block over the whole text keeps the box's undo history: one undo takes it back.
-        const int caret = list()->textCursor().position();
+        // The caret goes to the top, as for a new text, so that Find Next walks the whole list again.
         QTextCursor cursor(list()->document());
         cursor.beginEditBlock();
         cursor.select(QTextCursor::Document);
         cursor.insertText(result.text);
         cursor.endEditBlock();
-        cursor.setPosition(std::min(caret, int(result.text.size())));
+        cursor.setPosition(0);
         list()->setTextCursor(cursor);
     }
     if (showCount) {

@@ -92,7 +92,7 @@ public:
 
     QString keywordText;
 
-    void appendLog(const QString &) override { }
+    void appendLog(const QString &, const QString &) override { }
     void refreshFileList() override { m_trace.append(u"refresh"_s); }
     void appendKeywordLine(const QString &line) override { keywordText += line + u'\n'; }
     void setProgressVisible(bool visible) override { m_trace.append(u"visible:%1"_s.arg(int(visible))); }
@@ -298,11 +298,12 @@ void TestClassifyPass::progressAndEmptyFolder()
     Sandbox box;
     box.parse(u"news -> ../News"_s);
     box.pass.run({});
-    QCOMPARE(box.trace, (QStringList {u"visible:1"_s, u"visible:0"_s}));
+    // Files saved since the list was read show up even when there was nothing to classify.
+    QCOMPARE(box.trace, (QStringList {u"visible:1"_s, u"refresh"_s, u"visible:0"_s}));
     QVERIFY(!QFileInfo::exists(box.root + u"/News"_s));
 
     box.pass.run(box.makeFiles({u"a"_s, u"b"_s, u"c"_s, u"d"_s}));
-    QCOMPARE(box.trace.mid(2),
+    QCOMPARE(box.trace.mid(3),
              (QStringList {u"visible:1"_s, u"progress:0"_s, u"wait:0"_s, u"hideWait"_s, u"progress:25"_s,
                            u"progress:50"_s, u"progress:75"_s, u"refresh"_s, u"visible:0"_s}));
 }

@@ -26,7 +26,7 @@ struct RecordingView : MainView
 {
     QStringList log;
     int refreshes = 0;
-    void appendLog(const QString &line) override { log << line; }
+    void appendLog(const QString &line, const QString &) override { log << line; }
     void refreshFileList() override { ++refreshes; }
     void appendKeywordLine(const QString &) override { }
     void setProgressVisible(bool) override { }
@@ -252,6 +252,25 @@ private Q_SLOTS:
         QCOMPARE(exists(m_in + u"/page_files/i"_s), comesBack);
         QVERIFY(exists(at + u"/page.files/i"_s) && !exists(m_in + u"/page.files"_s));
         QCOMPARE(prompts.askedOf(u"msgBox"_s), comesBack ? QStringList() : QStringList {failureBox()});
+    }
+
+    void undoFindsNamesTheLineCannotTell_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("arrow in the name") << u"a->b.htm"_s;
+        QTest::newRow("blank at the end") << u"notes "_s;
+    }
+    void undoFindsNamesTheLineCannotTell()
+    {
+        QFETCH(QString, name);
+        ScriptedPrompts prompts;
+        RecordingView view;
+        put(m_in + u'/' + name, "page");
+        QVERIFY(moveWithCompanions(m_in + u'/' + name, m_root + u"/News"_s, m_root, prompts, m_messages, view));
+        QCOMPARE(view.log.size(), 1);
+        QVERIFY(undoLogLine(view.log.first(), m_in, m_root, prompts, m_messages, name));
+        QCOMPARE(bytesOf(m_in + u'/' + name), "page"_ba);
+        QVERIFY(prompts.asked.isEmpty());
     }
 
     void neverReplaces()

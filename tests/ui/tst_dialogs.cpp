@@ -162,6 +162,7 @@ private Q_SLOTS:
     void init();
     void msgBoxResult_data();
     void msgBoxResult();
+    void nestedCallGetsABoxOfItsOwn();
     void msgBoxLayout_data();
     void msgBoxLayout();
     void receiveString_data();
@@ -224,6 +225,25 @@ void TestDialogs::msgBoxResult()
     QCOMPARE(dlg.MsgBox(u"Message"_s, QString(), buttons, 4), expected);
     QVERIFY(script.finished());
     QCOMPARE(helpRequests, buttons.contains(u"Help"_s) ? QList<int> {4} : QList<int> {});
+}
+
+void TestDialogs::nestedCallGetsABoxOfItsOwn()
+{
+    // A timer tick may raise a notice while the box is still asking something.
+    TMyMessageDlg dlg;
+    int inner = 0;
+    ModalScript script({[&](QWidget *outer) {
+                            inner = dlg.MsgBox(u"Inner"_s, QString(), u"OK"_s, 1);
+                            QCOMPARE(child<QTextEdit>(outer, u"memMessage"_s)->toPlainText(), u"Outer"_s);
+                            static_cast<QDialog *>(outer)->done(TMyMessageDlg::ResultYes);
+                        },
+                        [&](QWidget *w) {
+                            QVERIFY(w != &dlg);
+                            static_cast<QDialog *>(w)->done(TMyMessageDlg::ResultOk);
+                        }});
+    QCOMPARE(dlg.MsgBox(u"Outer"_s, QString(), u"YesNo"_s, 1), int(TMyMessageDlg::ResultYes));
+    QCOMPARE(inner, int(TMyMessageDlg::ResultOk));
+    QVERIFY(script.finished());
 }
 
 void TestDialogs::msgBoxLayout_data()

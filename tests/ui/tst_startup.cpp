@@ -1,6 +1,7 @@
 #include "app/programwindows.h"
 #include "app/tmain.h"
 #include "dialogs/toptiondialog.h"
+#include "fileops.h"
 #include "inifile.h"
 #include "scriptedprompts.h"
 #include "testfiles.h"
@@ -59,6 +60,10 @@ private Q_SLOTS:
     void unwritablePatternFileKeepsTheWindowOpen();
     void editingBlocksClassifyUntilTheParse();
     void languageFileWithOnlyACaptionEmptiesTheRest();
+    void firstRunWithoutDocumentsFolderStillStarts();
+    void undoLeavesNoLineSelected();
+    void learnedLineFollowsTheLastLine_data();
+    void learnedLineFollowsTheLastLine();
     void f1OpensHelpOnlyFromWindowKeys_data();
     void f1OpensHelpOnlyFromWindowKeys();
 
@@ -208,6 +213,59 @@ void TestStartup::languageFileWithOnlyACaptionEmptiesTheRest()
     QCOMPARE(main->button1()->text(), QString());
     QCOMPARE(main->btnUndo()->text(), QString());
     QCOMPARE(main->state().messages.text(13), QString());
+}
+
+void TestStartup::firstRunWithoutDocumentsFolderStillStarts()
+{
+    QDir(documents()).removeRecursively();
+    writeBytes(configFolder() + u"/Default.dat"_s, "news -> ../News\r\n");
+    whenModalShows([](QWidget *) {});
+    start();
+    TMain *main = m_windows.main;
+    QVERIFY(main->state().firstShowDone);
+    QVERIFY(main->timer1()->isActive());
+    QCOMPARE(main->keyWordList()->toPlainText(), u"news -> ../News\n"_s);
+    QVERIFY(!main->directoryListBox()->directory().isEmpty());
+}
+
+void TestStartup::undoLeavesNoLineSelected()
+{
+    writeBytes(settingsFile(), "[Setting]\nIniFolder=" + QFile::encodeName(documents()) + "\n");
+    start();
+    TMain *main = m_windows.main;
+    const QString sorted = m_dir->path() + u"/Sorted"_s;
+    main->optionDialog()->setRootFolder(sorted);
+    for (const QString &name : {u"a.htm"_s, u"b.htm"_s}) {
+        writeBytes(documents() + u'/' + name, "page");
+        QVERIFY(moveWithCompanions(documents() + u'/' + name, sorted + u"/News"_s, sorted, m_prompts,
+                                   main->state().messages, *main));
+    }
+    main->log()->setCurrentRow(0);
+    main->btnUndoClick();
+    QVERIFY(QFile::exists(documents() + u"/a.htm"_s));
+    QCOMPARE(main->log()->count(), 1);
+    QVERIFY(main->log()->selectedItems().isEmpty());
+    main->btnUndoClick();
+    QVERIFY(QFile::exists(sorted + u"/News/b.htm"_s));
+}
+
+void TestStartup::learnedLineFollowsTheLastLine_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("ends with a break") << u"a -> ../A\n"_s << u"a -> ../A\nnew -> ../N\n"_s;
+    QTest::newRow("ends without") << u"a -> ../A"_s << u"a -> ../A\nnew -> ../N\n"_s;
+    QTest::newRow("empty") << QString() << u"new -> ../N\n"_s;
+}
+
+void TestStartup::learnedLineFollowsTheLastLine()
+{
+    QFETCH(QString, text);
+    writeBytes(settingsFile(), "[Setting]\n");
+    start();
+    m_windows.main->keyWordList()->setPlainText(text);
+    m_windows.main->appendKeywordLine(u"new -> ../N"_s);
+    QTEST(m_windows.main->keyWordList()->toPlainText(), "expected");
 }
 
 void TestStartup::f1OpensHelpOnlyFromWindowKeys_data()
