@@ -3,6 +3,7 @@
 #include "dialogs/handlerguard.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QStyle>
 
@@ -11,6 +12,13 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("marrowdale"));
     QApplication::setApplicationDisplayName(QString());
+    QApplication::setDesktopFileName(QStringLiteral("marrowdale"));
+    QIcon icon = QIcon::fromTheme(QStringLiteral("marrowdale"));
+    if (icon.isNull()) {
+        icon.addFile(QStringLiteral(":/icons/marrowdale-48.png"));
+        icon.addFile(QStringLiteral(":/icons/marrowdale-128.png"));
+    }
+    QApplication::setWindowIcon(icon);
     runGuarded(nullptr, [&app] {
         ProgramWindows windows = ProgramWindows::create();
         TMain *main = windows.main;

@@ -7,6 +7,7 @@
 #include "testfiles.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -64,6 +65,7 @@ private Q_SLOTS:
     void undoLeavesNoLineSelected();
     void learnedLineFollowsTheLastLine_data();
     void learnedLineFollowsTheLastLine();
+    void applicationIconIsBuiltIn();
     void f1OpensHelpOnlyFromWindowKeys_data();
     void f1OpensHelpOnlyFromWindowKeys();
 
@@ -266,6 +268,11 @@ void TestStartup::learnedLineFollowsTheLastLine()
     m_windows.main->keyWordList()->setPlainText(text);
     m_windows.main->appendKeywordLine(u"new -> ../N"_s);
     QTEST(m_windows.main->keyWordList()->toPlainText(), "expected");
+}
+
+void TestStartup::applicationIconIsBuiltIn()
+{
+    QCOMPARE(QImage(u":/icons/marrowdale-48.png"_s).size(), QSize(48, 48));
 }
 
 void TestStartup::f1OpensHelpOnlyFromWindowKeys_data()
