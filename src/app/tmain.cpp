@@ -324,16 +324,23 @@ void TMain::closeEvent(QCloseEvent *event)
 
 void TMain::FormClose()
 {
+    RewriteKeywordList();
+    PatternFile::save(m_state.patternFile, m_keyWordList->toPlainText());
+    SettingsFile::write(AppPaths::settingsFile(),
+                        {m_directoryListBox->directory(), m_state.patternFile, m_optionDialog->options()});
+}
+
+void TMain::RewriteKeywordList()
+{
     const Options options = m_optionDialog->options();
-    const QString rewritten = rewriteKeywordList(m_keyWordList->toPlainText(), m_state.table, options.rootFolder,
-                                                 {options.sift, options.denominator, m_state.firstRun});
+    const QString text = m_keyWordList->toPlainText();
+    const QString rewritten
+        = rewriteKeywordList(text, m_state.table, {options.sift, options.denominator, m_state.firstRun});
     m_state.firstRun = false;
-    if (rewritten != m_keyWordList->toPlainText()) {
+    if (rewritten != text) {
         m_keyWordList->setPlainText(rewritten);
         m_keyWordList->moveCursor(QTextCursor::End);
     }
-    PatternFile::save(m_state.patternFile, m_keyWordList->toPlainText());
-    SettingsFile::write(AppPaths::settingsFile(), {m_directoryListBox->directory(), m_state.patternFile, options});
 }
 
 // ---- Commands -----------------------------------------------------------------------------------
@@ -376,13 +383,8 @@ void TMain::Timer1Timer()
     m_state.table.parse(m_keyWordList->toPlainText(), options.rootFolder);
     if (const auto &error = m_state.table.error())
         throw MarrowdaleError(error->message());
-    if (m_state.firstRun) {
-        const QString rewritten = rewriteKeywordList(m_keyWordList->toPlainText(), m_state.table, options.rootFolder,
-                                                     {options.sift, options.denominator, true});
-        m_state.firstRun = false;
-        m_keyWordList->setPlainText(rewritten);
-        m_keyWordList->moveCursor(QTextCursor::End);
-    }
+    if (m_state.firstRun)
+        RewriteKeywordList();
     if (const auto message = driveCheckMessage(m_state.table, m_state.messages))
         prompts().msgBox(*message, QString(), u"OK"_s, 1);
 }

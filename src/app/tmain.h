@@ -117,6 +117,8 @@ private:
     void loadKeywordList();
     void dropTrailingBlankLines();
     void FormClose();
+    /// Counters into the lines, rarely used keywords retired, lines sorted.
+    void RewriteKeywordList();
     void KeyWordListChange();
     void DriveComboBoxChange(int index);
     void DirectoryListBoxChange(const QString &folder);

@@ -1,6 +1,5 @@
 #include "keywordtable.h"
 
-#include "marrowdaleerror.h"
 #include "messagetable.h"
 #include "userprompts.h"
 
@@ -305,10 +304,8 @@ KeywordCounters KeywordTable::countersOfLine(int line) const
     return KeywordCounters();
 }
 
-QString rewriteKeywordList(const QString &text, const KeywordTable &table, const QString &rootFolder,
-                           const RewriteOptions &options)
+QString rewriteKeywordList(const QString &text, const KeywordTable &table, const RewriteOptions &options)
 {
-    Q_UNUSED(rootFolder); // lines are rewritten as written; ".." stays relative
     const QStringList lines = keywordListLines(text);
 
     // Lines the table read hold its counters (with classification's changes); a table that stopped at a

@@ -109,8 +109,7 @@ struct RewriteOptions
 
 // The rewritten list: counters written into the lines, Sift applied, sorted, each line ended by "\n".
 // The counters come from `table` when it was parsed from `text`; otherwise `text` is parsed afresh.
-QString rewriteKeywordList(const QString &text, const KeywordTable &table, const QString &rootFolder,
-                           const RewriteOptions &options);
+QString rewriteKeywordList(const QString &text, const KeywordTable &table, const RewriteOptions &options);
 
 // Asks for a keyword for a folder the user picked and returns the line to append, or nothing (also when
 // the keyword could not be read back from its line: the user is told so).

@@ -135,9 +135,9 @@ private Q_SLOTS:
 
         KeywordTable other, same;
         other.parse(u"other -> /o << 5/5"_s, Root);
-        QCOMPARE(rewriteKeywordList(text, other, Root, options), expected);
+        QCOMPARE(rewriteKeywordList(text, other, options), expected);
         same.parse(text, Root);
-        QCOMPARE(rewriteKeywordList(text, same, Root, options), expected);
+        QCOMPARE(rewriteKeywordList(text, same, options), expected);
     }
 
     void rewriteWritesLiveCounters()
@@ -147,7 +147,7 @@ private Q_SLOTS:
         table.parse(text, Root);
         table[0].usedCount = 5;
         table[0].searchCount = 11;
-        QCOMPARE(rewriteKeywordList(text, table, Root, RewriteOptions {false, 1000, false}),
+        QCOMPARE(rewriteKeywordList(text, table, RewriteOptions {false, 1000, false}),
                  u"news -> ../News    << 5/11\nnote    << 4/4\n"_s);
     }
 
