@@ -121,7 +121,10 @@ void THelpTreeView::SearchIndex(const QString &text)
 void THelpTreeView::AppHelp(int context)
 {
     const QString folder = helpFolder();
-    CallBrowser(QDir(folder).filePath(HelpFiles::pageForContext(folder, context) + u".htm"_s));
+    const QString page = QDir(folder).filePath(HelpFiles::pageForContext(folder, context) + u".htm"_s);
+    // A page that is not there opens nothing, rather than the desktop's own complaint about it.
+    if (QFileInfo::exists(page))
+        CallBrowser(page);
 }
 
 void THelpTreeView::CallBrowser(const QString &path)

@@ -49,7 +49,7 @@ private Q_SLOTS:
             QVERIFY(QFile::copy(shipped + u'/' + QLatin1String(icon), path(QLatin1String(icon))));
         writeBytes(path(u"Contents.txt"_s), "Basics\n\tIntro=intro\n\tGhost=ghost\nFolders=folders\n");
         writeBytes(path(u"Index.txt"_s), "Zeta=folders\nData folder=intro\nMetadata=folders\nno page\n");
-        writeBytes(path(u"HelpContextID.txt"_s), "[ID]\n3=folders\n4=intro\n");
+        writeBytes(path(u"HelpContextID.txt"_s), "[ID]\n3=folders\n4=intro\n6=ghost\n");
         writeBytes(path(u"intro.htm"_s), "<html><title>Intro</title>the Folder list</html>");
         writeBytes(path(u"folders.htm"_s), "<html><title>Where files go</title>folder</html>");
         m_window.reset(new THelpSearch);
@@ -171,6 +171,7 @@ private Q_SLOTS:
         QTest::newRow("window's context otherwise") << 0 << 3 << false << u"folders.htm"_s;
         QTest::newRow("no context counts as 1") << 0 << 0 << false << u"introduction.htm"_s;
         QTest::newRow("main window answers its own F1") << 4 << 3 << true << QString();
+        QTest::newRow("a missing page opens nothing") << 0 << 6 << false << QString();
     }
     void f1()
     {
@@ -178,6 +179,7 @@ private Q_SLOTS:
         QFETCH(int, windowContext);
         QFETCH(bool, mainWindow);
         QFETCH(QString, opened);
+        writeBytes(path(u"introduction.htm"_s), "<html><title>Start</title></html>");
         HelpKeyFilter *filter = HelpKeyFilter::install(qApp, m_window.get());
         QDialog dialog;
         auto *edit = new QLineEdit(&dialog);
