@@ -7,6 +7,7 @@
 #include "pathgrams.h"
 #include "userprompts.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QList>
 #include <QSet>
@@ -88,6 +89,19 @@ void ClassifyPass::run(const QStringList &files)
     if (files.isEmpty())
         return;
 
+    // The folders beside the files, listed once: most files have no companion folder to look for.
+    QSet<QString> besideFiles;
+    QSet<QString> listedFolders;
+    for (const QString &path : files) {
+        const QString folder = FileOps::folderOf(path);
+        if (listedFolders.contains(folder))
+            continue;
+        listedFolders.insert(folder);
+        const QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+        for (const QString &name : names)
+            besideFiles.insert(FileOps::join(folder, name));
+    }
+
     // Folders looked at while the first file is walked; one that cannot be made is tried once only.
     QSet<QString> checkedFolders;
     QStringList uncreatable;
@@ -139,7 +153,7 @@ void ClassifyPass::run(const QStringList &files)
                 if (chosen) {
                     m_currentDestination = *chosen;
                     countUse(m_table, g, keyword, start);
-                    if (!moveWithCompanions(path, *chosen, root, m_prompts, m_messages, m_view))
+                    if (!moveWithCompanions(path, *chosen, root, m_prompts, m_messages, m_view, &besideFiles))
                         stop = true;
                     candidates.clear();
                 }
@@ -188,7 +202,7 @@ void ClassifyPass::run(const QStringList &files)
                 }
             }
             countUse(m_table, candidate.owner, candidate.ownerKeyword, candidate.destination);
-            if (!moveWithCompanions(path, destination, root, m_prompts, m_messages, m_view))
+            if (!moveWithCompanions(path, destination, root, m_prompts, m_messages, m_view, &besideFiles))
                 return;
             continue;
         }
@@ -217,7 +231,7 @@ void ClassifyPass::run(const QStringList &files)
                 learnKeyword(m_prompts, m_view, m_messages, name, root, *destination);
             }
         }
-        if (destination && !moveWithCompanions(path, *destination, root, m_prompts, m_messages, m_view))
+        if (destination && !moveWithCompanions(path, *destination, root, m_prompts, m_messages, m_view, &besideFiles))
             return;
     }
 }

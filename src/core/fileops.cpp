@@ -586,7 +586,8 @@ bool createFolderPath(const QString &folder)
 } // namespace FileOps
 
 bool moveWithCompanions(const QString &source, const QString &destination, const QString &rootFolder,
-                        UserPrompts &prompts, const MessageTable &messages, MainView &view)
+                        UserPrompts &prompts, const MessageTable &messages, MainView &view,
+                        const QSet<QString> *knownFolders)
 {
     using namespace FileOps;
     const QString from = reduceRootJoin(source);
@@ -594,13 +595,15 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
 
     // Try the move first: when it succeeds, the destination and its parent existed and nothing was in
     // the way, so none of the questions below would have been asked.
+    // The file list named a file here; should a folder have taken its name since, it moves as it is,
+    // still never over anything.
     const QString target = reduceRootJoin(join(destination, name));
-    int e = moveFileTo(from, target, nullptr);
+    int e = moveEntry(encoded(from), encoded(target), nullptr);
     if (e != 0 && e != EEXIST && !isFolder(destination)) {
         if (!isFolder(parentToTest(destination)) && prompts.askYesNo(messages.text(13), QString()) != UserPrompts::Yes)
             return false;
         createFolderPath(destination);
-        e = moveFileTo(from, target, nullptr);
+        e = moveEntry(encoded(from), encoded(target), nullptr);
     }
     if (e == EEXIST && !isRealDir(target)) {
         if (prompts.askYesNo(messages.text(14), name) != UserPrompts::Yes)
@@ -615,7 +618,7 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
     view.appendLog(logLine(name, destination, rootFolder), name);
     for (const QString &suffix : companionSuffixes) {
         const QString companion = companionPath(from, suffix);
-        if (isFolder(companion)) {
+        if ((!knownFolders || knownFolders->contains(companion)) && isFolder(companion)) {
             moveFolder(companion, companionPath(target, suffix), prompts);
             view.refreshFileList();
             break;

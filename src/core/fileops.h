@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 class UserPrompts;
@@ -52,8 +53,11 @@ bool createFolderPath(const QString &folder);
 
 // The move Classify makes for one file: questions, the move, the log line, the companion folder.
 // False only when the user declined the missing-parent question: the pass stops.
+// `knownFolders`, when given, holds the full paths of the folders that stood beside the source when the
+// caller listed them: a companion not among them is not looked for on disk.
 bool moveWithCompanions(const QString &source, const QString &destination, const QString &rootFolder,
-                        UserPrompts &prompts, const MessageTable &messages, MainView &view);
+                        UserPrompts &prompts, const MessageTable &messages, MainView &view,
+                        const QSet<QString> *knownFolders = nullptr);
 
 // Move / Send: moves the files into the folder with both companion folders.
 // Returns the names of the files that could not be moved.
