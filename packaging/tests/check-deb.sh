@@ -1,15 +1,7 @@
 #!/bin/sh
 # Builds the Debian package into a scratch folder and checks its contents and dependencies.
 # Usage: check-deb.sh BUILD_DIR INSTALL_PREFIX HELP_FOLDER_PROBE
-set -u
-build=$1
-prefix=$2
-probe=$3
-
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/common.sh"
 
 if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch" >"$scratch/cpack.log" 2>&1; then
   cat "$scratch/cpack.log"

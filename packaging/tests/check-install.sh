@@ -5,15 +5,7 @@
 # The root is staged with DESTDIR rather than a different prefix: the executable keeps the help
 # folder of the prefix it was configured with, and only a staged copy of that very prefix shows
 # whether the pages land where the program will look for them.
-set -u
-build=$1
-prefix=$2
-probe=$3
-
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/common.sh"
 
 if ! DESTDIR="$scratch/root" cmake --install "$build" >"$scratch/install.log" 2>&1; then
   cat "$scratch/install.log"

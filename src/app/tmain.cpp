@@ -33,6 +33,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTextBlock>
 
@@ -393,6 +394,12 @@ void TMain::Button1Click()
 {
     ClassifyPass pass(m_state.table, prompts(), *this, m_state.messages, [this] { return m_optionDialog->options(); });
     pass.setCurrentDestination(m_state.currentDestination);
+    // Each companion folder moved would re-read the whole list; once at the end shows the same.
+    m_deferFileListRefresh = true;
+    const auto refreshOnce = qScopeGuard([this] {
+        m_deferFileListRefresh = false;
+        m_fileListBox->reread();
+    });
     pass.run(m_fileListBox->filePaths());
     m_state.currentDestination = pass.currentDestination();
 }
@@ -478,7 +485,8 @@ void TMain::appendLog(const QString &line, const QString &fileName)
 
 void TMain::refreshFileList()
 {
-    m_fileListBox->reread();
+    if (!m_deferFileListRefresh)
+        m_fileListBox->reread();
 }
 
 void TMain::appendKeywordLine(const QString &line)

@@ -150,6 +150,7 @@ private:
     QListWidget *m_log = nullptr;
     QTimer m_timer1;
     bool m_outerSizeFitted = false;
+    bool m_deferFileListRefresh = false; ///< a Classify pass re-reads the file list once, at its end
 
     TDialog1 *m_dialog1 = nullptr;
     THelpSearch *m_helpSearch = nullptr;

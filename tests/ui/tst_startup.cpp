@@ -7,10 +7,10 @@
 #include "testfiles.h"
 
 #include <QApplication>
-#include <QImage>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include "app/directorylistbox.h"
+#include "app/filelistbox.h"
 #include "help/thelpsearch.h"
 #include "help/thelptreeview.h"
 
@@ -65,6 +66,7 @@ private Q_SLOTS:
     void undoLeavesNoLineSelected();
     void learnedLineFollowsTheLastLine_data();
     void learnedLineFollowsTheLastLine();
+    void classifyLeavesTheFileListCurrent();
     void applicationIconIsBuiltIn();
     void f1OpensHelpOnlyFromWindowKeys_data();
     void f1OpensHelpOnlyFromWindowKeys();
@@ -268,6 +270,24 @@ void TestStartup::learnedLineFollowsTheLastLine()
     m_windows.main->keyWordList()->setPlainText(text);
     m_windows.main->appendKeywordLine(u"new -> ../N"_s);
     QTEST(m_windows.main->keyWordList()->toPlainText(), "expected");
+}
+
+void TestStartup::classifyLeavesTheFileListCurrent()
+{
+    writeBytes(documents() + u"/news page.htm"_s, "page");
+    writeBytes(documents() + u"/news page_files/img.png"_s, "img");
+    writeBytes(documents() + u"/other.txt"_s, "x");
+    writeBytes(settingsFile(), "[Setting]\nIniFolder=" + QFile::encodeName(documents()) + "\nConfirm=0\n");
+    start();
+    TMain *main = m_windows.main;
+    main->optionDialog()->setRootFolder(m_dir->path() + u"/Sorted"_s);
+    main->keyWordList()->setPlainText(u"news -> ../News"_s);
+    main->Timer1Timer();
+    main->Button1Click();
+    QVERIFY(QFile::exists(m_dir->path() + u"/Sorted/News/news page_files/img.png"_s));
+    QCOMPARE(main->fileListBox()->count(), 1);
+    QCOMPARE(main->fileListBox()->item(0)->text(), u"other.txt"_s);
+    QCOMPARE(main->log()->count(), 1);
 }
 
 void TestStartup::applicationIconIsBuiltIn()
