@@ -189,7 +189,7 @@ Timing runPass(const QStringList &words, int keywordCount)
     SilentPrompts prompts;
     CountingView view;
     MessageTable messages;
-    ClassifyPass pass(table, prompts, view, messages, [&layout] { return Options {layout.root, true, 1000, false}; });
+    ClassifyPass pass(table, {prompts, messages, view}, [&layout] { return Options {layout.root, true, 1000, false}; });
 
     const Stopwatch watch;
     pass.run(layout.files);

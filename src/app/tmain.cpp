@@ -185,6 +185,11 @@ UserPrompts &TMain::prompts() const
     return *m_prompts;
 }
 
+MoveContext TMain::moveContext()
+{
+    return {prompts(), m_state.messages, *this};
+}
+
 // ---- Layout -------------------------------------------------------------------------------------
 
 void TMain::resizeEvent(QResizeEvent *event)
@@ -392,7 +397,7 @@ void TMain::Timer1Timer()
 
 void TMain::Button1Click()
 {
-    ClassifyPass pass(m_state.table, prompts(), *this, m_state.messages, [this] { return m_optionDialog->options(); });
+    ClassifyPass pass(m_state.table, moveContext(), [this] { return m_optionDialog->options(); });
     pass.setCurrentDestination(m_state.currentDestination);
     // Each companion folder moved would re-read the whole list; once at the end shows the same.
     m_deferFileListRefresh = true;
@@ -414,7 +419,7 @@ void TMain::Button2Click()
             if (m_fileListBox->item(i)->isSelected())
                 sources.append(m_fileListBox->pathOf(m_fileListBox->item(i)->text()));
         }
-        const QStringList failed = moveFilesWithCompanions(sources, *folder, prompts());
+        const QStringList failed = moveFilesWithCompanions(sources, *folder, moveContext());
         const int row = m_fileListBox->currentRow();
         m_fileListBox->reread();
         m_fileListBox->setCurrentRow(row);
@@ -441,8 +446,8 @@ void TMain::btnUndoClick()
     if (selected.isEmpty())
         return;
     QListWidgetItem *line = selected.first();
-    if (undoLogLine(line->text(), m_directoryListBox->directory(), m_optionDialog->rootFolder(), prompts(),
-                    m_state.messages, line->data(Qt::UserRole).toString())) {
+    if (undoLogLine(line->text(), m_directoryListBox->directory(), m_optionDialog->rootFolder(), moveContext(),
+                    line->data(Qt::UserRole).toString())) {
         delete line;
         // The list would select a neighbour; a second click must not undo a line nobody picked.
         m_log->setCurrentRow(-1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileops.h"
 #include "languagefile.h"
 #include "mainview.h"
 #include "programstate.h"
@@ -44,6 +45,8 @@ public:
     /// Questions go here; tests put a scripted one in place of the dialogs.
     void setPrompts(UserPrompts *prompts);
     UserPrompts &prompts() const;
+    /// Whom the moves ask and tell, and where they are recorded.
+    MoveContext moveContext();
 
     /// Runs once before the window becomes visible: settings, language texts, first run, keyword list.
     void FormShow();

@@ -7,17 +7,32 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Our folder under an XDG base folder, created when missing (a failure shows later, when a file in it
+// cannot be written). The variable is read at every call: it may change while the program (or a test) runs.
+QString xdgFolder(const char *variable, const QString &fallbackUnderHome)
+{
+    QString base = qEnvironmentVariable(variable);
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + fallbackUnderHome;
+    const QString folder = AppPaths::withoutTrailingSlash(QDir::cleanPath(base)) + u"/marrowdale"_s;
+    QDir().mkpath(folder);
+    return folder;
+}
+
+} // namespace
+
 namespace AppPaths {
 
 QString configFolder()
 {
-    // Read at every call: the environment may change while the program (or a test) runs.
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + u"/.config"_s;
-    const QString folder = withoutTrailingSlash(QDir::cleanPath(base)) + u"/marrowdale"_s;
-    QDir().mkpath(folder); // a failure shows later, when a file in it cannot be written
-    return folder;
+    return xdgFolder("XDG_CONFIG_HOME", u"/.config"_s);
+}
+
+QString stateFolder()
+{
+    return xdgFolder("XDG_STATE_HOME", u"/.local/state"_s);
 }
 
 QString settingsFile()

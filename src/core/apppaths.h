@@ -11,6 +11,10 @@ QString settingsFile();
 QString languageFile();
 QString defaultPatternFile();
 
+/// $XDG_STATE_HOME/marrowdale (default ~/.local/state/marrowdale), created when missing: the move
+/// journal lives here.
+QString stateFolder();
+
 /// The user's documents folder; empty when the system names none.
 QString documentsFolder();
 

@@ -71,12 +71,12 @@ void learnKeyword(UserPrompts &prompts, MainView &view, const MessageTable &mess
 
 } // namespace
 
-ClassifyPass::ClassifyPass(KeywordTable &table, UserPrompts &prompts, MainView &view, const MessageTable &messages,
-                           std::function<Options()> options)
+ClassifyPass::ClassifyPass(KeywordTable &table, const MoveContext &context, std::function<Options()> options)
     : m_table(table)
-    , m_prompts(prompts)
-    , m_view(view)
-    , m_messages(messages)
+    , m_context(context)
+    , m_prompts(context.prompts)
+    , m_view(context.view)
+    , m_messages(context.messages)
     , m_options(std::move(options))
 { }
 
@@ -153,7 +153,7 @@ void ClassifyPass::run(const QStringList &files)
                 if (chosen) {
                     m_currentDestination = *chosen;
                     countUse(m_table, g, keyword, start);
-                    if (!moveWithCompanions(path, *chosen, root, m_prompts, m_messages, m_view, &besideFiles))
+                    if (!moveWithCompanions(path, *chosen, root, m_context, &besideFiles))
                         stop = true;
                     candidates.clear();
                 }
@@ -202,7 +202,7 @@ void ClassifyPass::run(const QStringList &files)
                 }
             }
             countUse(m_table, candidate.owner, candidate.ownerKeyword, candidate.destination);
-            if (!moveWithCompanions(path, destination, root, m_prompts, m_messages, m_view, &besideFiles))
+            if (!moveWithCompanions(path, destination, root, m_context, &besideFiles))
                 return;
             continue;
         }
@@ -231,7 +231,7 @@ void ClassifyPass::run(const QStringList &files)
                 learnKeyword(m_prompts, m_view, m_messages, name, root, *destination);
             }
         }
-        if (destination && !moveWithCompanions(path, *destination, root, m_prompts, m_messages, m_view, &besideFiles))
+        if (destination && !moveWithCompanions(path, *destination, root, m_context, &besideFiles))
             return;
     }
 }

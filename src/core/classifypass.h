@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileops.h"
 #include "options.h"
 
 #include <QString>
@@ -18,8 +19,7 @@ class ClassifyPass
 public:
     /// `table` is re-read at every step: the keyword list may be parsed again while a question is open.
     /// `options` gives the option dialog's values at the moment they are needed.
-    ClassifyPass(KeywordTable &table, UserPrompts &prompts, MainView &view, const MessageTable &messages,
-                 std::function<Options()> options);
+    ClassifyPass(KeywordTable &table, const MoveContext &context, std::function<Options()> options);
 
     /// Runs the pass over full file paths, in list order.
     void run(const QStringList &files);
@@ -30,6 +30,7 @@ public:
 
 private:
     KeywordTable &m_table;
+    MoveContext m_context;
     UserPrompts &m_prompts;
     MainView &m_view;
     const MessageTable &m_messages;

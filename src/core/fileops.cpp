@@ -586,10 +586,11 @@ bool createFolderPath(const QString &folder)
 } // namespace FileOps
 
 bool moveWithCompanions(const QString &source, const QString &destination, const QString &rootFolder,
-                        UserPrompts &prompts, const MessageTable &messages, MainView &view,
-                        const QSet<QString> *knownFolders)
+                        const MoveContext &context, const QSet<QString> *knownFolders)
 {
     using namespace FileOps;
+    UserPrompts &prompts = context.prompts;
+    const MessageTable &messages = context.messages;
     const QString from = reduceRootJoin(source);
     const QString name = fileName(from);
 
@@ -615,19 +616,19 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
         return true;
     }
 
-    view.appendLog(logLine(name, destination, rootFolder), name);
+    context.view.appendLog(logLine(name, destination, rootFolder), name);
     for (const QString &suffix : companionSuffixes) {
         const QString companion = companionPath(from, suffix);
         if ((!knownFolders || knownFolders->contains(companion)) && isFolder(companion)) {
             moveFolder(companion, companionPath(target, suffix), prompts);
-            view.refreshFileList();
+            context.view.refreshFileList();
             break;
         }
     }
     return true;
 }
 
-QStringList moveFilesWithCompanions(const QStringList &sources, const QString &folder, UserPrompts &prompts)
+QStringList moveFilesWithCompanions(const QStringList &sources, const QString &folder, const MoveContext &context)
 {
     using namespace FileOps;
     QStringList failed;
@@ -642,14 +643,14 @@ QStringList moveFilesWithCompanions(const QStringList &sources, const QString &f
         for (const QString &suffix : companionSuffixes) {
             const QString companion = companionPath(from, suffix);
             if (QFileInfo(companion).isDir())
-                moveFolder(companion, companionPath(moved, suffix), prompts);
+                moveFolder(companion, companionPath(moved, suffix), context.prompts);
         }
     }
     return failed;
 }
 
-bool undoLogLine(const QString &line, const QString &currentFolder, const QString &rootFolder, UserPrompts &prompts,
-                 const MessageTable &messages, const QString &loggedName)
+bool undoLogLine(const QString &line, const QString &currentFolder, const QString &rootFolder,
+                 const MoveContext &context, const QString &loggedName)
 {
     using namespace FileOps;
     QString name;
@@ -675,13 +676,13 @@ bool undoLogLine(const QString &line, const QString &currentFolder, const QStrin
 
     // Gone from the logged place, or a namesake already back home: say so and keep the line.
     if (!moveFileIntoFolder(current, folderOf(returnPath))) {
-        showMoveFailure(prompts, messages, name);
+        showMoveFailure(context.prompts, context.messages, name);
         return false;
     }
     for (const QString &suffix : companionSuffixes) {
         const QString companion = companionPath(current, suffix);
         if (isFolder(companion)) {
-            moveFolder(companion, companionPath(returnPath, suffix), prompts);
+            moveFolder(companion, companionPath(returnPath, suffix), context.prompts);
             break;
         }
     }

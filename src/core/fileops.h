@@ -6,6 +6,17 @@
 class UserPrompts;
 class MessageTable;
 class MainView;
+class MoveJournal;
+
+// What every move of the user's files needs besides its paths: whom to ask, with which texts, which
+// window to tell, and where to record the move so that a crash or a later undo can find it.
+struct MoveContext
+{
+    UserPrompts &prompts;
+    const MessageTable &messages;
+    MainView &view;
+    MoveJournal *journal = nullptr; ///< none: the moves are not recorded
+};
 
 // Moves of files and folders. Nothing here ever overwrites silently.
 namespace FileOps {
@@ -56,15 +67,14 @@ bool createFolderPath(const QString &folder);
 // `knownFolders`, when given, holds the full paths of the folders that stood beside the source when the
 // caller listed them: a companion not among them is not looked for on disk.
 bool moveWithCompanions(const QString &source, const QString &destination, const QString &rootFolder,
-                        UserPrompts &prompts, const MessageTable &messages, MainView &view,
-                        const QSet<QString> *knownFolders = nullptr);
+                        const MoveContext &context, const QSet<QString> *knownFolders = nullptr);
 
 // Move / Send: moves the files into the folder with both companion folders.
 // Returns the names of the files that could not be moved.
-QStringList moveFilesWithCompanions(const QStringList &sources, const QString &folder, UserPrompts &prompts);
+QStringList moveFilesWithCompanions(const QStringList &sources, const QString &folder, const MoveContext &context);
 
 // Undo of one log line: moves the file and its companion back into the return folder.
 // True when the file came back (the caller then removes the line). `loggedName` is the name the line
 // was written for; without it the name is read from the line.
-bool undoLogLine(const QString &line, const QString &currentFolder, const QString &rootFolder, UserPrompts &prompts,
-                 const MessageTable &messages, const QString &loggedName = {});
+bool undoLogLine(const QString &line, const QString &currentFolder, const QString &rootFolder,
+                 const MoveContext &context, const QString &loggedName = {});

@@ -116,7 +116,7 @@ struct Sandbox
     ScriptedPrompts prompts {base, trace};
     RecordingView view {trace};
     bool confirm = true;
-    ClassifyPass pass {table, prompts, view, messages, [this] { return Options {root, true, 1000, confirm}; }};
+    ClassifyPass pass {table, {prompts, messages, view}, [this] { return Options {root, true, 1000, confirm}; }};
 
     Sandbox()
     {

@@ -125,7 +125,7 @@ private Q_SLOTS:
             put(m_in + u'/' + folder + u"/img.png"_s);
         ScriptedPrompts prompts;
         RecordingView view;
-        QVERIFY(moveWithCompanions(m_in + u'/' + name, m_root + u"/News"_s, m_root, prompts, m_messages, view));
+        QVERIFY(moveWithCompanions(m_in + u'/' + name, m_root + u"/News"_s, m_root, {prompts, m_messages, view}));
         QCOMPARE(bytesOf(m_root + u"/News/"_s + name), "new"_ba);
         QVERIFY(!exists(m_in + u'/' + name));
         QCOMPARE(view.log, QStringList {displayName(name) + u"-> ../News"_s});
@@ -153,7 +153,7 @@ private Q_SLOTS:
         prompts.yesNoAnswers = {answer};
         RecordingView view;
         const bool yes = answer == UserPrompts::Yes;
-        QCOMPARE(moveWithCompanions(m_in + u"/page.htm"_s, u"NewTop/Sub"_s, m_root, prompts, m_messages, view), yes);
+        QCOMPARE(moveWithCompanions(m_in + u"/page.htm"_s, u"NewTop/Sub"_s, m_root, {prompts, m_messages, view}), yes);
         QCOMPARE(prompts.askedOf(u"askYesNo"_s), QStringList {m_messages.text(13)});
         QCOMPARE(exists(path(u"NewTop/Sub/page.htm"_s)), yes);
         QCOMPARE(exists(path(u"NewTop"_s)), yes);
@@ -183,7 +183,7 @@ private Q_SLOTS:
         if (sourceVanishes)
             prompts.onQuestion = [&](const QString &) { QFile::remove(source); };
         RecordingView view;
-        QVERIFY(moveWithCompanions(source, m_root + u"/News"_s, m_root, prompts, m_messages, view));
+        QVERIFY(moveWithCompanions(source, m_root + u"/News"_s, m_root, {prompts, m_messages, view}));
         QCOMPARE(prompts.askedOf(u"askYesNo"_s), QStringList {m_messages.text(14)});
         QCOMPARE(prompts.yesNoTitles, QStringList {u"page.htm"_s});
         QCOMPARE(bytesOf(target), targetAfter);
@@ -205,7 +205,8 @@ private Q_SLOTS:
         }
         put(to + u"/b.htm"_s, "old");
         ScriptedPrompts prompts;
-        const QStringList failed = moveFilesWithCompanions({m_in + u"/a.htm"_s, m_in + u"/b.htm"_s}, to, prompts);
+        RecordingView view;
+        const QStringList failed = moveFilesWithCompanions({m_in + u"/a.htm"_s, m_in + u"/b.htm"_s}, to, {prompts, m_messages, view});
         QCOMPARE(failed, QStringList {u"b.htm"_s});
         QVERIFY(exists(to + u"/a_files/i"_s) && exists(to + u"/a.files/i"_s) && !exists(m_in + u"/a.htm"_s));
         QCOMPARE(bytesOf(to + u"/b.htm"_s), "old"_ba);
@@ -246,8 +247,9 @@ private Q_SLOTS:
             put(m_in + u"/page.htm"_s, "home");
         const QString line = FileOps::logLine(u"page.htm"_s, path(destination), path(loggedRoot));
         ScriptedPrompts prompts;
+        RecordingView view;
         const bool comesBack = !fileAt.isEmpty() && !namesakeAtHome;
-        QCOMPARE(undoLogLine(line, m_in, path(undoRoot), prompts, m_messages), comesBack);
+        QCOMPARE(undoLogLine(line, m_in, path(undoRoot), {prompts, m_messages, view}), comesBack);
         QCOMPARE(bytesOf(m_in + u"/page.htm"_s), comesBack ? "moved"_ba : namesakeAtHome ? "home"_ba : "<missing>"_ba);
         QCOMPARE(exists(m_in + u"/page_files/i"_s), comesBack);
         QVERIFY(exists(at + u"/page.files/i"_s) && !exists(m_in + u"/page.files"_s));
@@ -266,9 +268,9 @@ private Q_SLOTS:
         ScriptedPrompts prompts;
         RecordingView view;
         put(m_in + u'/' + name, "page");
-        QVERIFY(moveWithCompanions(m_in + u'/' + name, m_root + u"/News"_s, m_root, prompts, m_messages, view));
+        QVERIFY(moveWithCompanions(m_in + u'/' + name, m_root + u"/News"_s, m_root, {prompts, m_messages, view}));
         QCOMPARE(view.log.size(), 1);
-        QVERIFY(undoLogLine(view.log.first(), m_in, m_root, prompts, m_messages, name));
+        QVERIFY(undoLogLine(view.log.first(), m_in, m_root, {prompts, m_messages, view}, name));
         QCOMPARE(bytesOf(m_in + u'/' + name), "page"_ba);
         QVERIFY(prompts.asked.isEmpty());
     }

@@ -241,8 +241,8 @@ void TestStartup::undoLeavesNoLineSelected()
     main->optionDialog()->setRootFolder(sorted);
     for (const QString &name : {u"a.htm"_s, u"b.htm"_s}) {
         writeBytes(documents() + u'/' + name, "page");
-        QVERIFY(moveWithCompanions(documents() + u'/' + name, sorted + u"/News"_s, sorted, m_prompts,
-                                   main->state().messages, *main));
+        QVERIFY(moveWithCompanions(documents() + u'/' + name, sorted + u"/News"_s, sorted,
+                                   {m_prompts, main->state().messages, *main}));
     }
     main->log()->setCurrentRow(0);
     main->btnUndoClick();
