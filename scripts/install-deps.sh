@@ -1,7 +1,11 @@
 #!/bin/sh
 # Installs what the build and the tests need, only when something is missing.
 set -eu
-packages="cmake g++ make qt6-base-dev qt6-base-dev-tools libicu-dev fonts-noto-cjk desktop-file-utils appstream dpkg-dev file man-db"
+# Build: compiler, CMake, Qt 6, ICU. Tests and packaging checks: the CJK fonts, Qt's translations,
+# xdg-utils (the package depends on these three), the desktop-entry, AppStream, manual-page and
+# Debian-package checkers.
+packages="cmake g++ make qt6-base-dev qt6-base-dev-tools libicu-dev fonts-noto-cjk qt6-translations-l10n
+  xdg-utils desktop-file-utils appstream dpkg-dev file man-db lintian"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
@@ -9,5 +13,7 @@ done
 [ -z "$missing" ] && exit 0
 if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
 echo "Installing:$missing"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
+# Another apt run may hold the package locks for a while: wait for it rather than fail.
+wait_for_lock="-o DPkg::Lock::Timeout=300"
+$sudo apt-get $wait_for_lock update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get $wait_for_lock install -y -qq $missing

@@ -6,6 +6,9 @@
 # folder of the prefix it was configured with, and only a staged copy of that very prefix shows
 # whether the pages land where the program will look for them.
 . "$(dirname "$0")/common.sh"
+build=$1
+prefix=$2
+probe=$3
 
 if ! DESTDIR="$scratch/root" cmake --install "$build" >"$scratch/install.log" 2>&1; then
   cat "$scratch/install.log"
@@ -20,8 +23,11 @@ for file in \
   share/icons/hicolor/scalable/apps/marrowdale.svg \
   share/icons/hicolor/48x48/apps/marrowdale.png \
   share/icons/hicolor/128x128/apps/marrowdale.png \
-  share/metainfo/marrowdale.metainfo.xml \
-  share/man/man1/marrowdale.1 \
+  share/metainfo/io.github.marrowdale.Marrowdale.metainfo.xml \
+  share/man/man1/marrowdale.1.gz \
+  share/doc/marrowdale/copyright \
+  share/doc/marrowdale/changelog.gz \
+  lib/systemd/user/marrowdale-watch@.service \
   share/marrowdale/languages/English.lng \
   share/marrowdale/languages/Japanese.lng \
   share/marrowdale/Help/Contents.txt
@@ -42,14 +48,27 @@ done
 desktop-file-validate "$root/share/applications/marrowdale.desktop" || fail "desktop entry"
 grep -qx 'Icon=marrowdale' "$root/share/applications/marrowdale.desktop" || fail "desktop entry names another icon"
 grep -qx 'Exec=marrowdale' "$root/share/applications/marrowdale.desktop" || fail "desktop entry starts another program"
-appstreamcli validate --no-net "$root/share/metainfo/marrowdale.metainfo.xml" >"$scratch/appstream.log" 2>&1 \
+# The tree check also finds a metadata file that is not named after its component id.
+appstreamcli validate-tree --no-net "$root" >"$scratch/appstream.log" 2>&1 \
   || { cat "$scratch/appstream.log"; fail "metainfo"; }
-grep -q '<launchable type="desktop-id">marrowdale.desktop</launchable>' "$root/share/metainfo/marrowdale.metainfo.xml" \
+grep -q '<launchable type="desktop-id">marrowdale.desktop</launchable>' "$root/share/metainfo/io.github.marrowdale.Marrowdale.metainfo.xml" \
   || fail "metainfo launches another desktop entry"
 
 # The manual page must format without a single groff complaint.
-warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/share/man/man1/marrowdale.1" 2>&1 >/dev/null)
+warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/share/man/man1/marrowdale.1.gz" 2>&1 >/dev/null)
 [ -z "$warnings" ] || { echo "$warnings"; fail "manual page"; }
+
+# systemd ignores a misspelt key or a bad value with no more than a line in the journal. Its
+# checker reads an instance of the unit (a folder /home/user/Downloads); that the executable is
+# not installed where systemd looks for it is expected here. Machines without systemd skip this.
+if command -v systemd-analyze >/dev/null; then
+  mkdir -m 700 "$scratch/runtime"
+  unit="$scratch/marrowdale-watch@home-user-Downloads.service"
+  cp "$root/lib/systemd/user/marrowdale-watch@.service" "$unit"
+  complaints=$(XDG_RUNTIME_DIR="$scratch/runtime" systemd-analyze verify --user --man=no "$unit" 2>&1 \
+    | grep -v 'Command marrowdale is not executable')
+  [ -z "$complaints" ] || { echo "$complaints"; fail "user unit"; }
+fi
 
 # Where the program looks for its help pages, resolved from a place without a Help folder beside
 # it, must be the folder the install filled.
