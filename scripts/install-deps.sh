@@ -1,9 +1,9 @@
 #!/bin/sh
 # Installs what the build and the tests need, only when something is missing.
 set -eu
-# Build: compiler, CMake, Qt 6, ICU. Tests and packaging checks: the CJK fonts, Qt's translations,
-# xdg-utils (the package depends on these three), the desktop-entry, AppStream, manual-page and
-# Debian-package checkers.
+# The build (compiler, CMake, Qt 6, ICU), what the program uses at run time (CJK fonts, Qt's
+# translations, xdg-open) and the packaging checks (desktop entry, AppStream data, manual page,
+# Debian package).
 packages="cmake g++ make qt6-base-dev qt6-base-dev-tools libicu-dev fonts-noto-cjk qt6-translations-l10n
   xdg-utils desktop-file-utils appstream dpkg-dev file man-db lintian"
 missing=""
