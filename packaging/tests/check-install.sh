@@ -24,7 +24,8 @@ for file in \
   share/man/man1/marrowdale.1 \
   share/marrowdale/languages/English.lng \
   share/marrowdale/languages/Japanese.lng \
-  share/marrowdale/Help/Contents.txt
+  share/marrowdale/Help/Contents.txt \
+  share/marrowdale/Help/ja/Contents.txt
 do
   [ -f "$root/$file" ] || fail "not installed: $file"
 done
