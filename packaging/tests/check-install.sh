@@ -30,7 +30,8 @@ for file in \
   lib/systemd/user/marrowdale-watch@.service \
   share/marrowdale/languages/English.lng \
   share/marrowdale/languages/Japanese.lng \
-  share/marrowdale/Help/Contents.txt
+  share/marrowdale/Help/Contents.txt \
+  share/marrowdale/Help/ja/Contents.txt
 do
   [ -f "$root/$file" ] || fail "not installed: $file"
 done

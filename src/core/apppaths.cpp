@@ -1,8 +1,12 @@
 #include "apppaths.h"
 
+#include "helpfiles.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
@@ -19,6 +23,23 @@ QString xdgFolder(const char *variable, const QString &fallbackUnderHome)
     const QString folder = AppPaths::withoutTrailingSlash(QDir::cleanPath(base)) + u"/marrowdale"_s;
     QDir().mkpath(folder);
     return folder;
+}
+
+QLocale::Language languageNamed(const QString &language)
+{
+    // A locale name may carry a code set or modifier ("ja_JP.UTF-8", "ja_JP@euro") that QLocale does not read.
+    static const QRegularExpression codeSetOrModifier(u"[.@].*$"_s);
+    const QString name = QString(language).remove(codeSetOrModifier).trimmed();
+    if (name.isEmpty())
+        return QLocale::AnyLanguage; // QLocale would take the system's
+    const QLocale::Language byCode = QLocale(name).language();
+    if (byCode != QLocale::C && byCode != QLocale::AnyLanguage)
+        return byCode;
+    for (int l = QLocale::AnyLanguage + 1; l <= QLocale::LastLanguage; ++l) {
+        if (QLocale::languageToString(QLocale::Language(l)).compare(name, Qt::CaseInsensitive) == 0)
+            return QLocale::Language(l);
+    }
+    return QLocale::AnyLanguage;
 }
 
 } // namespace
@@ -70,6 +91,22 @@ QString helpFolder()
             return relative;
     }
     return QStringLiteral(MARROWDALE_INSTALL_DATADIR "/Help");
+}
+
+QString helpFolder(const QString &language)
+{
+    return helpFolderFor(helpFolder(), language);
+}
+
+QString helpFolderFor(const QString &englishHelpFolder, const QString &language)
+{
+    const QLocale::Language l = languageNamed(language);
+    if (l == QLocale::AnyLanguage || l == QLocale::English)
+        return englishHelpFolder;
+    // A folder without its table of contents is a half-made translation: the English set is whole.
+    const QString translated = QDir(englishHelpFolder).filePath(QLocale::languageToCode(l));
+    return QFileInfo(QDir(translated).filePath(QString(HelpFiles::contentsFile))).isFile() ? translated
+                                                                                           : englishHelpFolder;
 }
 
 QString withoutTrailingSlash(const QString &folder)

@@ -18,8 +18,14 @@ QString stateFolder();
 /// The user's documents folder; empty when the system names none.
 QString documentsFolder();
 
-/// "Help" beside the executable when present, otherwise the installed one.
+/// "Help" beside the executable when present, otherwise the installed one: the English pages.
 QString helpFolder();
+
+/// The pages for a language, given as a locale name ("ja", "ja_JP.UTF-8") or an English language
+/// name ("Japanese"): the subfolder named by the language's code (`ja`) when it holds a table of
+/// contents, otherwise the English pages.
+QString helpFolder(const QString &language);
+QString helpFolderFor(const QString &englishHelpFolder, const QString &language);
 
 /// A folder path without its trailing "/" ("/" itself stays).
 QString withoutTrailingSlash(const QString &folder);
