@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStringList>
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,9 @@
 #include "retiredlines.h"
 
+#include "keywordtable.h"
 #include "marrowdaleerror.h"
 #include "patternfile.h"
+#include "userprompts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -39,6 +41,23 @@ void append(const QString &patternFile, const QStringList &lines, const QDateTim
         text += line + u'\n';
     text += u'\n';
     PatternFile::write(path, text, state);
+}
+
+QString rewriteKeepingRetired(UserPrompts &prompts, const QString &patternFile, const QString &text,
+                              const KeywordTable &table, const RewriteOptions &options, const QDateTime &when)
+{
+    QStringList retired;
+    const QString rewritten = rewriteKeywordList(text, table, options, &retired);
+    try {
+        append(patternFile, retired, when);
+        return rewritten;
+    } catch (const MarrowdaleError &error) {
+        prompts.notify(error.message() + u"\n\nThe keyword lines that would have been retired stay in the list."_s);
+        // A Denominator of 0 retires nothing and writes every line as the rewrite would.
+        RewriteOptions keepingAll = options;
+        keepingAll.denominator = 0;
+        return rewriteKeywordList(text, table, keepingAll);
+    }
 }
 
 } // namespace RetiredLines

@@ -107,7 +107,7 @@ QByteArray encodeUtf8(QStringView text)
 
 using Converter = std::unique_ptr<UConverter, decltype(&ucnv_close)>;
 
-// Windows' own table, which stops at any byte or character it has no code for instead of guessing.
+// CP932 as Windows writes it, stopping at any byte or character without a code instead of guessing.
 Converter openCp932()
 {
     UErrorCode status = U_ZERO_ERROR;

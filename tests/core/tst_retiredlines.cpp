@@ -1,6 +1,7 @@
 #include "keywordtable.h"
 #include "marrowdaleerror.h"
 #include "retiredlines.h"
+#include "scriptedprompts.h"
 #include "testfiles.h"
 #include "textfile.h"
 
@@ -78,6 +79,37 @@ private Q_SLOTS:
         RetiredLines::append(dir.filePath(u"Default.dat"_s), retired, when);
         QCOMPARE(bytesOf(dir.filePath(u"Default.retired.dat"_s)),
                  heading + "ret\\ired -> ../Old/x    << 1/2000\r\ncaf\xE9 -> ../C    << 0/3000\r\n\r\n");
+    }
+
+    // Lines that cannot be kept beside the list are not retired: they stay in it.
+    void rewriteKeepsRetiredLines_data()
+    {
+        QTest::addColumn<QString>("patternFile");
+        QTest::addColumn<QString>("rewritten");
+        QTest::addColumn<QByteArray>("retiredFile");
+        QTest::addColumn<int>("notices");
+        QTest::newRow("kept beside the list")
+            << u"Default.dat"_s << u"b -> /b    << 9/2000\nu -> /u\n"_s << heading + "a -> /a << 1/2000\r\n\r\n"
+            << 0;
+        QTest::newRow("folder cannot take the file")
+            << u"blocker/Default.dat"_s << u"a -> /a    << 1/2000\nb -> /b    << 9/2000\nu -> /u\n"_s << "<missing>"_ba
+            << 1;
+    }
+    void rewriteKeepsRetiredLines()
+    {
+        QFETCH(QString, patternFile);
+        QTemporaryDir dir;
+        writeBytes(dir.filePath(u"blocker"_s), "x");
+        const QString text = u"b -> /b << 9/2000\na -> /a << 1/2000\nu -> /u\n"_s;
+        KeywordTable table;
+        table.parse(text, u"/"_s);
+        ScriptedPrompts prompts;
+        QTEST(RetiredLines::rewriteKeepingRetired(prompts, dir.filePath(patternFile), text, table, {true, 2000, false},
+                                                  when),
+              "rewritten");
+        QTEST(bytesOf(RetiredLines::fileFor(dir.filePath(patternFile))), "retiredFile");
+        QTEST(int(prompts.askedOf(u"notify"_s).size()), "notices");
+        QCOMPARE(bytesOf(dir.filePath(u"blocker"_s)), "x"_ba);
     }
 
     void noPatternFileIsAnError()
