@@ -67,13 +67,13 @@ void TestSettings::read_data()
         << QByteArray("[Setting]\nIniFolder=/no/such\nPtnFile=/x.dat\nSift=0\nConfirm=1\nDenominator=5000\n"
                       "RootFolder=/data/Sorted\nDestination=/data\n")
         << false << settings(u"/docs"_s, {}, defaultList, {QString(), true, 1000, false}, true);
-    // One stray byte used to turn the whole file into CP932: the folders no longer matched, so the
-    // source folder counted as gone and the fallback blanked the parent folder.
+    // One stray byte used to turn the whole file into CP932 (these lines all decode as CP932 too): the
+    // folders no longer matched, so the source folder counted as gone and the fallback blanked the
+    // parent folder.
     QTest::newRow("stray byte keeps Japanese folder names")
-        << u"[Setting]\nIniFolder=/ダウンロード\nPtnFile=/書類/Default.dat\nRootFolder=/書類/整理\n"_s.toUtf8()
-            + "Note=caf\xE9\n"
-        << false
-        << settings(u"/ダウンロード"_s, {}, u"/書類/Default.dat"_s, {u"/書類/整理"_s, true, 1000, true}, false);
+        << u"[Setting]\nIniFolder=/ニュース\nPtnFile=/日本/Default.dat\nRootFolder=/日本/表示\n"_s.toUtf8()
+            + "Note=caf\xE9s\n"
+        << false << settings(u"/ニュース"_s, {}, u"/日本/Default.dat"_s, {u"/日本/表示"_s, true, 1000, true}, false);
 }
 
 void TestSettings::read()

@@ -29,8 +29,9 @@ const QByteArray cp932List = "\x95\x5C\x8E\xA6 -> ../\x83\x6A\x83\x85\x81\x5B\x8
                              "\xED\x40\xFA\x5C -> ../b\r\n"_ba;
 const QString cp932Text = u"表示 -> ../ニュース\r\n∵∵∵ -> ../a\r\n纊纊 -> ../b\r\n"_s;
 
+// The Latin-1 line and the Japanese lines all happen to decode as CP932 too.
 const QByteArray mixedUtf8List
-    = utf8(u"ニュース -> ../ニュース\r\n日本 -> ../日本\r\n"_s) + "caf\xE9 -> ../Caf\xE9\r\n";
+    = utf8(u"ニュース -> ../ニュース\r\n日本 -> ../日本\r\n"_s) + "caf\xE9s -> ../Caf\xE9s\r\n";
 
 } // namespace
 
@@ -52,8 +53,8 @@ private Q_SLOTS:
         QTest::newRow("duplicate codes read as one character") << cp932List << cp932Text << cp932Kind;
         QTest::newRow("one Latin-1 line does not make a UTF-8 list CP932")
             << mixedUtf8List
-            << u"ニュース -> ../ニュース\r\n日本 -> ../日本\r\ncaf"_s + kept(0xE9) + u" -> ../Caf"_s + kept(0xE9)
-                + u"\r\n"_s
+            << u"ニュース -> ../ニュース\r\n日本 -> ../日本\r\ncaf"_s + kept(0xE9) + u"s -> ../Caf"_s + kept(0xE9)
+                + u"s\r\n"_s
             << utf8Kind;
         QTest::newRow("stray byte kept, not U+FFFD") << "a\x80\x1A"_ba << u"a"_s + kept(0x80) + u"\x1A"_s << utf8Kind;
         QTest::newRow("overlong and surrogate forms are stray bytes")
@@ -121,7 +122,7 @@ private Q_SLOTS:
             << int(TextEncoding::Cp932);
         QTest::newRow("stray byte kept beside an edited line")
             << mixedUtf8List << 1 << u"日本語 -> ../日本"_s
-            << utf8(u"ニュース -> ../ニュース\r\n日本語 -> ../日本\r\n"_s) + "caf\xE9 -> ../Caf\xE9\r\n"
+            << utf8(u"ニュース -> ../ニュース\r\n日本語 -> ../日本\r\n"_s) + "caf\xE9s -> ../Caf\xE9s\r\n"
             << int(TextEncoding::Utf8);
         // Rather a UTF-8 file than a lost character.
         QTest::newRow("a character CP932 lacks makes the file UTF-8")
