@@ -55,6 +55,16 @@ qsizetype validSequenceLength(QByteArrayView bytes)
     return length;
 }
 
+bool isValidUtf8(QByteArrayView bytes)
+{
+    for (qsizetype i = 0, length = 0; i < bytes.size(); i += length) {
+        length = validSequenceLength(bytes.sliced(i));
+        if (length == 0)
+            return false;
+    }
+    return true;
+}
+
 // Valid sequences as their characters, every other byte as its lone surrogate. `keptBytes` counts those.
 QString decodeUtf8(QByteArrayView bytes, qsizetype *keptBytes = nullptr)
 {
@@ -262,9 +272,7 @@ bool mostNonAsciiLinesAreNotUtf8(QByteArrayView bytes)
     forEachLine(bytes, [&](QByteArrayView line, qsizetype) {
         if (std::all_of(line.cbegin(), line.cend(), [](char c) { return uchar(c) < 0x80; }))
             return true;
-        qsizetype kept = 0;
-        decodeUtf8(line, &kept);
-        ++(kept == 0 ? valid : invalid);
+        ++(isValidUtf8(line) ? valid : invalid);
         return true;
     });
     return valid < invalid;
