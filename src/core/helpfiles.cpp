@@ -145,7 +145,7 @@ bool SaveVisuallyDesignedContents(const QString &folder, const QList<HelpEntry> 
     const QString path = QDir(folder).filePath(QString(contentsFile));
     if (shown.isEmpty() || QFileInfo::exists(path))
         return false;
-    writeTextFile(path, contentsText(shown));
+    TextFile::write(path, contentsText(shown));
     return true;
 }
 

@@ -5,8 +5,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStringList>
 
+#include <algorithm>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -71,21 +71,22 @@ Line parseLine(QStringView text)
     return line;
 }
 
-QStringList splitLines(const QString &text)
+// The lines with the break that ends each ("\r\n", "\r" or "\n"; none after a last line without one).
+QList<std::pair<QString, QString>> splitLines(const QString &text)
 {
-    QStringList lines;
+    QList<std::pair<QString, QString>> lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c != u'\n' && c != u'\r')
             continue;
-        lines.append(text.sliced(start, i - start));
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
+        const qsizetype breakLength = c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
+        lines.append({text.sliced(start, i - start), text.sliced(i, breakLength)});
+        i += breakLength - 1;
         start = i + 1;
     }
     if (start < text.size())
-        lines.append(text.sliced(start));
+        lines.append({text.sliced(start), QString()});
     return lines;
 }
 
@@ -115,17 +116,20 @@ IniFile::IniFile(const QString &path)
     if (!m_exists)
         return;
 
-    QString text;
+    TextFileContent content;
     try {
-        text = readTextFile(path);
-    } catch (const MarrowdaleError &) {
-        return; // an unreadable file reads as empty; writing it will report the problem
+        content = TextFile::read(path);
+    } catch (const MarrowdaleError &error) {
+        m_readError = error.message(); // reads as empty; save() refuses to replace what it has not seen
+        return;
     }
     m_readable = true;
+    m_encoding = std::move(content.encoding);
 
     std::optional<QString> section;
-    for (const QString &lineText : splitLines(text)) {
-        const Line line = parseLine(lineText);
+    for (const auto &[text, lineBreak] : splitLines(content.text)) {
+        m_lines.append({text, lineBreak});
+        const Line line = parseLine(text);
         if (line.kind == Line::Section) {
             section = line.name;
         } else if (line.kind == Line::Key && section) {
@@ -215,36 +219,28 @@ std::optional<int> IniFile::parseInt(const QString &value)
     return int(negative ? -number : number);
 }
 
-void IniFile::writeString(const QString &path, const QString &section, const QString &key, const QString &value)
+void IniFile::setString(const QString &section, const QString &key, const QString &value)
 {
     const auto hasLineBreak = [](const QString &text) { return text.contains(u'\n') || text.contains(u'\r'); };
     if (section.isEmpty() || section.contains(u']') || hasLineBreak(section) || trimBlanks(section) != section)
-        throw writeError(path, u"\"%1\" is not a valid section name"_s.arg(section));
+        throw writeError(m_path, u"\"%1\" is not a valid section name"_s.arg(section));
     if (key.isEmpty() || key.contains(u'=') || key.startsWith(u'[') || key.startsWith(u';') || key.startsWith(u'#')
         || hasLineBreak(key) || trimBlanks(key) != key)
-        throw writeError(path, u"\"%1\" is not a valid key name"_s.arg(key));
+        throw writeError(m_path, u"\"%1\" is not a valid key name"_s.arg(key));
     // A line break would end the value early and let the rest pose as further lines.
     if (hasLineBreak(value))
-        throw writeError(path, u"the value of \"%1\" holds a line break"_s.arg(key));
+        throw writeError(m_path, u"the value of \"%1\" holds a line break"_s.arg(key));
 
     // Quote a value that reading would otherwise change (outer blanks, enclosing quotes).
     const QString stored = unquote(value) == value ? value : u'"' + value + u'"';
-
-    QStringList lines;
-    const QFileInfo info(path);
-    if (info.exists()) {
-        lines = splitLines(readTextFile(path));
-    } else if (!QDir().mkpath(info.absolutePath())) {
-        throw writeError(path, u"its folder cannot be created"_s);
-    }
 
     bool inSection = false;
     bool inFirstOccurrence = false; // only the first occurrence of a section grows
     qsizetype sectionEnd = -1; // the line after which a new key joins the section
     qsizetype keyLine = -1;
     QString keySpelling = key;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const Line line = parseLine(lines[i]);
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const Line line = parseLine(m_lines[i].text);
         if (line.kind == Line::Section) {
             inSection = sameName(line.name, section);
             inFirstOccurrence = inSection && sectionEnd < 0;
@@ -261,25 +257,46 @@ void IniFile::writeString(const QString &path, const QString &section, const QSt
         }
     }
 
+    // New lines end like the file's first line does.
+    const auto withBreak = std::find_if(m_lines.cbegin(), m_lines.cend(),
+                                        [](const TextLine &line) { return !line.lineBreak.isEmpty(); });
+    const QString lineBreak = withBreak == m_lines.cend() ? u"\n"_s : withBreak->lineBreak;
+    const auto insert = [this, &lineBreak](qsizetype at, const QString &text) {
+        if (at > 0 && m_lines[at - 1].lineBreak.isEmpty())
+            m_lines[at - 1].lineBreak = lineBreak;
+        m_lines.insert(at, TextLine {text, lineBreak});
+    };
     const QString newLine = keySpelling + u'=' + stored;
     if (keyLine >= 0) {
-        lines[keyLine] = newLine;
+        m_lines[keyLine].text = newLine;
     } else if (sectionEnd >= 0) {
-        lines.insert(sectionEnd + 1, newLine);
+        insert(sectionEnd + 1, newLine);
     } else {
-        lines.append(u'[' + section + u']');
-        lines.append(newLine);
+        insert(m_lines.size(), u'[' + section + u']');
+        insert(m_lines.size(), newLine);
     }
-
-    writeTextFile(path, lines.join(u'\n') + u'\n');
+    m_values.insert(lookupKey(section, key), parseValue(stored));
 }
 
-void IniFile::writeInt(const QString &path, const QString &section, const QString &key, int value)
+void IniFile::setInt(const QString &section, const QString &key, int value)
 {
-    writeString(path, section, key, QString::number(value));
+    setString(section, key, QString::number(value));
 }
 
-void IniFile::writeBool(const QString &path, const QString &section, const QString &key, bool value)
+void IniFile::setBool(const QString &section, const QString &key, bool value)
 {
-    writeString(path, section, key, value ? u"1"_s : u"0"_s);
+    setString(section, key, value ? u"1"_s : u"0"_s);
+}
+
+void IniFile::save()
+{
+    if (m_exists && !m_readable)
+        throw MarrowdaleError(m_readError);
+    if (!m_exists && !QDir().mkpath(QFileInfo(m_path).absolutePath()))
+        throw writeError(m_path, u"its folder cannot be created"_s);
+    QString text;
+    for (const TextLine &line : std::as_const(m_lines))
+        text += line.text + line.lineBreak;
+    m_encoding = TextFile::write(m_path, text, m_encoding);
+    m_exists = m_readable = true;
 }

@@ -133,11 +133,10 @@ QString folderAbove(const QString &folder)
     return folder;
 }
 
-// A keyword has to survive being read back from its line.
-bool fitsInALine(const QString &keyword)
+// A keyword or destination has to survive being read back from its line.
+bool fitsInALine(const QString &part)
 {
-    return !keyword.contains(Arrow) && !keyword.contains(TrailerMark) && !keyword.contains(u'\n')
-        && !keyword.contains(u'\r');
+    return !part.contains(Arrow) && !part.contains(TrailerMark) && !part.contains(u'\n') && !part.contains(u'\r');
 }
 
 void deriveMatchFields(KeywordEntry &entry)
@@ -304,7 +303,8 @@ KeywordCounters KeywordTable::countersOfLine(int line) const
     return KeywordCounters();
 }
 
-QString rewriteKeywordList(const QString &text, const KeywordTable &table, const RewriteOptions &options)
+QString rewriteKeywordList(const QString &text, const KeywordTable &table, const RewriteOptions &options,
+                           QStringList *retired)
 {
     const QStringList lines = keywordListLines(text);
 
@@ -349,8 +349,10 @@ QString rewriteKeywordList(const QString &text, const KeywordTable &table, const
             kept.append(withTrailer);
         } else if (qint64(counters.used) * 10000 / counters.search > threshold) {
             kept.append(withTrailer);
+        } else if (retired) {
+            // Tested often and rarely used: the keyword is retired.
+            retired->append(lines.at(i));
         }
-        // Otherwise the keyword is tested often and rarely used: it is retired.
     }
 
     QCollator collator {QLocale::system()};
@@ -399,6 +401,12 @@ std::optional<QString> offerKeyword(UserPrompts &prompts, const MessageTable &me
         } else if (destination != u".."_s) {
             destination = folderAbove(chosen);
         }
+    }
+
+    if (!fitsInALine(destination)) {
+        prompts.notify(u"No keyword line can be added for the folder \"%1\": a folder whose name holds \"->\", "
+                       u"\"<<\" or a line break cannot be written into the keyword list."_s.arg(destination));
+        return std::nullopt;
     }
 
     const QString pad(std::max<qsizetype>(0, 20 - characterCount(keyword)), u' ');

@@ -109,10 +109,12 @@ struct RewriteOptions
 
 // The rewritten list: counters written into the lines, Sift applied, sorted, each line ended by "\n".
 // The counters come from `table` when it was parsed from `text`; otherwise `text` is parsed afresh.
-QString rewriteKeywordList(const QString &text, const KeywordTable &table, const RewriteOptions &options);
+// The lines Sift retires are added to `retired` as they stood in `text`.
+QString rewriteKeywordList(const QString &text, const KeywordTable &table, const RewriteOptions &options,
+                           QStringList *retired = nullptr);
 
 // Asks for a keyword for a folder the user picked and returns the line to append, or nothing (also when
-// the keyword could not be read back from its line: the user is told so).
+// the keyword or the folder could not be read back from the line: the user is told so).
 std::optional<QString> offerKeyword(UserPrompts &prompts, const MessageTable &messages, const QString &file,
                                     const QString &rootFolder, const QString &chosenFolder);
 

@@ -1,8 +1,17 @@
 #include "patternfile.h"
 
-#include "textfile.h"
+#include "marrowdaleerror.h"
+#include "userprompts.h"
+
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
+
+bool PatternFileState::isModified(const QString &listText) const
+{
+    const QString text = PatternFile::normalizeBreaks(listText);
+    return savedText ? text != *savedText : !text.isEmpty();
+}
 
 namespace PatternFile {
 
@@ -14,16 +23,53 @@ QString normalizeBreaks(const QString &text)
     return result;
 }
 
+PatternFileState read(const QString &path)
+{
+    TextFileContent content = TextFile::read(path);
+    return PatternFileState {std::move(content.encoding), normalizeBreaks(content.text)};
+}
+
+void write(const QString &path, const QString &text, PatternFileState &state)
+{
+    const QString list = normalizeBreaks(text);
+    QString onDisk = list;
+    onDisk.replace(u'\n', u"\r\n"_s);
+    state.encoding = TextFile::write(path, onDisk, state.encoding);
+    state.savedText = list;
+}
+
 QString load(const QString &path)
 {
-    return normalizeBreaks(readTextFile(path));
+    return *read(path).savedText;
 }
 
 void save(const QString &path, const QString &text)
 {
-    QString onDisk = normalizeBreaks(text);
-    onDisk.replace(u'\n', u"\r\n"_s);
-    writeTextFile(path, onDisk);
+    PatternFileState state;
+    try {
+        if (QFileInfo::exists(path))
+            state = read(path);
+    } catch (const MarrowdaleError &) {
+        // Unreadable: written like a new file, if it can be written at all.
+    }
+    write(path, text, state);
+}
+
+bool saveBeforeSwitching(UserPrompts &prompts, const QString &path, const QString &text, PatternFileState &state)
+{
+    try {
+        write(path, text, state);
+        return true;
+    } catch (const MarrowdaleError &error) {
+        if (!state.isModified(text))
+            return true;
+        return prompts.askYesNo(discardChangesQuestion(error.message()), QString()) == UserPrompts::Yes;
+    }
+}
+
+QString discardChangesQuestion(const QString &failure)
+{
+    return failure + u"\n\nDiscard the changes made to the keyword list since it was loaded or saved?"_s;
 }
 
 } // namespace PatternFile

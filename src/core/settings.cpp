@@ -52,13 +52,15 @@ StartupSettings read(const IniFile &ini, bool firstRun, const QString &documents
 void write(const QString &path, const ClosingSettings &settings)
 {
     const Options &o = settings.options;
-    IniFile::writeString(path, section, u"IniFolder"_s, settings.sourceFolder);
-    IniFile::writeString(path, section, u"Destination"_s, o.rootFolder);
-    IniFile::writeString(path, section, u"PtnFile"_s, settings.patternFile);
-    IniFile::writeString(path, section, u"RootFolder"_s, o.rootFolder);
-    IniFile::writeBool(path, section, u"Sift"_s, o.sift);
-    IniFile::writeBool(path, section, u"Confirm"_s, o.confirm);
-    IniFile::writeInt(path, section, u"Denominator"_s, o.denominator);
+    IniFile ini(path);
+    ini.setString(section, u"IniFolder"_s, settings.sourceFolder);
+    ini.setString(section, u"Destination"_s, o.rootFolder);
+    ini.setString(section, u"PtnFile"_s, settings.patternFile);
+    ini.setString(section, u"RootFolder"_s, o.rootFolder);
+    ini.setBool(section, u"Sift"_s, o.sift);
+    ini.setBool(section, u"Confirm"_s, o.confirm);
+    ini.setInt(section, u"Denominator"_s, o.denominator);
+    ini.save();
 }
 
 } // namespace SettingsFile

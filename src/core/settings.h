@@ -40,8 +40,8 @@ int clampDenominator(int value);
 StartupSettings read(const IniFile &ini, bool firstRun, const QString &documentsFolder, const QString &programFolder,
                      const Options &formOptions, const std::function<bool(const QString &)> &folderExists);
 
-/// Writes the seven keys in their order; throws at the first key that cannot be written, keeping
-/// the keys written before it.
+/// Writes the seven keys in their order, all at once: the file is read afresh, its other lines kept as
+/// they are, and replaced as a whole. Throws MarrowdaleError naming the file; the file is then as it was.
 void write(const QString &path, const ClosingSettings &settings);
 
 } // namespace SettingsFile

@@ -1,14 +1,53 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
-// Text files of the program: UTF-8 on writing; on reading UTF-8 when the bytes are valid
-// UTF-8, otherwise Shift-JIS (CP932) as older files were written.
-QString decodeText(const QByteArray &bytes);
+#include <optional>
+
+// How a text file's bytes became text, so that writing the text gives the same bytes back.
+//
+// Reading: a file that is valid UTF-8 as a whole is UTF-8 (a byte-order mark is noted and written back).
+// Otherwise it is CP932 when it decodes as CP932 without an invalid or unmapped byte and fewer of its
+// non-ASCII lines are valid UTF-8 than are not. Otherwise it is UTF-8 with its stray bytes kept: every byte
+// 0x80-0xFF outside a valid UTF-8 sequence becomes the lone surrogate U+DC80-U+DCFF (never a character of
+// its own, so never mistaken for one) and is written back as that byte. New files are UTF-8.
+struct TextEncoding
+{
+    enum Kind { Utf8, Cp932 };
+
+    Kind kind = Utf8;
+    bool byteOrderMark = false;
+    /// CP932 lines whose text encodes to other bytes than those they were read from (characters with
+    /// several codes): an unchanged line is written back as it was read.
+    QHash<QString, QByteArray> originalLines;
+
+    /// The bytes of `text`; nothing when a character has no code in this encoding.
+    std::optional<QByteArray> encode(const QString &text) const;
+
+    friend bool operator==(const TextEncoding &, const TextEncoding &) = default;
+};
+
+struct TextFileContent
+{
+    QString text; ///< line breaks as the file has them
+    TextEncoding encoding;
+};
+
+namespace TextFile {
+
+TextFileContent decode(const QByteArray &bytes);
 
 /// Throws MarrowdaleError naming the file when it cannot be read.
-QString readTextFile(const QString &path);
+TextFileContent read(const QString &path);
 
-/// Replaces the file as a whole or not at all; throws MarrowdaleError naming the file on failure.
-void writeTextFile(const QString &path, const QString &text);
+/// Writes `text` in `encoding`, or in UTF-8 when one of its characters has no code there (rather than
+/// lose it), replacing the file as a whole or not at all. Returns the encoding the file now has. Throws
+/// MarrowdaleError naming the file and the reason; the old file is then untouched.
+TextEncoding write(const QString &path, const QString &text, const TextEncoding &encoding = {});
+
+} // namespace TextFile
+
+/// The text alone, for files the program only reads. Throws like TextFile::read().
+QString readTextFile(const QString &path);

@@ -1,13 +1,12 @@
 #include "inifile.h"
 #include "marrowdaleerror.h"
+#include "systemtest.h"
 #include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -91,8 +90,14 @@ private Q_SLOTS:
             << "; c\n[O]\nx=1\n[Setting]\nSift=1\nE=k\n[T]\ny=2\n"_ba;
         QTest::newRow("new key ends its section") << "[Setting]\nA=1\n\n[T]\ny=2\n"_ba << QStringList {u"Setting|B|v"_s}
                                                   << "[Setting]\nA=1\nB=v\n\n[T]\ny=2\n"_ba;
-        QTest::newRow("new section at end")
-            << "[O]\r\nx=1"_ba << QStringList {u"Setting|K|v"_s} << "[O]\nx=1\n[Setting]\nK=v\n"_ba;
+        QTest::newRow("new section at end, CR LF kept")
+            << "[O]\r\nx=1"_ba << QStringList {u"Setting|K|v"_s} << "[O]\r\nx=1\r\n[Setting]\r\nK=v\r\n"_ba;
+        QTest::newRow("CP932 file stays CP932")
+            << "[Setting]\r\nRootFolder=/\x95\xB6\x8F\x91\r\n"_ba << QStringList {u"Setting|IniFolder|/\u8868"_s}
+            << "[Setting]\r\nRootFolder=/\x95\xB6\x8F\x91\r\nIniFolder=/\x95\x5C\r\n"_ba;
+        QTest::newRow("stray byte of a line not ours kept")
+            << "[Other]\nName=caf\xE9\n[Setting]\nSift=0\n"_ba << QStringList {u"Setting|Sift|1"_s}
+            << "[Other]\nName=caf\xE9\n[Setting]\nSift=1\n"_ba;
         QTest::newRow("lower-case key replaced")
             << "[setting]\nsift=0\n"_ba << QStringList {u"Setting|Sift|1"_s} << "[setting]\nsift=1\n"_ba;
         QTest::newRow("outer blanks lost on reading")
@@ -111,10 +116,12 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(dir.filePath(u"sub"_s)));
             writeBytes(path, content);
         }
+        IniFile written(path);
         for (const QString &write : writes) {
             const QStringList parts = write.split(u'|');
-            IniFile::writeString(path, parts[0], parts[1], parts[2]);
+            written.setString(parts[0], parts[1], parts[2]);
         }
+        written.save();
         QCOMPARE(fileBytes(path), expected);
         const IniFile ini(path);
         for (const QString &write : writes) {
@@ -126,29 +133,38 @@ private Q_SLOTS:
     void failedWriteNamesFileAndKeepsIt_data()
     {
         QTest::addColumn<QString>("fault");
-        QTest::newRow("read-only file") << u"read-only"_s;
-        QTest::newRow("folder is a file") << u"parent file"_s;
-        QTest::newRow("line break injects a section") << u"line break"_s;
+        QTest::addColumn<bool>("withoutRoot");
+        QTest::newRow("read-only file, also for the superuser") << u"read-only"_s << false;
+        QTest::newRow("read-only file") << u"read-only"_s << true;
+        QTest::newRow("unreadable file is not replaced blind") << u"unreadable"_s << true;
+        QTest::newRow("folder is a file") << u"parent file"_s << false;
+        QTest::newRow("line break injects a section") << u"line break"_s << false;
     }
     void failedWriteNamesFileAndKeepsIt()
     {
         QFETCH(QString, fault);
-        if (fault == u"read-only"_s && geteuid() == 0)
-            QSKIP("permissions do not stop the superuser");
+        QFETCH(bool, withoutRoot);
+        if (withoutRoot)
+            RUN_WITHOUT_ROOT();
         QTemporaryDir dir;
         const QString existing = dir.filePath(u"s.ini"_s);
         writeBytes(existing, "[Setting]\nSift=0\n");
         QString target = existing;
         if (fault == u"read-only"_s)
             QVERIFY(QFile::setPermissions(existing, QFileDevice::ReadOwner));
+        else if (fault == u"unreadable"_s)
+            QVERIFY(QFile::setPermissions(existing, QFileDevice::WriteOwner));
         else if (fault == u"parent file"_s)
             target = existing + u"/x.ini"_s;
         try {
-            IniFile::writeString(target, u"Setting"_s, u"Sift"_s, fault == u"line break"_s ? u"1\n[E]"_s : u"1"_s);
+            IniFile ini(target);
+            ini.setString(u"Setting"_s, u"Sift"_s, fault == u"line break"_s ? u"1\n[E]"_s : u"1"_s);
+            ini.save();
             QFAIL("the write was reported as done");
         } catch (const MarrowdaleError &error) {
             QVERIFY2(error.message().contains(target), qPrintable(error.message()));
         }
+        QVERIFY(QFile::setPermissions(existing, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         QCOMPARE(fileBytes(existing), "[Setting]\nSift=0\n"_ba);
     }
 };

@@ -208,6 +208,62 @@ private Q_SLOTS:
         }
     }
 
+    // A folder name that holds "<<" used to end the destination early and stop the parse at that line.
+    void offerRefusesFoldersThatBreakTheLine_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("<< in the folder") << u"/data/Sorted/a<<b"_s << u"a"_s << true;
+        QTest::newRow("-> in the folder") << u"/data/Sorted/a->b"_s << u"a"_s << true;
+        QTest::newRow("outside the parent folder") << u"/other/x<<y/z"_s << u"z"_s << true;
+        QTest::newRow("line break in the folder") << u"/data/Sorted/a\nb"_s << u"a"_s << true;
+        QTest::newRow("question mark leaves that folder out") << u"/data/Sorted/News/a<<b"_s << u"n?"_s << false;
+    }
+    void offerRefusesFoldersThatBreakTheLine()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, answer);
+        QFETCH(bool, refused);
+        ScriptedPrompts prompts;
+        prompts.stringAnswers = {answer};
+        const std::optional<QString> line = offerKeyword(prompts, MessageTable(), u"/in/a.htm"_s, Root, chosen);
+        QCOMPARE(!line, refused);
+        QCOMPARE(prompts.askedOf(u"notify"_s).size(), refused ? 1 : 0);
+        if (line) {
+            KeywordTable table;
+            table.parse(*line, Root);
+            QCOMPARE(table.size(), 1);
+            QVERIFY(!table.error());
+        }
+    }
+
+    void rewriteReportsRetiredLines_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<RewriteOptions>("options");
+        QTest::addColumn<QStringList>("retired");
+        QTest::newRow("lines as they stood, in list order")
+            << u"z -> \\x << 1/2000\nb -> /x << 2/2000\na -> /y   <<  1/2000\n"_s << RewriteOptions {true, 2000, false}
+            << QStringList {u"z -> \\x << 1/2000"_s, u"a -> /y   <<  1/2000"_s};
+        QTest::newRow("sift off retires nothing")
+            << u"a -> /x << 1/2000\n"_s << RewriteOptions {false, 2000, false} << QStringList();
+        QTest::newRow("first run counts afresh")
+            << u"a -> /x << 1/9000\n"_s << RewriteOptions {true, 1000, true} << QStringList();
+    }
+    void rewriteReportsRetiredLines()
+    {
+        QFETCH(QString, text);
+        QFETCH(RewriteOptions, options);
+        QStringList retired;
+        KeywordTable table;
+        table.parse(text, Root);
+        const QString rewritten = rewriteKeywordList(text, table, options, &retired);
+        QTEST(retired, "retired");
+        // Nothing is lost: every line is either kept or reported.
+        QCOMPARE(keywordListLines(rewritten).size() + retired.size(), keywordListLines(text).size());
+    }
+
     void volume_data()
     {
         QTest::addColumn<QString>("destination");

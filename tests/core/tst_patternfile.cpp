@@ -1,21 +1,33 @@
+#include "foldersnapshot.h"
 #include "marrowdaleerror.h"
 #include "patternfile.h"
+#include "scriptedprompts.h"
+#include "systemtest.h"
 #include "testfiles.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <unistd.h>
-
 using namespace Qt::StringLiterals;
 
-namespace { } // namespace
+namespace {
+
+const QByteArray shiftJisList = "\x95\x5C\x8E\xA6 -> ../\x83\x6A\x83\x85\x81\x5B\x83\x58\r\n\xFA\x5B -> ../a\r\n"_ba;
+
+} // namespace
 
 class TestPatternFile : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(u"config"_s)));
+        qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir.filePath(u"state"_s)));
+    }
+
     void roundTrip_data()
     {
         QTest::addColumn<QByteArray>("onDisk");
@@ -27,9 +39,12 @@ private Q_SLOTS:
         QTest::newRow("CR only") << QByteArray("a\rb\r") << u"a\nb\n"_s << QByteArray("a\r\nb\r\n");
         QTest::newRow("CR before CR LF") << QByteArray("a\r\r\nb") << u"a\n\nb"_s << QByteArray("a\r\n\r\nb");
         QTest::newRow("last line without break") << QByteArray("a\r\nb") << u"a\nb"_s << QByteArray("a\r\nb");
-        // 0x5C (a backslash in ASCII) as the second byte of a double-byte character must survive.
-        QTest::newRow("Shift-JIS") << QByteArray("\x95\x5C\x8E\xA6 -> ../\x83\x6A\x83\x85\x81\x5B\x83\x58\r\n")
-                                   << u"表示 -> ../ニュース\n"_s << u"表示 -> ../ニュース\r\n"_s.toUtf8();
+        // 0x5C (a backslash in ASCII) as the second byte of a double-byte character must survive, and
+        // "∵" keeps the IBM code it was written with.
+        QTest::newRow("Shift-JIS written back as it was")
+            << shiftJisList << u"表示 -> ../ニュース\n∵ -> ../a\n"_s << shiftJisList;
+        QTest::newRow("Shift-JIS with LF breaks")
+            << "\x95\x5C\n\x8E\xA6\n"_ba << u"表\n示\n"_s << "\x95\x5C\r\n\x8E\xA6\r\n"_ba;
     }
     void roundTrip()
     {
@@ -38,6 +53,13 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"list.dat"_s);
         writeBytes(path, onDisk);
+        PatternFileState state = PatternFile::read(path);
+        QCOMPARE(state.savedText, text);
+        PatternFile::write(path, text, state);
+        QTEST(bytesOf(path), "writtenBack");
+
+        // Callers without a state keep the file's encoding too.
+        writeBytes(path, onDisk);
         QCOMPARE(PatternFile::load(path), text);
         PatternFile::save(path, text);
         QTEST(bytesOf(path), "writtenBack");
@@ -45,27 +67,115 @@ private Q_SLOTS:
 
     void failedSaveKeepsTheOldFile_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("read-only file") << u"list.dat"_s;
-        QTest::newRow("folder is a regular file") << u"blocker/list.dat"_s;
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("read-only file, also for the superuser") << u"read-only"_s;
+        QTest::newRow("read-only file and folder") << u"read-only folder"_s;
+        QTest::newRow("full disk") << u"full disk"_s;
     }
     void failedSaveKeepsTheOldFile()
     {
-        QFETCH(QString, name);
+        QFETCH(QString, fault);
+        if (fault == u"read-only folder"_s)
+            RUN_WITHOUT_ROOT();
         QTemporaryDir dir;
-        writeBytes(dir.filePath(u"blocker"_s), "x");
-        const QString path = dir.filePath(name);
-        if (!name.contains(u'/')) {
-            if (geteuid() == 0)
-                QSKIP("root writes read-only files");
-            writeBytes(path, "old\r\n");
-            QFile::setPermissions(path, QFile::ReadOwner);
+        const QString folder = dir.filePath(u"lists"_s);
+        QVERIFY(QDir().mkpath(folder));
+        const auto restore = qScopeGuard([&] {
+            if (fault == u"full disk"_s)
+                SystemTest::unmount(folder);
+            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        });
+        if (fault == u"full disk"_s)
+            MOUNT_TMPFS_OR_SKIP(folder, u"64k"_s);
+        const QString path = folder + u"/Default.dat"_s;
+        writeBytes(path, shiftJisList);
+        PatternFileState state = PatternFile::read(path);
+        const PatternFileState loaded = state;
+        if (fault == u"full disk"_s) {
+            SystemTest::fillUp(folder);
+        } else {
+            QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+            if (fault == u"read-only folder"_s)
+                QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         }
-        const QByteArray before = bytesOf(path);
-        QVERIFY_THROWS_EXCEPTION(MarrowdaleError, PatternFile::save(path, u"new\n"_s));
-        QCOMPARE(bytesOf(path), before);
-        QCOMPARE(bytesOf(dir.filePath(u"blocker"_s)), QByteArray("x"));
+        const QStringList before = folderSnapshot(folder);
+        try {
+            PatternFile::write(path, u"new -> ../New\n"_s + QString(4000, u'x'), state);
+            QFAIL("the save was reported as done");
+        } catch (const MarrowdaleError &error) {
+            QVERIFY2(error.message().contains(path), qPrintable(error.message()));
+        }
+        QCOMPARE(folderSnapshot(folder), before);
+        QCOMPARE(state.savedText, loaded.savedText);
+        QCOMPARE(state.encoding, loaded.encoding);
     }
+
+    void isModified_data()
+    {
+        QTest::addColumn<std::optional<QString>>("savedText");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<bool>("modified");
+        QTest::newRow("as loaded") << std::optional(u"a\nb\n"_s) << u"a\nb\n"_s << false;
+        QTest::newRow("breaks in another form") << std::optional(u"a\nb\n"_s) << u"a\r\nb\r\n"_s << false;
+        QTest::newRow("edited") << std::optional(u"a\nb\n"_s) << u"a\nc\n"_s << true;
+        QTest::newRow("break added") << std::optional(u"a"_s) << u"a\n"_s << true;
+        QTest::newRow("emptied") << std::optional(u"a\n"_s) << QString() << true;
+        QTest::newRow("unknown file, empty list") << std::optional<QString>() << QString() << false;
+        QTest::newRow("unknown file, typed list") << std::optional<QString>() << u"a"_s << true;
+    }
+    void isModified()
+    {
+        QFETCH(std::optional<QString>, savedText);
+        QFETCH(QString, list);
+        QTEST(PatternFileState({TextEncoding(), savedText}).isModified(list), "modified");
+    }
+
+    // New List and Load with a list that cannot be written.
+    void saveBeforeSwitching_data()
+    {
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<bool>("goesOn");
+        QTest::addColumn<int>("questions");
+        const QString loaded = u"a -> ../A\n"_s;
+        QTest::newRow("writable file is written") << true << u"b -> ../B\n"_s << QList<int>() << true << 0;
+        QTest::newRow("read-only, unchanged list goes without a word") << false << loaded << QList<int>() << true << 0;
+        QTest::newRow("read-only, changes discarded")
+            << false << u"b\n"_s << QList<int> {UserPrompts::Yes} << true << 1;
+        QTest::newRow("read-only, changes kept") << false << u"b\n"_s << QList<int> {UserPrompts::No} << false << 1;
+        QTest::newRow("read-only, question closed") << false << u"b\n"_s << QList<int>() << false << 1;
+    }
+    void saveBeforeSwitching()
+    {
+        QFETCH(bool, writable);
+        QFETCH(QString, list);
+        QFETCH(QList<int>, answers);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"Default.dat"_s);
+        writeBytes(path, "a -> ../A\r\n");
+        PatternFileState state = PatternFile::read(path);
+        if (!writable)
+            QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+        const QStringList before = folderSnapshot(dir.path());
+        ScriptedPrompts prompts;
+        prompts.yesNoAnswers = answers;
+        QTEST(PatternFile::saveBeforeSwitching(prompts, path, list, state), "goesOn");
+        QTEST(int(prompts.askedOf(u"askYesNo"_s).size()), "questions");
+        if (writable) {
+            QCOMPARE(bytesOf(path), PatternFile::normalizeBreaks(list).replace(u"\n"_s, u"\r\n"_s).toUtf8());
+            QVERIFY(!state.isModified(list));
+        } else {
+            QCOMPARE(folderSnapshot(dir.path()), before);
+        }
+        for (const QString &question : prompts.askedOf(u"askYesNo"_s)) {
+            QVERIFY2(question.contains(path), qPrintable(question));
+            QVERIFY2(question.endsWith(PatternFile::discardChangesQuestion(QString())), qPrintable(question));
+        }
+    }
+
+private:
+    QTemporaryDir m_dir;
 };
 
 QTEST_GUILESS_MAIN(TestPatternFile)

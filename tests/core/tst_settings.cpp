@@ -1,7 +1,13 @@
+#include "foldersnapshot.h"
 #include "inifile.h"
+#include "marrowdaleerror.h"
 #include "settings.h"
+#include "systemtest.h"
+#include "testfiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,13 +17,22 @@ class TestSettings : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
     void read_data();
     void read();
     void writeThenReadRoundTrips();
+    void failedWriteKeepsTheFile_data();
+    void failedWriteKeepsTheFile();
 
 private:
     QTemporaryDir m_dir;
 };
+
+void TestSettings::initTestCase()
+{
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(u"config"_s)));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir.filePath(u"state"_s)));
+}
 
 void TestSettings::read_data()
 {
@@ -52,6 +67,13 @@ void TestSettings::read_data()
         << QByteArray("[Setting]\nIniFolder=/no/such\nPtnFile=/x.dat\nSift=0\nConfirm=1\nDenominator=5000\n"
                       "RootFolder=/data/Sorted\nDestination=/data\n")
         << false << settings(u"/docs"_s, {}, defaultList, {QString(), true, 1000, false}, true);
+    // One stray byte used to turn the whole file into CP932 (these lines all decode as CP932 too): the
+    // folders no longer matched, so the source folder counted as gone and the fallback blanked the
+    // parent folder.
+    QTest::newRow("stray byte keeps Japanese folder names")
+        << u"[Setting]\nIniFolder=/ニュース\nPtnFile=/日本/Default.dat\nRootFolder=/日本/表示\n"_s.toUtf8()
+            + "Note=caf\xE9s\n"
+        << false << settings(u"/ニュース"_s, {}, u"/日本/Default.dat"_s, {u"/日本/表示"_s, true, 1000, true}, false);
 }
 
 void TestSettings::read()
@@ -78,6 +100,49 @@ void TestSettings::writeThenReadRoundTrips()
     const StartupSettings s
         = SettingsFile::read(IniFile(path), false, {}, u"/prog"_s, {}, [](const QString &) { return true; });
     QCOMPARE(s, (StartupSettings {u"/in"_s, u"/data/Sorted"_s, u"/lists/mine.dat"_s, closing.options, false}));
+}
+
+// The close writes all seven keys or none: the old file stays byte for byte and the error names it.
+void TestSettings::failedWriteKeepsTheFile_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("full disk") << u"full disk"_s;
+    QTest::newRow("read-only file") << u"read-only"_s;
+    QTest::newRow("read-only folder, read-only file") << u"read-only folder"_s;
+}
+
+void TestSettings::failedWriteKeepsTheFile()
+{
+    QFETCH(QString, fault);
+    if (fault == u"read-only folder"_s)
+        RUN_WITHOUT_ROOT();
+    QTemporaryDir dir;
+    QString folder = dir.filePath(u"marrowdale"_s);
+    QVERIFY(QDir().mkpath(folder));
+    const auto unmount = qScopeGuard([&] {
+        if (fault == u"full disk"_s)
+            SystemTest::unmount(folder);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    });
+    if (fault == u"full disk"_s)
+        MOUNT_TMPFS_OR_SKIP(folder, u"64k"_s);
+    const QString path = folder + u"/marrowdale.ini"_s;
+    writeBytes(path, "; mine\r\n[Setting]\r\nIniFolder=/old\r\nSift=0\r\n[Other]\r\nx=1\r\n");
+    if (fault == u"full disk"_s) {
+        SystemTest::fillUp(folder);
+    } else {
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+        if (fault == u"read-only folder"_s)
+            QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    }
+    const QStringList before = folderSnapshot(folder);
+    try {
+        SettingsFile::write(path, {u"/in"_s, u"/lists/mine.dat"_s, {u"/data/Sorted"_s, true, 250, true}});
+        QFAIL("the write was reported as done");
+    } catch (const MarrowdaleError &error) {
+        QVERIFY2(error.message().contains(path), qPrintable(error.message()));
+    }
+    QCOMPARE(folderSnapshot(folder), before);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

@@ -1,0 +1,63 @@
+#include "retiredlines.h"
+
+#include "keywordtable.h"
+#include "marrowdaleerror.h"
+#include "patternfile.h"
+#include "userprompts.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace RetiredLines {
+
+QString fileFor(const QString &patternFile)
+{
+    if (patternFile.isEmpty())
+        return QString();
+    const QFileInfo info(patternFile);
+    return info.dir().filePath(info.completeBaseName() + u".retired.dat"_s);
+}
+
+void append(const QString &patternFile, const QStringList &lines, const QDateTime &when)
+{
+    if (lines.isEmpty())
+        return;
+    const QString path = fileFor(patternFile);
+    if (path.isEmpty())
+        throw MarrowdaleError(u"The retired keyword lines cannot be kept: there is no current pattern file."_s);
+
+    PatternFileState state;
+    QString text;
+    if (QFileInfo::exists(path)) {
+        state = PatternFile::read(path);
+        text = *state.savedText;
+        if (!text.isEmpty() && !text.endsWith(u'\n'))
+            text += u'\n';
+    }
+    text += u"# retired "_s + when.toString(u"yyyy-MM-dd HH:mm:ss"_s) + u'\n';
+    for (const QString &line : lines)
+        text += line + u'\n';
+    text += u'\n';
+    PatternFile::write(path, text, state);
+}
+
+QString rewriteKeepingRetired(UserPrompts &prompts, const QString &patternFile, const QString &text,
+                              const KeywordTable &table, const RewriteOptions &options, const QDateTime &when)
+{
+    QStringList retired;
+    const QString rewritten = rewriteKeywordList(text, table, options, &retired);
+    try {
+        append(patternFile, retired, when);
+        return rewritten;
+    } catch (const MarrowdaleError &error) {
+        prompts.notify(error.message() + u"\n\nThe keyword lines that would have been retired stay in the list."_s);
+        // A Denominator of 0 retires nothing and writes every line as the rewrite would.
+        RewriteOptions keepingAll = options;
+        keepingAll.denominator = 0;
+        return rewriteKeywordList(text, table, keepingAll);
+    }
+}
+
+} // namespace RetiredLines
