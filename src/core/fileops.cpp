@@ -206,8 +206,8 @@ bool mergeFolder(const QByteArray &from, const QByteArray &to, JournaledMove &mo
             problems->append(
                 u"The folder \"%1\" is in the way of the file \"%2\"."_s.arg(decoded(target), decoded(source)));
         } else if (MoveSteps::sameFile(source, target)) {
-            problems->append(u"\"%1\" and \"%2\" are the same file; it was left as it is."_s.arg(decoded(source),
-                                                                                                   decoded(target)));
+            problems->append(
+                u"\"%1\" and \"%2\" are the same file; it was left as it is."_s.arg(decoded(source), decoded(target)));
         } else {
             const QString question
                 = u"The folder \"%1\" already holds a file named \"%2\". Replace it with the one from \"%3\"?"_s.arg(
@@ -468,7 +468,8 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
     // still never over anything.
     int e = move.moveEntry(from, target);
     if (e != 0 && e != EEXIST && !isFolder(destination)) {
-        if (!isFolder(parentToTest(destination)) && prompts.askYesNo(messages.text(13), QString()) != UserPrompts::Yes) {
+        if (!isFolder(parentToTest(destination))
+            && prompts.askYesNo(messages.text(13), QString()) != UserPrompts::Yes) {
             move.failed(u"declined: the destination's parent folder does not exist"_s);
             return false;
         }

@@ -98,8 +98,7 @@ struct Attributes
 };
 
 // The size-then-read dance of the xattr calls, repeated while the value grows in between.
-template<typename Call>
-std::optional<QByteArray> readSized(Call call)
+template<typename Call> std::optional<QByteArray> readSized(Call call)
 {
     for (int attempt = 0; attempt < 4; ++attempt) {
         const ssize_t size = call(nullptr, 0);
@@ -392,7 +391,7 @@ int copyAside(const QByteArray &from, const QByteArray &to, const struct stat &s
 QString leftBehind(const QByteArray &from, int error)
 {
     return u"The copy is complete, but \"%1\" could not be removed completely: %2"_s.arg(QFile::decodeName(from),
-                                                                                          systemError(error));
+                                                                                         systemError(error));
 }
 
 // Reads until the buffer is full or the file ends; -1 on error.

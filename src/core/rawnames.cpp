@@ -110,10 +110,10 @@ QString renameQuestion(const QString &folder, const QList<UndecodableName> &name
     const qsizetype count = readable(names);
     if (count == 0)
         return {};
-    QString text = u"The folder \"%1\" holds %2 entries whose names are not UTF-8, so they are not listed and "
-                   u"cannot be classified.\n\n%3 of them can be read as Japanese (Shift-JIS) names:\n%4\n\n"_s.arg(
-                       folder, QString::number(names.size()), QString::number(count),
-                       describe(names, true).join(u'\n'));
+    QString text
+        = u"The folder \"%1\" holds %2 entries whose names are not UTF-8, so they are not listed and "
+          u"cannot be classified.\n\n%3 of them can be read as Japanese (Shift-JIS) names:\n%4\n\n"_s.arg(
+              folder, QString::number(names.size()), QString::number(count), describe(names, true).join(u'\n'));
     const QStringList others = describe(names, false);
     if (!others.isEmpty())
         text += u"These cannot be read and keep their names:\n%1\n\n"_s.arg(others.join(u'\n'));
@@ -123,8 +123,8 @@ QString renameQuestion(const QString &folder, const QList<UndecodableName> &name
 QString notice(const QString &folder, const QList<UndecodableName> &names)
 {
     return u"The folder \"%1\" holds %2 entries whose names are not UTF-8 and cannot be read as Shift-JIS "
-           u"either, so they are not listed and cannot be classified:\n%3"_s.arg(
-               folder, QString::number(names.size()), describe(names, false).join(u'\n'));
+           u"either, so they are not listed and cannot be classified:\n%3"_s.arg(folder, QString::number(names.size()),
+                                                                                 describe(names, false).join(u'\n'));
 }
 
 QStringList renameToReadings(const QString &folder, const QList<UndecodableName> &names)
