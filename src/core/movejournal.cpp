@@ -33,7 +33,7 @@ MoveJournal::MoveJournal(const QString &path)
     : m_path(path)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (m_fd < 0)
         m_error
             = u"The move journal \"%1\" cannot be opened: %2"_s.arg(path, QString::fromLocal8Bit(std::strerror(errno)));
