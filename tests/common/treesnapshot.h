@@ -116,5 +116,5 @@ inline QList<QByteArray> leftovers(const QMap<QByteArray, QByteArray> &tree)
         const QMap<QByteArray, QByteArray> actualTree = (actual), expectedTree = (expected);                           \
         QCOMPARE(actualTree.keys(), expectedTree.keys());                                                              \
         for (const QByteArray &key : expectedTree.keys())                                                              \
-            QCOMPARE(key + ": " + actualTree.value(key), key + ": " + expectedTree.value(key));                       \
+            QCOMPARE(key + ": " + actualTree.value(key), key + ": " + expectedTree.value(key));                        \
     } while (false)

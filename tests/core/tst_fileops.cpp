@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -569,6 +570,50 @@ private Q_SLOTS:
         auto after = TreeSnapshot::of(to);
         QVERIFY(after.remove("mine") == 1);
         QCOMPARE(after, before);
+    }
+
+    void sourceThatCannotLeaveStays_data()
+    {
+        QTest::addColumn<QString>("locked"); // the folder made read-only, below the source folder
+        QTest::addColumn<bool>("pageMoves");
+        QTest::newRow("read-only source folder") << QString() << false;
+        QTest::newRow("read-only folder inside the companion") << u"page_files/sub"_s << true;
+    }
+    void sourceThatCannotLeaveStays()
+    {
+        if (!SystemTest::isUnprivilegedChild()) {
+            // The child cannot mount; it gets a file system from here, open to everyone.
+            const QString other = otherFileSystem(u"other"_s);
+            if (other.isEmpty())
+                QSKIP("a second file system needs the superuser");
+            QVERIFY(::chmod(encoded(m_dir->path()).constData(), 0755) == 0);
+            QVERIFY(::chmod(encoded(other).constData(), 01777) == 0);
+            qputenv("MARROWDALE_TEST_OTHER_FS", encoded(other));
+        }
+        RUN_WITHOUT_ROOT();
+        QFETCH(QString, locked);
+        QFETCH(bool, pageMoves);
+        const QString other = qEnvironmentVariable("MARROWDALE_TEST_OTHER_FS") + u"/u%1"_s.arg(::getpid());
+        put(m_in + u"/page.htm"_s, "page");
+        put(m_in + u"/page_files/sub/img.png"_s, "img");
+        const QByteArray lockedFolder = encoded(m_in + u'/' + locked);
+        QVERIFY(::chmod(lockedFolder.constData(), 0555) == 0);
+        const auto unlock = qScopeGuard([&] { ::chmod(lockedFolder.constData(), 0755); });
+        auto before = TreeSnapshot::of(m_in);
+        ScriptedPrompts prompts;
+        RecordingView view;
+        QVERIFY(moveWithCompanions(m_in + u"/page.htm"_s, other, m_root, {prompts, m_messages, view}));
+        const auto after = TreeSnapshot::of(m_in);
+        if (pageMoves) {
+            QVERIFY(before.remove("page.htm") == 1);
+            QCOMPARE(bytesOf(other + u"/page.htm"_s), "page"_ba);
+            QCOMPARE(prompts.askedOf(u"notify"_s).size(), 1);
+        } else {
+            QCOMPARE(prompts.askedOf(u"msgBox"_s), QStringList {failureBox()});
+        }
+        QCOMPARE(after, before);
+        QCOMPARE(QDir(other).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 pageMoves ? QStringList {u"page.htm"_s} : QStringList());
     }
 
     void journalRecordsEachMove()
