@@ -88,7 +88,7 @@ void ClassifyPass::run(const QStringList &files)
     PassEnd end {m_view};
     if (files.isEmpty())
         return;
-    const MovePass movePass(m_context, u"classify"_s, FileOps::folderOf(FileOps::reduceRootJoin(files.first())));
+    MovePass movePass(m_context, u"classify"_s, FileOps::folderOf(FileOps::reduceRootJoin(files.first())));
     const MoveContext &context = movePass.context();
 
     // The folders beside the files, listed once: most files have no companion folder to look for.

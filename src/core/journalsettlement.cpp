@@ -4,7 +4,6 @@
 #include "movesteps.h"
 
 #include <QFile>
-#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QStringList>

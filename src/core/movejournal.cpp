@@ -62,10 +62,18 @@ QString MoveJournal::defaultPath()
 QString MoveJournal::beginPass(const QString &what, const QString &source)
 {
     if (m_lock == Lock::None && m_lockFd >= 0) {
-        while (::flock(m_lockFd, LOCK_SH) != 0 && errno == EINTR) { }
-        m_lock = Lock::Shared;
+        int locked = 0;
+        do
+            locked = ::flock(m_lockFd, LOCK_SH);
+        while (locked != 0 && errno == EINTR);
+        if (locked == 0)
+            m_lock = Lock::Shared;
     }
-    const QDateTime time = QDateTime::currentDateTimeUtc();
+    // Two passes of one program within one millisecond still get ids of their own.
+    QDateTime time = QDateTime::currentDateTimeUtc();
+    if (m_lastPassTime.isValid() && time <= m_lastPassTime)
+        time = m_lastPassTime.addMSecs(1);
+    m_lastPassTime = time;
     m_pass = time.toString(u"yyyyMMdd'T'HHmmss.zzz'Z'"_s) + u'-' + QString::number(::getpid());
     m_counter = 0;
     JournalRecord record;

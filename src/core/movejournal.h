@@ -123,6 +123,7 @@ private:
     QString m_path;
     QString m_error;
     QString m_pass;
+    QDateTime m_lastPassTime;
     int m_fd = -1;
     int m_lockFd = -1;
     enum class Lock { None, Shared, Exclusive } m_lock = Lock::None;
