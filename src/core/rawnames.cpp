@@ -33,6 +33,11 @@ QStringList describe(const QList<RawNames::UndecodableName> &names, bool withRea
     return lines;
 }
 
+QString entriesWhoseNames(qsizetype count)
+{
+    return count == 1 ? u"1 entry whose name is"_s : u"%1 entries whose names are"_s.arg(count);
+}
+
 qsizetype readable(const QList<RawNames::UndecodableName> &names)
 {
     return std::count_if(names.begin(), names.end(),
@@ -111,9 +116,9 @@ QString renameQuestion(const QString &folder, const QList<UndecodableName> &name
     if (count == 0)
         return {};
     QString text
-        = u"The folder \"%1\" holds %2 entries whose names are not UTF-8, so they are not listed and "
-          u"cannot be classified.\n\n%3 of them can be read as Japanese (Shift-JIS) names:\n%4\n\n"_s.arg(
-              folder, QString::number(names.size()), QString::number(count), describe(names, true).join(u'\n'));
+        = u"The folder \"%1\" holds %2 not UTF-8; such entries are not listed and cannot be classified.\n\n"
+          u"%3 of them can be read as Japanese (Shift-JIS) names:\n%4\n\n"_s.arg(
+              folder, entriesWhoseNames(names.size()), QString::number(count), describe(names, true).join(u'\n'));
     const QStringList others = describe(names, false);
     if (!others.isEmpty())
         text += u"These cannot be read and keep their names:\n%1\n\n"_s.arg(others.join(u'\n'));
@@ -122,9 +127,9 @@ QString renameQuestion(const QString &folder, const QList<UndecodableName> &name
 
 QString notice(const QString &folder, const QList<UndecodableName> &names)
 {
-    return u"The folder \"%1\" holds %2 entries whose names are not UTF-8 and cannot be read as Shift-JIS "
-           u"either, so they are not listed and cannot be classified:\n%3"_s.arg(folder, QString::number(names.size()),
-                                                                                 describe(names, false).join(u'\n'));
+    return u"The folder \"%1\" holds %2 not UTF-8 and cannot be read as Shift-JIS either; such entries are not "
+           u"listed and cannot be classified:\n%3"_s.arg(folder, entriesWhoseNames(names.size()),
+                                                         describe(names, false).join(u'\n'));
 }
 
 QStringList renameToReadings(const QString &folder, const QList<UndecodableName> &names)

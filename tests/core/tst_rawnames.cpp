@@ -91,7 +91,7 @@ private Q_SLOTS:
                                           {"\x93\xfa\x96\x7b_files", u"日本_files"_s, true},
                                           {"\xff\xfe", std::nullopt, false}}));
         const QString question = RawNames::renameQuestion(folder, names);
-        QVERIFY(question.contains(u"holds 4 entries"_s));
+        QVERIFY(question.contains(u"holds 4 entries whose names are not UTF-8"_s));
         QVERIFY(question.contains(u"\\xFF\\xFE"_s));
         QVERIFY(question.contains(u"\\x93\\xFA\\x96{_files/  ->  日本_files"_s));
 
