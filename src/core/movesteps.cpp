@@ -526,11 +526,6 @@ QByteArray temporaryName(const QByteArray &folder)
     }
 }
 
-bool isTemporaryName(const QByteArray &name)
-{
-    return name.startsWith(".marrowdale-");
-}
-
 int renameExclusive(const QByteArray &from, const QByteArray &to)
 {
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)

@@ -52,8 +52,6 @@ QList<QByteArray> entries(const QByteArray &folder, int *error = nullptr);
 
 /// A hidden name that is free in the folder: the temporary name of a copy that is on its way in.
 QByteArray temporaryName(const QByteArray &folder);
-/// Tells temporary names from the user's names.
-bool isTemporaryName(const QByteArray &name);
 
 /// Renames without ever replacing an existing entry.
 int renameExclusive(const QByteArray &from, const QByteArray &to);
