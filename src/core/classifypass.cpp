@@ -88,18 +88,21 @@ void ClassifyPass::run(const QStringList &files)
     PassEnd end {m_view};
     if (files.isEmpty())
         return;
+    MovePass movePass(m_context, u"classify"_s, FileOps::folderOf(FileOps::reduceRootJoin(files.first())));
+    const MoveContext &context = movePass.context();
 
     // The folders beside the files, listed once: most files have no companion folder to look for.
     QSet<QString> besideFiles;
     QSet<QString> listedFolders;
     for (const QString &path : files) {
-        const QString folder = FileOps::folderOf(path);
+        // As the move will name them: a file of the folder "/" comes as "//name".
+        const QString folder = FileOps::folderOf(FileOps::reduceRootJoin(path));
         if (listedFolders.contains(folder))
             continue;
         listedFolders.insert(folder);
         const QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
         for (const QString &name : names)
-            besideFiles.insert(FileOps::join(folder, name));
+            besideFiles.insert(FileOps::reduceRootJoin(FileOps::join(folder, name)));
     }
 
     // Folders looked at while the first file is walked; one that cannot be made is tried once only.
@@ -153,7 +156,7 @@ void ClassifyPass::run(const QStringList &files)
                 if (chosen) {
                     m_currentDestination = *chosen;
                     countUse(m_table, g, keyword, start);
-                    if (!moveWithCompanions(path, *chosen, root, m_context, &besideFiles))
+                    if (!moveWithCompanions(path, *chosen, root, context, &besideFiles))
                         stop = true;
                     candidates.clear();
                 }
@@ -202,7 +205,7 @@ void ClassifyPass::run(const QStringList &files)
                 }
             }
             countUse(m_table, candidate.owner, candidate.ownerKeyword, candidate.destination);
-            if (!moveWithCompanions(path, destination, root, m_context, &besideFiles))
+            if (!moveWithCompanions(path, destination, root, context, &besideFiles))
                 return;
             continue;
         }
@@ -231,7 +234,7 @@ void ClassifyPass::run(const QStringList &files)
                 learnKeyword(m_prompts, m_view, m_messages, name, root, *destination);
             }
         }
-        if (destination && !moveWithCompanions(path, *destination, root, m_context, &besideFiles))
+        if (destination && !moveWithCompanions(path, *destination, root, context, &besideFiles))
             return;
     }
 }

@@ -2,11 +2,14 @@
 
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 class UserPrompts;
 class MessageTable;
 class MainView;
 class MoveJournal;
+class MovePass;
+struct LoggedMove;
 
 // What every move of the user's files needs besides its paths: whom to ask, with which texts, which
 // window to tell, and where to record the move so that a crash or a later undo can find it.
@@ -16,6 +19,30 @@ struct MoveContext
     const MessageTable &messages;
     MainView &view;
     MoveJournal *journal = nullptr; ///< none: the moves are not recorded
+    MovePass *pass = nullptr; ///< set by MovePass for the moves made inside it
+};
+
+// One pass of moves (a Classify run, one Move/Send, one Undo): its record in the journal, the journal's
+// shared lock while it runs, and at its end one notice naming the folders that could not hold the
+// extended attributes or access lists of files copied into them. Inside a pass that is already open it
+// adds nothing.
+class MovePass
+{
+public:
+    MovePass(const MoveContext &context, const QString &what, const QString &sourceFolder);
+    ~MovePass();
+    MovePass(const MovePass &) = delete;
+    MovePass &operator=(const MovePass &) = delete;
+
+    /// The context the pass's moves take.
+    const MoveContext &context() const { return m_context; }
+    void noteAttributesLost(const QString &folder);
+
+private:
+    MoveContext m_context;
+    bool m_owner = false;
+    int m_exceptions = 0;
+    QStringList m_attributesLostIn;
 };
 
 // Moves of files and folders. Nothing here ever overwrites silently.
@@ -52,10 +79,11 @@ bool moveFileIntoFolder(const QString &source, const QString &folder, QString *e
 /// Renames a file or folder; never replaces an existing one.
 bool renameNoReplace(const QString &from, const QString &to, QString *error = nullptr);
 
-/// Moves a folder to a new full path. When the target exists, asks whether to merge (and before
-/// replacing any file inside). Failures are shown through prompts.notify. True when the whole
-/// folder arrived.
-bool moveFolder(const QString &from, const QString &to, UserPrompts &prompts);
+/// Moves a companion folder (or a link standing for one, moved as the link) to a new full path. When the
+/// target exists, asks whether to merge (and before replacing any file inside); entries go by their
+/// byte names. Failures are shown through prompts.notify. True when the whole folder arrived. `page` is
+/// where the file it belongs to now is, for the journal.
+bool moveFolder(const QString &from, const QString &to, const MoveContext &context, const QString &page = {});
 
 /// Creates the folder with every missing parent. True when it exists afterwards.
 bool createFolderPath(const QString &folder);
@@ -73,8 +101,12 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
 // Returns the names of the files that could not be moved.
 QStringList moveFilesWithCompanions(const QStringList &sources, const QString &folder, const MoveContext &context);
 
-// Undo of one log line: moves the file and its companion back into the return folder.
-// True when the file came back (the caller then removes the line). `loggedName` is the name the line
-// was written for; without it the name is read from the line.
+// Undo of one logged move: moves the file and its companion back from exactly where they went into the
+// return folder. True when the file came back (the caller then removes the line).
+bool undoMove(const LoggedMove &move, const QString &currentFolder, const MoveContext &context);
+
+// Undo of a log line known only as text: the name and folder are read from the line (".." stands for
+// the root folder now). `loggedName` is the name the line was written for; without it the name is read
+// from the line too.
 bool undoLogLine(const QString &line, const QString &currentFolder, const QString &rootFolder,
                  const MoveContext &context, const QString &loggedName = {});

@@ -2,15 +2,28 @@
 
 #include <QString>
 
+// One move of the classification log: the line it shows and what Undo needs. On this platform a name
+// may itself hold "->" and a name or folder may end in blanks, so the line alone does not give them back.
+struct LoggedMove
+{
+    QString line;
+    QString fileName;
+    QString destination; ///< the folder the file was moved into, exactly
+    QString journalId; ///< the move's id in the journal; empty when it was not recorded
+
+    friend bool operator==(const LoggedMove &, const LoggedMove &) = default;
+};
+
 // What the core's commands change in the main window besides asking questions.
 class MainView
 {
 public:
     virtual ~MainView() = default;
 
-    /// One line of the classification log, for the file of that name (kept for Undo: on this platform a
-    /// name may itself hold "->" or end in blanks, so the line alone does not give it back).
+    /// One line of the classification log, for the file of that name.
     virtual void appendLog(const QString &line, const QString &fileName) = 0;
+    /// One move of the classification log; a view that keeps the whole move overrides this.
+    virtual void appendMove(const LoggedMove &move) { appendLog(move.line, move.fileName); }
     virtual void refreshFileList() = 0;
     virtual void appendKeywordLine(const QString &line) = 0;
 

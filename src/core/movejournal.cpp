@@ -10,8 +10,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -30,16 +33,25 @@ MoveJournal::MoveJournal(const QString &path)
     : m_path(path)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (m_fd < 0)
         m_error
             = u"The move journal \"%1\" cannot be opened: %2"_s.arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    // A record torn by a crash must not swallow the next one: it gets its line end now.
+    char last = '\n';
+    if (m_fd >= 0 && size() > 0 && ::pread(m_fd, &last, 1, size() - 1) == 1 && last != '\n'
+        && ::write(m_fd, "\n", 1) != 1) {
+        m_error = u"The move journal \"%1\" cannot be written."_s.arg(path);
+    }
+    m_lockFd = ::open(QFile::encodeName(path + u".lock"_s).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
 }
 
 MoveJournal::~MoveJournal()
 {
     if (m_fd >= 0)
         ::close(m_fd);
+    if (m_lockFd >= 0)
+        ::close(m_lockFd); // lets go of the lock too
 }
 
 QString MoveJournal::defaultPath()
@@ -49,7 +61,19 @@ QString MoveJournal::defaultPath()
 
 QString MoveJournal::beginPass(const QString &what, const QString &source)
 {
-    const QDateTime time = QDateTime::currentDateTimeUtc();
+    if (m_lock == Lock::None && m_lockFd >= 0) {
+        int locked = 0;
+        do
+            locked = ::flock(m_lockFd, LOCK_SH);
+        while (locked != 0 && errno == EINTR);
+        if (locked == 0)
+            m_lock = Lock::Shared;
+    }
+    // Two passes of one program within one millisecond still get ids of their own.
+    QDateTime time = QDateTime::currentDateTimeUtc();
+    if (m_lastPassTime.isValid() && time <= m_lastPassTime)
+        time = m_lastPassTime.addMSecs(1);
+    m_lastPassTime = time;
     m_pass = time.toString(u"yyyyMMdd'T'HHmmss.zzz'Z'"_s) + u'-' + QString::number(::getpid());
     m_counter = 0;
     JournalRecord record;
@@ -62,13 +86,19 @@ QString MoveJournal::beginPass(const QString &what, const QString &source)
     return m_pass;
 }
 
+void MoveJournal::endPass()
+{
+    if (m_lock == Lock::Shared) {
+        ::flock(m_lockFd, LOCK_UN);
+        m_lock = Lock::None;
+    }
+    m_pass.clear();
+}
+
 QString MoveJournal::intent(const QString &kind, const QString &src, const QString &dst, const QString &tmp,
                             const QString &companionSrc, const QString &companionDst, const QString &undoes)
 {
     JournalRecord record;
-    record.op = u"intent"_s;
-    record.pass = m_pass;
-    record.id = m_pass + u'/' + QString::number(++m_counter);
     record.kind = kind;
     record.src = src;
     record.dst = dst;
@@ -76,6 +106,14 @@ QString MoveJournal::intent(const QString &kind, const QString &src, const QStri
     record.companionSrc = companionSrc;
     record.companionDst = companionDst;
     record.undoes = undoes;
+    return intent(std::move(record));
+}
+
+QString MoveJournal::intent(JournalRecord record)
+{
+    record.op = u"intent"_s;
+    record.pass = m_pass;
+    record.id = m_pass + u'/' + QString::number(++m_counter);
     append(record);
     return record.id;
 }
@@ -101,6 +139,39 @@ void MoveJournal::sync()
 {
     if (m_fd >= 0)
         ::fdatasync(m_fd);
+}
+
+bool MoveJournal::tryLockExclusive()
+{
+    if (m_lockFd < 0 || ::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0)
+        return false;
+    m_lock = Lock::Exclusive;
+    return true;
+}
+
+qint64 MoveJournal::settledUpTo() const
+{
+    char text[32] = {};
+    const ssize_t got = m_lockFd < 0 ? -1 : ::pread(m_lockFd, text, sizeof text - 1, 0);
+    bool ok = false;
+    const qint64 offset = got > 0 ? QByteArray(text, got).trimmed().toLongLong(&ok) : 0;
+    // A number torn by a crash, or a journal that was cut short or replaced, means reading it all.
+    return ok && offset >= 0 && offset <= size() ? offset : 0;
+}
+
+void MoveJournal::setSettledUpTo(qint64 offset)
+{
+    if (m_lockFd < 0)
+        return;
+    const QByteArray text = QByteArray::number(offset) + '\n';
+    if (::ftruncate(m_lockFd, 0) == 0 && ::pwrite(m_lockFd, text.constData(), size_t(text.size()), 0) == text.size())
+        ::fdatasync(m_lockFd);
+}
+
+qint64 MoveJournal::size() const
+{
+    struct stat st;
+    return m_fd >= 0 && ::fstat(m_fd, &st) == 0 ? qint64(st.st_size) : 0;
 }
 
 void MoveJournal::append(JournalRecord record)
@@ -138,6 +209,9 @@ QByteArray MoveJournal::encode(const JournalRecord &record)
     if (!record.companionSrc.isEmpty() || !record.companionDst.isEmpty())
         object.insert(u"companion"_s, QJsonObject {{u"src"_s, record.companionSrc}, {u"dst"_s, record.companionDst}});
     put(object, u"undoes"_s, record.undoes);
+    put(object, u"page"_s, record.page);
+    if (record.merge)
+        object.insert(u"merge"_s, true);
     put(object, u"reason"_s, record.reason);
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
@@ -167,18 +241,27 @@ std::optional<JournalRecord> MoveJournal::decode(const QByteArray &line)
     record.companionSrc = companion.value(u"src"_s).toString();
     record.companionDst = companion.value(u"dst"_s).toString();
     record.undoes = object.value(u"undoes"_s).toString();
+    record.page = object.value(u"page"_s).toString();
+    record.merge = object.value(u"merge"_s).toBool();
     record.reason = object.value(u"reason"_s).toString();
     return record;
 }
 
-QList<JournalRecord> MoveJournal::read(const QString &path)
+QList<JournalRecord> MoveJournal::read(const QString &path, qint64 from, qint64 *end)
 {
     QList<JournalRecord> records;
+    if (end)
+        *end = from;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(from))
         return records;
     while (!file.atEnd()) {
-        const QByteArray line = file.readLine().trimmed();
+        const QByteArray raw = file.readLine();
+        if (!raw.endsWith('\n'))
+            break; // a record still being written, or torn by a crash
+        if (end)
+            *end += raw.size();
+        const QByteArray line = raw.trimmed();
         if (line.isEmpty())
             continue;
         if (std::optional<JournalRecord> record = decode(line))

@@ -15,18 +15,34 @@
 // Records; every one has "op" and "time" (UTC, ISO 8601 with milliseconds):
 //   {"op":"pass","pass":P,"what":W,"source":F,"pid":N}
 //       a pass begins. P is unique ("20261207T101459.123Z-4711"); W is "classify", "move", "undo" or
-//       "settle"; F the folder the pass works on (may be empty).
-//   {"op":"intent","id":I,"pass":P,"kind":K,"src":S,"dst":D,"tmp":X,"companion":{"src":CS,"dst":CD},"undoes":U}
+//       "settle" (the clean-up after a crash, see below); F the folder the pass works on (may be empty).
+//   {"op":"intent","id":I,"pass":P,"kind":K,"src":S,"dst":D,"tmp":X,"companion":{"src":CS,"dst":CD},
+//    "undoes":U,"page":G,"merge":true}
 //       a move is about to start. I is unique ("P/1", "P/2", ...); K is "file" or "folder" (a companion
 //       folder); S and D are full paths. Optional: "tmp", the hidden name in D's folder that a copy across
-//       file systems fills before it is renamed to D; "companion", on a file's intent, the companion folder
-//       that is to follow the file (so that a crash between the two can be completed); "undoes", the id of
-//       the move this one takes back.
+//       file systems fills before it is renamed to D (chosen before it is known whether a copy is needed;
+//       when a folder is merged into an existing D, each entry's copy takes the same name in its own
+//       folder); "companion", on a file's intent, the companion folder that is to follow the file (so
+//       that a crash between the two can be completed; Move/Send, which takes both companion folders of
+//       a file, names the first); "undoes", the id of the move this one takes back; "page", on a folder's
+//       intent, where the file it belongs to now is; "merge", on a folder's intent, the user agreed to
+//       merge S into the existing folder D.
 //   {"op":"done","id":I}                 the move arrived whole at D and S is gone
-//   {"op":"failed","id":I,"reason":R}    the move did not happen; S is whole where it was
+//   {"op":"failed","id":I,"reason":R}    the move did not happen or was not finished; S is whole
+//       where it was, except where R says otherwise (a settlement says what it found)
 //
-// An intent without "done" or "failed" is a move that a crash interrupted; the next start settles it.
-// A move whose "undoes" intent is done has been taken back.
+// Paths are stored as text; a name that is not valid UTF-8 is moved only inside a folder and so never
+// appears in a record.
+//
+// An intent without "done" or "failed" is a move that a crash interrupted, and a file's intent whose
+// companion has no intent after it in the same pass left its companion behind: settleJournal() (see
+// journalsettlement.h) settles both at the next start. A move whose "undoes" intent is done has been
+// taken back.
+//
+// Beside the journal, journal.jsonl.lock: every program holds a shared lock (flock) on it while a pass
+// is open, and a settlement takes an exclusive one without waiting, so that it never settles the pass
+// of a program that is still running. The lock file holds the journal offset up to which every intent
+// has been settled, so that a start reads only what came after.
 
 struct JournalRecord
 {
@@ -44,6 +60,8 @@ struct JournalRecord
     QString companionSrc;
     QString companionDst;
     QString undoes;
+    QString page;
+    bool merge = false;
     QString reason;
 
     friend bool operator==(const JournalRecord &, const JournalRecord &) = default;
@@ -66,21 +84,34 @@ public:
     QString errorString() const { return m_error; }
     QString path() const { return m_path; }
 
-    /// Starts a pass; the records after it belong to it. Returns its id.
+    /// Starts a pass; the records after it belong to it. Returns its id. Waits while a settlement runs,
+    /// and holds the shared lock until endPass().
     QString beginPass(const QString &what, const QString &source);
+    void endPass();
     QString currentPass() const { return m_pass; }
 
     /// Records the intent of a move and returns its id. `tmp`, the companion and `undoes` are optional.
     QString intent(const QString &kind, const QString &src, const QString &dst, const QString &tmp = {},
                    const QString &companionSrc = {}, const QString &companionDst = {}, const QString &undoes = {});
+    /// The same from a record whose kind, paths and optional fields are filled in.
+    QString intent(JournalRecord record);
     void done(const QString &id);
     void failed(const QString &id, const QString &reason);
 
     /// Makes the records written so far durable (before a long copy across file systems).
     void sync();
 
-    /// Every record of a journal file in file order; lines that do not parse are skipped.
-    static QList<JournalRecord> read(const QString &path);
+    /// For a settlement: the exclusive lock, taken only when no other program has a pass open.
+    bool tryLockExclusive();
+    /// The offset up to which every intent is settled (kept in the lock file), and a new one.
+    qint64 settledUpTo() const;
+    void setSettledUpTo(qint64 offset);
+    /// The journal's size now.
+    qint64 size() const;
+
+    /// Every record of a journal file from byte `from` on, in file order; lines that do not parse are
+    /// skipped. *end receives the offset after the last whole line.
+    static QList<JournalRecord> read(const QString &path, qint64 from = 0, qint64 *end = nullptr);
 
     /// One record as its line (without the line break), and back.
     static QByteArray encode(const JournalRecord &record);
@@ -92,6 +123,9 @@ private:
     QString m_path;
     QString m_error;
     QString m_pass;
+    QDateTime m_lastPassTime;
     int m_fd = -1;
+    int m_lockFd = -1;
+    enum class Lock { None, Shared, Exclusive } m_lock = Lock::None;
     int m_counter = 0;
 };

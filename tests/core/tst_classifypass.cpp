@@ -2,6 +2,7 @@
 #include "keywordtable.h"
 #include "mainview.h"
 #include "messagetable.h"
+#include "movejournal.h"
 #include "userprompts.h"
 
 #include <QDir>
@@ -116,11 +117,15 @@ struct Sandbox
     ScriptedPrompts prompts {base, trace};
     RecordingView view {trace};
     bool confirm = true;
-    ClassifyPass pass {table, {prompts, messages, view}, [this] { return Options {root, true, 1000, confirm}; }};
+    MoveJournal journal {base + u"/state/journal.jsonl"_s};
+    ClassifyPass pass {table, {prompts, messages, view, &journal}, [this] {
+                           return Options {root, true, 1000, confirm};
+                       }};
 
     Sandbox()
     {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(base + u"/config"_s));
+        qputenv("XDG_STATE_HOME", QFile::encodeName(base + u"/state"_s));
         QDir().mkpath(root);
         QDir().mkpath(source);
         QFile(base + u"/blocker"_s).open(QIODevice::WriteOnly);
@@ -168,6 +173,8 @@ private Q_SLOTS:
     void reparseDuringQuestion_data();
     void reparseDuringQuestion();
     void skipsNoEntryThatMatches();
+    void companionsFollowAndOnePassIsRecorded_data();
+    void companionsFollowAndOnePassIsRecorded();
 };
 
 void TestClassifyPass::settlesEachFile_data()
@@ -481,6 +488,37 @@ void TestClassifyPass::skipsNoEntryThatMatches()
         if (expected.size() > 1)
             QCOMPARE(box.prompts.candidates, expected);
     }
+}
+
+void TestClassifyPass::companionsFollowAndOnePassIsRecorded_data()
+{
+    QTest::addColumn<QString>("prefix"); // put before each path of the file list
+    QTest::newRow("plain paths") << QString();
+    // The file list joins names onto the folder "/" as "//name"; any path of that shape meets the same code.
+    QTest::newRow("companion left behind in the folder /") << u"/"_s;
+}
+
+void TestClassifyPass::companionsFollowAndOnePassIsRecorded()
+{
+    QFETCH(QString, prefix);
+    Sandbox box;
+    box.parse(u"news -> ../News"_s);
+    box.confirm = false;
+    QStringList files;
+    for (const QString &path : box.makeFiles({u"a news.htm"_s, u"b news.htm"_s})) {
+        files.append(prefix + path);
+        QVERIFY(QDir().mkpath(path.chopped(4) + u"_files"_s));
+    }
+    box.pass.run(files);
+    for (const QString &name : {u"a news"_s, u"b news"_s}) {
+        QVERIFY(QFileInfo::exists(box.root + u"/News/"_s + name + u".htm"_s));
+        QVERIFY2(QFileInfo(box.root + u"/News/"_s + name + u"_files"_s).isDir(), qPrintable(name));
+    }
+    QStringList ops;
+    for (const JournalRecord &record : MoveJournal::read(box.journal.path()))
+        ops.append(record.op);
+    QCOMPARE(ops.count(u"pass"_s), 1);
+    QCOMPARE(ops.count(u"done"_s), 4);
 }
 
 QTEST_GUILESS_MAIN(TestClassifyPass)

@@ -1,20 +1,28 @@
 #include "fileops.h"
 #include "mainview.h"
 #include "messagetable.h"
+#include "movejournal.h"
+#include "movesteps.h"
 #include "scriptedprompts.h"
+#include "systemtest.h"
 #include "testfiles.h"
+#include "treesnapshot.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
 #include <functional>
 #include <memory>
 
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -25,8 +33,14 @@ namespace {
 struct RecordingView : MainView
 {
     QStringList log;
+    QList<LoggedMove> moves;
     int refreshes = 0;
     void appendLog(const QString &line, const QString &) override { log << line; }
+    void appendMove(const LoggedMove &move) override
+    {
+        log << move.line;
+        moves << move;
+    }
     void refreshFileList() override { ++refreshes; }
     void appendKeywordLine(const QString &) override { }
     void setProgressVisible(bool) override { }
@@ -45,6 +59,57 @@ bool exists(const QString &path)
     return QFileInfo::exists(path);
 }
 
+QByteArray encoded(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+bool setAttribute(const QString &path, const char *name, const QByteArray &value)
+{
+    return ::setxattr(encoded(path).constData(), name, value.constData(), size_t(value.size()), 0) == 0;
+}
+
+// An access list as the kernel stores it: version 2, then (tag, permissions, id) entries.
+QByteArray accessList(std::initializer_list<std::array<quint32, 3>> entries)
+{
+    QByteArray list;
+    const auto add = [&list](quint32 value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            list += char((value >> (8 * i)) & 0xFF);
+    };
+    add(2, 4);
+    for (const auto &[tag, permissions, id] : entries) {
+        add(tag, 2);
+        add(permissions, 2);
+        add(id, 4);
+    }
+    return list;
+}
+
+// user::rw- user:1234:rw- group::r-- mask::rw- other::---
+const QByteArray namedUserList = accessList(
+    {{0x01, 6, 0xFFFFFFFF}, {0x02, 6, 1234}, {0x04, 4, 0xFFFFFFFF}, {0x10, 6, 0xFFFFFFFF}, {0x20, 0, 0xFFFFFFFF}});
+
+bool mount(const QString &type, const QString &folder)
+{
+    QDir().mkpath(folder);
+    return ::geteuid() == 0 && QProcess::execute(u"mount"_s, {u"-t"_s, type, type, folder}) == 0;
+}
+
+QList<JournalRecord> journalOf(const QString &path)
+{
+    return MoveJournal::read(path);
+}
+
+// "op kind" of every record, for comparing the shape of what a move wrote.
+QStringList shapeOf(const QList<JournalRecord> &records)
+{
+    QStringList shape;
+    for (const JournalRecord &record : records)
+        shape.append(QStringList {record.op, record.kind, record.what}.filter(QRegularExpression(u"."_s)).join(u' '));
+    return shape;
+}
+
 const QString blanks32(32, u' ');
 
 } // namespace
@@ -58,6 +123,16 @@ class TestFileOps : public QObject
     QString m_in, m_root;
     MessageTable m_messages;
 
+    // A second file system at `relative`, or a skip: moves across file systems need the superuser.
+    QString otherFileSystem(const QString &relative, const QString &type = u"tmpfs"_s)
+    {
+        const QString folder = path(relative);
+        if (!mount(type, folder))
+            return {};
+        m_mounts << folder;
+        return folder;
+    }
+
     // Rows name paths relative to the temporary folder; "/" stays itself.
     QString path(const QString &relative) const { return relative == u"/"_s ? relative : m_dir->filePath(relative); }
     QString failureBox() const { return displayName(u"page.htm"_s) + m_messages.text(15); }
@@ -68,16 +143,19 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
         qputenv("XDG_CONFIG_HOME", path(u"config"_s).toUtf8());
+        qputenv("XDG_STATE_HOME", path(u"state"_s).toUtf8());
         m_in = path(u"in"_s);
         m_root = path(u"Sorted"_s);
         QDir().mkpath(m_in);
     }
     void cleanup()
     {
+        MoveSteps::setCopyObserver({});
         for (const QString &mount : std::as_const(m_mounts))
-            QProcess::execute(u"umount"_s, {mount});
+            SystemTest::unmount(mount);
         m_mounts.clear();
         QDir::setCurrent(QDir::rootPath());
+        MoveSteps::removeTree(encoded(m_dir->path())); // names that are not UTF-8 too
         m_dir.reset();
     }
 
@@ -206,7 +284,8 @@ private Q_SLOTS:
         put(to + u"/b.htm"_s, "old");
         ScriptedPrompts prompts;
         RecordingView view;
-        const QStringList failed = moveFilesWithCompanions({m_in + u"/a.htm"_s, m_in + u"/b.htm"_s}, to, {prompts, m_messages, view});
+        const QStringList failed
+            = moveFilesWithCompanions({m_in + u"/a.htm"_s, m_in + u"/b.htm"_s}, to, {prompts, m_messages, view});
         QCOMPARE(failed, QStringList {u"b.htm"_s});
         QVERIFY(exists(to + u"/a_files/i"_s) && exists(to + u"/a.files/i"_s) && !exists(m_in + u"/a.htm"_s));
         QCOMPARE(bytesOf(to + u"/b.htm"_s), "old"_ba);
@@ -259,19 +338,29 @@ private Q_SLOTS:
     void undoFindsNamesTheLineCannotTell_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("arrow in the name") << u"a->b.htm"_s;
-        QTest::newRow("blank at the end") << u"notes "_s;
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("arrow in the name") << u"a->b.htm"_s << u"News"_s;
+        QTest::newRow("blank at the end") << u"notes "_s << u"News"_s;
+        QTest::newRow("folder name ending in a blank") << u"page.htm"_s << u"News "_s;
     }
     void undoFindsNamesTheLineCannotTell()
     {
         QFETCH(QString, name);
+        QFETCH(QString, folder);
         ScriptedPrompts prompts;
         RecordingView view;
+        const QString companion = companionPath(m_in + u'/' + name, u"_files"_s) + u"/i"_s;
         put(m_in + u'/' + name, "page");
-        QVERIFY(moveWithCompanions(m_in + u'/' + name, m_root + u"/News"_s, m_root, {prompts, m_messages, view}));
-        QCOMPARE(view.log.size(), 1);
-        QVERIFY(undoLogLine(view.log.first(), m_in, m_root, {prompts, m_messages, view}, name));
+        put(companion, "img");
+        QDir().mkpath(m_root + u"/News"_s); // beside the folder ending in a blank, a look-alike
+        const QString destination = m_root + u'/' + folder;
+        QVERIFY(moveWithCompanions(m_in + u'/' + name, destination, m_root, {prompts, m_messages, view}));
+        QCOMPARE(view.moves.size(), 1);
+        QCOMPARE(view.moves.first().destination, destination);
+        QVERIFY(undoMove(view.moves.first(), m_in, {prompts, m_messages, view}));
         QCOMPARE(bytesOf(m_in + u'/' + name), "page"_ba);
+        QCOMPARE(bytesOf(companion), "img"_ba);
+        QCOMPARE(QDir(destination).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
         QVERIFY(prompts.asked.isEmpty());
     }
 
@@ -305,7 +394,8 @@ private Q_SLOTS:
         ScriptedPrompts prompts;
         prompts.yesNoAnswers = answers;
         const bool arrived = clash == "new";
-        QCOMPARE(moveFolder(from, to, prompts), arrived);
+        RecordingView view;
+        QCOMPARE(moveFolder(from, to, {prompts, m_messages, view}), arrived);
         QCOMPARE(prompts.askedOf(u"askYesNo"_s).size(), answers.size());
         QCOMPARE(bytesOf(to + u"/clash"_s), clash);
         QCOMPARE(exists(to + u"/sub/free"_s), answers.first() == UserPrompts::Yes);
@@ -314,36 +404,252 @@ private Q_SLOTS:
         QVERIFY(exists(to + u"/sub/mine"_s) && prompts.askedOf(u"notify"_s).isEmpty());
     }
 
+    void acrossFileSystems_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<bool>("holdsAttributes");
+        QTest::newRow("tmpfs keeps attributes and access lists") << u"tmpfs"_s << true;
+        QTest::newRow("ramfs cannot hold them: moved, reported once") << u"ramfs"_s << false;
+    }
     void acrossFileSystems()
     {
-        const QString other = path(u"other"_s);
-        QDir().mkpath(other);
-        if (geteuid() != 0 || QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"tmpfs"_s, other}) != 0)
-            QSKIP("a second file system needs the superuser and tmpfs");
-        m_mounts << other;
+        QFETCH(QString, type);
+        QFETCH(bool, holdsAttributes);
+        const QString other = otherFileSystem(u"other"_s, type);
+        if (other.isEmpty())
+            QSKIP("a second file system needs the superuser");
         const QDateTime past(QDate(2001, 2, 3), QTime(4, 5, 6));
-        for (const QString &file : {u"page.htm"_s, u"page_files/sub/img.png"_s}) {
-            put(m_in + u'/' + file, "data");
+        const QByteArray odd = encoded(m_in) + "/page_files/\x93\xfa\x96\x7b.png"; // Shift-JIS bytes
+        for (const QString &file : {u"page.htm"_s, u"b.htm"_s, u"page_files/sub/img.png"_s}) {
+            put(m_in + u'/' + file, "data " + file.toUtf8());
             QFile handle(m_in + u'/' + file);
             QVERIFY(handle.open(QIODevice::ReadWrite) && handle.setFileTime(past, QFileDevice::FileModificationTime));
-            QVERIFY(::chmod(QFile::encodeName(handle.fileName()).constData(), 0640) == 0);
+            QVERIFY(::chmod(encoded(handle.fileName()).constData(), 0640) == 0);
+            QVERIFY(setAttribute(handle.fileName(), "user.xdg.origin.url", "https://example.org/" + file.toUtf8()));
         }
+        QVERIFY(setAttribute(m_in + u"/page.htm"_s, "system.posix_acl_access", namedUserList));
         QVERIFY(QFile::link(u"img.png"_s, m_in + u"/page_files/sub/link"_s));
+        const int fd = ::open(odd.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        QVERIFY(fd >= 0 && ::write(fd, "odd", 3) == 3 && ::close(fd) == 0);
+        const auto before = TreeSnapshot::of(m_in, TreeSnapshot::Attributes);
+
         put(other + u"/taken.htm"_s, "old");
         QVERIFY(!moveFile(m_in + u"/page.htm"_s, other + u"/taken.htm"_s));
         QCOMPARE(bytesOf(other + u"/taken.htm"_s), "old"_ba);
+        QFile::remove(other + u"/taken.htm"_s);
+
         ScriptedPrompts prompts;
-        QVERIFY(moveFileIntoFolder(m_in + u"/page.htm"_s, other));
-        QVERIFY(moveFolder(m_in + u"/page_files"_s, other + u"/page_files"_s, prompts));
-        QVERIFY(!exists(m_in + u"/page.htm"_s) && !exists(m_in + u"/page_files"_s));
-        for (const QString &file : {u"page.htm"_s, u"page_files/sub/img.png"_s}) {
-            struct stat st;
-            QVERIFY(::stat(QFile::encodeName(other + u'/' + file).constData(), &st) == 0);
-            QCOMPARE(st.st_mode & 07777, 0640u);
-            QCOMPARE(QFileInfo(other + u'/' + file).lastModified(), past);
-            QCOMPARE(bytesOf(other + u'/' + file), "data"_ba);
+        RecordingView view;
+        const QStringList failed
+            = moveFilesWithCompanions({m_in + u"/page.htm"_s, m_in + u"/b.htm"_s}, other, {prompts, m_messages, view});
+        QCOMPARE(failed, QStringList());
+        QCOMPARE(TreeSnapshot::of(m_in), (QMap<QByteArray, QByteArray>()));
+        if (holdsAttributes) {
+            COMPARE_TREES(TreeSnapshot::of(other, TreeSnapshot::Attributes), before);
+            QVERIFY(prompts.asked.isEmpty());
+        } else {
+            QCOMPARE(TreeSnapshot::of(other).keys(), before.keys());
+            QCOMPARE(prompts.askedOf(u"notify"_s).size(), 1);
+            QVERIFY(prompts.askedOf(u"notify"_s).first().endsWith(u'\n' + other));
         }
-        QCOMPARE(QFileInfo(other + u"/page_files/sub/link"_s).symLinkTarget(), other + u"/page_files/sub/img.png"_s);
+    }
+
+    void busySourceStays_data()
+    {
+        QTest::addColumn<QString>("changed"); // the source that changes while it is copied
+        QTest::addColumn<bool>("pageMoves");
+        QTest::newRow("page still being written") << u"page.htm"_s << false;
+        QTest::newRow("file added to the companion folder") << u"page_files"_s << true;
+    }
+    void busySourceStays()
+    {
+        QFETCH(QString, changed);
+        QFETCH(bool, pageMoves);
+        const QString other = otherFileSystem(u"other"_s);
+        if (other.isEmpty())
+            QSKIP("a second file system needs the superuser");
+        put(m_in + u"/page.htm"_s, QByteArray(300000, 'p'));
+        put(m_in + u"/page_files/img.png"_s, "img");
+        const QByteArray watched = encoded(m_in + u'/' + changed);
+        MoveSteps::setCopyObserver([&](const QByteArray &source) {
+            if (source != watched)
+                return;
+            if (changed == u"page.htm"_s) {
+                QFile file(m_in + u"/page.htm"_s);
+                QVERIFY(file.open(QIODevice::Append));
+                file.write("more");
+            } else {
+                put(m_in + u"/page_files/late.png"_s, "late");
+            }
+        });
+        MoveJournal journal(path(u"state/journal.jsonl"_s));
+        ScriptedPrompts prompts;
+        RecordingView view;
+        QVERIFY(moveWithCompanions(m_in + u"/page.htm"_s, other + u"/News"_s, m_root,
+                                   {prompts, m_messages, view, &journal}));
+        const QString pageAt = (pageMoves ? other + u"/News"_s : m_in) + u"/page.htm"_s;
+        QCOMPARE(bytesOf(pageAt).size(), pageMoves ? 300000 : 300004);
+        QCOMPARE(view.log.size(), pageMoves ? 1 : 0);
+        QCOMPARE(bytesOf(m_in + u"/page_files/late.png"_s), pageMoves ? "late"_ba : "<missing>"_ba);
+        QCOMPARE(bytesOf(m_in + u"/page_files/img.png"_s), "img"_ba);
+        QVERIFY(!exists(other + u"/News/page_files"_s));
+        QCOMPARE(TreeSnapshot::leftovers(TreeSnapshot::of(other)), QList<QByteArray>());
+        QCOMPARE(prompts.askedOf(u"msgBox"_s), pageMoves ? QStringList() : QStringList {failureBox()});
+        QCOMPARE(prompts.askedOf(u"notify"_s).size(), pageMoves ? 1 : 0);
+        const QList<JournalRecord> records = journalOf(journal.path());
+        QCOMPARE(records.last().op, u"failed"_s);
+        QVERIFY(records.last().reason.contains(u"changed while it was copied"_s));
+    }
+
+    void overwriteYesOnTheSameFileMovesNothing()
+    {
+        const QString target = m_root + u"/News/page.htm"_s;
+        put(m_in + u"/page.htm"_s, "one");
+        put(m_in + u"/page_files/i"_s);
+        QDir().mkpath(m_root + u"/News"_s);
+        QVERIFY(::link(encoded(m_in + u"/page.htm"_s).constData(), encoded(target).constData()) == 0);
+        const auto before = TreeSnapshot::of(m_dir->path());
+        ScriptedPrompts prompts;
+        prompts.yesNoAnswers = {UserPrompts::Yes};
+        RecordingView view;
+        QVERIFY(moveWithCompanions(m_in + u"/page.htm"_s, m_root + u"/News"_s, m_root, {prompts, m_messages, view}));
+        QCOMPARE(prompts.askedOf(u"askYesNo"_s), QStringList {m_messages.text(14)});
+        QCOMPARE(TreeSnapshot::of(m_dir->path()), before);
+        QVERIFY(view.log.isEmpty());
+    }
+
+    void linkedCompanionMovesAsTheLink_data()
+    {
+        QTest::addColumn<bool>("acrossFileSystems");
+        QTest::newRow("one file system") << false;
+        QTest::newRow("across file systems") << true;
+    }
+    void linkedCompanionMovesAsTheLink()
+    {
+        QFETCH(bool, acrossFileSystems);
+        const QString destination = acrossFileSystems ? otherFileSystem(u"other"_s) : m_root;
+        if (destination.isEmpty())
+            QSKIP("a second file system needs the superuser");
+        put(path(u"real/img.png"_s), "img");
+        put(m_in + u"/page.htm"_s);
+        QVERIFY(QFile::link(u"../real"_s, m_in + u"/page_files"_s));
+        ScriptedPrompts prompts;
+        RecordingView view;
+        QVERIFY(moveWithCompanions(m_in + u"/page.htm"_s, destination, m_root, {prompts, m_messages, view}));
+        QCOMPARE(QFile::symLinkTarget(destination + u"/page_files"_s), QFileInfo(destination).path() + u"/real"_s);
+        QVERIFY(!QFileInfo(m_in + u"/page_files"_s).isSymLink());
+        QCOMPARE(bytesOf(path(u"real/img.png"_s)), "img"_ba);
+        QVERIFY(prompts.asked.isEmpty());
+    }
+
+    void mergeCarriesEveryName_data()
+    {
+        QTest::addColumn<bool>("acrossFileSystems");
+        QTest::newRow("one file system") << false;
+        QTest::newRow("across file systems") << true;
+    }
+    void mergeCarriesEveryName()
+    {
+        QFETCH(bool, acrossFileSystems);
+        const QString to = (acrossFileSystems ? otherFileSystem(u"other"_s) : path(u"to"_s)) + u"/p_files"_s;
+        if (to == u"/p_files"_s)
+            QSKIP("a second file system needs the superuser");
+        put(to + u"/mine"_s);
+        const QByteArray from = encoded(m_in + u"/p_files"_s);
+        QVERIFY(::mkdir(from.constData(), 0755) == 0 && ::mkdir((from + "/\x93\xfa").constData(), 0755) == 0);
+        for (const QByteArray &name : {"/\x82\xa0.png"_ba, "/\x93\xfa/\xff"_ba}) {
+            const int fd = ::open((from + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            QVERIFY(fd >= 0 && ::write(fd, name.constData(), size_t(name.size())) == name.size() && ::close(fd) == 0);
+        }
+        const auto before = TreeSnapshot::of(QFile::decodeName(from));
+        ScriptedPrompts prompts;
+        prompts.yesNoAnswers = {UserPrompts::Yes};
+        RecordingView view;
+        QVERIFY(moveFolder(m_in + u"/p_files"_s, to, {prompts, m_messages, view}));
+        QVERIFY(!MoveSteps::exists(from));
+        auto after = TreeSnapshot::of(to);
+        QVERIFY(after.remove("mine") == 1);
+        QCOMPARE(after, before);
+    }
+
+    void sourceThatCannotLeaveStays_data()
+    {
+        QTest::addColumn<QString>("locked"); // the folder made read-only, below the source folder
+        QTest::addColumn<bool>("pageMoves");
+        QTest::newRow("read-only source folder") << QString() << false;
+        QTest::newRow("read-only folder inside the companion") << u"page_files/sub"_s << true;
+    }
+    void sourceThatCannotLeaveStays()
+    {
+        if (!SystemTest::isUnprivilegedChild()) {
+            // The child cannot mount; it gets a file system from here, open to everyone.
+            const QString other = otherFileSystem(u"other"_s);
+            if (other.isEmpty())
+                QSKIP("a second file system needs the superuser");
+            QVERIFY(::chmod(encoded(m_dir->path()).constData(), 0755) == 0);
+            QVERIFY(::chmod(encoded(other).constData(), 01777) == 0);
+            qputenv("MARROWDALE_TEST_OTHER_FS", encoded(other));
+        }
+        RUN_WITHOUT_ROOT();
+        QFETCH(QString, locked);
+        QFETCH(bool, pageMoves);
+        const QString other = qEnvironmentVariable("MARROWDALE_TEST_OTHER_FS") + u"/u%1"_s.arg(::getpid());
+        put(m_in + u"/page.htm"_s, "page");
+        put(m_in + u"/page_files/sub/img.png"_s, "img");
+        const QByteArray lockedFolder = encoded(m_in + u'/' + locked);
+        QVERIFY(::chmod(lockedFolder.constData(), 0555) == 0);
+        const auto unlock = qScopeGuard([&] { ::chmod(lockedFolder.constData(), 0755); });
+        auto before = TreeSnapshot::of(m_in);
+        ScriptedPrompts prompts;
+        RecordingView view;
+        QVERIFY(moveWithCompanions(m_in + u"/page.htm"_s, other, m_root, {prompts, m_messages, view}));
+        const auto after = TreeSnapshot::of(m_in);
+        if (pageMoves) {
+            QVERIFY(before.remove("page.htm") == 1);
+            QCOMPARE(bytesOf(other + u"/page.htm"_s), "page"_ba);
+            QCOMPARE(prompts.askedOf(u"notify"_s).size(), 1);
+        } else {
+            QCOMPARE(prompts.askedOf(u"msgBox"_s), QStringList {failureBox()});
+        }
+        QCOMPARE(after, before);
+        QCOMPARE(QDir(other).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 pageMoves ? QStringList {u"page.htm"_s} : QStringList());
+    }
+
+    void journalRecordsEachMove()
+    {
+        MoveJournal journal(path(u"state/journal.jsonl"_s));
+        put(m_in + u"/page.htm"_s);
+        put(m_in + u"/page_files/i"_s);
+        put(m_in + u"/taken.htm"_s, "new");
+        put(m_root + u"/News/taken.htm"_s, "old");
+        ScriptedPrompts prompts;
+        RecordingView view;
+        const MoveContext context {prompts, m_messages, view, &journal};
+        QVERIFY(moveWithCompanions(m_in + u"/page.htm"_s, m_root + u"/News"_s, m_root, context));
+        QVERIFY(moveWithCompanions(m_in + u"/taken.htm"_s, m_root + u"/News"_s, m_root, context));
+        QVERIFY(undoMove(view.moves.first(), m_in, context));
+
+        const QList<JournalRecord> records = journalOf(journal.path());
+        QCOMPARE(shapeOf(records),
+                 (QStringList {u"pass classify"_s, u"intent file"_s, u"done"_s, u"intent folder"_s, u"done"_s,
+                               u"pass classify"_s, u"intent file"_s, u"failed"_s, u"pass undo"_s, u"intent file"_s,
+                               u"done"_s, u"intent folder"_s, u"done"_s}));
+        const JournalRecord &moved = records.at(1);
+        QCOMPARE(moved.companionSrc, m_in + u"/page_files"_s);
+        QCOMPARE(moved.companionDst, m_root + u"/News/page_files"_s);
+        QVERIFY(moved.tmp.startsWith(m_root + u"/News/.marrowdale-"_s));
+        QCOMPARE(records.at(3).page, m_root + u"/News/page.htm"_s);
+        QCOMPARE(view.moves.first().journalId, moved.id);
+        QCOMPARE(records.at(9).undoes, moved.id);
+        QCOMPARE(records.at(9).src, m_root + u"/News/page.htm"_s);
+        QVERIFY(records.at(7).reason.startsWith(u"declined"_s));
+        QSet<QString> ids; // passes begun within one millisecond still number their moves apart
+        for (const JournalRecord &record : records) {
+            if (record.op == u"intent"_s)
+                ids.insert(record.id);
+        }
+        QCOMPARE(ids.size(), 5);
     }
 };
 

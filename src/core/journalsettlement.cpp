@@ -1,0 +1,256 @@
+#include "journalsettlement.h"
+
+#include "movejournal.h"
+#include "movesteps.h"
+
+#include <QFile>
+#include <QList>
+#include <QSet>
+#include <QStringList>
+
+#include <cstring>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray encoded(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+bool present(const QString &path)
+{
+    return !path.isEmpty() && MoveSteps::exists(encoded(path));
+}
+
+class Settlement
+{
+public:
+    explicit Settlement(MoveJournal &journal)
+        : m_journal(journal)
+    { }
+
+    QStringList report;
+
+    /// An interrupted move of a file; true when the file is at its destination afterwards.
+    bool settleFile(const JournalRecord &intent)
+    {
+        removeUnfinishedCopy(intent.src, intent.tmp);
+        const bool atSource = present(intent.src), atTarget = present(intent.dst);
+        if (atSource && !atTarget) {
+            close(intent, false, u"not moved"_s);
+            say(u"\"%1\" had not been moved; it is where it was."_s.arg(intent.src));
+            return false;
+        }
+        if (!atSource && atTarget) {
+            close(intent, true);
+            say(u"\"%1\" had arrived at \"%2\"."_s.arg(intent.src, intent.dst));
+            return true;
+        }
+        if (atSource) {
+            const QByteArray source = encoded(intent.src), target = encoded(intent.dst);
+            // The copy arrived but the original was not removed yet.
+            if ((MoveSteps::sameFile(source, target) || MoveSteps::identical(source, target))
+                && MoveSteps::removeTree(source) == 0) {
+                close(intent, true);
+                say(u"\"%1\" had arrived whole at \"%2\"; the original was removed."_s.arg(intent.src, intent.dst));
+                return true;
+            }
+            close(intent, false, u"found at both places"_s);
+            say(u"\"%1\" and \"%2\" both exist and are not the same; both were kept."_s.arg(intent.src, intent.dst));
+            return false;
+        }
+        close(intent, false, u"found at neither place"_s);
+        say(u"\"%1\" is neither where it was nor at \"%2\"."_s.arg(intent.src, intent.dst));
+        return false;
+    }
+
+    /// An interrupted move of a companion folder: finished, or said why not.
+    void settleFolder(const JournalRecord &intent)
+    {
+        if (intent.merge)
+            removeCopiesInMerge(encoded(intent.dst), MoveSteps::nameOf(encoded(intent.tmp)), intent.src);
+        else
+            removeUnfinishedCopy(intent.src, intent.tmp);
+        const bool atSource = present(intent.src), atTarget = present(intent.dst);
+        if (!atSource) {
+            close(intent, atTarget, atTarget ? QString() : u"found at neither place"_s);
+            if (!atTarget)
+                say(u"The folder \"%1\" is neither where it was nor at \"%2\"."_s.arg(intent.src, intent.dst));
+            return;
+        }
+        if (!atTarget) {
+            const bool moved = moveFolderAfterFile(intent.src, intent.dst, intent.page);
+            close(intent, false, moved ? u"moved again by the settlement"_s : u"not moved"_s);
+            return;
+        }
+        QStringList kept;
+        if (completeFolder(encoded(intent.src), encoded(intent.dst), intent.merge, &kept)) {
+            close(intent, true);
+            say(u"The folder \"%1\" was completed at \"%2\"."_s.arg(intent.src, intent.dst));
+        } else {
+            close(intent, false, u"both places hold entries"_s);
+            say(u"The folder \"%1\" was not completed at \"%2\"; these entries differ and were kept where they "
+                u"were:\n    %3"_s.arg(intent.src, intent.dst, kept.join(u"\n    "_s)));
+        }
+    }
+
+    /// A file that arrived while its companion folder had not started to follow it.
+    void followFile(const JournalRecord &fileIntent)
+    {
+        const QString &from = fileIntent.companionSrc, &to = fileIntent.companionDst;
+        if (present(from) && present(to)) {
+            say(u"The folder \"%1\" was left behind by \"%2\": \"%3\" already exists, so it was not merged "
+                u"without asking. Move it by hand."_s.arg(from, fileIntent.dst, to));
+        } else if (present(from)) {
+            moveFolderAfterFile(from, to, fileIntent.dst);
+        } else if (!present(to)) {
+            say(u"The folder \"%1\" that belonged to \"%2\" is gone."_s.arg(from, fileIntent.dst));
+        }
+    }
+
+private:
+    void say(const QString &line) { report.append(line); }
+
+    void close(const JournalRecord &intent, bool done, const QString &reason = {})
+    {
+        if (done)
+            m_journal.done(intent.id);
+        else
+            m_journal.failed(intent.id, u"settled: "_s + reason);
+    }
+
+    // A copy under its temporary name is only ever made while the source is there and before the source
+    // goes; without its source it may be the only one left, so it stays.
+    void removeUnfinishedCopy(const QString &source, const QString &temporary)
+    {
+        if (!present(temporary))
+            return;
+        if (present(source)) {
+            MoveSteps::removeTree(encoded(temporary));
+            say(u"An unfinished copy of \"%1\" was removed; the original is where it was."_s.arg(source));
+        } else {
+            say(u"A copy of \"%1\" was kept as \"%2\": the original is gone."_s.arg(source, temporary));
+        }
+    }
+
+    void removeCopiesInMerge(const QByteArray &folder, const QByteArray &name, const QString &source)
+    {
+        for (const QByteArray &entry : MoveSteps::entries(folder)) {
+            const QByteArray path = MoveSteps::child(folder, entry);
+            if (entry == name)
+                removeUnfinishedCopy(source, QFile::decodeName(path));
+            else if (MoveSteps::isFolder(path))
+                removeCopiesInMerge(path, name, source);
+        }
+    }
+
+    bool moveFolderAfterFile(const QString &from, const QString &to, const QString &page)
+    {
+        if (!page.isEmpty() && !present(page)) {
+            say(u"The folder \"%1\" was left where it was: its file is no longer at \"%2\"."_s.arg(from, page));
+            return false;
+        }
+        JournalRecord intent;
+        intent.kind = u"folder"_s;
+        intent.src = from;
+        intent.dst = to;
+        intent.page = page;
+        MoveSteps::CopyPlan plan;
+        plan.temporary = MoveSteps::temporaryName(MoveSteps::folderOf(encoded(to)));
+        plan.beforeCopy = [this] { m_journal.sync(); };
+        intent.tmp = QFile::decodeName(plan.temporary);
+        const QString id = m_journal.intent(intent);
+        const int e = MoveSteps::moveEntry(encoded(from), encoded(to), plan);
+        if (e != 0) {
+            m_journal.failed(id, QString::fromLocal8Bit(std::strerror(e)));
+            say(u"The folder \"%1\" could not follow its file to \"%2\": %3"_s.arg(
+                from, to, QString::fromLocal8Bit(std::strerror(e))));
+            return false;
+        }
+        m_journal.done(id);
+        say(u"The folder \"%1\" was moved to \"%2\", after its file."_s.arg(from, to));
+        return true;
+    }
+
+    // What is left of `from` beside the folder `to` that it went to: entries that arrived whole are
+    // removed; in a merge the user agreed to, the others are moved in where nothing is in their way.
+    // True when `from` is gone; *kept names what stays.
+    bool completeFolder(const QByteArray &from, const QByteArray &to, bool merge, QStringList *kept)
+    {
+        for (const QByteArray &name : MoveSteps::entries(from)) {
+            const QByteArray source = MoveSteps::child(from, name), target = MoveSteps::child(to, name);
+            MoveSteps::CopyPlan plan;
+            bool stays = false;
+            if (!MoveSteps::exists(target))
+                stays = !merge || MoveSteps::moveEntry(source, target, plan) != 0;
+            else if (MoveSteps::isFolder(source) && MoveSteps::isFolder(target))
+                completeFolder(source, target, merge, kept);
+            else
+                stays = !MoveSteps::identical(source, target) || MoveSteps::removeTree(source) != 0;
+            if (stays)
+                kept->append(QFile::decodeName(source));
+        }
+        return ::rmdir(from.constData()) == 0;
+    }
+
+    MoveJournal &m_journal;
+};
+
+} // namespace
+
+QString settleJournal(const QString &journalPath)
+{
+    MoveJournal journal(journalPath);
+    if (!journal.isOpen() || !journal.tryLockExclusive())
+        return {};
+    qint64 end = 0;
+    const QList<JournalRecord> records = MoveJournal::read(journalPath, journal.settledUpTo(), &end);
+
+    QList<JournalRecord> intents;
+    QSet<QString> done, failed, followed; // followed: pass + companion folder that got an intent
+    for (const JournalRecord &record : records) {
+        if (record.op == u"intent"_s) {
+            intents.append(record);
+            if (record.kind == u"folder"_s)
+                followed.insert(record.pass + u'\n' + record.src);
+        } else if (record.op == u"done"_s) {
+            done.insert(record.id);
+        } else if (record.op == u"failed"_s) {
+            failed.insert(record.id);
+        }
+    }
+    const auto leftBehind = [&](const JournalRecord &intent) {
+        return intent.kind == u"file"_s && !intent.companionSrc.isEmpty()
+            && !followed.contains(intent.pass + u'\n' + intent.companionSrc);
+    };
+
+    Settlement settlement(journal);
+    bool passBegun = false;
+    for (const JournalRecord &intent : std::as_const(intents)) {
+        const bool open = !done.contains(intent.id) && !failed.contains(intent.id);
+        if (!open && !(done.contains(intent.id) && leftBehind(intent)))
+            continue;
+        if (!passBegun) {
+            journal.beginPass(u"settle"_s, QString());
+            passBegun = true;
+        }
+        bool fileArrived = !open;
+        if (open && intent.kind == u"folder"_s)
+            settlement.settleFolder(intent);
+        else if (open)
+            fileArrived = settlement.settleFile(intent);
+        if (fileArrived && leftBehind(intent))
+            settlement.followFile(intent);
+    }
+    if (passBegun)
+        journal.endPass();
+    journal.setSettledUpTo(passBegun ? journal.size() : end);
+    if (settlement.report.isEmpty())
+        return {};
+    return u"The program was stopped while it was moving files. What was found and done:\n"_s
+        + settlement.report.join(u'\n');
+}

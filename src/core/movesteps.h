@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+#include <cerrno>
+
+// The steps that moves of the user's files are made of. They work on encoded paths and raw entry
+// names (readdir, never QDir), so names that are not valid UTF-8 travel like any other; they
+// return 0 or an errno value, so that callers can tell "target exists" from the rest.
+//
+// A move across file systems never shows a half-made copy under the real name: the copy goes to a
+// hidden temporary name in the target's folder, is flushed to disk, checked against the source
+// (size and modification time of every entry, as they were when the copy started) and only then
+// renamed into place without replacing anything; the source is removed last.
+namespace MoveSteps {
+
+/// What a move needs besides its two paths, and what it found out.
+struct CopyPlan
+{
+    /// The hidden name a copy across file systems fills; inside a folder merge, the same name is used in
+    /// each folder an entry is copied into. Empty: one is chosen when needed.
+    QByteArray temporary;
+    /// Runs once before the first byte is copied (the journal makes its records durable there).
+    std::function<void()> beforeCopy;
+    /// Set when the destination could not hold the extended attributes or access lists of a copy.
+    bool attributesLost = false;
+    /// What went wrong beyond the errno value, or what was left behind by a move that succeeded.
+    QString detail;
+};
+
+/// The error a move returns when its source changed while it was copied.
+inline constexpr int sourceChanged = EBUSY;
+
+QByteArray child(const QByteArray &folder, const QByteArray &name);
+QByteArray folderOf(const QByteArray &path);
+QByteArray nameOf(const QByteArray &path);
+
+/// The entry itself (links not followed) exists.
+bool exists(const QByteArray &path);
+/// A real folder, not a link to one.
+bool isFolder(const QByteArray &path);
+/// Both names lead to one file (hard links, or the same name twice).
+bool sameFile(const QByteArray &a, const QByteArray &b);
+/// Same kind, content, size and modification time; folders entry by entry.
+bool identical(const QByteArray &a, const QByteArray &b);
+
+/// The names in a folder, as bytes, without "." and "..".
+QList<QByteArray> entries(const QByteArray &folder, int *error = nullptr);
+
+/// A hidden name that is free in the folder: the temporary name of a copy that is on its way in.
+QByteArray temporaryName(const QByteArray &folder);
+
+/// Renames without ever replacing an existing entry.
+int renameExclusive(const QByteArray &from, const QByteArray &to);
+
+/// Moves a file, link or folder to `to`, which must not exist: one rename on one file system; across
+/// file systems the copy protocol above, with user.* attributes and access lists carried along.
+int moveEntry(const QByteArray &from, const QByteArray &to, CopyPlan &plan);
+
+/// Puts the file `from` in place of the existing file `to` (the user agreed to replace it). The caller
+/// makes sure both are not one file.
+int replaceFile(const QByteArray &from, const QByteArray &to, CopyPlan &plan);
+
+/// Removes a file, link or whole folder; the first error is returned, the rest is still removed.
+int removeTree(const QByteArray &path);
+
+/// For tests: runs after a source was copied and before it is compared with how it was, so a test can
+/// change it "while it is being copied".
+void setCopyObserver(std::function<void(const QByteArray &source)> observer);
+
+} // namespace MoveSteps

@@ -1,0 +1,146 @@
+#include "rawnames.h"
+
+#include "movesteps.h"
+
+#include <QFile>
+#include <QUtf8StringView>
+
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_err.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool validUtf8(const QByteArray &bytes)
+{
+    return QUtf8StringView(bytes).isValidUtf8();
+}
+
+QStringList describe(const QList<RawNames::UndecodableName> &names, bool withReading)
+{
+    QStringList lines;
+    for (const RawNames::UndecodableName &entry : names) {
+        if (entry.reading.has_value() != withReading)
+            continue;
+        const QString shown = RawNames::printable(entry.name) + (entry.folder ? u"/"_s : QString());
+        lines.append(withReading ? u"    %1  ->  %2"_s.arg(shown, *entry.reading) : u"    "_s + shown);
+    }
+    return lines;
+}
+
+QString entriesWhoseNames(qsizetype count)
+{
+    return count == 1 ? u"1 entry whose name is"_s : u"%1 entries whose names are"_s.arg(count);
+}
+
+qsizetype readable(const QList<RawNames::UndecodableName> &names)
+{
+    return std::count_if(names.begin(), names.end(),
+                         [](const RawNames::UndecodableName &entry) { return entry.reading.has_value(); });
+}
+
+} // namespace
+
+namespace RawNames {
+
+QList<UndecodableName> undecodableNames(const QString &folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    QList<UndecodableName> found;
+    for (const QByteArray &name : MoveSteps::entries(path)) {
+        if (!validUtf8(name))
+            found.append({name, cp932Reading(name), MoveSteps::isFolder(MoveSteps::child(path, name))});
+    }
+    std::sort(found.begin(), found.end(),
+              [](const UndecodableName &a, const UndecodableName &b) { return a.name < b.name; });
+    return found;
+}
+
+std::optional<QString> cp932Reading(const QByteArray &name)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UConverter, decltype(&ucnv_close)> converter(ucnv_open("windows-31j", &status), &ucnv_close);
+    if (U_FAILURE(status))
+        return std::nullopt;
+    // Stop at the first byte that is invalid or maps to nothing, rather than putting a substitute there.
+    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    QString text(name.size() + 1, Qt::Uninitialized);
+    const int32_t length = ucnv_toUChars(converter.get(), reinterpret_cast<UChar *>(text.data()), int32_t(text.size()),
+                                         name.constData(), int32_t(name.size()), &status);
+    if (U_FAILURE(status))
+        return std::nullopt;
+    text.truncate(length);
+    const bool usable = !text.isEmpty() && text != u"."_s && text != u".."_s
+        && std::none_of(text.begin(), text.end(), [](QChar c) { return c == u'/' || c.unicode() < 0x20; });
+    return usable ? std::optional(text) : std::nullopt;
+}
+
+QString printable(const QByteArray &name)
+{
+    QString text;
+    qsizetype i = 0;
+    while (i < name.size()) {
+        const uchar lead = uchar(name.at(i));
+        const qsizetype length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+        const QByteArray sequence = name.mid(i, length);
+        if (length > 0 && sequence.size() == length && validUtf8(sequence)) {
+            text += QString::fromUtf8(sequence);
+            i += length;
+        } else {
+            text += u"\\x"_s + QString::fromLatin1(name.mid(i, 1).toHex().toUpper());
+            ++i;
+        }
+    }
+    return text;
+}
+
+bool renameRaw(const QString &folder, const QByteArray &name, const QString &newName, QString *error)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    const int e = MoveSteps::renameExclusive(MoveSteps::child(path, name), MoveSteps::child(path, newName.toUtf8()));
+    if (e != 0 && error) {
+        *error = u"\"%1\" cannot be renamed to \"%2\": %3"_s.arg(printable(name), newName,
+                                                                 QString::fromLocal8Bit(std::strerror(e)));
+    }
+    return e == 0;
+}
+
+QString renameQuestion(const QString &folder, const QList<UndecodableName> &names)
+{
+    const qsizetype count = readable(names);
+    if (count == 0)
+        return {};
+    QString text
+        = u"The folder \"%1\" holds %2 not UTF-8; such entries are not listed and cannot be classified.\n\n"
+          u"%3 of them can be read as Japanese (Shift-JIS) names:\n%4\n\n"_s.arg(
+              folder, entriesWhoseNames(names.size()), QString::number(count), describe(names, true).join(u'\n'));
+    const QStringList others = describe(names, false);
+    if (!others.isEmpty())
+        text += u"These cannot be read and keep their names:\n%1\n\n"_s.arg(others.join(u'\n'));
+    return text + u"Rename them to these names?"_s;
+}
+
+QString notice(const QString &folder, const QList<UndecodableName> &names)
+{
+    return u"The folder \"%1\" holds %2 not UTF-8 and cannot be read as Shift-JIS either; such entries are not "
+           u"listed and cannot be classified:\n%3"_s.arg(folder, entriesWhoseNames(names.size()),
+                                                         describe(names, false).join(u'\n'));
+}
+
+QStringList renameToReadings(const QString &folder, const QList<UndecodableName> &names)
+{
+    QStringList failures;
+    for (const UndecodableName &entry : names) {
+        QString error;
+        if (entry.reading && !renameRaw(folder, entry.name, *entry.reading, &error))
+            failures.append(error);
+    }
+    return failures;
+}
+
+} // namespace RawNames

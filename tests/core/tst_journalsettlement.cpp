@@ -1,0 +1,223 @@
+#include "journalsettlement.h"
+#include "movejournal.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDateTime saved(QDate(2001, 2, 3), QTime(4, 5, 6));
+
+// "path=content" makes a file, "path/" a folder, below `base`; all with one modification time, as the
+// copies of a move keep the original's.
+void make(const QString &base, const QStringList &entries)
+{
+    for (const QString &entry : entries) {
+        const QString path = base + u'/' + entry.section(u'=', 0, 0);
+        if (entry.endsWith(u'/')) {
+            QVERIFY(QDir().mkpath(path));
+            continue;
+        }
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(entry.section(u'=', 1).toUtf8());
+        QVERIFY(file.flush());
+        QVERIFY(file.setFileTime(saved, QFileDevice::FileModificationTime));
+    }
+}
+
+// The tree below `base` in the same notation: files with their content, folders only when empty.
+QStringList treeOf(const QString &base)
+{
+    QStringList entries;
+    QDirIterator it(base, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString relative = path.mid(base.size() + 1);
+        if (it.fileInfo().isDir()) {
+            if (QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+                entries.append(relative + u'/');
+        } else {
+            QFile file(path);
+            entries.append(relative + u'='
+                           + (file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : u"<unreadable>"_s));
+        }
+    }
+    entries.sort();
+    return entries;
+}
+
+QStringList openIntents(const QString &journal)
+{
+    QStringList open;
+    for (const JournalRecord &record : MoveJournal::read(journal)) {
+        if (record.op == u"intent"_s)
+            open.append(record.id);
+        else if (record.op == u"done"_s || record.op == u"failed"_s)
+            open.removeAll(record.id);
+    }
+    return open;
+}
+
+} // namespace
+
+class TestJournalSettlement : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_files, m_journal;
+
+    QString at(const QString &relative) const { return relative.isEmpty() ? relative : m_files + u'/' + relative; }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath(u"config"_s)));
+        qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir->filePath(u"state"_s)));
+        m_files = m_dir->filePath(u"files"_s);
+        m_journal = m_dir->filePath(u"state/marrowdale/journal.jsonl"_s);
+        QVERIFY(QDir().mkpath(m_files + u"/out"_s));
+    }
+
+    void settlesWhatACrashLeft_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("src");
+        QTest::addColumn<QString>("dst");
+        QTest::addColumn<QString>("companion"); // "from>to" named by a file's intent
+        QTest::addColumn<bool>("merge");
+        QTest::addColumn<QString>("closed"); // "done" when the intent was closed before the crash
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("reported");
+
+        using S = QStringList;
+        const QString page = u"in/page.htm"_s, moved = u"out/page.htm"_s, companion = u"in/page_files>out/page_files"_s;
+        const QString tmp = u"out/.marrowdale-t"_s;
+        QTest::newRow("unfinished copy removed, original kept")
+            << u"file"_s << page << moved << QString() << false << QString() << S {page + u"=whole"_s, tmp + u"=wh"_s}
+            << S {page + u"=whole"_s, u"out/"_s} << u"unfinished copy"_s;
+        QTest::newRow("copy without its original kept")
+            << u"file"_s << page << moved << QString() << false << QString() << S {tmp + u"=whole"_s, u"in/"_s}
+            << S {u"in/"_s, tmp + u"=whole"_s} << u"was kept as"_s;
+        QTest::newRow("not moved yet") << u"file"_s << page << moved << QString() << false << QString()
+                                       << S {page + u"=whole"_s} << S {page + u"=whole"_s, u"out/"_s}
+                                       << u"had not been moved"_s;
+        QTest::newRow("copy in place, original removed")
+            << u"file"_s << page << moved << QString() << false << QString()
+            << S {page + u"=whole"_s, moved + u"=whole"_s} << S {u"in/"_s, moved + u"=whole"_s} << u"arrived whole"_s;
+        QTest::newRow("different files at both places both kept")
+            << u"file"_s << page << moved << QString() << false << QString() << S {page + u"=new"_s, moved + u"=old"_s}
+            << S {page + u"=new"_s, moved + u"=old"_s} << u"both exist"_s;
+        QTest::newRow("file arrived, companion follows")
+            << u"file"_s << page << moved << companion << false << QString()
+            << S {moved + u"=whole"_s, u"in/page_files/i=img"_s}
+            << S {u"in/"_s, moved + u"=whole"_s, u"out/page_files/i=img"_s} << u"after its file"_s;
+        QTest::newRow("done file whose companion never started")
+            << u"file"_s << page << moved << companion << false << u"done"_s
+            << S {moved + u"=whole"_s, u"in/page_files/i=img"_s}
+            << S {u"in/"_s, moved + u"=whole"_s, u"out/page_files/i=img"_s} << u"after its file"_s;
+        QTest::newRow("companion not merged without asking")
+            << u"file"_s << page << moved << companion << false << u"done"_s
+            << S {moved + u"=whole"_s, u"in/page_files/i=img"_s, u"out/page_files/x=other"_s}
+            << S {u"in/page_files/i=img"_s, moved + u"=whole"_s, u"out/page_files/x=other"_s} << u"already exists"_s;
+        QTest::newRow("folder arrived, original partly removed")
+            << u"folder"_s << u"in/page_files"_s << u"out/page_files"_s << QString() << false << QString()
+            << S {u"out/page_files/a=1"_s, u"out/page_files/s/b=2"_s, u"in/page_files/s/b=2"_s}
+            << S {u"in/"_s, u"out/page_files/a=1"_s, u"out/page_files/s/b=2"_s} << u"completed"_s;
+        QTest::newRow("unfinished folder copy removed, folder moved after its file")
+            << u"folder"_s << u"in/page_files"_s << u"out/page_files"_s << QString() << false << QString()
+            << S {moved + u"=whole"_s, u"in/page_files/a=1"_s, tmp + u"/a=partial"_s}
+            << S {u"in/"_s, moved + u"=whole"_s, u"out/page_files/a=1"_s} << u"after its file"_s;
+        QTest::newRow("interrupted merge completed")
+            << u"folder"_s << u"in/page_files"_s << u"out/page_files"_s << QString() << true << QString()
+            << S {u"in/page_files/b=2"_s, u"in/page_files/s/c=3"_s, u"out/page_files/a=1"_s, u"out/page_files/b=2"_s,
+                  u"out/page_files/s/.marrowdale-t=partial"_s}
+            << S {u"in/"_s, u"out/page_files/a=1"_s, u"out/page_files/b=2"_s, u"out/page_files/s/c=3"_s}
+            << u"completed"_s;
+        QTest::newRow("merge that met a differing file keeps it")
+            << u"folder"_s << u"in/page_files"_s << u"out/page_files"_s << QString() << true << QString()
+            << S {u"in/page_files/b=mine"_s, u"out/page_files/b=theirs"_s}
+            << S {u"in/page_files/b=mine"_s, u"out/page_files/b=theirs"_s} << u"differ and were kept"_s;
+    }
+
+    void settlesWhatACrashLeft()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, src);
+        QFETCH(QString, dst);
+        QFETCH(QString, companion);
+        QFETCH(bool, merge);
+        QFETCH(QString, closed);
+        QFETCH(QStringList, before);
+        QFETCH(QString, reported);
+        make(m_files, before);
+        {
+            MoveJournal journal(m_journal);
+            journal.beginPass(u"classify"_s, at(u"in"_s));
+            JournalRecord intent;
+            intent.kind = kind;
+            intent.src = at(src);
+            intent.dst = at(dst);
+            intent.tmp = at(u"out/.marrowdale-t"_s);
+            intent.companionSrc = at(companion.section(u'>', 0, 0));
+            intent.companionDst = at(companion.section(u'>', 1));
+            intent.page = kind == u"folder"_s ? at(u"out/page.htm"_s) : QString();
+            intent.merge = merge;
+            const QString id = journal.intent(intent);
+            if (closed == u"done"_s)
+                journal.done(id);
+            // The crash: the pass never ends, but its lock goes with the program.
+        }
+        const QString report = settleJournal(m_journal);
+        QVERIFY2(report.contains(reported), qPrintable(report));
+        QTEST(treeOf(m_files), "after");
+        QCOMPARE(openIntents(m_journal), QStringList());
+        QCOMPARE(settleJournal(m_journal), QString()); // settled once, and for good
+    }
+
+    void waitsForAProgramThatIsStillMoving()
+    {
+        make(m_files, {u"in/page.htm=whole"_s});
+        MoveJournal running(m_journal);
+        running.beginPass(u"classify"_s, at(u"in"_s));
+        running.intent(u"file"_s, at(u"in/page.htm"_s), at(u"out/page.htm"_s));
+        QCOMPARE(settleJournal(m_journal), QString());
+        QCOMPARE(openIntents(m_journal).size(), 1);
+        running.endPass(); // between passes the program holds no lock
+        QVERIFY(settleJournal(m_journal).contains(u"had not been moved"_s));
+        QCOMPARE(openIntents(m_journal), QStringList());
+    }
+
+    void tornRecordDoesNotSwallowTheNext()
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(m_journal).path()));
+        QFile file(m_journal);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("{\"op\":\"pass\",\"pass\":\"P\",\"what\":\"classify\"}\n"
+                   "{\"op\":\"intent\",\"id\":\"P/1\",\"pass\":\"P\",\"kind\":\"fi");
+        file.close();
+        MoveJournal journal(m_journal);
+        journal.beginPass(u"move"_s, QString());
+        const QString id = journal.intent(u"file"_s, at(u"a"_s), at(u"b"_s));
+        journal.done(id);
+        const QList<JournalRecord> records = MoveJournal::read(m_journal);
+        QCOMPARE(records.size(), 4);
+        QCOMPARE(records.at(2).id, id);
+        QCOMPARE(records.at(3).op, u"done"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestJournalSettlement)
+#include "tst_journalsettlement.moc"
