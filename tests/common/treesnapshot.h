@@ -16,7 +16,7 @@
 #include <unistd.h>
 
 // A whole tree as one line per entry, keyed by the raw bytes of its path below the root: kind, mode,
-// modification time, content hash or link target, and (on request) its user.* attributes and access
+// owner, modification time, content hash or link target, and (on request) its user.* attributes and access
 // lists. Two trees that compare equal hold the same files in the same state.
 
 namespace TreeSnapshot {
@@ -48,7 +48,8 @@ inline void add(QMap<QByteArray, QByteArray> &tree, const QByteArray &root, cons
         tree.insert(relative, "unreadable");
         return;
     }
-    QByteArray line = QByteArray::number(st.st_mode, 8) + ' ' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.'
+    QByteArray line = QByteArray::number(st.st_mode, 8) + ' ' + QByteArray::number(st.st_uid) + ':'
+        + QByteArray::number(st.st_gid) + ' ' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.'
         + QByteArray::number(qint64(st.st_mtim.tv_nsec));
     if (S_ISREG(st.st_mode)) {
         QFile file(QFile::decodeName(path));

@@ -1,5 +1,5 @@
 #include "atomicwrite.h"
-#include "foldersnapshot.h"
+#include "treesnapshot.h"
 #include "marrowdaleerror.h"
 #include "systemtest.h"
 #include "testfiles.h"
@@ -30,14 +30,14 @@ void setMode(const QString &path, mode_t mode)
 // The write must fail, name the file and leave every file of the folder as it was.
 void expectRefusal(const QString &folder, const QString &path, const QByteArray &bytes)
 {
-    const QStringList before = folderSnapshot(folder);
+    const auto before = TreeSnapshot::of(folder);
     try {
         writeFileAtomically(path, bytes);
         QFAIL("the write was reported as done");
     } catch (const MarrowdaleError &error) {
         QVERIFY2(error.message().contains(path), qPrintable(error.message()));
     }
-    QCOMPARE(folderSnapshot(folder), before);
+    COMPARE_TREES(TreeSnapshot::of(folder), before);
 }
 
 } // namespace

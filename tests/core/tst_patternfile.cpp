@@ -1,4 +1,4 @@
-#include "foldersnapshot.h"
+#include "treesnapshot.h"
 #include "marrowdaleerror.h"
 #include "patternfile.h"
 #include "scriptedprompts.h"
@@ -98,14 +98,14 @@ private Q_SLOTS:
             if (fault == u"read-only folder"_s)
                 QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         }
-        const QStringList before = folderSnapshot(folder);
+        const auto before = TreeSnapshot::of(folder);
         try {
             PatternFile::write(path, u"new -> ../New\n"_s + QString(4000, u'x'), state);
             QFAIL("the save was reported as done");
         } catch (const MarrowdaleError &error) {
             QVERIFY2(error.message().contains(path), qPrintable(error.message()));
         }
-        QCOMPARE(folderSnapshot(folder), before);
+        COMPARE_TREES(TreeSnapshot::of(folder), before);
         QCOMPARE(state.savedText, loaded.savedText);
         QCOMPARE(state.encoding, loaded.encoding);
     }
@@ -157,7 +157,7 @@ private Q_SLOTS:
         PatternFileState state = PatternFile::read(path);
         if (!writable)
             QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
-        const QStringList before = folderSnapshot(dir.path());
+        const auto before = TreeSnapshot::of(dir.path());
         ScriptedPrompts prompts;
         prompts.yesNoAnswers = answers;
         QTEST(PatternFile::saveBeforeSwitching(prompts, path, list, state), "goesOn");
@@ -166,7 +166,7 @@ private Q_SLOTS:
             QCOMPARE(bytesOf(path), PatternFile::normalizeBreaks(list).replace(u"\n"_s, u"\r\n"_s).toUtf8());
             QVERIFY(!state.isModified(list));
         } else {
-            QCOMPARE(folderSnapshot(dir.path()), before);
+            COMPARE_TREES(TreeSnapshot::of(dir.path()), before);
         }
         for (const QString &question : prompts.askedOf(u"askYesNo"_s)) {
             QVERIFY2(question.contains(path), qPrintable(question));

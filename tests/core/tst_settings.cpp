@@ -1,4 +1,4 @@
-#include "foldersnapshot.h"
+#include "treesnapshot.h"
 #include "inifile.h"
 #include "marrowdaleerror.h"
 #include "settings.h"
@@ -135,14 +135,14 @@ void TestSettings::failedWriteKeepsTheFile()
         if (fault == u"read-only folder"_s)
             QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     }
-    const QStringList before = folderSnapshot(folder);
+    const auto before = TreeSnapshot::of(folder);
     try {
         SettingsFile::write(path, {u"/in"_s, u"/lists/mine.dat"_s, {u"/data/Sorted"_s, true, 250, true}});
         QFAIL("the write was reported as done");
     } catch (const MarrowdaleError &error) {
         QVERIFY2(error.message().contains(path), qPrintable(error.message()));
     }
-    QCOMPARE(folderSnapshot(folder), before);
+    COMPARE_TREES(TreeSnapshot::of(folder), before);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)
