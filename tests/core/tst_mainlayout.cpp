@@ -17,15 +17,15 @@ private Q_SLOTS:
 void TestMainLayout::worked_data()
 {
     QTest::addColumn<QSize>("outer");
-    QTest::addColumn<QRect>("groupBox");
+    QTest::addColumn<QRect>("sourceGroup");
     QTest::addColumn<int>("buttonTop");
     QTest::addColumn<QSize>("fileList");
     QTest::addColumn<QRect>("keywordList");
     QTest::addColumn<QRect>("log");
-    QTest::addColumn<QPoint>("panel1");
-    QTest::addColumn<QPoint>("panel2");
-    QTest::addColumn<QPoint>("panel3");
-    QTest::addColumn<QPoint>("panel4");
+    QTest::addColumn<QPoint>("keywordCaption");
+    QTest::addColumn<QPoint>("logCaption");
+    QTest::addColumn<QPoint>("listButtonRow");
+    QTest::addColumn<QPoint>("logButtonRow");
     QTest::addColumn<QPoint>("progress");
 
     QTest::newRow("initial 770x579") << QSize(770, 579) << QRect(20, 15, 730, 232) << 212 << QSize(462, 191)
@@ -40,17 +40,17 @@ void TestMainLayout::worked()
 {
     QFETCH(QSize, outer);
     const MainLayout l = computeMainLayout(outer.width(), outer.height(), true);
-    QTEST(l.groupBox, "groupBox");
+    QTEST(l.sourceGroup, "sourceGroup");
     QTEST(l.buttonTop, "buttonTop");
     QFETCH(QSize, fileList);
     QCOMPARE(l.fileListWidth, fileList.width());
     QCOMPARE(l.fileListHeight, std::optional<int>(fileList.height()));
     QTEST(l.keywordList, "keywordList");
     QTEST(l.log, "log");
-    QTEST(l.panel1, "panel1");
-    QTEST(l.panel2, "panel2");
-    QTEST(l.panel3, "panel3");
-    QTEST(l.panel4, "panel4");
+    QTEST(l.keywordCaption, "keywordCaption");
+    QTEST(l.logCaption, "logCaption");
+    QTEST(l.listButtonRow, "listButtonRow");
+    QTEST(l.logButtonRow, "logButtonRow");
     QTEST(l.progressBar, "progress");
 }
 
@@ -71,7 +71,7 @@ void TestMainLayout::groupBoxHeightRoundsUp_data()
 void TestMainLayout::groupBoxHeightRoundsUp()
 {
     QFETCH(int, height);
-    QTEST(computeMainLayout(770, height, true).groupBox.height(), "groupHeight");
+    QTEST(computeMainLayout(770, height, true).sourceGroup.height(), "groupHeight");
 }
 
 void TestMainLayout::tinyWindowIsNotClamped()

@@ -71,7 +71,7 @@ void TestMessageLayout::buttonLefts()
 void TestMessageLayout::heights_data()
 {
     QTest::addColumn<int>("lines");
-    QTest::addColumn<int>("memo");
+    QTest::addColumn<int>("text");
     QTest::addColumn<int>("bar");
     QTest::addColumn<int>("dialog");
 
@@ -83,10 +83,10 @@ void TestMessageLayout::heights_data()
 void TestMessageLayout::heights()
 {
     QFETCH(int, lines);
-    QFETCH(int, memo);
+    QFETCH(int, text);
     QFETCH(int, bar);
     QFETCH(int, dialog);
-    QCOMPARE(ML::memoHeight(lines), memo);
+    QCOMPARE(ML::textHeight(lines), text);
     QCOMPARE(ML::buttonBarTop(lines), bar);
     QCOMPARE(ML::dialogHeight(lines), dialog);
 }

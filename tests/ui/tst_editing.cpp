@@ -1,7 +1,7 @@
+#include "app/mainwindow.h"
 #include "app/programwindows.h"
-#include "app/tmain.h"
-#include "editing/editpopupmenu.h"
 #include "editing/findreplacecommands.h"
+#include "editing/keywordlistmenu.h"
 #include "editing/patternfilecommands.h"
 #include "editing/replacedialog.h"
 #include "marrowdaleerror.h"
@@ -38,8 +38,8 @@ private Q_SLOTS:
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
-    TMain *main() const { return m_windows.main; }
-    QPlainTextEdit *list() const { return m_windows.main->keyWordList(); }
+    MainWindow *main() const { return m_windows.main; }
+    QPlainTextEdit *list() const { return m_windows.main->keywordList(); }
     ReplaceDialog *dialog() const { return m_windows.main->findReplaceCommands()->replaceDialog(); }
     void chooseFile(const QString &name)
     {
@@ -73,14 +73,14 @@ void TestEditing::init()
     m_prompts = ScriptedPrompts();
     m_windows = ProgramWindows::create();
     main()->setPrompts(&m_prompts);
-    main()->FormShow();
+    main()->firstShow();
     main()->show();
-    main()->timer1()->stop();
+    main()->parseTimer()->stop();
 }
 
 void TestEditing::cleanup()
 {
-    main()->timer1()->stop();
+    main()->parseTimer()->stop();
     m_windows.destroy();
     m_dir.reset();
 }
@@ -125,7 +125,7 @@ void TestEditing::switchPatternFile()
     main()->patternFileCommands()->setSaveChooser(chooser);
     main()->patternFileCommands()->setOpenChooser(chooser);
     PatternFileCommands *commands = main()->patternFileCommands();
-    const auto run = [&] { load ? commands->btnLoadClick() : commands->btnNewClick(); };
+    const auto run = [&] { load ? commands->loadList() : commands->startNewList(); };
     if (error)
         QVERIFY_THROWS_EXCEPTION(MarrowdaleError, run());
     else
@@ -141,7 +141,7 @@ void TestEditing::switchPatternFile()
     QCOMPARE(bytesOf(path(u"other.dat"_s)), QByteArray("x -> ../X\r\n"));
     QVERIFY(!QFile::exists(path(u"new.dat"_s)));
     if (load && switched && !error)
-        QVERIFY(!main()->button1()->isEnabled() && main()->timer1()->isActive());
+        QVERIFY(!main()->classifyButton()->isEnabled() && main()->parseTimer()->isActive());
 }
 
 void TestEditing::newListThenLoadWritesTheEmptyList()
@@ -149,9 +149,9 @@ void TestEditing::newListThenLoadWritesTheEmptyList()
     main()->state().patternFile = path(u"current.dat"_s);
     list()->setPlainText(u"k -> ../K\n"_s);
     chooseFile(u"new.dat"_s);
-    main()->btnNew()->click();
+    main()->newListButton()->click();
     chooseFile(u"other.dat"_s);
-    main()->btnLoad()->click();
+    main()->loadButton()->click();
     QCOMPARE(bytesOf(path(u"current.dat"_s)), QByteArray("k -> ../K\r\n"));
     QCOMPARE(bytesOf(path(u"new.dat"_s)), QByteArray());
     QCOMPARE(list()->toPlainText(), u"x -> ../X\n"_s);
@@ -160,7 +160,7 @@ void TestEditing::newListThenLoadWritesTheEmptyList()
 void TestEditing::missingFileIsCreatedAtClose()
 {
     chooseFile(u"new.dat"_s);
-    QVERIFY_THROWS_EXCEPTION(MarrowdaleError, main()->patternFileCommands()->btnLoadClick());
+    QVERIFY_THROWS_EXCEPTION(MarrowdaleError, main()->patternFileCommands()->loadList());
     QCOMPARE(list()->toPlainText(), QString());
     list()->setPlainText(u"k -> ../K"_s);
     QVERIFY(main()->close());
@@ -185,7 +185,7 @@ void TestEditing::findNextWalk()
     QFETCH(QList<int>, starts);
     list()->setPlainText(u"News -> ../N\nold news\nNews -> ../M"_s);
     select(caret, 0);
-    main()->btnReplace()->click();
+    main()->replaceButton()->click();
     dialog()->setFindText(what);
     int lastStart = caret;
     QString lastSelection;
@@ -221,7 +221,7 @@ void TestEditing::replaceTakesAnySelection()
     QFETCH(QString, found);
     list()->setPlainText(u"News -> ../N\nNews"_s);
     select(start, length);
-    main()->btnReplace()->click();
+    main()->replaceButton()->click();
     dialog()->setFindText(u"News"_s);
     dialog()->setReplaceText(u"Web"_s);
     dialog()->replaceButton()->click();
@@ -248,9 +248,9 @@ void TestEditing::replaceAll()
     QFETCH(bool, matchCase);
     QFETCH(QString, message);
     list()->setPlainText(text);
-    main()->timer1()->stop();
-    main()->button1()->setEnabled(true);
-    main()->btnReplace()->click();
+    main()->parseTimer()->stop();
+    main()->classifyButton()->setEnabled(true);
+    main()->replaceButton()->click();
     dialog()->setFindText(u"a"_s);
     dialog()->setReplaceText(u"b"_s);
     dialog()->setMatchCase(matchCase);
@@ -258,11 +258,11 @@ void TestEditing::replaceAll()
     QTEST(list()->toPlainText(), "result");
     QCOMPARE(m_prompts.askedOf(u"msgBox"_s), QStringList {message});
     QVERIFY(!dialog()->isVisible());
-    QCOMPARE(main()->button1()->isEnabled(), list()->toPlainText() == text);
+    QCOMPARE(main()->classifyButton()->isEnabled(), list()->toPlainText() == text);
     // One undo takes the whole replacement back; the dialog keeps its settings.
-    main()->editPopupMenu()->redo1()->trigger();
+    main()->keywordListMenu()->undoAction()->trigger();
     QCOMPARE(list()->toPlainText(), text);
-    main()->btnReplace()->click();
+    main()->replaceButton()->click();
     QCOMPARE(dialog()->findText(), u"a"_s);
     QCOMPARE(dialog()->matchCase(), matchCase);
 }

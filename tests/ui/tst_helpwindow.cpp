@@ -1,8 +1,8 @@
 #include "apppaths.h"
 #include "dialogs/helpcontext.h"
 #include "help/helpkeyfilter.h"
-#include "help/thelpsearch.h"
-#include "help/thelptreeview.h"
+#include "help/helptree.h"
+#include "help/helpwindow.h"
 #include "testfiles.h"
 
 #include <QApplication>
@@ -37,7 +37,7 @@ private Q_SLOTS:
     {
         QVERIFY(m_config.isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
-        THelpTreeView::setBrowser([this](const QString &path) { m_opened << path; });
+        HelpTree::setBrowser([this](const QString &path) { m_opened << path; });
     }
 
     void init()
@@ -52,8 +52,8 @@ private Q_SLOTS:
         writeBytes(path(u"HelpContextID.txt"_s), "[ID]\n3=folders\n4=intro\n6=ghost\n");
         writeBytes(path(u"intro.htm"_s), "<html><title>Intro</title>the Folder list</html>");
         writeBytes(path(u"folders.htm"_s), "<html><title>Where files go</title>folder</html>");
-        m_window.reset(new THelpSearch);
-        m_window->helpTreeView()->setHelpDir(m_help->path());
+        m_window.reset(new HelpWindow);
+        m_window->tree()->setHelpDir(m_help->path());
     }
 
     void cleanup()
@@ -221,7 +221,7 @@ private Q_SLOTS:
 
 private:
     QString path(const QString &name) const { return m_help->filePath(name); }
-    THelpTreeView *tree() const { return m_window->helpTreeView(); }
+    HelpTree *tree() const { return m_window->tree(); }
     QLineEdit *edSearch() const { return m_window->findChild<QLineEdit *>(u"edSearch"_s); }
     QPushButton *btnSearch() const { return m_window->findChild<QPushButton *>(u"btnSearch"_s); }
     void showActive()
@@ -233,7 +233,7 @@ private:
 
     QTemporaryDir m_config;
     std::unique_ptr<QTemporaryDir> m_help;
-    std::unique_ptr<THelpSearch> m_window;
+    std::unique_ptr<HelpWindow> m_window;
     QStringList m_opened;
 };
 

@@ -1,6 +1,6 @@
+#include "app/mainwindow.h"
 #include "app/programwindows.h"
-#include "app/tmain.h"
-#include "dialogs/toptiondialog.h"
+#include "dialogs/optionsdialog.h"
 #include "fileops.h"
 #include "inifile.h"
 #include "scriptedprompts.h"
@@ -18,10 +18,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/directorylistbox.h"
-#include "app/filelistbox.h"
-#include "help/thelpsearch.h"
-#include "help/thelptreeview.h"
+#include "app/filelist.h"
+#include "app/folderlist.h"
+#include "help/helptree.h"
+#include "help/helpwindow.h"
 
 #include <QListWidget>
 
@@ -95,7 +95,7 @@ void TestStartup::init()
 void TestStartup::cleanup()
 {
     if (m_windows.main) {
-        m_windows.main->timer1()->stop();
+        m_windows.main->parseTimer()->stop();
         m_windows.destroy();
     }
     m_dir.reset();
@@ -105,7 +105,7 @@ void TestStartup::start()
 {
     m_windows = ProgramWindows::create();
     m_windows.main->setPrompts(&m_prompts);
-    m_windows.main->FormShow();
+    m_windows.main->firstShow();
     m_windows.main->show();
 }
 
@@ -114,15 +114,15 @@ void TestStartup::firstRunWelcomesAndAsksForTheParentFolder()
     QString shownDialog;
     whenModalShows([&](QWidget *modal) { shownDialog = QString::fromLatin1(modal->metaObject()->className()); });
     start();
-    QCOMPARE(shownDialog, u"TOptionDialog"_s);
+    QCOMPARE(shownDialog, u"OptionsDialog"_s);
     QCOMPARE(
         m_prompts.askedOf(u"msgBox"_s),
         QStringList {u"Welcome to Marrowdale! At first, please select the parent folder of destination folders"_s});
-    TMain *main = m_windows.main;
+    MainWindow *main = m_windows.main;
     QCOMPARE(main->windowTitle(), u"Marrowdale for Linux ver. 1.25"_s);
-    QCOMPARE(main->directoryListBox()->directory(), documents());
-    QCOMPARE(main->optionDialog()->rootFolder(), documents());
-    QCOMPARE(main->optionDialog()->denominator(), 1000);
+    QCOMPARE(main->folderList()->folder(), documents());
+    QCOMPARE(main->optionsDialog()->rootFolder(), documents());
+    QCOMPARE(main->optionsDialog()->denominator(), 1000);
 
     QVERIFY(main->close());
     const IniFile ini(settingsFile());
@@ -141,13 +141,13 @@ void TestStartup::vanishedSourceFolderFallsBack()
                "[Setting]\nIniFolder=/no/such/folder/anywhere\nPtnFile=/tmp/other.dat\n"
                "Sift=0\nConfirm=1\nDenominator=5000\nRootFolder=/data/Sorted\n");
     start();
-    TMain *main = m_windows.main;
-    QCOMPARE(main->directoryListBox()->directory(), documents());
+    MainWindow *main = m_windows.main;
+    QCOMPARE(main->folderList()->folder(), documents());
     QCOMPARE(main->state().patternFile, configFolder() + u"/Default.dat"_s);
-    QCOMPARE(main->optionDialog()->denominator(), 1000);
-    QVERIFY(main->optionDialog()->sift());
-    QVERIFY(!main->optionDialog()->confirm());
-    QCOMPARE(main->optionDialog()->rootFolder(), QString());
+    QCOMPARE(main->optionsDialog()->denominator(), 1000);
+    QVERIFY(main->optionsDialog()->sift());
+    QVERIFY(!main->optionsDialog()->confirm());
+    QCOMPARE(main->optionsDialog()->rootFolder(), QString());
     QVERIFY(m_prompts.asked.isEmpty());
 }
 
@@ -166,7 +166,7 @@ void TestStartup::trailingBlankLinesAreDropped()
     writeBytes(settingsFile(), "[Setting]\n");
     writeBytes(configFolder() + u"/Default.dat"_s, file);
     start();
-    QTEST(m_windows.main->keyWordList()->toPlainText(), "shown");
+    QTEST(m_windows.main->keywordList()->toPlainText(), "shown");
 }
 
 void TestStartup::unwritablePatternFileKeepsTheWindowOpen()
@@ -177,7 +177,7 @@ void TestStartup::unwritablePatternFileKeepsTheWindowOpen()
         = "[Setting]\nPtnFile=" + QFile::encodeName(m_dir->path()) + "/blocker/list.dat\nDenominator=250\n";
     writeBytes(settingsFile(), settings);
     start();
-    m_windows.main->keyWordList()->setPlainText(u"news -> ../News"_s);
+    m_windows.main->keywordList()->setPlainText(u"news -> ../News"_s);
 
     QString error;
     whenModalShows([&](QWidget *modal) {
@@ -190,20 +190,20 @@ void TestStartup::unwritablePatternFileKeepsTheWindowOpen()
     QFile stored(settingsFile());
     QVERIFY(stored.open(QIODevice::ReadOnly));
     QCOMPARE(stored.readAll(), settings);
-    QCOMPARE(m_windows.main->keyWordList()->toPlainText(), u"news -> ../News\n"_s);
+    QCOMPARE(m_windows.main->keywordList()->toPlainText(), u"news -> ../News\n"_s);
 }
 
 void TestStartup::editingBlocksClassifyUntilTheParse()
 {
     writeBytes(settingsFile(), "[Setting]\n");
     start();
-    TMain *main = m_windows.main;
-    main->timer1()->setInterval(50);
-    QTRY_VERIFY(main->button1()->isEnabled());
-    main->keyWordList()->setPlainText(u"news -> ../News"_s);
-    QVERIFY(!main->button1()->isEnabled());
-    QVERIFY(main->timer1()->isActive());
-    QTRY_VERIFY(main->button1()->isEnabled());
+    MainWindow *main = m_windows.main;
+    main->parseTimer()->setInterval(50);
+    QTRY_VERIFY(main->classifyButton()->isEnabled());
+    main->keywordList()->setPlainText(u"news -> ../News"_s);
+    QVERIFY(!main->classifyButton()->isEnabled());
+    QVERIFY(main->parseTimer()->isActive());
+    QTRY_VERIFY(main->classifyButton()->isEnabled());
     QCOMPARE(main->state().table.size(), 1);
 }
 
@@ -212,10 +212,10 @@ void TestStartup::languageFileWithOnlyACaptionEmptiesTheRest()
     writeBytes(settingsFile(), "[Setting]\n");
     writeBytes(configFolder() + u"/marrowdale.lng"_s, "[Main]\nCaption=\"  振り分け \"\n");
     start();
-    TMain *main = m_windows.main;
+    MainWindow *main = m_windows.main;
     QCOMPARE(main->windowTitle(), u"  振り分け "_s);
-    QCOMPARE(main->button1()->text(), QString());
-    QCOMPARE(main->btnUndo()->text(), QString());
+    QCOMPARE(main->classifyButton()->text(), QString());
+    QCOMPARE(main->undoButton()->text(), QString());
     QCOMPARE(main->state().messages.text(13), QString());
 }
 
@@ -225,31 +225,31 @@ void TestStartup::firstRunWithoutDocumentsFolderStillStarts()
     writeBytes(configFolder() + u"/Default.dat"_s, "news -> ../News\r\n");
     whenModalShows([](QWidget *) {});
     start();
-    TMain *main = m_windows.main;
+    MainWindow *main = m_windows.main;
     QVERIFY(main->state().firstShowDone);
-    QVERIFY(main->timer1()->isActive());
-    QCOMPARE(main->keyWordList()->toPlainText(), u"news -> ../News\n"_s);
-    QVERIFY(!main->directoryListBox()->directory().isEmpty());
+    QVERIFY(main->parseTimer()->isActive());
+    QCOMPARE(main->keywordList()->toPlainText(), u"news -> ../News\n"_s);
+    QVERIFY(!main->folderList()->folder().isEmpty());
 }
 
 void TestStartup::undoLeavesNoLineSelected()
 {
     writeBytes(settingsFile(), "[Setting]\nIniFolder=" + QFile::encodeName(documents()) + "\n");
     start();
-    TMain *main = m_windows.main;
+    MainWindow *main = m_windows.main;
     const QString sorted = m_dir->path() + u"/Sorted"_s;
-    main->optionDialog()->setRootFolder(sorted);
+    main->optionsDialog()->setRootFolder(sorted);
     for (const QString &name : {u"a.htm"_s, u"b.htm"_s}) {
         writeBytes(documents() + u'/' + name, "page");
         QVERIFY(moveWithCompanions(documents() + u'/' + name, sorted + u"/News"_s, sorted,
                                    {m_prompts, main->state().messages, *main}));
     }
     main->log()->setCurrentRow(0);
-    main->btnUndoClick();
+    main->undoSelectedMove();
     QVERIFY(QFile::exists(documents() + u"/a.htm"_s));
     QCOMPARE(main->log()->count(), 1);
     QVERIFY(main->log()->selectedItems().isEmpty());
-    main->btnUndoClick();
+    main->undoSelectedMove();
     QVERIFY(QFile::exists(sorted + u"/News/b.htm"_s));
 }
 
@@ -267,9 +267,9 @@ void TestStartup::learnedLineFollowsTheLastLine()
     QFETCH(QString, text);
     writeBytes(settingsFile(), "[Setting]\n");
     start();
-    m_windows.main->keyWordList()->setPlainText(text);
+    m_windows.main->keywordList()->setPlainText(text);
     m_windows.main->appendKeywordLine(u"new -> ../N"_s);
-    QTEST(m_windows.main->keyWordList()->toPlainText(), "expected");
+    QTEST(m_windows.main->keywordList()->toPlainText(), "expected");
 }
 
 void TestStartup::classifyLeavesTheFileListCurrent()
@@ -279,14 +279,14 @@ void TestStartup::classifyLeavesTheFileListCurrent()
     writeBytes(documents() + u"/other.txt"_s, "x");
     writeBytes(settingsFile(), "[Setting]\nIniFolder=" + QFile::encodeName(documents()) + "\nConfirm=0\n");
     start();
-    TMain *main = m_windows.main;
-    main->optionDialog()->setRootFolder(m_dir->path() + u"/Sorted"_s);
-    main->keyWordList()->setPlainText(u"news -> ../News"_s);
-    main->Timer1Timer();
-    main->Button1Click();
+    MainWindow *main = m_windows.main;
+    main->optionsDialog()->setRootFolder(m_dir->path() + u"/Sorted"_s);
+    main->keywordList()->setPlainText(u"news -> ../News"_s);
+    main->parseKeywordList();
+    main->classify();
     QVERIFY(QFile::exists(m_dir->path() + u"/Sorted/News/news page_files/img.png"_s));
-    QCOMPARE(main->fileListBox()->count(), 1);
-    QCOMPARE(main->fileListBox()->item(0)->text(), u"other.txt"_s);
+    QCOMPARE(main->fileList()->count(), 1);
+    QCOMPARE(main->fileList()->item(0)->text(), u"other.txt"_s);
     QCOMPARE(main->log()->count(), 1);
 }
 
@@ -308,13 +308,13 @@ void TestStartup::f1OpensHelpOnlyFromWindowKeys()
     QFETCH(bool, fromKeywordList);
     writeBytes(settingsFile(), "[Setting]\n");
     start();
-    m_windows.helpSearch->helpTreeView()->setHelpDir(QStringLiteral(MARROWDALE_SOURCE_DIR "/help"));
-    QWidget *target = fromKeywordList ? static_cast<QWidget *>(m_windows.main->keyWordList())
+    m_windows.helpWindow->tree()->setHelpDir(QStringLiteral(MARROWDALE_SOURCE_DIR "/help"));
+    QWidget *target = fromKeywordList ? static_cast<QWidget *>(m_windows.main->keywordList())
                                       : static_cast<QWidget *>(m_windows.main->log());
     m_windows.main->activateWindow();
     target->setFocus();
     QTest::keyClick(target, Qt::Key_F1);
-    QTEST(m_windows.helpSearch->isVisible(), "opens");
+    QTEST(m_windows.helpWindow->isVisible(), "opens");
 }
 
 QTEST_MAIN(TestStartup)
