@@ -7,6 +7,7 @@
 #include "dialogs/widgetprompts.h"
 #include "languagefile.h"
 #include "marrowdaleerror.h"
+#include "messagelayout.h"
 #include "messagetable.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <deque>
@@ -165,10 +167,10 @@ private Q_SLOTS:
     void nestedCallGetsABoxOfItsOwn();
     void msgBoxLayout_data();
     void msgBoxLayout();
-    void receiveString_data();
-    void receiveString();
+    void askText_data();
+    void askText();
     void inputWidthsAndHelpContext();
-    void receiveIntegerRejectsText();
+    void askIntegerRejectsText();
     void spinBox_data();
     void spinBox();
     void optionSentenceAndCheckBox();
@@ -250,36 +252,46 @@ void TestDialogs::nestedCallGetsABoxOfItsOwn()
 void TestDialogs::msgBoxLayout_data()
 {
     QTest::addColumn<QString>("message");
-    QTest::addColumn<bool>("oneLine");
+    QTest::addColumn<int>("lines"); // 0: as many as the text box breaks the message into
+    QTest::addColumn<QList<int>>("heights"); // text box, button bar top, dialog; empty: the rule's for those lines
 
-    QTest::newRow("one line is centred") << u"Hello"_s << true;
-    QTest::newRow("welcome wraps, left-aligned") << MessageTable::defaultText(1) << false;
-    QTest::newRow("many lines are not cut off") << u"1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12"_s << false;
+    QTest::newRow("one line is centred") << u"Hello"_s << 1 << QList<int> {32, 58, 118};
+    QTest::newRow("many lines are not cut off")
+        << u"1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12"_s << 12 << QList<int> {153, 179, 239};
+    QTest::newRow("welcome wraps, left-aligned") << MessageTable::defaultText(1) << 0 << QList<int> {};
 }
 
 void TestDialogs::msgBoxLayout()
 {
     QFETCH(QString, message);
-    QFETCH(bool, oneLine);
+    QFETCH(int, lines);
+    QFETCH(QList<int>, heights);
     MessageDialog dlg;
     ModalScript script({[&](QWidget *w) {
-        auto *memo = child<QTextEdit>(w, u"messageText"_s);
-        const int lines = (w->height() - 107) / 11;
-        QCOMPARE(w->size(), QSize(440, 11 * lines + 107));
-        QCOMPARE(lines == 1, oneLine);
-        QCOMPARE(memo->height(), 11 * lines + 21);
-        QCOMPARE(child(w, u"buttonBar"_s)->y(), 11 * lines + 47);
+        auto *text = child<QTextEdit>(w, u"messageText"_s);
+        int shown = 0;
+        for (QTextBlock block = text->document()->begin(); block.isValid(); block = block.next())
+            shown += block.layout()->lineCount();
+        if (lines > 0)
+            QCOMPARE(shown, lines);
+        else
+            QVERIFY(shown > 1);
+        if (heights.isEmpty())
+            heights = {MessageLayout::textHeight(shown), MessageLayout::buttonBarTop(shown),
+                       MessageLayout::dialogHeight(shown)};
+        QCOMPARE((QList<int> {text->height(), child(w, u"buttonBar"_s)->y(), w->height()}), heights);
+        QCOMPARE(w->width(), 440);
         QCOMPARE(child(w, u"okButton"_s)->x(), 177);
-        QVERIFY(memo->document()->size().height() <= memo->height());
-        const Qt::Alignment align = memo->document()->firstBlock().blockFormat().alignment();
-        QCOMPARE(bool(align & Qt::AlignHCenter), oneLine);
+        QVERIFY(text->document()->size().height() <= text->height());
+        const Qt::Alignment align = text->document()->firstBlock().blockFormat().alignment();
+        QCOMPARE(bool(align & Qt::AlignHCenter), shown == 1);
         click(w, u"okButton"_s);
     }});
     dlg.showMessage(message, QString(), u"OK"_s, 1);
     QVERIFY(script.finished());
 }
 
-void TestDialogs::receiveString_data()
+void TestDialogs::askText_data()
 {
     QTest::addColumn<QStringList>("actions");
     QTest::addColumn<QString>("expected");
@@ -291,7 +303,7 @@ void TestDialogs::receiveString_data()
     QTest::newRow("typed text after OK") << QStringList {u"type:other"_s, u"click:okButton"_s} << u"other"_s;
 }
 
-void TestDialogs::receiveString()
+void TestDialogs::askText()
 {
     QFETCH(QStringList, actions);
     QFETCH(QString, expected);
@@ -326,7 +338,7 @@ void TestDialogs::inputWidthsAndHelpContext()
     QCOMPARE(contexts, (QList<int> {1, 2, 3, 3, 2, 6}));
 }
 
-void TestDialogs::receiveIntegerRejectsText()
+void TestDialogs::askIntegerRejectsText()
 {
     MessageDialog dlg;
     ModalScript script({[](QWidget *w) {
