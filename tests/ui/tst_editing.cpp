@@ -6,6 +6,7 @@
 #include "editing/replacedialog.h"
 #include "marrowdaleerror.h"
 #include "scriptedprompts.h"
+#include "systemtest.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -90,23 +91,31 @@ void TestEditing::switchPatternFile_data()
     QTest::addColumn<bool>("load");
     QTest::addColumn<QString>("chosen"); // empty: the dialog is cancelled
     QTest::addColumn<QString>("current");
+    QTest::addColumn<bool>("readOnly"); // the current file
     QTest::addColumn<bool>("error");
     QTest::addColumn<QString>("listAfter");
     QTest::addColumn<bool>("switched");
 
     const QString edited = u"k -> ../K\nl -> ../L"_s;
-    const QString unwritable = u"blocker/current.dat"_s;
-    QTest::newRow("new list") << false << u"new.dat"_s << u"current.dat"_s << false << QString() << true;
-    QTest::newRow("new list cancelled") << false << QString() << u"current.dat"_s << false << edited << false;
+    const QString current = u"current.dat"_s, unwritable = u"blocker/current.dat"_s;
+    QTest::newRow("new list") << false << u"new.dat"_s << current << false << false << QString() << true;
+    QTest::newRow("new list cancelled") << false << QString() << current << false << false << edited << false;
     QTest::newRow("new list, current file unwritable")
-        << false << u"new.dat"_s << unwritable << true << edited << false;
-    QTest::newRow("load") << true << u"other.dat"_s << u"current.dat"_s << false << u"x -> ../X\n"_s << true;
+        << false << u"new.dat"_s << unwritable << false << true << edited << false;
+    QTest::newRow("new list, current file read-only")
+        << false << u"new.dat"_s << current << true << true << edited << false;
+    QTest::newRow("load") << true << u"other.dat"_s << current << false << false << u"x -> ../X\n"_s << true;
     QTest::newRow("unwritable current file discarded the list on load")
-        << true << u"other.dat"_s << unwritable << true << edited << false;
+        << true << u"other.dat"_s << unwritable << false << true << edited << false;
+    QTest::newRow("load, current file read-only")
+        << true << u"other.dat"_s << current << true << true << edited << false;
 }
 
 void TestEditing::switchPatternFile()
 {
+    QFETCH(bool, readOnly);
+    if (readOnly)
+        RUN_WITHOUT_ROOT(); // root writes read-only files
     QFETCH(bool, load);
     QFETCH(QString, chosen);
     QFETCH(QString, current);
@@ -115,6 +124,8 @@ void TestEditing::switchPatternFile()
 
     // The current file holds a lone CR, so a write of the list shows as CR LF.
     writeBytes(path(u"current.dat"_s), "old\r");
+    if (readOnly)
+        QVERIFY(QFile::setPermissions(path(u"current.dat"_s), QFileDevice::ReadOwner));
     main()->state().patternFile = path(current);
     list()->setPlainText(u"k -> ../K\nl -> ../L"_s);
     QString offeredFolder;
@@ -136,7 +147,7 @@ void TestEditing::switchPatternFile()
              load ? QStringList() : QStringList {u"Please input the name of the pattern file."_s});
     QTEST(list()->toPlainText(), "listAfter");
     QCOMPARE(main()->state().patternFile, path(switched ? chosen : current));
-    const bool written = !chosen.isEmpty() && current == u"current.dat"_s;
+    const bool written = !chosen.isEmpty() && !error;
     QCOMPARE(bytesOf(path(u"current.dat"_s)), written ? QByteArray("k -> ../K\r\nl -> ../L") : QByteArray("old\r"));
     QCOMPARE(bytesOf(path(u"other.dat"_s)), QByteArray("x -> ../X\r\n"));
     QVERIFY(!QFile::exists(path(u"new.dat"_s)));
