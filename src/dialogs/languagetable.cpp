@@ -15,14 +15,6 @@ LanguageTable::LanguageTable(QString section)
     : m_section(std::move(section))
 { }
 
-QStringList LanguageTable::keys() const
-{
-    QStringList keys;
-    for (const Entry &entry : m_entries)
-        keys.append(entry.key);
-    return keys;
-}
-
 LanguageTable &LanguageTable::add(const QString &key, std::function<void(const QString &)> set, bool lineBreaks)
 {
     m_entries.append({key, std::move(set), lineBreaks});

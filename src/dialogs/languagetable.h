@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 
@@ -22,10 +21,6 @@ class LanguageTable
 {
 public:
     explicit LanguageTable(QString section);
-
-    QString section() const { return m_section; }
-    /// Every key, in the order apply() reads them.
-    QStringList keys() const;
 
     /// "<name>->Caption": the control's caption.
     LanguageTable &caption(const QString &name, QAbstractButton *control);
