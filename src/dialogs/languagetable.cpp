@@ -21,16 +21,25 @@ LanguageTable &LanguageTable::add(const QString &key, std::function<void(const Q
     return *this;
 }
 
+namespace {
+
+template<typename Control> std::function<void(const QString &)> textSetter(Control *control)
+{
+    return [control](const QString &text) { control->setText(text); };
+}
+
+} // namespace
+
 LanguageTable &LanguageTable::caption(const QString &name, QAbstractButton *control)
 {
     control->setObjectName(name);
-    return add(name + u"->Caption"_s, [control](const QString &text) { control->setText(text); });
+    return add(name + u"->Caption"_s, textSetter(control));
 }
 
 LanguageTable &LanguageTable::caption(const QString &name, QLabel *control)
 {
     control->setObjectName(name);
-    return add(name + u"->Caption"_s, [control](const QString &text) { control->setText(text); });
+    return add(name + u"->Caption"_s, textSetter(control));
 }
 
 LanguageTable &LanguageTable::caption(const QString &name, QGroupBox *control)
@@ -42,20 +51,19 @@ LanguageTable &LanguageTable::caption(const QString &name, QGroupBox *control)
 LanguageTable &LanguageTable::caption(const QString &name, QAction *control)
 {
     control->setObjectName(name);
-    return add(name + u"->Caption"_s, [control](const QString &text) { control->setText(text); });
+    return add(name + u"->Caption"_s, textSetter(control));
 }
 
 LanguageTable &LanguageTable::multiLineCaption(const QString &name, QLabel *control)
 {
     control->setObjectName(name);
-    return add(
-        name + u"->Caption"_s, [control](const QString &text) { control->setText(text); }, true);
+    return add(name + u"->Caption"_s, textSetter(control), true);
 }
 
 LanguageTable &LanguageTable::editText(const QString &name, QLineEdit *control)
 {
     control->setObjectName(name);
-    return add(name + u"->Text"_s, [control](const QString &text) { control->setText(text); });
+    return add(name + u"->Text"_s, textSetter(control));
 }
 
 LanguageTable &LanguageTable::tabTitles(const QString &name, QTabBar *control)
