@@ -1,7 +1,7 @@
 // Start-up cost: the real main window's first show with a large keyword list and source folder,
 // against a bare window listing the same number of names. Run on demand: make bench.
+#include "app/mainwindow.h"
 #include "app/programwindows.h"
-#include "app/tmain.h"
 
 #include <QApplication>
 #include <QDir>
@@ -51,11 +51,11 @@ int child(int argc, char *argv[], bool real)
     QApplication app(argc, argv);
     if (real) {
         ProgramWindows windows = ProgramWindows::create();
-        windows.main->FormShow();
+        windows.main->firstShow();
         windows.main->show();
         QApplication::processEvents();
         std::printf("%lld\n", static_cast<long long>(clock.nsecsElapsed() / 1000));
-        windows.main->timer1()->stop();
+        windows.main->parseTimer()->stop();
         windows.destroy();
     } else {
         QMainWindow window;

@@ -1,5 +1,5 @@
+#include "app/mainwindow.h"
 #include "app/programwindows.h"
-#include "app/tmain.h"
 #include "dialogs/handlerguard.h"
 
 #include <QApplication>
@@ -21,9 +21,9 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(icon);
     runGuarded(nullptr, [&app] {
         ProgramWindows windows = ProgramWindows::create();
-        TMain *main = windows.main;
-        QObject::connect(main, &TMain::closed, &app, &QApplication::quit, Qt::QueuedConnection);
-        main->FormShow();
+        MainWindow *main = windows.main;
+        QObject::connect(main, &MainWindow::closed, &app, &QApplication::quit, Qt::QueuedConnection);
+        main->firstShow();
         main->setGeometry(
             QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, main->size(), main->screen()->availableGeometry()));
         main->show();

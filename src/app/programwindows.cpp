@@ -1,38 +1,38 @@
 #include "programwindows.h"
 
-#include "tmain.h"
+#include "mainwindow.h"
 
-#include "classify/tdialog1.h"
-#include "dialogs/tmymessagedlg.h"
-#include "dialogs/toptiondialog.h"
-#include "dialogs/twait.h"
+#include "classify/keywordchoicedialog.h"
+#include "dialogs/messagedialog.h"
+#include "dialogs/optionsdialog.h"
+#include "dialogs/waitwindow.h"
 #include "help/helpkeyfilter.h"
-#include "help/thelpsearch.h"
+#include "help/helpwindow.h"
 
 #include <QApplication>
 
 ProgramWindows ProgramWindows::create()
 {
     ProgramWindows w;
-    w.main = new TMain;
-    w.dialog1 = new TDialog1(w.main);
-    w.helpSearch = new THelpSearch;
-    w.wait = new TWait(w.main);
-    w.optionDialog = new TOptionDialog(w.main);
-    w.myMessageDlg = new TMyMessageDlg(w.main);
-    w.optionDialog->setMessageDialog(w.myMessageDlg);
-    THelpSearch *help = w.helpSearch;
-    TOptionDialog *options = w.optionDialog;
-    w.optionDialog->setHelpHook([help, options] { help->showContentsModal(options); });
+    w.main = new MainWindow;
+    w.keywordChoiceDialog = new KeywordChoiceDialog(w.main);
+    w.helpWindow = new HelpWindow;
+    w.waitWindow = new WaitWindow(w.main);
+    w.optionsDialog = new OptionsDialog(w.main);
+    w.messageDialog = new MessageDialog(w.main);
+    w.optionsDialog->setMessageDialog(w.messageDialog);
+    HelpWindow *help = w.helpWindow;
+    OptionsDialog *options = w.optionsDialog;
+    w.optionsDialog->setHelpHook([help, options] { help->showContentsModal(options); });
     // F1 in every window but the main one asks the help tree for that window's page.
-    HelpKeyFilter::install(qApp, w.helpSearch);
-    w.main->attachWindows(w.dialog1, w.helpSearch, w.wait, w.optionDialog, w.myMessageDlg);
+    HelpKeyFilter::install(qApp, w.helpWindow);
+    w.main->attachWindows(w.keywordChoiceDialog, w.helpWindow, w.waitWindow, w.optionsDialog, w.messageDialog);
     return w;
 }
 
 void ProgramWindows::destroy()
 {
-    delete helpSearch;
+    delete helpWindow;
     delete main; // owns the dialogs
     *this = {};
 }

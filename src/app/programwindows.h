@@ -1,21 +1,21 @@
 #pragma once
 
-class TMain;
-class TDialog1;
-class THelpSearch;
-class TWait;
-class TOptionDialog;
-class TMyMessageDlg;
+class MainWindow;
+class KeywordChoiceDialog;
+class HelpWindow;
+class WaitWindow;
+class OptionsDialog;
+class MessageDialog;
 
 // The six windows of one run, each created once, in this order.
 struct ProgramWindows
 {
-    TMain *main = nullptr;
-    TDialog1 *dialog1 = nullptr;
-    THelpSearch *helpSearch = nullptr;
-    TWait *wait = nullptr;
-    TOptionDialog *optionDialog = nullptr;
-    TMyMessageDlg *myMessageDlg = nullptr;
+    MainWindow *main = nullptr;
+    KeywordChoiceDialog *keywordChoiceDialog = nullptr;
+    HelpWindow *helpWindow = nullptr;
+    WaitWindow *waitWindow = nullptr;
+    OptionsDialog *optionsDialog = nullptr;
+    MessageDialog *messageDialog = nullptr;
 
     static ProgramWindows create();
     void destroy();

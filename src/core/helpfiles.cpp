@@ -4,6 +4,7 @@
 #include "marrowdaleerror.h"
 #include "textfile.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -80,9 +81,10 @@ QList<HelpEntry> parseIndex(const QString &text)
 {
     QStringList lines = splitLines(text);
     lines.removeIf([](const QString &line) { return !line.contains(u'='); });
-    std::stable_sort(lines.begin(), lines.end(), [](const QString &a, const QString &b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    });
+    QCollator collator; // the user's locale
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(lines.begin(), lines.end(),
+                     [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
     QList<HelpEntry> entries;
     entries.reserve(lines.size());
     for (const QString &line : std::as_const(lines))

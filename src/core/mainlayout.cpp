@@ -21,14 +21,14 @@ MainLayout computeMainLayout(int w, int h, bool firstShowDone)
     const int groupWidth = w - 40;
     l.fileListWidth = groupWidth - fileListLeft - 20;
     const int groupHeight = upTimes(h, 2, 5);
-    l.groupBox = QRect(20, groupBoxTop, groupWidth, groupHeight);
-    const int bottom = groupBoxTop + groupHeight;
+    l.sourceGroup = QRect(20, sourceGroupTop, groupWidth, groupHeight);
+    const int bottom = sourceGroupTop + groupHeight;
     l.buttonTop = bottom - 35;
-    l.directoryListHeight = bottom - 110;
+    l.folderListHeight = bottom - 110;
     if (firstShowDone)
-        l.fileListHeight = l.buttonTop + buttonHeight - directoryTop;
-    const int panelTop = bottom + 15;
-    const int listTop = panelTop + captionPanelHeight + 10;
+        l.fileListHeight = l.buttonTop + buttonHeight - folderListTop;
+    const int captionTop = bottom + 15;
+    const int listTop = captionTop + captionHeight + 10;
     const int rowTop = h - 75;
     const int listHeight = rowTop - listTop - 10;
     const int half = upTimes(w, 1, 2);
@@ -37,11 +37,11 @@ MainLayout computeMainLayout(int w, int h, bool firstShowDone)
     const int logLeft = half + 10;
     l.keywordList = QRect(listLeft, listTop, listWidth, listHeight);
     l.log = QRect(logLeft, listTop, listWidth, listHeight);
-    l.panel1 = QPoint(upTimes(w, 1, 4) - upTimes(panel1Width, 1, 2), panelTop);
-    l.panel2 = QPoint(upTimes(w, 3, 4) - upTimes(panel2Width, 1, 2), panelTop);
+    l.keywordCaption = QPoint(upTimes(w, 1, 4) - upTimes(keywordCaptionWidth, 1, 2), captionTop);
+    l.logCaption = QPoint(upTimes(w, 3, 4) - upTimes(logCaptionWidth, 1, 2), captionTop);
     // Centred under the list: Up(left + width / 2), with the half width exact in halves.
-    l.panel3 = QPoint(upTimes(2 * listLeft + listWidth, 1, 2) - upTimes(panel3Width, 1, 2), rowTop);
-    l.panel4 = QPoint(upTimes(2 * logLeft + listWidth, 1, 2) - upTimes(panel4Width, 1, 2), rowTop);
-    l.progressBar = QPoint(half - upTimes(progressWidth, 1, 2), panelTop + 5);
+    l.listButtonRow = QPoint(upTimes(2 * listLeft + listWidth, 1, 2) - upTimes(listButtonRowWidth, 1, 2), rowTop);
+    l.logButtonRow = QPoint(upTimes(2 * logLeft + listWidth, 1, 2) - upTimes(logButtonRowWidth, 1, 2), rowTop);
+    l.progressBar = QPoint(half - upTimes(progressWidth, 1, 2), captionTop + 5);
     return l;
 }

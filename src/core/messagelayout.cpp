@@ -42,14 +42,14 @@ ButtonLefts buttonLefts(const ButtonSet &buttons, int dialogWidth)
     return lefts;
 }
 
-int memoHeight(int lines)
+int textHeight(int lines)
 {
     return LinePitch * lines + 21;
 }
 
 int buttonBarTop(int lines)
 {
-    return MemoTop + memoHeight(lines) + 10;
+    return TextTop + textHeight(lines) + 10;
 }
 
 int dialogHeight(int lines)
@@ -61,7 +61,7 @@ int textLinePitch(int lines, int naturalPitch, int margin)
 {
     if (lines <= 0)
         return naturalPitch;
-    return qMax(1, qMin(naturalPitch, (memoHeight(lines) - 2 * margin) / lines));
+    return qMax(1, qMin(naturalPitch, (textHeight(lines) - 2 * margin) / lines));
 }
 
 namespace {
@@ -119,11 +119,11 @@ InputLayout inputLayout(bool hasSuffix, int inputWidth, int currentDialogWidth, 
     return l;
 }
 
-SentenceLayout sentenceLayout(int label3Left, int label3Width, int spinWidth)
+SentenceLayout sentenceLayout(int siftLabelLeft, int siftLabelWidth, int thresholdBoxWidth)
 {
     SentenceLayout s;
-    s.spinLeft = label3Left + label3Width + 3;
-    s.label1Left = s.spinLeft + spinWidth + 3;
+    s.thresholdBoxLeft = siftLabelLeft + siftLabelWidth + 3;
+    s.thresholdLabelLeft = s.thresholdBoxLeft + thresholdBoxWidth + 3;
     return s;
 }
 

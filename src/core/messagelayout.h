@@ -5,7 +5,7 @@
 
 #include <functional>
 
-// Geometry of the message and input dialog and of the option dialog's sentence row, kept apart from
+// Geometry of the message and input dialog and of the options dialog's Sift row, kept apart from
 // the widgets so that the pixel rules can be checked without a screen. All values are pixels.
 namespace MessageLayout {
 
@@ -15,9 +15,10 @@ constexpr int HelpSlot = 65;
 constexpr int ButtonWidth = 65;
 constexpr int ButtonHeight = 22;
 constexpr int ButtonBarHeight = 40;
-constexpr int MemoLeft = 24;
-constexpr int MemoTop = 16;
-constexpr int MemoWidth = 350;
+// The message text box.
+constexpr int TextLeft = 24;
+constexpr int TextTop = 16;
+constexpr int TextWidth = 350;
 constexpr int LinePitch = 11;
 
 /// Which of the five buttons a word set such as "YesNo" asks for (case-sensitive substring tests).
@@ -47,7 +48,7 @@ struct ButtonLefts
 
 ButtonLefts buttonLefts(const ButtonSet &buttons, int dialogWidth = MessageDialogWidth);
 
-int memoHeight(int lines);
+int textHeight(int lines);
 int buttonBarTop(int lines);
 int dialogHeight(int lines);
 
@@ -60,7 +61,7 @@ using WrapFunction = std::function<QStringList(int width)>;
 
 struct WrappedMessage
 {
-    int width = MemoWidth;
+    int width = TextWidth;
     QStringList lines;
 };
 
@@ -94,15 +95,15 @@ struct InputLayout
 /// the dialog grows by 40 at each such call. Prompt and input heights are those of the edit controls.
 InputLayout inputLayout(bool hasSuffix, int inputWidth, int currentDialogWidth, int promptHeight, int inputHeight);
 
-/// The option dialog's sentence row: check box, first label, spin box, second label.
+/// The options dialog's Sift row, one sentence: check box, its caption, threshold box, the sentence's end.
 struct SentenceLayout
 {
-    int spinLeft = 0;
-    int label1Left = 0;
+    int thresholdBoxLeft = 0;
+    int thresholdLabelLeft = 0;
 };
 
-constexpr int SpinWidth = 57;
+constexpr int ThresholdBoxWidth = 57;
 
-SentenceLayout sentenceLayout(int label3Left, int label3Width, int spinWidth = SpinWidth);
+SentenceLayout sentenceLayout(int siftLabelLeft, int siftLabelWidth, int thresholdBoxWidth = ThresholdBoxWidth);
 
 } // namespace MessageLayout

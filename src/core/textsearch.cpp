@@ -18,11 +18,6 @@ qsizetype findFrom(const QString &text, const QString &what, qsizetype from)
     return text.indexOf(what, from, Qt::CaseSensitive);
 }
 
-qsizetype count(const QString &text, const QString &what, bool matchCase)
-{
-    return replaceAll(text, what, what, matchCase).count;
-}
-
 Replaced replaceAll(const QString &text, const QString &what, const QString &replacement, bool matchCase)
 {
     // Case folding here keeps every character's length, so hits map straight back onto the text;

@@ -49,35 +49,35 @@ FolderChooser::FolderChooser(QWidget *parent, const QString &startFolder, int he
     m_tree->setUniformRowHeights(true);
 
     auto *label = new QLabel(u"&Folder:"_s, this);
-    m_edFolder = new QLineEdit(this);
-    m_edFolder->setObjectName(u"edFolder"_s);
-    label->setBuddy(m_edFolder);
+    m_folderEdit = new QLineEdit(this);
+    m_folderEdit->setObjectName(u"folderEdit"_s);
+    label->setBuddy(m_folderEdit);
 
-    m_btnOK = new QPushButton(u"&OK"_s, this);
-    m_btnOK->setObjectName(u"btnOK"_s);
-    m_btnOK->setDefault(true);
-    m_btnCancel = new QPushButton(u"&Cancel"_s, this);
-    m_btnCancel->setObjectName(u"btnCancel"_s);
-    m_btnHelp = new QPushButton(u"&Help"_s, this);
-    m_btnHelp->setObjectName(u"btnHelp"_s);
-    connect(m_btnOK, &QPushButton::clicked, this, &FolderChooser::accept);
-    connect(m_btnCancel, &QPushButton::clicked, this, &FolderChooser::reject);
-    connect(m_btnHelp, &QPushButton::clicked, this, [this] { HelpContext::request(HelpContext::of(this)); });
+    m_okButton = new QPushButton(u"&OK"_s, this);
+    m_okButton->setObjectName(u"okButton"_s);
+    m_okButton->setDefault(true);
+    m_cancelButton = new QPushButton(u"&Cancel"_s, this);
+    m_cancelButton->setObjectName(u"cancelButton"_s);
+    m_helpButton = new QPushButton(u"&Help"_s, this);
+    m_helpButton->setObjectName(u"helpButton"_s);
+    connect(m_okButton, &QPushButton::clicked, this, &FolderChooser::accept);
+    connect(m_cancelButton, &QPushButton::clicked, this, &FolderChooser::reject);
+    connect(m_helpButton, &QPushButton::clicked, this, [this] { HelpContext::request(HelpContext::of(this)); });
 
     auto *folderRow = new QHBoxLayout;
     folderRow->addWidget(label);
-    folderRow->addWidget(m_edFolder, 1);
+    folderRow->addWidget(m_folderEdit, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(m_btnOK);
-    buttons->addWidget(m_btnCancel);
-    buttons->addWidget(m_btnHelp);
+    buttons->addWidget(m_okButton);
+    buttons->addWidget(m_cancelButton);
+    buttons->addWidget(m_helpButton);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tree, 1);
     layout->addLayout(folderRow);
     layout->addLayout(buttons);
 
-    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this, &FolderChooser::treeCurrentChanged);
+    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this, &FolderChooser::showCurrentFolder);
     // The model fills in the background: scroll to the start once its folder has been read.
     connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString &folder) {
         const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
@@ -85,9 +85,9 @@ FolderChooser::FolderChooser(QWidget *parent, const QString &startFolder, int he
             m_tree->scrollTo(m_model->index(m_startFolder), QAbstractItemView::PositionAtCenter);
     });
     goTo(startFolder);
-    m_edFolder->setText(startFolder.isEmpty() ? QDir::homePath() : startFolder);
-    m_edFolder->setFocus();
-    m_edFolder->selectAll();
+    m_folderEdit->setText(startFolder.isEmpty() ? QDir::homePath() : startFolder);
+    m_folderEdit->setFocus();
+    m_folderEdit->selectAll();
 }
 
 void FolderChooser::goTo(const QString &folder)
@@ -109,16 +109,16 @@ void FolderChooser::goTo(const QString &folder)
     m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
-void FolderChooser::treeCurrentChanged()
+void FolderChooser::showCurrentFolder()
 {
     const QModelIndex index = m_tree->currentIndex();
     if (index.isValid())
-        m_edFolder->setText(m_model->filePath(index));
+        m_folderEdit->setText(m_model->filePath(index));
 }
 
 QString FolderChooser::typedFolder() const
 {
-    const QString typed = m_edFolder->text().trimmed();
+    const QString typed = m_folderEdit->text().trimmed();
     if (typed.isEmpty())
         return {};
     if (QDir::isAbsolutePath(typed))

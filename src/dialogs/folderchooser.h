@@ -32,14 +32,14 @@ public Q_SLOTS:
 
 private:
     void goTo(const QString &folder);
-    void treeCurrentChanged();
+    void showCurrentFolder();
 
     QFileSystemModel *m_model = nullptr;
     QTreeView *m_tree = nullptr;
-    QLineEdit *m_edFolder = nullptr;
-    QPushButton *m_btnOK = nullptr;
-    QPushButton *m_btnCancel = nullptr;
-    QPushButton *m_btnHelp = nullptr;
+    QLineEdit *m_folderEdit = nullptr;
+    QPushButton *m_okButton = nullptr;
+    QPushButton *m_cancelButton = nullptr;
+    QPushButton *m_helpButton = nullptr;
     QString m_startFolder;
     QString m_chosen;
 };

@@ -1,9 +1,9 @@
 #include "widgetprompts.h"
 
-#include "classify/tdialog1.h"
+#include "classify/keywordchoicedialog.h"
 #include "folderchooser.h"
 #include "helpcontext.h"
-#include "tmymessagedlg.h"
+#include "messagedialog.h"
 
 #include <QApplication>
 #include <QInputDialog>
@@ -16,21 +16,21 @@ namespace {
 constexpr int MoveQuestionHelpContext = 5;
 }
 
-WidgetPrompts::WidgetPrompts(QWidget *parent, TMyMessageDlg *messageDialog, TDialog1 *dialog1)
+WidgetPrompts::WidgetPrompts(QWidget *parent, MessageDialog *messageDialog, KeywordChoiceDialog *keywordChoiceDialog)
     : m_parent(parent)
     , m_messageDialog(messageDialog)
-    , m_dialog1(dialog1)
+    , m_keywordChoiceDialog(keywordChoiceDialog)
 { }
 
 int WidgetPrompts::msgBox(const QString &msg, const QString &caption, const QString &buttons, int helpContext)
 {
-    return m_messageDialog->MsgBox(msg, caption, buttons, helpContext);
+    return m_messageDialog->showMessage(msg, caption, buttons, helpContext);
 }
 
 QString WidgetPrompts::receiveString(const QString &caption, const QString &prompt, const QString &suffix,
                                      const QString &defaultText, int width, int helpContext)
 {
-    return m_messageDialog->ReceiveString(caption, prompt, suffix, defaultText, width, helpContext);
+    return m_messageDialog->askText(caption, prompt, suffix, defaultText, width, helpContext);
 }
 
 int WidgetPrompts::askYesNo(const QString &text, const QString &title)
@@ -85,7 +85,7 @@ std::optional<QString> WidgetPrompts::chooseFolder(const QString &startFolder, i
 
 int WidgetPrompts::chooseKeyword(const QString &fileName, const QStringList &candidates, int *selected)
 {
-    return m_dialog1->choose(fileName, candidates, selected);
+    return m_keywordChoiceDialog->choose(fileName, candidates, selected);
 }
 
 QString WidgetPrompts::inputBox(const QString &title, const QString &prompt, const QString &defaultText)

@@ -5,14 +5,14 @@
 #include <QPointer>
 
 class QWidget;
-class TDialog1;
-class TMyMessageDlg;
+class KeywordChoiceDialog;
+class MessageDialog;
 
 // The questions of the logic, asked with the program's dialogs and the toolkit's stock boxes.
 class WidgetPrompts : public UserPrompts
 {
 public:
-    WidgetPrompts(QWidget *parent, TMyMessageDlg *messageDialog, TDialog1 *dialog1);
+    WidgetPrompts(QWidget *parent, MessageDialog *messageDialog, KeywordChoiceDialog *keywordChoiceDialog);
 
     int msgBox(const QString &msg, const QString &caption, const QString &buttons, int helpContext) override;
     QString receiveString(const QString &caption, const QString &prompt, const QString &suffix,
@@ -27,6 +27,6 @@ public:
 
 private:
     QPointer<QWidget> m_parent;
-    QPointer<TMyMessageDlg> m_messageDialog;
-    QPointer<TDialog1> m_dialog1;
+    QPointer<MessageDialog> m_messageDialog;
+    QPointer<KeywordChoiceDialog> m_keywordChoiceDialog;
 };

@@ -4,7 +4,7 @@
 #include "textsearch.h"
 #include "userprompts.h"
 
-#include "app/tmain.h"
+#include "app/mainwindow.h"
 #include "dialogs/handlerguard.h"
 
 #include <QPlainTextEdit>
@@ -12,30 +12,28 @@
 
 using namespace Qt::StringLiterals;
 
-FindReplaceCommands::FindReplaceCommands(TMain *main)
+FindReplaceCommands::FindReplaceCommands(MainWindow *main)
     : QObject(main)
     , m_main(main)
     , m_dialog(new ReplaceDialog(main))
 {
-    connect(m_dialog, &ReplaceDialog::findNext, this,
-            [this] { runGuarded(m_dialog, [this] { ReplaceDialogFind(); }); });
-    connect(m_dialog, &ReplaceDialog::replace, this,
-            [this] { runGuarded(m_dialog, [this] { ReplaceDialogReplace(false); }); });
+    connect(m_dialog, &ReplaceDialog::findNext, this, [this] { runGuarded(m_dialog, [this] { findNext(); }); });
+    connect(m_dialog, &ReplaceDialog::replace, this, [this] { runGuarded(m_dialog, [this] { replaceSelection(); }); });
     connect(m_dialog, &ReplaceDialog::replaceAll, this,
-            [this] { runGuarded(m_dialog, [this] { ReplaceDialogReplace(true); }); });
+            [this] { runGuarded(m_dialog, [this] { replaceEverywhere(); }); });
 }
 
 QPlainTextEdit *FindReplaceCommands::list() const
 {
-    return m_main->keyWordList();
+    return m_main->keywordList();
 }
 
-void FindReplaceCommands::btnReplaceClick()
+void FindReplaceCommands::showDialog()
 {
     m_dialog->showDialog();
 }
 
-void FindReplaceCommands::ReplaceDialogFind()
+void FindReplaceCommands::findNext()
 {
     QTextCursor cursor = list()->textCursor();
     const QString what = m_dialog->findText();
@@ -51,23 +49,24 @@ void FindReplaceCommands::ReplaceDialogFind()
     list()->ensureCursorVisible();
 }
 
-void FindReplaceCommands::ReplaceDialogReplace(bool all)
+void FindReplaceCommands::replaceEverywhere()
 {
-    if (all) {
-        ReplaceAllInKeywordList(m_dialog->findText(), m_dialog->replaceText(), m_dialog->matchCase(), true);
-        m_dialog->close();
-        return;
-    }
+    replaceAllInKeywordList(m_dialog->findText(), m_dialog->replaceText(), m_dialog->matchCase(), true);
+    m_dialog->close();
+}
+
+void FindReplaceCommands::replaceSelection()
+{
     // The selection is replaced as it is: the user chose it, maybe by hand.
     QTextCursor cursor = list()->textCursor();
     if (cursor.hasSelection()) {
         cursor.insertText(m_dialog->replaceText());
         list()->setTextCursor(cursor);
     }
-    ReplaceDialogFind();
+    findNext();
 }
 
-qsizetype FindReplaceCommands::ReplaceAllInKeywordList(const QString &find, const QString &replacement, bool matchCase,
+qsizetype FindReplaceCommands::replaceAllInKeywordList(const QString &find, const QString &replacement, bool matchCase,
                                                        bool showCount)
 {
     const TextSearch::Replaced result = TextSearch::replaceAll(list()->toPlainText(), find, replacement, matchCase);

@@ -4,31 +4,33 @@
 
 class QPlainTextEdit;
 class ReplaceDialog;
-class TMain;
+class MainWindow;
 
 // Find and replace in the keyword list through the modeless replace dialog.
 class FindReplaceCommands : public QObject
 {
     Q_OBJECT
 public:
-    explicit FindReplaceCommands(TMain *main);
+    explicit FindReplaceCommands(MainWindow *main);
 
     ReplaceDialog *replaceDialog() const { return m_dialog; }
 
     /// Opens the dialog; the user may go on editing the list meanwhile.
-    void btnReplaceClick();
+    void showDialog();
 
     /// Find Next: from the end of the selection downwards, always with case, no wrap.
-    void ReplaceDialogFind();
-    /// Replace (whatever is selected, then Find Next) or Replace All (then the dialog closes).
-    void ReplaceDialogReplace(bool all);
+    void findNext();
+    /// Replace: whatever is selected, then Find Next.
+    void replaceSelection();
+    /// Replace All, then the dialog closes.
+    void replaceEverywhere();
 
     /// Replaces every occurrence in the list as one undoable edit; returns the count.
-    qsizetype ReplaceAllInKeywordList(const QString &find, const QString &replacement, bool matchCase, bool showCount);
+    qsizetype replaceAllInKeywordList(const QString &find, const QString &replacement, bool matchCase, bool showCount);
 
 private:
     QPlainTextEdit *list() const;
 
-    TMain *m_main;
+    MainWindow *m_main;
     ReplaceDialog *m_dialog;
 };

@@ -4,7 +4,7 @@
 #include "patternfile.h"
 #include "userprompts.h"
 
-#include "app/tmain.h"
+#include "app/mainwindow.h"
 
 #include <QFileDialog>
 #include <QPlainTextEdit>
@@ -31,7 +31,7 @@ QString askForFile(QWidget *parent, const QString &folder, QFileDialog::AcceptMo
 
 } // namespace
 
-PatternFileCommands::PatternFileCommands(TMain *main)
+PatternFileCommands::PatternFileCommands(MainWindow *main)
     : QObject(main)
     , m_main(main)
     , m_chooseSave(
@@ -47,10 +47,10 @@ QString PatternFileCommands::fileFilter()
 
 void PatternFileCommands::saveCurrentList()
 {
-    PatternFile::save(m_main->state().patternFile, m_main->keyWordList()->toPlainText());
+    PatternFile::save(m_main->state().patternFile, m_main->keywordList()->toPlainText());
 }
 
-void PatternFileCommands::btnNewClick()
+void PatternFileCommands::startNewList()
 {
     m_main->prompts().notify(m_main->state().messages.text(21));
     const QString chosen = m_chooseSave(m_main, AppPaths::withoutTrailingSlash(AppPaths::configFolder()));
@@ -58,20 +58,20 @@ void PatternFileCommands::btnNewClick()
         return;
     saveCurrentList();
     // The chosen file is written with whatever the list holds at the next save.
-    m_main->keyWordList()->clear();
+    m_main->keywordList()->clear();
     m_main->state().patternFile = chosen;
 }
 
-void PatternFileCommands::btnLoadClick()
+void PatternFileCommands::loadList()
 {
     const QString chosen = m_chooseOpen(m_main, AppPaths::withoutTrailingSlash(AppPaths::configFolder()));
     if (chosen.isEmpty())
         return;
     // A list that cannot be written stays where it is rather than being thrown away.
     saveCurrentList();
-    m_main->keyWordList()->clear();
+    m_main->keywordList()->clear();
     m_main->state().patternFile = chosen;
-    m_main->keyWordList()->setPlainText(PatternFile::load(chosen));
-    m_main->button1()->setEnabled(false);
-    m_main->startTimer1();
+    m_main->keywordList()->setPlainText(PatternFile::load(chosen));
+    m_main->classifyButton()->setEnabled(false);
+    m_main->startParseTimer();
 }

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-class TMain;
+class MainWindow;
 
 // New List and Load: the keyword list is written to its file before another file becomes current.
 class PatternFileCommands : public QObject
@@ -15,10 +15,12 @@ public:
     /// Asks for a pattern file starting in `folder`; the empty text when cancelled.
     using FileChooser = std::function<QString(QWidget *parent, const QString &folder)>;
 
-    explicit PatternFileCommands(TMain *main);
+    explicit PatternFileCommands(MainWindow *main);
 
-    void btnNewClick();
-    void btnLoadClick();
+    /// New List: the current list is saved, then a new file becomes current with an empty list.
+    void startNewList();
+    /// Load: the current list is saved, then the chosen file is read into the list.
+    void loadList();
 
     /// Tests answer the file dialogs themselves.
     void setSaveChooser(FileChooser chooser) { m_chooseSave = std::move(chooser); }
@@ -31,7 +33,7 @@ private:
     /// Writes the list into the current file, or throws and nothing has changed.
     void saveCurrentList();
 
-    TMain *m_main;
+    MainWindow *m_main;
     FileChooser m_chooseSave;
     FileChooser m_chooseOpen;
 };

@@ -1,13 +1,12 @@
 #include "filelistcommands.h"
 
 #include "fileops.h"
-#include "languagefile.h"
 #include "userprompts.h"
 
-#include "app/filelistbox.h"
-#include "app/tmain.h"
+#include "app/filelist.h"
+#include "app/mainwindow.h"
 #include "dialogs/handlerguard.h"
-#include "dialogs/toptiondialog.h"
+#include "dialogs/optionsdialog.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -19,81 +18,68 @@
 
 using namespace Qt::StringLiterals;
 
-FileListCommands::FileListCommands(TMain *main)
+FileListCommands::FileListCommands(MainWindow *main)
     : QObject(main)
     , m_main(main)
     , m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     createPopupMenu();
-    FileListBox *list = fileList();
-    connect(list, &QAbstractItemView::clicked, this, guarded(m_main, [this] { FileListBoxClick(); }));
-    connect(list, &QAbstractItemView::doubleClicked, this, guarded(m_main, [this] { FileListBoxDblClick(); }));
-    connect(list, &FileListBox::keyReleased, this,
-            [this](int key) { runGuarded(m_main, [this, key] { FileListBoxKeyUp(key); }); });
-    connect(m_main->openExplorer(), &QAbstractButton::clicked, this, guarded(m_main, [this] { OpenExplorerClick(); }));
+    FileList *list = fileList();
+    connect(list, &QAbstractItemView::clicked, this, guarded(m_main, [this] { handleClick(); }));
+    connect(list, &QAbstractItemView::doubleClicked, this, guarded(m_main, [this] { handleDoubleClick(); }));
+    connect(list, &FileList::keyReleased, this,
+            [this](int key) { runGuarded(m_main, [this, key] { handleKeyRelease(key); }); });
+    connect(m_main->explorerButton(), &QAbstractButton::clicked, this, guarded(m_main, [this] { openRootFolder(); }));
     m_secondClickRename.setSingleShot(true);
     m_secondClickRename.setInterval(QApplication::doubleClickInterval());
-    connect(&m_secondClickRename, &QTimer::timeout, this, guarded(m_main, [this] { puRenameClick(); }));
+    connect(&m_secondClickRename, &QTimer::timeout, this, guarded(m_main, [this] { renameCurrentFile(); }));
 }
 
-FileListBox *FileListCommands::fileList() const
+FileList *FileListCommands::fileList() const
 {
-    return m_main->fileListBox();
+    return m_main->fileList();
 }
 
 void FileListCommands::createPopupMenu()
 {
     m_popupMenu = new QMenu(m_main);
-    m_popupMenu->setObjectName(u"PopupMenu"_s);
-    m_puOpen = m_popupMenu->addAction(u"Open"_s);
-    m_puSend = m_popupMenu->addAction(u"&Send"_s);
-    m_puRename = m_popupMenu->addAction(u"&Rename file"_s);
-    m_puDelete = m_popupMenu->addAction(u"Delete"_s);
-    m_puOpen->setObjectName(u"puOpen"_s);
-    m_puSend->setObjectName(u"puSend"_s);
-    m_puRename->setObjectName(u"puRename"_s);
-    m_puDelete->setObjectName(u"puDelete"_s);
+    m_popupMenu->setObjectName(u"fileListMenu"_s);
+    m_openAction = m_popupMenu->addAction(u"Open"_s);
+    m_sendAction = m_popupMenu->addAction(u"&Send"_s);
+    m_renameAction = m_popupMenu->addAction(u"&Rename file"_s);
+    m_deleteAction = m_popupMenu->addAction(u"Delete"_s);
 
-    connect(m_puOpen, &QAction::triggered, this, guarded(m_main, [this] { puOpenClick(); }));
-    connect(m_puSend, &QAction::triggered, this, guarded(m_main, [this] { m_main->Button2Click(); }));
-    connect(m_puRename, &QAction::triggered, this, guarded(m_main, [this] { puRenameClick(); }));
-    connect(m_puDelete, &QAction::triggered, this, guarded(m_main, [this] { puDeleteClick(); }));
+    connect(m_openAction, &QAction::triggered, this, guarded(m_main, [this] { openCurrentFile(); }));
+    connect(m_sendAction, &QAction::triggered, this, guarded(m_main, [this] { m_main->moveSelectedFiles(); }));
+    connect(m_renameAction, &QAction::triggered, this, guarded(m_main, [this] { renameCurrentFile(); }));
+    connect(m_deleteAction, &QAction::triggered, this, guarded(m_main, [this] { deleteCurrentFile(); }));
 
-    FileListBox *list = fileList();
+    FileList *list = fileList();
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { m_popupMenu->popup(fileList()->viewport()->mapToGlobal(pos)); });
 }
 
-void FileListCommands::readCaptions(const LanguageFile &lng)
-{
-    const QString main = u"Main"_s;
-    m_puOpen->setText(lng.text(main, u"puOpen->Caption"_s));
-    m_puSend->setText(lng.text(main, u"puSend->Caption"_s));
-    m_puRename->setText(lng.text(main, u"puRename->Caption"_s));
-    m_puDelete->setText(lng.text(main, u"puDelete->Caption"_s));
-}
-
-void FileListCommands::OpenWithShell(const QString &path)
+void FileListCommands::openWithDesktop(const QString &path)
 {
     m_openUrl(QUrl::fromLocalFile(path)); // the desktop reports its own failures, if any
 }
 
-void FileListCommands::FileListBoxDblClick()
+void FileListCommands::handleDoubleClick()
 {
     // A double click opens; the click that began it must not rename as well.
     m_secondClickRename.stop();
     m_lastClickedIndex = -1;
     m_swallowNextClick = true;
-    OpenWithShell(fileList()->currentFilePath());
+    openWithDesktop(fileList()->currentFilePath());
 }
 
-void FileListCommands::puOpenClick()
+void FileListCommands::openCurrentFile()
 {
-    OpenWithShell(fileList()->currentFilePath());
+    openWithDesktop(fileList()->currentFilePath());
 }
 
-void FileListCommands::puRenameClick()
+void FileListCommands::renameCurrentFile()
 {
     const int row = fileList()->currentRow();
     const QString current = fileList()->currentFilePath();
@@ -106,7 +92,7 @@ void FileListCommands::puRenameClick()
     rereadAt(row);
 }
 
-void FileListCommands::puDeleteClick()
+void FileListCommands::deleteCurrentFile()
 {
     const MessageTable &messages = m_main->state().messages;
     if (m_main->prompts().askOkCancel(messages.text(16), messages.text(17)) != UserPrompts::Ok)
@@ -124,9 +110,9 @@ void FileListCommands::rereadAt(int row)
     fileList()->setCurrentRow(row);
 }
 
-void FileListCommands::FileListBoxClick()
+void FileListCommands::handleClick()
 {
-    m_main->button2()->setEnabled(true);
+    m_main->moveButton()->setEnabled(true);
     if (std::exchange(m_swallowNextClick, false))
         return;
     const int index = fileList()->currentRow();
@@ -138,25 +124,25 @@ void FileListCommands::FileListBoxClick()
     }
 }
 
-void FileListCommands::FileListBoxKeyUp(int key)
+void FileListCommands::handleKeyRelease(int key)
 {
     switch (key) {
     case Qt::Key_Delete:
-        puDeleteClick();
+        deleteCurrentFile();
         break;
     case Qt::Key_F1:
-        m_main->HelpClick();
+        m_main->showHelp();
         break;
     case Qt::Key_F2:
-        puRenameClick();
+        renameCurrentFile();
         break;
     default:
         break;
     }
 }
 
-void FileListCommands::OpenExplorerClick()
+void FileListCommands::openRootFolder()
 {
-    const QString root = m_main->optionDialog()->rootFolder();
+    const QString root = m_main->optionsDialog()->rootFolder();
     m_openUrl(QUrl::fromLocalFile(root.isEmpty() ? QDir::homePath() : root));
 }

@@ -7,12 +7,11 @@
 #include <functional>
 #include <utility>
 
-class FileListBox;
-class LanguageFile;
+class FileList;
 class QAction;
 class QMenu;
 class QUrl;
-class TMain;
+class MainWindow;
 
 // Commands on single files of the source folder: open, rename, delete, and the file browser on the
 // parent folder of the destination folders. They act on the focused file, never on the whole selection.
@@ -23,9 +22,14 @@ public:
     /// Hands a file or folder to the desktop without waiting; tests record it instead.
     using UrlOpener = std::function<bool(const QUrl &url)>;
 
-    explicit FileListCommands(TMain *main);
+    explicit FileListCommands(MainWindow *main);
 
     QMenu *popupMenu() const { return m_popupMenu; }
+    QAction *openAction() const { return m_openAction; }
+    QAction *sendAction() const { return m_sendAction; }
+    QAction *renameAction() const { return m_renameAction; }
+    QAction *deleteAction() const { return m_deleteAction; }
+
     int lastClickedIndex() const { return m_lastClickedIndex; }
     void resetLastClickedIndex()
     {
@@ -36,29 +40,30 @@ public:
     bool renamePending() const { return m_secondClickRename.isActive(); }
     void setUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
 
-    void readCaptions(const LanguageFile &lng);
-
-    void OpenWithShell(const QString &path);
-    void FileListBoxDblClick();
-    void puOpenClick();
-    void puRenameClick();
-    void puDeleteClick();
-    void FileListBoxClick();
-    void FileListBoxKeyUp(int key);
-    void OpenExplorerClick();
+    void openWithDesktop(const QString &path);
+    void openCurrentFile();
+    void renameCurrentFile();
+    void deleteCurrentFile();
+    /// The file browser on the parent folder of the destination folders.
+    void openRootFolder();
 
 private:
-    FileListBox *fileList() const;
+    FileList *fileList() const;
     void createPopupMenu();
+    /// A click lets Move go; a second click on the same file renames it.
+    void handleClick();
+    void handleDoubleClick();
+    /// Delete, F1 and F2 in the list.
+    void handleKeyRelease(int key);
     /// Lists the folder again with the focus back on the same item number.
     void rereadAt(int row);
 
-    TMain *m_main;
+    MainWindow *m_main;
     QMenu *m_popupMenu = nullptr;
-    QAction *m_puOpen = nullptr;
-    QAction *m_puSend = nullptr;
-    QAction *m_puRename = nullptr;
-    QAction *m_puDelete = nullptr;
+    QAction *m_openAction = nullptr;
+    QAction *m_sendAction = nullptr;
+    QAction *m_renameAction = nullptr;
+    QAction *m_deleteAction = nullptr;
     UrlOpener m_openUrl;
     int m_lastClickedIndex = -1;
     /// A second click renames only once it is clear that it did not begin a double click.

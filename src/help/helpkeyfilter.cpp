@@ -1,21 +1,21 @@
 #include "helpkeyfilter.h"
 
 #include "dialogs/helpcontext.h"
-#include "help/thelpsearch.h"
-#include "help/thelptreeview.h"
+#include "help/helptree.h"
+#include "help/helpwindow.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPointer>
 
-HelpKeyFilter *HelpKeyFilter::install(QApplication *app, THelpSearch *helpSearch)
+HelpKeyFilter *HelpKeyFilter::install(QApplication *app, HelpWindow *helpWindow)
 {
     auto *filter = new HelpKeyFilter(app);
     app->installEventFilter(filter);
-    QPointer<THelpSearch> target(helpSearch);
+    QPointer<HelpWindow> target(helpWindow);
     HelpContext::setHandler([target](int context) {
         if (target)
-            target->helpTreeView()->AppHelp(context);
+            target->tree()->openPageForContext(context);
     });
     return filter;
 }

@@ -3,7 +3,7 @@
 #include <QObject>
 
 class QApplication;
-class THelpSearch;
+class HelpWindow;
 
 // F1 in every window of the program but the main window, which opens the help window itself:
 // the page of the active window's help context opens in the browser.
@@ -13,7 +13,7 @@ class HelpKeyFilter : public QObject
 
 public:
     /// Filters the whole application's keys and routes help requests to the help window's tree.
-    static HelpKeyFilter *install(QApplication *app, THelpSearch *helpSearch);
+    static HelpKeyFilter *install(QApplication *app, HelpWindow *helpWindow);
 
     explicit HelpKeyFilter(QObject *parent = nullptr);
 

@@ -192,6 +192,8 @@ private Q_SLOTS:
         QTest::newRow("both: only _files")
             << u"notes"_s << QStringList {u"notes_files"_s, u"notes.files"_s} << u"notes_files"_s;
         QTest::newRow("none") << u"page.htm"_s << QStringList() << QString();
+        QTest::newRow("no extension, dot in the folder name")
+            << u"my.folder/readme"_s << QStringList {u"my.folder/readme_files"_s} << u"my.folder/readme_files"_s;
     }
     void classifyMove()
     {
@@ -204,11 +206,11 @@ private Q_SLOTS:
         ScriptedPrompts prompts;
         RecordingView view;
         QVERIFY(moveWithCompanions(m_in + u'/' + name, m_root + u"/News"_s, m_root, {prompts, m_messages, view}));
-        QCOMPARE(bytesOf(m_root + u"/News/"_s + name), "new"_ba);
+        QCOMPARE(bytesOf(m_root + u"/News/"_s + fileName(name)), "new"_ba);
         QVERIFY(!exists(m_in + u'/' + name));
-        QCOMPARE(view.log, QStringList {displayName(name) + u"-> ../News"_s});
+        QCOMPARE(view.log, QStringList {displayName(fileName(name)) + u"-> ../News"_s});
         for (const QString &folder : companions) {
-            QCOMPARE(exists(m_root + u"/News/"_s + folder + u"/img.png"_s), folder == moved);
+            QCOMPARE(exists(m_root + u"/News/"_s + fileName(folder) + u"/img.png"_s), folder == moved);
             QCOMPARE(exists(m_in + u'/' + folder + u"/img.png"_s), folder != moved);
         }
         QCOMPARE(view.refreshes, moved.isEmpty() ? 0 : 1);

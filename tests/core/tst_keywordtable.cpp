@@ -118,6 +118,7 @@ private Q_SLOTS:
             u"d -> /x    << 0/-1\ne -> /x    << 1/-1\n"_s);
         row("first run resets counted lines", u"b -> /x << 7/9000\nd -> /x\n"_s, {true, 1000, true},
             u"b -> /x    << 1/1\nd -> /x\n"_s);
+        row("first run leaves 0/0 uncounted", u"z -> /x << 0/0\n"_s, {true, 1000, true}, u"z -> /x\n"_s);
         row("sorted, slashes, blanks, empty lines", u"zeta -> ..\\Z   \r\n\n  \nalpha -> /a\t\nBeta -> /b\n"_s,
             {true, 1000, false}, u"alpha -> /a\nBeta -> /b\nzeta -> ../Z\n"_s);
         row("bad trailer kept as written", u"b -> /y << x/3\na -> /x << 1/2"_s, {true, 1000, false},
@@ -163,6 +164,8 @@ private Q_SLOTS:
 
         row("question mark moves up, yes", u"/data/Sorted/News/Daily"_s, u"News?"_s, yes,
             padded(u"News?"_s, 15, u"../News    << 1/1"_s));
+        row("question mark moves up one level only", u"/data/Sorted/News/Daily/Sub"_s, u"News?"_s, yes,
+            padded(u"News?"_s, 15, u"../News/Daily    << 1/1"_s));
         row("question mark at root", u"/data/Sorted"_s, u"n?"_s, no, padded(u"n?"_s, 18, u".."_s));
         row("outside root, no", u"/other"_s, u"other"_s, no, padded(u"other"_s, 15, u"/other"_s));
         row("outside root, question mark", u"/other/News/Daily"_s, u"daily?"_s, no,

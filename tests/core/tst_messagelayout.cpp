@@ -71,7 +71,7 @@ void TestMessageLayout::buttonLefts()
 void TestMessageLayout::heights_data()
 {
     QTest::addColumn<int>("lines");
-    QTest::addColumn<int>("memo");
+    QTest::addColumn<int>("text");
     QTest::addColumn<int>("bar");
     QTest::addColumn<int>("dialog");
 
@@ -83,10 +83,10 @@ void TestMessageLayout::heights_data()
 void TestMessageLayout::heights()
 {
     QFETCH(int, lines);
-    QFETCH(int, memo);
+    QFETCH(int, text);
     QFETCH(int, bar);
     QFETCH(int, dialog);
-    QCOMPARE(ML::memoHeight(lines), memo);
+    QCOMPARE(ML::textHeight(lines), text);
     QCOMPARE(ML::buttonBarTop(lines), bar);
     QCOMPARE(ML::dialogHeight(lines), dialog);
 }
@@ -96,14 +96,18 @@ void TestMessageLayout::inputLayout_data()
     QTest::addColumn<bool>("hasSuffix");
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("currentWidth");
-    QTest::addColumn<QList<int>>("expected"); // input left, top, width; dialog width; OK, Cancel, Help lefts
+    // input left, top, width; suffix left (-1: none); dialog width; OK, Cancel, Help lefts; button bar top;
+    // dialog height. The prompt is 20 high, the input 24.
+    QTest::addColumn<QList<int>>("expected");
 
-    QTest::newRow("suffix row is 698 wide") << true << 100 << 440 << QList<int> {529, 18, 100, 698, 232, 317, 402};
-    QTest::newRow("after a message box") << false << 100 << 440 << QList<int> {16, 44, 440, 480, 123, 208, 293};
+    QTest::newRow("suffix row is 698 wide")
+        << true << 100 << 440 << QList<int> {529, 18, 100, 634, 698, 232, 317, 402, 57, 119};
+    QTest::newRow("after a message box") << false << 100 << 440
+                                         << QList<int> {16, 44, 440, -1, 480, 123, 208, 293, 83, 145};
     QTest::newRow("second input box is 40 wider")
-        << false << 100 << 480 << QList<int> {16, 44, 480, 520, 143, 228, 313};
+        << false << 100 << 480 << QList<int> {16, 44, 480, -1, 520, 143, 228, 313, 83, 145};
     QTest::newRow("width ignored without suffix")
-        << false << 999 << 413 << QList<int> {16, 44, 413, 453, 109, 194, 279};
+        << false << 999 << 413 << QList<int> {16, 44, 413, -1, 453, 109, 194, 279, 83, 145};
 }
 
 void TestMessageLayout::inputLayout()
@@ -111,16 +115,11 @@ void TestMessageLayout::inputLayout()
     QFETCH(bool, hasSuffix);
     QFETCH(int, width);
     QFETCH(int, currentWidth);
-    QFETCH(QList<int>, expected);
-    const int promptHeight = 20;
-    const int inputHeight = 24;
-    const ML::InputLayout l = ML::inputLayout(hasSuffix, width, currentWidth, promptHeight, inputHeight);
-    QCOMPARE((QList<int> {l.inputLeft, l.inputTop, l.inputWidth, l.dialogWidth, l.okLeft, l.cancelLeft, l.helpLeft}),
-             expected);
-    QCOMPARE(l.buttonBarTop, l.inputTop + inputHeight + 15);
-    QCOMPARE(l.dialogHeight, l.buttonBarTop + 40 + 22);
-    if (hasSuffix)
-        QCOMPARE(l.suffixLeft, l.inputLeft + width + 5);
+    const ML::InputLayout l = ML::inputLayout(hasSuffix, width, currentWidth, 20, 24);
+    QCOMPARE(l.hasSuffix, hasSuffix);
+    QTEST((QList<int> {l.inputLeft, l.inputTop, l.inputWidth, l.hasSuffix ? l.suffixLeft : -1, l.dialogWidth, l.okLeft,
+                       l.cancelLeft, l.helpLeft, l.buttonBarTop, l.dialogHeight}),
+          "expected");
 }
 
 void TestMessageLayout::punctuation_data()

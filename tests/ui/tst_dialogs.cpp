@@ -1,12 +1,13 @@
-#include "classify/tdialog1.h"
+#include "classify/keywordchoicedialog.h"
 #include "dialogs/folderchooser.h"
 #include "dialogs/helpcontext.h"
+#include "dialogs/messagedialog.h"
+#include "dialogs/optionsdialog.h"
 #include "dialogs/thresholdspinbox.h"
-#include "dialogs/tmymessagedlg.h"
-#include "dialogs/toptiondialog.h"
 #include "dialogs/widgetprompts.h"
 #include "languagefile.h"
 #include "marrowdaleerror.h"
+#include "messagelayout.h"
 #include "messagetable.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <deque>
@@ -125,7 +127,7 @@ void act(QWidget *w, const QStringList &actions)
         else if (verb == u"close")
             w->close();
         else if (verb == u"type")
-            w->findChild<QLineEdit *>(u"edInput"_s)->setText(arg);
+            w->findChild<QLineEdit *>(u"input"_s)->setText(arg);
         else if (verb == u"select")
             w->findChild<QListWidget *>()->setCurrentRow(arg.toInt());
         else if (verb == u"double") {
@@ -165,19 +167,19 @@ private Q_SLOTS:
     void nestedCallGetsABoxOfItsOwn();
     void msgBoxLayout_data();
     void msgBoxLayout();
-    void receiveString_data();
-    void receiveString();
+    void askText_data();
+    void askText();
     void inputWidthsAndHelpContext();
-    void receiveIntegerRejectsText();
+    void askIntegerRejectsText();
     void spinBox_data();
     void spinBox();
     void optionSentenceAndCheckBox();
     void optionLanguageFile();
     void folderButton_data();
     void folderButton();
-    void dialog1_data();
-    void dialog1();
-    void dialog1LanguageFile();
+    void keywordChoice_data();
+    void keywordChoice();
+    void keywordChoiceLanguageFile();
     void confirmMove_data();
     void confirmMove();
 
@@ -204,14 +206,15 @@ void TestDialogs::msgBoxResult_data()
     QTest::addColumn<QStringList>("actions");
     QTest::addColumn<int>("expected");
 
-    QTest::newRow("OK") << u"OK"_s << QStringList {u"click:btnOK"_s} << 1;
+    QTest::newRow("OK") << u"OK"_s << QStringList {u"click:okButton"_s} << 1;
     QTest::newRow("Enter on OK") << u"OK"_s << QStringList {u"key:Return"_s} << 1;
     QTest::newRow("Enter answers Yes") << u"YesNo"_s << QStringList {u"key:Return"_s} << 6;
-    QTest::newRow("No") << u"YesNo"_s << QStringList {u"click:btnNo"_s} << 7;
+    QTest::newRow("No") << u"YesNo"_s << QStringList {u"click:noButton"_s} << 7;
     QTest::newRow("close box") << u"YesNo"_s << QStringList {u"close"_s} << 2;
     QTest::newRow("Esc without Cancel does nothing") << u"YesNo"_s << QStringList {u"key:Escape"_s, u"close"_s} << 2;
     QTest::newRow("Esc presses Cancel") << u"OKCancel"_s << QStringList {u"key:Escape"_s} << 2;
-    QTest::newRow("Help keeps the box open") << u"OKHelp"_s << QStringList {u"click:btnHelp"_s, u"click:btnOK"_s} << 1;
+    QTest::newRow("Help keeps the box open")
+        << u"OKHelp"_s << QStringList {u"click:helpButton"_s, u"click:okButton"_s} << 1;
     QTest::newRow("no button, only the close box") << QString() << QStringList {u"close"_s} << 2;
 }
 
@@ -220,9 +223,9 @@ void TestDialogs::msgBoxResult()
     QFETCH(QString, buttons);
     QFETCH(QStringList, actions);
     QFETCH(int, expected);
-    TMyMessageDlg dlg;
+    MessageDialog dlg;
     ModalScript script({[&](QWidget *w) { act(w, actions); }});
-    QCOMPARE(dlg.MsgBox(u"Message"_s, QString(), buttons, 4), expected);
+    QCOMPARE(dlg.showMessage(u"Message"_s, QString(), buttons, 4), expected);
     QVERIFY(script.finished());
     QCOMPARE(helpRequests, buttons.contains(u"Help"_s) ? QList<int> {4} : QList<int> {});
 }
@@ -230,79 +233,89 @@ void TestDialogs::msgBoxResult()
 void TestDialogs::nestedCallGetsABoxOfItsOwn()
 {
     // A timer tick may raise a notice while the box is still asking something.
-    TMyMessageDlg dlg;
+    MessageDialog dlg;
     int inner = 0;
     ModalScript script({[&](QWidget *outer) {
-                            inner = dlg.MsgBox(u"Inner"_s, QString(), u"OK"_s, 1);
-                            QCOMPARE(child<QTextEdit>(outer, u"memMessage"_s)->toPlainText(), u"Outer"_s);
-                            static_cast<QDialog *>(outer)->done(TMyMessageDlg::ResultYes);
+                            inner = dlg.showMessage(u"Inner"_s, QString(), u"OK"_s, 1);
+                            QCOMPARE(child<QTextEdit>(outer, u"messageText"_s)->toPlainText(), u"Outer"_s);
+                            static_cast<QDialog *>(outer)->done(MessageDialog::ResultYes);
                         },
                         [&](QWidget *w) {
                             QVERIFY(w != &dlg);
-                            static_cast<QDialog *>(w)->done(TMyMessageDlg::ResultOk);
+                            static_cast<QDialog *>(w)->done(MessageDialog::ResultOk);
                         }});
-    QCOMPARE(dlg.MsgBox(u"Outer"_s, QString(), u"YesNo"_s, 1), int(TMyMessageDlg::ResultYes));
-    QCOMPARE(inner, int(TMyMessageDlg::ResultOk));
+    QCOMPARE(dlg.showMessage(u"Outer"_s, QString(), u"YesNo"_s, 1), int(MessageDialog::ResultYes));
+    QCOMPARE(inner, int(MessageDialog::ResultOk));
     QVERIFY(script.finished());
 }
 
 void TestDialogs::msgBoxLayout_data()
 {
     QTest::addColumn<QString>("message");
-    QTest::addColumn<bool>("oneLine");
+    QTest::addColumn<int>("lines"); // 0: as many as the text box breaks the message into
+    QTest::addColumn<QList<int>>("heights"); // text box, button bar top, dialog; empty: the rule's for those lines
 
-    QTest::newRow("one line is centred") << u"Hello"_s << true;
-    QTest::newRow("welcome wraps, left-aligned") << MessageTable::defaultText(1) << false;
-    QTest::newRow("many lines are not cut off") << u"1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12"_s << false;
+    QTest::newRow("one line is centred") << u"Hello"_s << 1 << QList<int> {32, 58, 118};
+    QTest::newRow("many lines are not cut off")
+        << u"1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12"_s << 12 << QList<int> {153, 179, 239};
+    QTest::newRow("welcome wraps, left-aligned") << MessageTable::defaultText(1) << 0 << QList<int> {};
 }
 
 void TestDialogs::msgBoxLayout()
 {
     QFETCH(QString, message);
-    QFETCH(bool, oneLine);
-    TMyMessageDlg dlg;
+    QFETCH(int, lines);
+    QFETCH(QList<int>, heights);
+    MessageDialog dlg;
     ModalScript script({[&](QWidget *w) {
-        auto *memo = child<QTextEdit>(w, u"memMessage"_s);
-        const int lines = (w->height() - 107) / 11;
-        QCOMPARE(w->size(), QSize(440, 11 * lines + 107));
-        QCOMPARE(lines == 1, oneLine);
-        QCOMPARE(memo->height(), 11 * lines + 21);
-        QCOMPARE(child(w, u"pnlButtons"_s)->y(), 11 * lines + 47);
-        QCOMPARE(child(w, u"btnOK"_s)->x(), 177);
-        QVERIFY(memo->document()->size().height() <= memo->height());
-        const Qt::Alignment align = memo->document()->firstBlock().blockFormat().alignment();
-        QCOMPARE(bool(align & Qt::AlignHCenter), oneLine);
-        click(w, u"btnOK"_s);
+        auto *text = child<QTextEdit>(w, u"messageText"_s);
+        int shown = 0;
+        for (QTextBlock block = text->document()->begin(); block.isValid(); block = block.next())
+            shown += block.layout()->lineCount();
+        if (lines > 0)
+            QCOMPARE(shown, lines);
+        else
+            QVERIFY(shown > 1);
+        if (heights.isEmpty())
+            heights = {MessageLayout::textHeight(shown), MessageLayout::buttonBarTop(shown),
+                       MessageLayout::dialogHeight(shown)};
+        QCOMPARE((QList<int> {text->height(), child(w, u"buttonBar"_s)->y(), w->height()}), heights);
+        QCOMPARE(w->width(), 440);
+        QCOMPARE(child(w, u"okButton"_s)->x(), 177);
+        QVERIFY(text->document()->size().height() <= text->height());
+        const Qt::Alignment align = text->document()->firstBlock().blockFormat().alignment();
+        QCOMPARE(bool(align & Qt::AlignHCenter), shown == 1);
+        click(w, u"okButton"_s);
     }});
-    dlg.MsgBox(message, QString(), u"OK"_s, 1);
+    dlg.showMessage(message, QString(), u"OK"_s, 1);
     QVERIFY(script.finished());
 }
 
-void TestDialogs::receiveString_data()
+void TestDialogs::askText_data()
 {
     QTest::addColumn<QStringList>("actions");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("Cancel gives empty text") << QStringList {u"click:btnCancel"_s} << QString();
+    QTest::newRow("Cancel gives empty text") << QStringList {u"click:cancelButton"_s} << QString();
     QTest::newRow("Esc gives empty text") << QStringList {u"key:Escape"_s} << QString();
     QTest::newRow("close gives empty text") << QStringList {u"close"_s} << QString();
     QTest::newRow("Enter keeps the default") << QStringList {u"key:Return"_s} << u"word"_s;
-    QTest::newRow("typed text after OK") << QStringList {u"type:other"_s, u"click:btnOK"_s} << u"other"_s;
+    QTest::newRow("typed text after OK") << QStringList {u"type:other"_s, u"click:okButton"_s} << u"other"_s;
 }
 
-void TestDialogs::receiveString()
+void TestDialogs::askText()
 {
     QFETCH(QStringList, actions);
     QFETCH(QString, expected);
-    TMyMessageDlg dlg;
+    MessageDialog dlg;
     ModalScript script({[&](QWidget *w) { act(w, actions); }});
-    QCOMPARE(dlg.ReceiveString(u"Caption"_s, u"Prompt"_s, QString(), u"word"_s, 100, 2), expected);
+    QCOMPARE(dlg.askText(u"Caption"_s, u"Prompt"_s, QString(), u"word"_s, 100, 2), expected);
     QVERIFY(script.finished());
 }
 
 void TestDialogs::inputWidthsAndHelpContext()
 {
-    TMyMessageDlg dlg;
+    MessageDialog dlg;
     QList<int> widths;
     QList<int> contexts;
     const auto record = [&](const QString &button) {
@@ -312,32 +325,32 @@ void TestDialogs::inputWidthsAndHelpContext()
             click(w, button);
         };
     };
-    ModalScript script({record(u"btnOK"_s), record(u"btnCancel"_s), record(u"btnCancel"_s), record(u"btnOK"_s),
-                        record(u"btnCancel"_s), record(u"btnOK"_s)});
-    dlg.MsgBox(u"m"_s, QString(), u"OK"_s, 9); // no Help: context stays 1
-    dlg.ReceiveString(u"c"_s, u"p"_s, QString(), u"d"_s, 100, 2);
-    dlg.ReceiveString(u"c"_s, u"p"_s, QString(), u"d"_s, 100, 3);
-    dlg.MsgBox(u"m"_s, QString(), u"YesNoOK"_s, 7); // still 3
-    dlg.ReceiveString(u"c"_s, u"p"_s, u"files"_s, u"d"_s, 100, 2);
-    dlg.MsgBox(u"m"_s, QString(), u"OKHelp"_s, 6);
+    ModalScript script({record(u"okButton"_s), record(u"cancelButton"_s), record(u"cancelButton"_s),
+                        record(u"okButton"_s), record(u"cancelButton"_s), record(u"okButton"_s)});
+    dlg.showMessage(u"m"_s, QString(), u"OK"_s, 9); // no Help: context stays 1
+    dlg.askText(u"c"_s, u"p"_s, QString(), u"d"_s, 100, 2);
+    dlg.askText(u"c"_s, u"p"_s, QString(), u"d"_s, 100, 3);
+    dlg.showMessage(u"m"_s, QString(), u"YesNoOK"_s, 7); // still 3
+    dlg.askText(u"c"_s, u"p"_s, u"files"_s, u"d"_s, 100, 2);
+    dlg.showMessage(u"m"_s, QString(), u"OKHelp"_s, 6);
     QVERIFY(script.finished());
     QCOMPARE(widths, (QList<int> {440, 480, 520, 440, 698, 440}));
     QCOMPARE(contexts, (QList<int> {1, 2, 3, 3, 2, 6}));
 }
 
-void TestDialogs::receiveIntegerRejectsText()
+void TestDialogs::askIntegerRejectsText()
 {
-    TMyMessageDlg dlg;
+    MessageDialog dlg;
     ModalScript script({[](QWidget *w) {
-                            act(w, {u"type:12"_s, u"click:btnOK"_s});
+                            act(w, {u"type:12"_s, u"click:okButton"_s});
                         },
                         [](QWidget *w) {
-                            act(w, {u"type:twelve"_s, u"click:btnOK"_s});
+                            act(w, {u"type:twelve"_s, u"click:okButton"_s});
                         },
-                        [](QWidget *w) { act(w, {u"click:btnCancel"_s}); }});
-    QCOMPARE(dlg.ReceiveInteger(u"c"_s, u"p"_s, QString(), 5, 100, 1), 12);
-    QVERIFY_THROWS_EXCEPTION(MarrowdaleError, dlg.ReceiveInteger(u"c"_s, u"p"_s, QString(), 5, 100, 1));
-    QVERIFY_THROWS_EXCEPTION(MarrowdaleError, dlg.ReceiveInteger(u"c"_s, u"p"_s, QString(), 5, 100, 1));
+                        [](QWidget *w) { act(w, {u"click:cancelButton"_s}); }});
+    QCOMPARE(dlg.askInteger(u"c"_s, u"p"_s, QString(), 5, 100, 1), 12);
+    QVERIFY_THROWS_EXCEPTION(MarrowdaleError, dlg.askInteger(u"c"_s, u"p"_s, QString(), 5, 100, 1));
+    QVERIFY_THROWS_EXCEPTION(MarrowdaleError, dlg.askInteger(u"c"_s, u"p"_s, QString(), 5, 100, 1));
     QVERIFY(script.finished());
 }
 
@@ -362,9 +375,9 @@ void TestDialogs::spinBox()
     QFETCH(int, start);
     QFETCH(QString, action);
     QFETCH(int, expected);
-    TOptionDialog dlg;
+    OptionsDialog dlg;
     dlg.setDenominator(start);
-    auto *spin = child<ThresholdSpinBox>(&dlg, u"SpinEdit"_s);
+    auto *spin = child<ThresholdSpinBox>(&dlg, u"thresholdBox"_s);
     if (action == u"up")
         QTest::keyClick(spin, Qt::Key_Up);
     else if (action == u"down")
@@ -381,9 +394,9 @@ void TestDialogs::spinBox()
 
 void TestDialogs::optionSentenceAndCheckBox()
 {
-    TOptionDialog dlg;
+    OptionsDialog dlg;
     dlg.setSift(false);
-    auto *spin = child(&dlg, u"SpinEdit"_s);
+    auto *spin = child(&dlg, u"thresholdBox"_s);
     QVERIFY(!spin->isEnabled());
     dlg.show();
     auto *label1 = child<QLabel>(&dlg, u"Label1"_s);
@@ -392,18 +405,18 @@ void TestDialogs::optionSentenceAndCheckBox()
     QCOMPARE(spin->x(), label3->geometry().right() + 1 + 3);
     QCOMPARE(label1->x(), spin->geometry().right() + 1 + 3);
     QVERIFY(label1->geometry().right() < dlg.width());
-    child<QCheckBox>(&dlg, u"CheckBox1"_s)->click();
+    child<QCheckBox>(&dlg, u"siftCheck"_s)->click();
     QVERIFY(spin->isEnabled() && dlg.sift());
-    child<QCheckBox>(&dlg, u"CheckBox1"_s)->click();
+    child<QCheckBox>(&dlg, u"siftCheck"_s)->click();
     QVERIFY(!spin->isEnabled());
     // The folder box gives way to its caption instead of covering it.
-    QVERIFY(child(&dlg, u"Label2"_s)->geometry().right() < child(&dlg, u"Edit1"_s)->x());
+    QVERIFY(child(&dlg, u"Label2"_s)->geometry().right() < child(&dlg, u"rootFolderEdit"_s)->x());
 }
 
 void TestDialogs::optionLanguageFile()
 {
     writeLanguageFile(u"[OptionDialog]\nMsg1=von 1/<br>\nMsg2=\" weg\"\n"_s);
-    TOptionDialog dlg;
+    OptionsDialog dlg;
     dlg.show();
     QCOMPARE(dlg.windowTitle(), QString());
     for (const QString &name : {u"Label2"_s, u"Label3"_s})
@@ -441,8 +454,8 @@ void TestDialogs::folderButton()
     QFETCH(QString, expected);
     QTemporaryDir base;
     QVERIFY(QDir(base.path()).mkdir(u"old"_s));
-    TMyMessageDlg messages;
-    TOptionDialog dlg;
+    MessageDialog messages;
+    OptionsDialog dlg;
     dlg.setMessageDialog(&messages);
     dlg.setRootFolder(base.path());
     dlg.show();
@@ -450,19 +463,19 @@ void TestDialogs::folderButton()
     QString shownMessage;
     std::deque<ModalScript::Step> steps {[&](QWidget *w) {
         if (typed.isEmpty())
-            return click(w, u"btnCancel"_s);
-        child<QLineEdit>(w, u"edFolder"_s)->setText(typed);
-        click(w, u"btnOK"_s);
+            return click(w, u"cancelButton"_s);
+        child<QLineEdit>(w, u"folderEdit"_s)->setText(typed);
+        click(w, u"okButton"_s);
     }};
     if (answerYes)
         steps.push_back([](QWidget *w) { qobject_cast<QMessageBox *>(w)->button(QMessageBox::Yes)->click(); });
     if (!typed.isEmpty())
         steps.push_back([&](QWidget *w) {
-            shownMessage = child<QTextEdit>(w, u"memMessage"_s)->toPlainText();
-            click(w, u"btnOK"_s);
+            shownMessage = child<QTextEdit>(w, u"messageText"_s)->toPlainText();
+            click(w, u"okButton"_s);
         });
     ModalScript script(std::move(steps));
-    child<QAbstractButton>(&dlg, u"BitBtn1"_s)->click();
+    child<QAbstractButton>(&dlg, u"chooseFolderButton"_s)->click();
     QVERIFY(script.finished());
 
     const QString want = expected.isEmpty() ? base.path()
@@ -473,7 +486,7 @@ void TestDialogs::folderButton()
     QCOMPARE(shownMessage, typed.isEmpty() ? QString() : optionDialogDefaultText(3));
 }
 
-void TestDialogs::dialog1_data()
+void TestDialogs::keywordChoice_data()
 {
     QTest::addColumn<QStringList>("actions");
     QTest::addColumn<int>("expected");
@@ -490,12 +503,12 @@ void TestDialogs::dialog1_data()
     QTest::newRow("Help stays open") << QStringList {u"click:Button3"_s, u"click:Button2"_s} << 2 << -1;
 }
 
-void TestDialogs::dialog1()
+void TestDialogs::keywordChoice()
 {
     QFETCH(QStringList, actions);
     QFETCH(int, expected);
     QFETCH(int, selected);
-    TDialog1 dlg;
+    KeywordChoiceDialog dlg;
     ModalScript script({[&](QWidget *w) {
         QCOMPARE(w->windowTitle(), u"page.html"_s);
         QVERIFY(w->findChild<QListWidget *>()->selectedItems().isEmpty());
@@ -508,10 +521,10 @@ void TestDialogs::dialog1()
     QCOMPARE(helpRequests, actions.contains(u"click:Button3"_s) ? QList<int> {3} : QList<int> {});
 }
 
-void TestDialogs::dialog1LanguageFile()
+void TestDialogs::keywordChoiceLanguageFile()
 {
     writeLanguageFile(u"[Dialog1]\nLabel1->Caption=one<br>two\nButton1->Caption=Pick\n"_s);
-    TDialog1 dlg;
+    KeywordChoiceDialog dlg;
     QString label;
     QString abort;
     QString pick;

@@ -1,11 +1,12 @@
+#include "app/mainwindow.h"
 #include "app/programwindows.h"
-#include "app/tmain.h"
-#include "editing/editpopupmenu.h"
 #include "editing/findreplacecommands.h"
+#include "editing/keywordlistmenu.h"
 #include "editing/patternfilecommands.h"
 #include "editing/replacedialog.h"
 #include "marrowdaleerror.h"
 #include "scriptedprompts.h"
+#include "systemtest.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -38,8 +39,8 @@ private Q_SLOTS:
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
-    TMain *main() const { return m_windows.main; }
-    QPlainTextEdit *list() const { return m_windows.main->keyWordList(); }
+    MainWindow *main() const { return m_windows.main; }
+    QPlainTextEdit *list() const { return m_windows.main->keywordList(); }
     ReplaceDialog *dialog() const { return m_windows.main->findReplaceCommands()->replaceDialog(); }
     void chooseFile(const QString &name)
     {
@@ -73,14 +74,14 @@ void TestEditing::init()
     m_prompts = ScriptedPrompts();
     m_windows = ProgramWindows::create();
     main()->setPrompts(&m_prompts);
-    main()->FormShow();
+    main()->firstShow();
     main()->show();
-    main()->timer1()->stop();
+    main()->parseTimer()->stop();
 }
 
 void TestEditing::cleanup()
 {
-    main()->timer1()->stop();
+    main()->parseTimer()->stop();
     m_windows.destroy();
     m_dir.reset();
 }
@@ -90,23 +91,31 @@ void TestEditing::switchPatternFile_data()
     QTest::addColumn<bool>("load");
     QTest::addColumn<QString>("chosen"); // empty: the dialog is cancelled
     QTest::addColumn<QString>("current");
+    QTest::addColumn<bool>("readOnly"); // the current file
     QTest::addColumn<bool>("error");
     QTest::addColumn<QString>("listAfter");
     QTest::addColumn<bool>("switched");
 
     const QString edited = u"k -> ../K\nl -> ../L"_s;
-    const QString unwritable = u"blocker/current.dat"_s;
-    QTest::newRow("new list") << false << u"new.dat"_s << u"current.dat"_s << false << QString() << true;
-    QTest::newRow("new list cancelled") << false << QString() << u"current.dat"_s << false << edited << false;
+    const QString current = u"current.dat"_s, unwritable = u"blocker/current.dat"_s;
+    QTest::newRow("new list") << false << u"new.dat"_s << current << false << false << QString() << true;
+    QTest::newRow("new list cancelled") << false << QString() << current << false << false << edited << false;
     QTest::newRow("new list, current file unwritable")
-        << false << u"new.dat"_s << unwritable << true << edited << false;
-    QTest::newRow("load") << true << u"other.dat"_s << u"current.dat"_s << false << u"x -> ../X\n"_s << true;
+        << false << u"new.dat"_s << unwritable << false << true << edited << false;
+    QTest::newRow("new list, current file read-only")
+        << false << u"new.dat"_s << current << true << true << edited << false;
+    QTest::newRow("load") << true << u"other.dat"_s << current << false << false << u"x -> ../X\n"_s << true;
     QTest::newRow("unwritable current file discarded the list on load")
-        << true << u"other.dat"_s << unwritable << true << edited << false;
+        << true << u"other.dat"_s << unwritable << false << true << edited << false;
+    QTest::newRow("load, current file read-only")
+        << true << u"other.dat"_s << current << true << true << edited << false;
 }
 
 void TestEditing::switchPatternFile()
 {
+    QFETCH(bool, readOnly);
+    if (readOnly)
+        RUN_WITHOUT_ROOT(); // root writes read-only files
     QFETCH(bool, load);
     QFETCH(QString, chosen);
     QFETCH(QString, current);
@@ -115,6 +124,8 @@ void TestEditing::switchPatternFile()
 
     // The current file holds a lone CR, so a write of the list shows as CR LF.
     writeBytes(path(u"current.dat"_s), "old\r");
+    if (readOnly)
+        QVERIFY(QFile::setPermissions(path(u"current.dat"_s), QFileDevice::ReadOwner));
     main()->state().patternFile = path(current);
     list()->setPlainText(u"k -> ../K\nl -> ../L"_s);
     QString offeredFolder;
@@ -125,7 +136,7 @@ void TestEditing::switchPatternFile()
     main()->patternFileCommands()->setSaveChooser(chooser);
     main()->patternFileCommands()->setOpenChooser(chooser);
     PatternFileCommands *commands = main()->patternFileCommands();
-    const auto run = [&] { load ? commands->btnLoadClick() : commands->btnNewClick(); };
+    const auto run = [&] { load ? commands->loadList() : commands->startNewList(); };
     if (error)
         QVERIFY_THROWS_EXCEPTION(MarrowdaleError, run());
     else
@@ -136,12 +147,12 @@ void TestEditing::switchPatternFile()
              load ? QStringList() : QStringList {u"Please input the name of the pattern file."_s});
     QTEST(list()->toPlainText(), "listAfter");
     QCOMPARE(main()->state().patternFile, path(switched ? chosen : current));
-    const bool written = !chosen.isEmpty() && current == u"current.dat"_s;
+    const bool written = !chosen.isEmpty() && !error;
     QCOMPARE(bytesOf(path(u"current.dat"_s)), written ? QByteArray("k -> ../K\r\nl -> ../L") : QByteArray("old\r"));
     QCOMPARE(bytesOf(path(u"other.dat"_s)), QByteArray("x -> ../X\r\n"));
     QVERIFY(!QFile::exists(path(u"new.dat"_s)));
     if (load && switched && !error)
-        QVERIFY(!main()->button1()->isEnabled() && main()->timer1()->isActive());
+        QVERIFY(!main()->classifyButton()->isEnabled() && main()->parseTimer()->isActive());
 }
 
 void TestEditing::newListThenLoadWritesTheEmptyList()
@@ -149,9 +160,9 @@ void TestEditing::newListThenLoadWritesTheEmptyList()
     main()->state().patternFile = path(u"current.dat"_s);
     list()->setPlainText(u"k -> ../K\n"_s);
     chooseFile(u"new.dat"_s);
-    main()->btnNew()->click();
+    main()->newListButton()->click();
     chooseFile(u"other.dat"_s);
-    main()->btnLoad()->click();
+    main()->loadButton()->click();
     QCOMPARE(bytesOf(path(u"current.dat"_s)), QByteArray("k -> ../K\r\n"));
     QCOMPARE(bytesOf(path(u"new.dat"_s)), QByteArray());
     QCOMPARE(list()->toPlainText(), u"x -> ../X\n"_s);
@@ -160,7 +171,7 @@ void TestEditing::newListThenLoadWritesTheEmptyList()
 void TestEditing::missingFileIsCreatedAtClose()
 {
     chooseFile(u"new.dat"_s);
-    QVERIFY_THROWS_EXCEPTION(MarrowdaleError, main()->patternFileCommands()->btnLoadClick());
+    QVERIFY_THROWS_EXCEPTION(MarrowdaleError, main()->patternFileCommands()->loadList());
     QCOMPARE(list()->toPlainText(), QString());
     list()->setPlainText(u"k -> ../K"_s);
     QVERIFY(main()->close());
@@ -185,7 +196,7 @@ void TestEditing::findNextWalk()
     QFETCH(QList<int>, starts);
     list()->setPlainText(u"News -> ../N\nold news\nNews -> ../M"_s);
     select(caret, 0);
-    main()->btnReplace()->click();
+    main()->replaceButton()->click();
     dialog()->setFindText(what);
     int lastStart = caret;
     QString lastSelection;
@@ -221,7 +232,7 @@ void TestEditing::replaceTakesAnySelection()
     QFETCH(QString, found);
     list()->setPlainText(u"News -> ../N\nNews"_s);
     select(start, length);
-    main()->btnReplace()->click();
+    main()->replaceButton()->click();
     dialog()->setFindText(u"News"_s);
     dialog()->setReplaceText(u"Web"_s);
     dialog()->replaceButton()->click();
@@ -248,9 +259,9 @@ void TestEditing::replaceAll()
     QFETCH(bool, matchCase);
     QFETCH(QString, message);
     list()->setPlainText(text);
-    main()->timer1()->stop();
-    main()->button1()->setEnabled(true);
-    main()->btnReplace()->click();
+    main()->parseTimer()->stop();
+    main()->classifyButton()->setEnabled(true);
+    main()->replaceButton()->click();
     dialog()->setFindText(u"a"_s);
     dialog()->setReplaceText(u"b"_s);
     dialog()->setMatchCase(matchCase);
@@ -258,11 +269,11 @@ void TestEditing::replaceAll()
     QTEST(list()->toPlainText(), "result");
     QCOMPARE(m_prompts.askedOf(u"msgBox"_s), QStringList {message});
     QVERIFY(!dialog()->isVisible());
-    QCOMPARE(main()->button1()->isEnabled(), list()->toPlainText() == text);
+    QCOMPARE(main()->classifyButton()->isEnabled(), list()->toPlainText() == text);
     // One undo takes the whole replacement back; the dialog keeps its settings.
-    main()->editPopupMenu()->redo1()->trigger();
+    main()->keywordListMenu()->undoAction()->trigger();
     QCOMPARE(list()->toPlainText(), text);
-    main()->btnReplace()->click();
+    main()->replaceButton()->click();
     QCOMPARE(dialog()->findText(), u"a"_s);
     QCOMPARE(dialog()->matchCase(), matchCase);
 }

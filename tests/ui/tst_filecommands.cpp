@@ -1,6 +1,6 @@
-#include "app/filelistbox.h"
+#include "app/filelist.h"
+#include "app/mainwindow.h"
 #include "app/programwindows.h"
-#include "app/tmain.h"
 #include "filecmds/filelistcommands.h"
 #include "scriptedprompts.h"
 #include "testfiles.h"
@@ -40,7 +40,7 @@ private:
             names.append(list()->item(i)->text());
         return names;
     }
-    FileListBox *list() const { return m_windows.main->fileListBox(); }
+    FileList *list() const { return m_windows.main->fileList(); }
     FileListCommands *commands() const { return m_windows.main->fileListCommands(); }
     void act(const QString &action);
 
@@ -63,19 +63,19 @@ void TestFileCommands::init()
     m_opened.clear();
     m_windows = ProgramWindows::create();
     m_windows.main->setPrompts(&m_prompts);
-    m_windows.main->FormShow();
+    m_windows.main->firstShow();
     m_windows.main->show();
-    m_windows.main->timer1()->stop();
+    m_windows.main->parseTimer()->stop();
     commands()->setUrlOpener([this](const QUrl &url) {
         m_opened.append(url);
         return true;
     });
-    list()->setDirectory(source());
+    list()->setFolder(source());
 }
 
 void TestFileCommands::cleanup()
 {
-    m_windows.main->timer1()->stop();
+    m_windows.main->parseTimer()->stop();
     m_windows.destroy();
     m_dir.reset();
 }
@@ -127,7 +127,7 @@ void TestFileCommands::rename()
     }
     QCOMPARE(m_prompts.askedOf(u"inputBox"_s), QStringList(renames, u"Please input the new name"_s));
     QTEST(listed(), "files");
-    QVERIFY(m_windows.main->button2()->isEnabled());
+    QVERIFY(m_windows.main->moveButton()->isEnabled());
     QCOMPARE(bytesOf(source(u"d.htm"_s)), QByteArray("d.htm"));
     if (renames > 0)
         QCOMPARE(list()->currentRow(), 2);

@@ -1,8 +1,8 @@
 #include "apppaths.h"
 #include "dialogs/helpcontext.h"
 #include "help/helpkeyfilter.h"
-#include "help/thelpsearch.h"
-#include "help/thelptreeview.h"
+#include "help/helptree.h"
+#include "help/helpwindow.h"
 #include "testfiles.h"
 
 #include <QApplication>
@@ -37,7 +37,7 @@ private Q_SLOTS:
     {
         QVERIFY(m_config.isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
-        THelpTreeView::setBrowser([this](const QString &path) { m_opened << path; });
+        HelpTree::setBrowser([this](const QString &path) { m_opened << path; });
     }
 
     void init()
@@ -52,8 +52,8 @@ private Q_SLOTS:
         writeBytes(path(u"HelpContextID.txt"_s), "[ID]\n3=folders\n4=intro\n6=ghost\n");
         writeBytes(path(u"intro.htm"_s), "<html><title>Intro</title>the Folder list</html>");
         writeBytes(path(u"folders.htm"_s), "<html><title>Where files go</title>folder</html>");
-        m_window.reset(new THelpSearch);
-        m_window->helpTreeView()->setHelpDir(m_help->path());
+        m_window.reset(new HelpWindow);
+        m_window->tree()->setHelpDir(m_help->path());
     }
 
     void cleanup()
@@ -82,8 +82,8 @@ private Q_SLOTS:
         m_window->showContents();
         m_window->tabBar()->setCurrentIndex(tab);
         QCOMPARE(HelpContext::of(m_window.get()), context);
-        QCOMPARE(edSearch()->isEnabled(), tab != 0);
-        QCOMPARE(btnSearch()->isEnabled(), searchEnabled);
+        QCOMPARE(searchEdit()->isEnabled(), tab != 0);
+        QCOMPARE(searchButton()->isEnabled(), searchEnabled);
         QCOMPARE(topTitles(tree()), titles);
     }
 
@@ -101,19 +101,19 @@ private Q_SLOTS:
         QFETCH(QString, selected);
         showActive();
         m_window->tabBar()->setCurrentIndex(1);
-        QTest::keyClicks(edSearch(), typed);
+        QTest::keyClicks(searchEdit(), typed);
         QCOMPARE(tree()->currentItem() ? tree()->currentItem()->text(0) : QString(), selected);
-        QCOMPARE(QApplication::focusWidget(), selected.isEmpty() ? static_cast<QWidget *>(edSearch()) : tree());
+        QCOMPARE(QApplication::focusWidget(), selected.isEmpty() ? static_cast<QWidget *>(searchEdit()) : tree());
     }
 
     void backspaceDoesNotSearch()
     {
         showActive();
         m_window->tabBar()->setCurrentIndex(1);
-        edSearch()->setText(u"Zetaa"_s);
-        edSearch()->setFocus();
-        QTest::keyClick(edSearch(), Qt::Key_Backspace);
-        QCOMPARE(edSearch()->text(), u"Zeta"_s);
+        searchEdit()->setText(u"Zetaa"_s);
+        searchEdit()->setFocus();
+        QTest::keyClick(searchEdit(), Qt::Key_Backspace);
+        QCOMPARE(searchEdit()->text(), u"Zeta"_s);
         QVERIFY(!tree()->currentItem());
     }
 
@@ -121,8 +121,8 @@ private Q_SLOTS:
     {
         m_window->showContents();
         m_window->tabBar()->setCurrentIndex(2);
-        edSearch()->setText(u"Folder"_s);
-        QTest::mouseClick(btnSearch(), Qt::LeftButton);
+        searchEdit()->setText(u"Folder"_s);
+        QTest::mouseClick(searchButton(), Qt::LeftButton);
         QCOMPARE(topTitles(tree()), QStringList {u"Intro"_s});
         m_window->tabBar()->setCurrentIndex(0);
         m_window->tabBar()->setCurrentIndex(2);
@@ -203,7 +203,7 @@ private Q_SLOTS:
         m_window->showContents();
         QCOMPARE(m_window->tabBar()->tabText(0), u"&Inhalt"_s);
         QCOMPARE(m_window->tabBar()->tabText(1), QString());
-        QCOMPARE(btnSearch()->text(), u"Suchen"_s);
+        QCOMPARE(searchButton()->text(), u"Suchen"_s);
         QCOMPARE(m_window->findChild<QLabel *>(u"lblPrompt"_s)->text(), QString());
     }
 
@@ -221,9 +221,9 @@ private Q_SLOTS:
 
 private:
     QString path(const QString &name) const { return m_help->filePath(name); }
-    THelpTreeView *tree() const { return m_window->helpTreeView(); }
-    QLineEdit *edSearch() const { return m_window->findChild<QLineEdit *>(u"edSearch"_s); }
-    QPushButton *btnSearch() const { return m_window->findChild<QPushButton *>(u"btnSearch"_s); }
+    HelpTree *tree() const { return m_window->tree(); }
+    QLineEdit *searchEdit() const { return m_window->findChild<QLineEdit *>(u"edSearch"_s); }
+    QPushButton *searchButton() const { return m_window->findChild<QPushButton *>(u"btnSearch"_s); }
     void showActive()
     {
         m_window->showContents();
@@ -233,7 +233,7 @@ private:
 
     QTemporaryDir m_config;
     std::unique_ptr<QTemporaryDir> m_help;
-    std::unique_ptr<THelpSearch> m_window;
+    std::unique_ptr<HelpWindow> m_window;
     QStringList m_opened;
 };
 

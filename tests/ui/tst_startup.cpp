@@ -1,27 +1,30 @@
+#include "app/mainwindow.h"
 #include "app/programwindows.h"
-#include "app/tmain.h"
-#include "dialogs/toptiondialog.h"
+#include "dialogs/optionsdialog.h"
+#include "filecmds/filelistcommands.h"
 #include "fileops.h"
 #include "inifile.h"
 #include "scriptedprompts.h"
+#include "systemtest.h"
 #include "testfiles.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
-#include "app/directorylistbox.h"
-#include "app/filelistbox.h"
-#include "help/thelpsearch.h"
-#include "help/thelptreeview.h"
+#include "app/filelist.h"
+#include "app/folderlist.h"
+#include "help/helptree.h"
+#include "help/helpwindow.h"
 
 #include <QListWidget>
 
@@ -59,15 +62,20 @@ private Q_SLOTS:
     void vanishedSourceFolderFallsBack();
     void trailingBlankLinesAreDropped_data();
     void trailingBlankLinesAreDropped();
-    void unwritablePatternFileKeepsTheWindowOpen();
+    void closeThatCannotWriteKeepsTheWindowOpen_data();
+    void closeThatCannotWriteKeepsTheWindowOpen();
     void editingBlocksClassifyUntilTheParse();
+    void secondEditDoesNotRestartTheParseTimer();
     void languageFileWithOnlyACaptionEmptiesTheRest();
     void firstRunWithoutDocumentsFolderStillStarts();
     void undoLeavesNoLineSelected();
+    void clickIntoTheLogEnablesUndoForALine_data();
+    void clickIntoTheLogEnablesUndoForALine();
+    void moveSelectedFiles_data();
+    void moveSelectedFiles();
     void learnedLineFollowsTheLastLine_data();
     void learnedLineFollowsTheLastLine();
     void classifyLeavesTheFileListCurrent();
-    void applicationIconIsBuiltIn();
     void f1OpensHelpOnlyFromWindowKeys_data();
     void f1OpensHelpOnlyFromWindowKeys();
 
@@ -95,9 +103,11 @@ void TestStartup::init()
 void TestStartup::cleanup()
 {
     if (m_windows.main) {
-        m_windows.main->timer1()->stop();
+        m_windows.main->parseTimer()->stop();
         m_windows.destroy();
     }
+    // Read-only folders a test left behind would keep the temporary folder from going.
+    QProcess::execute(u"chmod"_s, {u"-R"_s, u"u+w"_s, m_dir->path()});
     m_dir.reset();
 }
 
@@ -105,7 +115,7 @@ void TestStartup::start()
 {
     m_windows = ProgramWindows::create();
     m_windows.main->setPrompts(&m_prompts);
-    m_windows.main->FormShow();
+    m_windows.main->firstShow();
     m_windows.main->show();
 }
 
@@ -114,15 +124,15 @@ void TestStartup::firstRunWelcomesAndAsksForTheParentFolder()
     QString shownDialog;
     whenModalShows([&](QWidget *modal) { shownDialog = QString::fromLatin1(modal->metaObject()->className()); });
     start();
-    QCOMPARE(shownDialog, u"TOptionDialog"_s);
+    QCOMPARE(shownDialog, u"OptionsDialog"_s);
     QCOMPARE(
         m_prompts.askedOf(u"msgBox"_s),
         QStringList {u"Welcome to Marrowdale! At first, please select the parent folder of destination folders"_s});
-    TMain *main = m_windows.main;
+    MainWindow *main = m_windows.main;
     QCOMPARE(main->windowTitle(), u"Marrowdale for Linux ver. 1.25"_s);
-    QCOMPARE(main->directoryListBox()->directory(), documents());
-    QCOMPARE(main->optionDialog()->rootFolder(), documents());
-    QCOMPARE(main->optionDialog()->denominator(), 1000);
+    QCOMPARE(main->folderList()->folder(), documents());
+    QCOMPARE(main->optionsDialog()->rootFolder(), documents());
+    QCOMPARE(main->optionsDialog()->denominator(), 1000);
 
     QVERIFY(main->close());
     const IniFile ini(settingsFile());
@@ -141,13 +151,13 @@ void TestStartup::vanishedSourceFolderFallsBack()
                "[Setting]\nIniFolder=/no/such/folder/anywhere\nPtnFile=/tmp/other.dat\n"
                "Sift=0\nConfirm=1\nDenominator=5000\nRootFolder=/data/Sorted\n");
     start();
-    TMain *main = m_windows.main;
-    QCOMPARE(main->directoryListBox()->directory(), documents());
+    MainWindow *main = m_windows.main;
+    QCOMPARE(main->folderList()->folder(), documents());
     QCOMPARE(main->state().patternFile, configFolder() + u"/Default.dat"_s);
-    QCOMPARE(main->optionDialog()->denominator(), 1000);
-    QVERIFY(main->optionDialog()->sift());
-    QVERIFY(!main->optionDialog()->confirm());
-    QCOMPARE(main->optionDialog()->rootFolder(), QString());
+    QCOMPARE(main->optionsDialog()->denominator(), 1000);
+    QVERIFY(main->optionsDialog()->sift());
+    QVERIFY(!main->optionsDialog()->confirm());
+    QCOMPARE(main->optionsDialog()->rootFolder(), QString());
     QVERIFY(m_prompts.asked.isEmpty());
 }
 
@@ -166,18 +176,41 @@ void TestStartup::trailingBlankLinesAreDropped()
     writeBytes(settingsFile(), "[Setting]\n");
     writeBytes(configFolder() + u"/Default.dat"_s, file);
     start();
-    QTEST(m_windows.main->keyWordList()->toPlainText(), "shown");
+    QTEST(m_windows.main->keywordList()->toPlainText(), "shown");
 }
 
-void TestStartup::unwritablePatternFileKeepsTheWindowOpen()
+void TestStartup::closeThatCannotWriteKeepsTheWindowOpen_data()
 {
-    // A pattern file under a regular file can never be written, even by root.
+    QTest::addColumn<QString>("patternFile"); // relative to the temporary folder
+    QTest::addColumn<QString>("readOnly"); // made read-only before the close; empty: nothing
+    QTest::addColumn<QString>("named"); // the file the error names
+    QTest::addColumn<bool>("listWritten");
+
+    QTest::newRow("pattern file under a regular file") << u"blocker/list.dat"_s << QString() << u"list.dat"_s << false;
+    QTest::newRow("read-only pattern file") << u"lists/list.dat"_s << u"lists/list.dat"_s << u"list.dat"_s << false;
+    QTest::newRow("pattern file in a read-only folder") << u"ro/list.dat"_s << u"ro"_s << u"list.dat"_s << false;
+    QTest::newRow("read-only settings file")
+        << u"lists/list.dat"_s << u"config/marrowdale/marrowdale.ini"_s << u"marrowdale.ini"_s << true;
+}
+
+void TestStartup::closeThatCannotWriteKeepsTheWindowOpen()
+{
+    // Root writes read-only files: those rows mean something only without its powers.
+    RUN_WITHOUT_ROOT();
+    QFETCH(QString, patternFile);
+    QFETCH(QString, readOnly);
+    QFETCH(QString, named);
+    QFETCH(bool, listWritten);
     writeBytes(m_dir->path() + u"/blocker"_s, "x");
-    const QByteArray settings
-        = "[Setting]\nPtnFile=" + QFile::encodeName(m_dir->path()) + "/blocker/list.dat\nDenominator=250\n";
+    const QString pattern = m_dir->filePath(patternFile);
+    if (!patternFile.startsWith(u"blocker/"_s))
+        writeBytes(pattern, "old\r\n");
+    const QByteArray settings = "[Setting]\nPtnFile=" + QFile::encodeName(pattern) + "\nDenominator=250\n";
     writeBytes(settingsFile(), settings);
     start();
-    m_windows.main->keyWordList()->setPlainText(u"news -> ../News"_s);
+    m_windows.main->keywordList()->setPlainText(u"news -> ../News"_s);
+    if (!readOnly.isEmpty())
+        QVERIFY(QFile::setPermissions(m_dir->filePath(readOnly), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
 
     QString error;
     whenModalShows([&](QWidget *modal) {
@@ -185,26 +218,46 @@ void TestStartup::unwritablePatternFileKeepsTheWindowOpen()
             error = box->text();
     });
     QVERIFY(!m_windows.main->close());
-    QVERIFY(error.contains(u"list.dat"_s));
+    QVERIFY2(error.contains(named), qPrintable(error));
     QVERIFY(m_windows.main->isVisible());
-    QFile stored(settingsFile());
-    QVERIFY(stored.open(QIODevice::ReadOnly));
-    QCOMPARE(stored.readAll(), settings);
-    QCOMPARE(m_windows.main->keyWordList()->toPlainText(), u"news -> ../News\n"_s);
+    QCOMPARE(bytesOf(settingsFile()), settings);
+    QCOMPARE(bytesOf(pattern),
+             listWritten                                 ? "news -> ../News\r\n"_ba
+                 : patternFile.startsWith(u"blocker/"_s) ? "<missing>"_ba
+                                                         : "old\r\n"_ba);
+    QCOMPARE(m_windows.main->keywordList()->toPlainText(), u"news -> ../News\n"_s);
+    QCOMPARE(QDir(QFileInfo(pattern).path()).entryList(QDir::Files | QDir::Hidden).size(),
+             patternFile.startsWith(u"blocker/"_s) ? 0 : 1);
 }
 
 void TestStartup::editingBlocksClassifyUntilTheParse()
 {
     writeBytes(settingsFile(), "[Setting]\n");
     start();
-    TMain *main = m_windows.main;
-    main->timer1()->setInterval(50);
-    QTRY_VERIFY(main->button1()->isEnabled());
-    main->keyWordList()->setPlainText(u"news -> ../News"_s);
-    QVERIFY(!main->button1()->isEnabled());
-    QVERIFY(main->timer1()->isActive());
-    QTRY_VERIFY(main->button1()->isEnabled());
+    MainWindow *main = m_windows.main;
+    main->parseTimer()->setInterval(50);
+    QTRY_VERIFY(main->classifyButton()->isEnabled());
+    main->keywordList()->setPlainText(u"news -> ../News"_s);
+    QVERIFY(!main->classifyButton()->isEnabled());
+    QVERIFY(main->parseTimer()->isActive());
+    QTRY_VERIFY(main->classifyButton()->isEnabled());
     QCOMPARE(main->state().table.size(), 1);
+}
+
+void TestStartup::secondEditDoesNotRestartTheParseTimer()
+{
+    writeBytes(settingsFile(), "[Setting]\n");
+    start();
+    MainWindow *main = m_windows.main;
+    main->parseTimer()->stop();
+    main->keywordList()->setPlainText(u"news -> ../News"_s);
+    QVERIFY(main->parseTimer()->isActive());
+    QTest::qWait(500);
+    main->keywordList()->setPlainText(u"news -> ../Daily"_s);
+    // Typing on must not put the parse off: the timer keeps the time it was started with.
+    QVERIFY2(main->parseTimer()->remainingTime() < 1750,
+             qPrintable(QString::number(main->parseTimer()->remainingTime())));
+    QVERIFY(!main->classifyButton()->isEnabled());
 }
 
 void TestStartup::languageFileWithOnlyACaptionEmptiesTheRest()
@@ -212,10 +265,10 @@ void TestStartup::languageFileWithOnlyACaptionEmptiesTheRest()
     writeBytes(settingsFile(), "[Setting]\n");
     writeBytes(configFolder() + u"/marrowdale.lng"_s, "[Main]\nCaption=\"  振り分け \"\n");
     start();
-    TMain *main = m_windows.main;
+    MainWindow *main = m_windows.main;
     QCOMPARE(main->windowTitle(), u"  振り分け "_s);
-    QCOMPARE(main->button1()->text(), QString());
-    QCOMPARE(main->btnUndo()->text(), QString());
+    QCOMPARE(main->classifyButton()->text(), QString());
+    QCOMPARE(main->undoButton()->text(), QString());
     QCOMPARE(main->state().messages.text(13), QString());
 }
 
@@ -225,32 +278,103 @@ void TestStartup::firstRunWithoutDocumentsFolderStillStarts()
     writeBytes(configFolder() + u"/Default.dat"_s, "news -> ../News\r\n");
     whenModalShows([](QWidget *) {});
     start();
-    TMain *main = m_windows.main;
+    MainWindow *main = m_windows.main;
     QVERIFY(main->state().firstShowDone);
-    QVERIFY(main->timer1()->isActive());
-    QCOMPARE(main->keyWordList()->toPlainText(), u"news -> ../News\n"_s);
-    QVERIFY(!main->directoryListBox()->directory().isEmpty());
+    QVERIFY(main->parseTimer()->isActive());
+    QCOMPARE(main->keywordList()->toPlainText(), u"news -> ../News\n"_s);
+    QVERIFY(!main->folderList()->folder().isEmpty());
 }
 
 void TestStartup::undoLeavesNoLineSelected()
 {
     writeBytes(settingsFile(), "[Setting]\nIniFolder=" + QFile::encodeName(documents()) + "\n");
     start();
-    TMain *main = m_windows.main;
+    MainWindow *main = m_windows.main;
     const QString sorted = m_dir->path() + u"/Sorted"_s;
-    main->optionDialog()->setRootFolder(sorted);
+    main->optionsDialog()->setRootFolder(sorted);
     for (const QString &name : {u"a.htm"_s, u"b.htm"_s}) {
         writeBytes(documents() + u'/' + name, "page");
         QVERIFY(moveWithCompanions(documents() + u'/' + name, sorted + u"/News"_s, sorted,
                                    {m_prompts, main->state().messages, *main}));
     }
     main->log()->setCurrentRow(0);
-    main->btnUndoClick();
+    main->undoSelectedMove();
     QVERIFY(QFile::exists(documents() + u"/a.htm"_s));
     QCOMPARE(main->log()->count(), 1);
     QVERIFY(main->log()->selectedItems().isEmpty());
-    main->btnUndoClick();
+    main->undoSelectedMove();
     QVERIFY(QFile::exists(sorted + u"/News/b.htm"_s));
+}
+
+void TestStartup::clickIntoTheLogEnablesUndoForALine_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("clicked"); // -1: below the lines
+    QTest::addColumn<bool>("undo");
+
+    QTest::newRow("click on a line") << 2 << 1 << true;
+    QTest::newRow("no line selected") << 2 << -1 << false;
+    QTest::newRow("empty log") << 0 << -1 << false;
+}
+
+void TestStartup::clickIntoTheLogEnablesUndoForALine()
+{
+    QFETCH(int, lines);
+    QFETCH(int, clicked);
+    writeBytes(settingsFile(), "[Setting]\n");
+    start();
+    QListWidget *log = m_windows.main->log();
+    for (int i = 0; i < lines; ++i)
+        m_windows.main->appendLog(u"page%1.htm -> ../News"_s.arg(i), u"page%1.htm"_s.arg(i));
+    log->clearSelection();
+    const QPoint at
+        = clicked >= 0 ? log->visualItemRect(log->item(clicked)).center() : QPoint(10, log->viewport()->height() - 5);
+    QTest::mouseClick(log->viewport(), Qt::LeftButton, {}, at);
+    QTEST(m_windows.main->undoButton()->isEnabled(), "undo");
+}
+
+void TestStartup::moveSelectedFiles_data()
+{
+    QTest::addColumn<bool>("fromPopup");
+    QTest::addColumn<bool>("chosen"); // false: the folder chooser is cancelled
+
+    QTest::newRow("Move button") << false << true;
+    QTest::newRow("Move button, chooser cancelled") << false << false;
+    QTest::newRow("Send in the popup") << true << true;
+    QTest::newRow("Send in the popup, chooser cancelled") << true << false;
+}
+
+void TestStartup::moveSelectedFiles()
+{
+    QFETCH(bool, fromPopup);
+    QFETCH(bool, chosen);
+    writeBytes(documents() + u"/a.htm"_s, "a");
+    writeBytes(documents() + u"/a_files/img.png"_s, "img");
+    writeBytes(documents() + u"/b.htm"_s, "b");
+    writeBytes(settingsFile(), "[Setting]\nIniFolder=" + QFile::encodeName(documents()) + "\n");
+    const QString root = m_dir->filePath(u"Sorted"_s);
+    const QString daily = root + u"/Daily"_s;
+    QVERIFY(QDir().mkpath(daily));
+    start();
+    MainWindow *main = m_windows.main;
+    main->optionsDialog()->setRootFolder(root);
+    if (chosen)
+        m_prompts.folderAnswers = {daily};
+    QListWidget *files = main->fileList();
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(0)).center());
+    QVERIFY(main->moveButton()->isEnabled());
+
+    if (fromPopup)
+        main->fileListCommands()->sendAction()->trigger();
+    else
+        main->moveButton()->click();
+    QCOMPARE(m_prompts.askedOf(u"chooseFolder"_s), QStringList {root});
+    QVERIFY(!main->moveButton()->isEnabled());
+    QCOMPARE(bytesOf(daily + u"/a.htm"_s), chosen ? "a"_ba : "<missing>"_ba);
+    QCOMPARE(QFile::exists(daily + u"/a_files/img.png"_s), chosen);
+    QCOMPARE(QFile::exists(documents() + u"/a.htm"_s), !chosen);
+    QCOMPARE(files->count(), chosen ? 1 : 2);
+    QCOMPARE(m_prompts.askedOf(u"receiveString"_s).size(), chosen ? 1 : 0); // a keyword for the folder is offered
 }
 
 void TestStartup::learnedLineFollowsTheLastLine_data()
@@ -267,9 +391,9 @@ void TestStartup::learnedLineFollowsTheLastLine()
     QFETCH(QString, text);
     writeBytes(settingsFile(), "[Setting]\n");
     start();
-    m_windows.main->keyWordList()->setPlainText(text);
+    m_windows.main->keywordList()->setPlainText(text);
     m_windows.main->appendKeywordLine(u"new -> ../N"_s);
-    QTEST(m_windows.main->keyWordList()->toPlainText(), "expected");
+    QTEST(m_windows.main->keywordList()->toPlainText(), "expected");
 }
 
 void TestStartup::classifyLeavesTheFileListCurrent()
@@ -279,20 +403,15 @@ void TestStartup::classifyLeavesTheFileListCurrent()
     writeBytes(documents() + u"/other.txt"_s, "x");
     writeBytes(settingsFile(), "[Setting]\nIniFolder=" + QFile::encodeName(documents()) + "\nConfirm=0\n");
     start();
-    TMain *main = m_windows.main;
-    main->optionDialog()->setRootFolder(m_dir->path() + u"/Sorted"_s);
-    main->keyWordList()->setPlainText(u"news -> ../News"_s);
-    main->Timer1Timer();
-    main->Button1Click();
+    MainWindow *main = m_windows.main;
+    main->optionsDialog()->setRootFolder(m_dir->path() + u"/Sorted"_s);
+    main->keywordList()->setPlainText(u"news -> ../News"_s);
+    main->parseKeywordList();
+    main->classify();
     QVERIFY(QFile::exists(m_dir->path() + u"/Sorted/News/news page_files/img.png"_s));
-    QCOMPARE(main->fileListBox()->count(), 1);
-    QCOMPARE(main->fileListBox()->item(0)->text(), u"other.txt"_s);
+    QCOMPARE(main->fileList()->count(), 1);
+    QCOMPARE(main->fileList()->item(0)->text(), u"other.txt"_s);
     QCOMPARE(main->log()->count(), 1);
-}
-
-void TestStartup::applicationIconIsBuiltIn()
-{
-    QCOMPARE(QImage(u":/icons/marrowdale-48.png"_s).size(), QSize(48, 48));
 }
 
 void TestStartup::f1OpensHelpOnlyFromWindowKeys_data()
@@ -308,13 +427,13 @@ void TestStartup::f1OpensHelpOnlyFromWindowKeys()
     QFETCH(bool, fromKeywordList);
     writeBytes(settingsFile(), "[Setting]\n");
     start();
-    m_windows.helpSearch->helpTreeView()->setHelpDir(QStringLiteral(MARROWDALE_SOURCE_DIR "/help"));
-    QWidget *target = fromKeywordList ? static_cast<QWidget *>(m_windows.main->keyWordList())
+    m_windows.helpWindow->tree()->setHelpDir(QStringLiteral(MARROWDALE_SOURCE_DIR "/help"));
+    QWidget *target = fromKeywordList ? static_cast<QWidget *>(m_windows.main->keywordList())
                                       : static_cast<QWidget *>(m_windows.main->log());
     m_windows.main->activateWindow();
     target->setFocus();
     QTest::keyClick(target, Qt::Key_F1);
-    QTEST(m_windows.helpSearch->isVisible(), "opens");
+    QTEST(m_windows.helpWindow->isVisible(), "opens");
 }
 
 QTEST_MAIN(TestStartup)

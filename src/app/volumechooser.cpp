@@ -1,4 +1,4 @@
-#include "drivecombobox.h"
+#include "volumechooser.h"
 
 #include <QDir>
 #include <QSignalBlocker>
@@ -21,13 +21,13 @@ bool isUserVolume(const QStorageInfo &volume)
 
 } // namespace
 
-DriveComboBox::DriveComboBox(QWidget *parent)
+VolumeChooser::VolumeChooser(QWidget *parent)
     : QComboBox(parent)
 {
     refreshVolumes();
 }
 
-void DriveComboBox::refreshVolumes()
+void VolumeChooser::refreshVolumes()
 {
     const QSignalBlocker blocker(this);
     const QString current = currentData().toString();
@@ -45,7 +45,7 @@ void DriveComboBox::refreshVolumes()
     setCurrentIndex(index >= 0 ? index : 0);
 }
 
-QString DriveComboBox::volumeOf(const QString &folder) const
+QString VolumeChooser::volumeOf(const QString &folder) const
 {
     QString best;
     for (int i = 0; i < count(); ++i) {
@@ -57,7 +57,7 @@ QString DriveComboBox::volumeOf(const QString &folder) const
     return best;
 }
 
-void DriveComboBox::followFolder(const QString &folder)
+void VolumeChooser::followFolder(const QString &folder)
 {
     const QString volume = volumeOf(folder);
     m_lastFolder.insert(volume, folder);
@@ -65,7 +65,7 @@ void DriveComboBox::followFolder(const QString &folder)
     setCurrentIndex(findData(volume));
 }
 
-QString DriveComboBox::folderFor(int index) const
+QString VolumeChooser::folderFor(int index) const
 {
     const QString root = itemData(index).toString();
     return m_lastFolder.value(root, root);

@@ -1,4 +1,4 @@
-#include "twait.h"
+#include "waitwindow.h"
 
 #include "programfonts.h"
 
@@ -10,39 +10,39 @@
 
 using namespace Qt::StringLiterals;
 
-TWait::TWait(QWidget *parent)
+WaitWindow::WaitWindow(QWidget *parent)
     : QWidget(parent, Qt::Dialog)
 {
-    setObjectName(u"Wait"_s);
+    setObjectName(u"WaitWindow"_s);
     setWindowTitle(u"Just a moment..."_s);
     setFont(ProgramFonts::proportional(12));
     setFixedSize(391, 104);
 
-    m_label1 = new QLabel(u"Creating destination folders. Please wait.."_s, this);
-    m_label1->setObjectName(u"Label1"_s);
-    m_label1->setAlignment(Qt::AlignCenter);
-    m_label1->adjustSize();
-    m_label1->move(88, 16);
+    m_notice = new QLabel(u"Creating destination folders. Please wait.."_s, this);
+    m_notice->setObjectName(u"notice"_s);
+    m_notice->setAlignment(Qt::AlignCenter);
+    m_notice->adjustSize();
+    m_notice->move(88, 16);
 
     m_progressBar = new QProgressBar(this);
-    m_progressBar->setObjectName(u"ProgressBar"_s);
+    m_progressBar->setObjectName(u"progressBar"_s);
     m_progressBar->setRange(0, 100);
     m_progressBar->setValue(0);
     m_progressBar->setTextVisible(false);
     m_progressBar->setGeometry(88, 40, 217, 17);
 }
 
-void TWait::setPosition(int percent)
+void WaitWindow::setPosition(int percent)
 {
     m_progressBar->setValue(qBound(0, percent, 100));
 }
 
-int TWait::position() const
+int WaitWindow::position() const
 {
     return m_progressBar->value();
 }
 
-void TWait::showIfHidden()
+void WaitWindow::showIfHidden()
 {
     if (isVisible())
         return;
@@ -53,7 +53,7 @@ void TWait::showIfHidden()
     show();
 }
 
-void TWait::repaintNow()
+void WaitWindow::repaintNow()
 {
     if (!isVisible())
         return;
@@ -62,7 +62,7 @@ void TWait::repaintNow()
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void TWait::closeIfVisible()
+void WaitWindow::closeIfVisible()
 {
     if (isVisible())
         hide();

@@ -3,14 +3,14 @@
 #include <QListWidget>
 
 // The files of the source folder: not folders, not hidden files, sorted by name, several selectable.
-class FileListBox : public QListWidget
+class FileList : public QListWidget
 {
     Q_OBJECT
 public:
-    explicit FileListBox(QWidget *parent = nullptr);
+    explicit FileList(QWidget *parent = nullptr);
 
-    QString directory() const { return m_directory; }
-    void setDirectory(const QString &folder);
+    QString folder() const { return m_folder; }
+    void setFolder(const QString &folder);
 
     /// Lists the folder again.
     void reread();
@@ -31,5 +31,5 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
-    QString m_directory;
+    QString m_folder;
 };

@@ -10,30 +10,33 @@
 
 // The help tree: shows the table of contents, the keyword index or the pages found by a search,
 // opens the page of a double-clicked entry in the browser, and answers the program's help requests.
-class THelpTreeView : public QTreeWidget
+class HelpTree : public QTreeWidget
 {
     Q_OBJECT
 
 public:
     enum IconIndex { BookShut = 0, BookOpen = 1, Page = 2 };
 
-    explicit THelpTreeView(QWidget *parent = nullptr);
+    explicit HelpTree(QWidget *parent = nullptr);
 
     /// "Help" means the program's help folder; another relative name lies beside the executable,
     /// an absolute one is taken as it is.
-    QString HelpDir() const { return m_helpDir; }
+    QString helpDir() const { return m_helpDir; }
     void setHelpDir(const QString &dir) { m_helpDir = dir; }
     QString helpFolder() const;
 
-    void ShowContents();
+    void showContents();
     /// Throws MarrowdaleError when the index cannot be read; the tree is then empty.
-    void ShowIndex();
-    void SearchText(const QString &text);
-    void SearchIndex(const QString &text);
-    void AppHelp(int context);
+    void showIndex();
+    /// The pages whose text holds `text`, as the Find tab lists them.
+    void showPagesContaining(const QString &text);
+    /// Selects the last shown entry whose title holds `text`.
+    void selectIndexEntry(const QString &text);
+    /// The page mapped to a help context, in the browser.
+    void openPageForContext(int context);
 
     /// Opens a page without waiting for the browser.
-    static void CallBrowser(const QString &path);
+    static void openInBrowser(const QString &path);
     /// Replaces the browser (an empty function restores the desktop's); for tests.
     static void setBrowser(std::function<void(const QString &path)> browser);
 
@@ -51,9 +54,10 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void DblClick(QTreeWidgetItem *item);
-    void LoadIcons();
-    void SaveVisuallyDesignedContents();
+    void openEntry(QTreeWidgetItem *item);
+    void loadIcons();
+    /// A help folder without a table of contents gets one from what the tree shows.
+    void saveShownContentsIfMissing();
     void fillList(const QList<HelpEntry> &entries);
     void applyIcons();
     void setChapterIcon(QTreeWidgetItem *item);

@@ -1,38 +1,38 @@
-#include "filelistbox.h"
+#include "filelist.h"
 
 #include "fileops.h"
 
 #include <QDir>
 #include <QKeyEvent>
 
-FileListBox::FileListBox(QWidget *parent)
+FileList::FileList(QWidget *parent)
     : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true); // keeps ten thousand names cheap to lay out
 }
 
-void FileListBox::setDirectory(const QString &folder)
+void FileList::setFolder(const QString &folder)
 {
-    m_directory = folder;
+    m_folder = folder;
     reread();
 }
 
-void FileListBox::reread()
+void FileList::reread()
 {
     setUpdatesEnabled(false);
     clear();
-    if (!m_directory.isEmpty())
-        addItems(QDir(m_directory).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware));
+    if (!m_folder.isEmpty())
+        addItems(QDir(m_folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware));
     setUpdatesEnabled(true);
 }
 
-QString FileListBox::pathOf(const QString &name) const
+QString FileList::pathOf(const QString &name) const
 {
-    return FileOps::join(m_directory, name);
+    return FileOps::join(m_folder, name);
 }
 
-QStringList FileListBox::filePaths() const
+QStringList FileList::filePaths() const
 {
     QStringList paths;
     paths.reserve(count());
@@ -41,13 +41,13 @@ QStringList FileListBox::filePaths() const
     return paths;
 }
 
-QString FileListBox::currentFilePath() const
+QString FileList::currentFilePath() const
 {
     const QListWidgetItem *focused = currentItem();
     return focused && focused->isSelected() ? pathOf(focused->text()) : QString();
 }
 
-void FileListBox::keyReleaseEvent(QKeyEvent *event)
+void FileList::keyReleaseEvent(QKeyEvent *event)
 {
     QListWidget::keyReleaseEvent(event);
     if (!event->isAutoRepeat())

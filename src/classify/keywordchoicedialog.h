@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialogs/languagetable.h"
+
 #include <QDialog>
 #include <QStringList>
 
@@ -8,14 +10,14 @@ class QListWidget;
 class QPushButton;
 
 // Asks which of several matching destinations a file goes to.
-class TDialog1 : public QDialog
+class KeywordChoiceDialog : public QDialog
 {
     Q_OBJECT
 
 public:
     enum Answer { Select = 1, Neither = 2, Abort = 3 };
 
-    explicit TDialog1(QWidget *parent = nullptr);
+    explicit KeywordChoiceDialog(QWidget *parent = nullptr);
 
     /// Shows the candidates for `fileName` modally. 1 Select (with *selected set to the chosen row),
     /// 2 Neither of them (also Esc and the close box), 3 Abort. *selected is -1 unless the answer is 1.
@@ -30,14 +32,15 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void readLanguageFile();
-    void Button1Click();
-    void ListBoxDblClick();
+    void applyLanguage();
+    /// Select, Enter and a double click: the pass needs a chosen entry, so without one the dialog stays.
+    void selectChosenRow();
 
-    QLabel *m_label1 = nullptr;
-    QListWidget *m_listBox = nullptr;
-    QPushButton *m_button1 = nullptr;
-    QPushButton *m_button2 = nullptr;
-    QPushButton *m_button4 = nullptr;
-    QPushButton *m_button3 = nullptr;
+    QLabel *m_question = nullptr;
+    QListWidget *m_destinations = nullptr;
+    QPushButton *m_selectButton = nullptr;
+    QPushButton *m_neitherButton = nullptr;
+    QPushButton *m_abortButton = nullptr;
+    QPushButton *m_helpButton = nullptr;
+    LanguageTable m_language;
 };

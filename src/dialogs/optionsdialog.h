@@ -1,5 +1,6 @@
 #pragma once
 
+#include "languagetable.h"
 #include "options.h"
 
 #include <QDialog>
@@ -13,21 +14,21 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
-class TMyMessageDlg;
+class MessageDialog;
 class ThresholdSpinBox;
 
 // Home of the four options while the program runs: the controls hold them, every change is in force
 // at once, and the caller reads them at the moment of use.
-class TOptionDialog : public QDialog
+class OptionsDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit TOptionDialog(QWidget *parent = nullptr);
+    explicit OptionsDialog(QWidget *parent = nullptr);
 
     /// The box that shows the notice after a folder was chosen; when none is set, the one beside
     /// this dialog under the same parent.
-    void setMessageDialog(TMyMessageDlg *dialog);
+    void setMessageDialog(MessageDialog *dialog);
 
     /// What the Help button does; without one it asks for the help page of this dialog.
     void setHelpHook(std::function<void()> hook) { m_helpHook = std::move(hook); }
@@ -49,28 +50,31 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void FormShow();
-    void readLanguageFile();
+    /// Every show: the texts from the language file, or the English ones, and the Sift row laid out anew.
+    void refreshTexts();
+    void applyLanguage();
     void reflowSentence();
-    void SpinEditChange();
-    void CheckBox1Click();
-    void BitBtn1Click();
-    void Button2Click();
-    TMyMessageDlg *messageDialog();
+    /// "... 1/<threshold>, ..." from texts 1 and 2 around the threshold as it stands.
+    void updateThresholdSentence();
+    void enableThreshold();
+    void chooseRootFolder();
+    void showHelp();
+    MessageDialog *messageDialog();
 
-    QLabel *m_label2 = nullptr;
-    QLineEdit *m_edit1 = nullptr;
-    QToolButton *m_bitBtn1 = nullptr;
-    QCheckBox *m_checkBox1 = nullptr;
-    QLabel *m_label3 = nullptr;
-    ThresholdSpinBox *m_spinEdit = nullptr;
-    QLabel *m_label1 = nullptr;
-    QCheckBox *m_checkBox2 = nullptr;
-    QPushButton *m_btnOK = nullptr;
-    QPushButton *m_button1 = nullptr;
-    QPushButton *m_button2 = nullptr;
+    QLabel *m_rootFolderLabel = nullptr;
+    QLineEdit *m_rootFolderEdit = nullptr;
+    QToolButton *m_chooseFolderButton = nullptr;
+    QCheckBox *m_siftCheck = nullptr;
+    QLabel *m_siftLabel = nullptr;
+    ThresholdSpinBox *m_thresholdBox = nullptr;
+    QLabel *m_thresholdLabel = nullptr;
+    QCheckBox *m_confirmCheck = nullptr;
+    QPushButton *m_okButton = nullptr;
+    QPushButton *m_cancelButton = nullptr;
+    QPushButton *m_helpButton = nullptr;
 
     std::array<QString, 4> m_texts; // 1..3 used
-    QPointer<TMyMessageDlg> m_messageDialog;
+    LanguageTable m_language;
+    QPointer<MessageDialog> m_messageDialog;
     std::function<void()> m_helpHook;
 };

@@ -3,19 +3,19 @@
 #include <QListWidget>
 
 // The folder list: the chain of folders from the root down to the current one, then its subfolders.
-class DirectoryListBox : public QListWidget
+class FolderList : public QListWidget
 {
     Q_OBJECT
 public:
-    explicit DirectoryListBox(QWidget *parent = nullptr);
+    explicit FolderList(QWidget *parent = nullptr);
 
-    QString directory() const { return m_directory; }
+    QString folder() const { return m_folder; }
 
     /// Moves to an existing folder; throws MarrowdaleError for one that does not exist.
-    void setDirectory(const QString &folder);
+    void setFolder(const QString &folder);
 
 Q_SIGNALS:
-    void directoryChanged(const QString &folder);
+    void folderChanged(const QString &folder);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -24,5 +24,5 @@ private:
     void openItem(QListWidgetItem *item);
     void fill();
 
-    QString m_directory;
+    QString m_folder;
 };

@@ -1,4 +1,4 @@
-#include "directorylistbox.h"
+#include "folderlist.h"
 
 #include "marrowdaleerror.h"
 
@@ -40,35 +40,35 @@ public:
 
 } // namespace
 
-DirectoryListBox::DirectoryListBox(QWidget *parent)
+FolderList::FolderList(QWidget *parent)
     : QListWidget(parent)
 {
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(this, &QListWidget::itemDoubleClicked, this, &DirectoryListBox::openItem);
+    connect(this, &QListWidget::itemDoubleClicked, this, &FolderList::openItem);
 }
 
-void DirectoryListBox::setDirectory(const QString &folder)
+void FolderList::setFolder(const QString &folder)
 {
     const QFileInfo info(folder);
     if (folder.isEmpty() || !info.isDir())
         throw MarrowdaleError(u"The folder \"%1\" does not exist."_s.arg(folder));
     const QString clean = QDir::cleanPath(info.absoluteFilePath());
-    if (clean == m_directory)
+    if (clean == m_folder)
         return;
-    m_directory = clean;
+    m_folder = clean;
     fill();
-    Q_EMIT directoryChanged(m_directory);
+    Q_EMIT folderChanged(m_folder);
 }
 
-void DirectoryListBox::fill()
+void FolderList::fill()
 {
     clear();
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
 
     QStringList chain;
-    for (QDir dir(m_directory);;) {
+    for (QDir dir(m_folder);;) {
         chain.prepend(dir.absolutePath());
         if (dir.isRoot() || !dir.cdUp())
             break;
@@ -82,7 +82,7 @@ void DirectoryListBox::fill()
     }
     setCurrentRow(count() - 1);
 
-    const QDir current(m_directory);
+    const QDir current(m_folder);
     const QStringList subfolders
         = current.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
     for (const QString &name : subfolders) {
@@ -92,20 +92,20 @@ void DirectoryListBox::fill()
     }
 }
 
-void DirectoryListBox::openItem(QListWidgetItem *item)
+void FolderList::openItem(QListWidgetItem *item)
 {
     if (!item)
         return;
     const QString path = item->data(PathRole).toString();
     try {
-        setDirectory(path);
+        setFolder(path);
     } catch (const MarrowdaleError &) {
         // Gone since it was listed: show what is there now.
         fill();
     }
 }
 
-void DirectoryListBox::keyPressEvent(QKeyEvent *event)
+void FolderList::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         openItem(currentItem());

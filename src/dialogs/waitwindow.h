@@ -6,12 +6,12 @@ class QLabel;
 class QProgressBar;
 
 // Modeless notice shown while the classification creates missing destination folders.
-class TWait : public QWidget
+class WaitWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TWait(QWidget *parent = nullptr);
+    explicit WaitWindow(QWidget *parent = nullptr);
 
     void setPosition(int percent);
     int position() const;
@@ -21,6 +21,6 @@ public:
     void closeIfVisible();
 
 private:
-    QLabel *m_label1 = nullptr;
+    QLabel *m_notice = nullptr;
     QProgressBar *m_progressBar = nullptr;
 };

@@ -4,11 +4,11 @@
 #include <QHash>
 
 // The volumes a user browses: "/", the home folder and mounted removable or network volumes.
-class DriveComboBox : public QComboBox
+class VolumeChooser : public QComboBox
 {
     Q_OBJECT
 public:
-    explicit DriveComboBox(QWidget *parent = nullptr);
+    explicit VolumeChooser(QWidget *parent = nullptr);
 
     /// Reads the mounted volumes again.
     void refreshVolumes();

@@ -1,4 +1,4 @@
-#include "thelptreeview.h"
+#include "helptree.h"
 
 #include "apppaths.h"
 #include "marrowdaleerror.h"
@@ -43,7 +43,7 @@ QIcon loadTransparentIcon(const QString &path)
 
 } // namespace
 
-THelpTreeView::THelpTreeView(QWidget *parent)
+HelpTree::HelpTree(QWidget *parent)
     : QTreeWidget(parent)
     , m_helpDir(defaultHelpDir)
 {
@@ -54,12 +54,12 @@ THelpTreeView::THelpTreeView(QWidget *parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
-    connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) { DblClick(item); });
+    connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) { openEntry(item); });
     connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) { setChapterIcon(item); });
     connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem *item) { setChapterIcon(item); });
 }
 
-QString THelpTreeView::helpFolder() const
+QString HelpTree::helpFolder() const
 {
     if (QDir::isAbsolutePath(m_helpDir))
         return m_helpDir;
@@ -68,11 +68,11 @@ QString THelpTreeView::helpFolder() const
     return QDir(QCoreApplication::applicationDirPath()).filePath(m_helpDir);
 }
 
-void THelpTreeView::ShowContents()
+void HelpTree::showContents()
 {
-    SaveVisuallyDesignedContents();
+    saveShownContentsIfMissing();
     if (m_icons.isEmpty())
-        LoadIcons();
+        loadIcons();
     try {
         const QString path = QDir(helpFolder()).filePath(QString(HelpFiles::contentsFile));
         fillList(HelpFiles::parseContents(readTextFile(path)));
@@ -83,26 +83,26 @@ void THelpTreeView::ShowContents()
     }
 }
 
-void THelpTreeView::ShowIndex()
+void HelpTree::showIndex()
 {
-    SaveVisuallyDesignedContents();
+    saveShownContentsIfMissing();
     if (m_icons.isEmpty())
-        LoadIcons();
+        loadIcons();
     clear();
     const QString path = QDir(helpFolder()).filePath(QString(HelpFiles::indexFile));
     fillList(HelpFiles::parseIndex(readTextFile(path)));
 }
 
-void THelpTreeView::SearchText(const QString &text)
+void HelpTree::showPagesContaining(const QString &text)
 {
-    SaveVisuallyDesignedContents();
+    saveShownContentsIfMissing();
     clear();
     if (m_icons.isEmpty())
-        LoadIcons();
+        loadIcons();
     fillList(HelpFiles::searchPages(helpFolder(), text));
 }
 
-void THelpTreeView::SearchIndex(const QString &text)
+void HelpTree::selectIndexEntry(const QString &text)
 {
     if (text.isEmpty())
         return;
@@ -118,16 +118,16 @@ void THelpTreeView::SearchIndex(const QString &text)
         scrollToItem(last);
 }
 
-void THelpTreeView::AppHelp(int context)
+void HelpTree::openPageForContext(int context)
 {
     const QString folder = helpFolder();
     const QString page = QDir(folder).filePath(HelpFiles::pageForContext(folder, context) + u".htm"_s);
     // A page that is not there opens nothing, rather than the desktop's own complaint about it.
     if (QFileInfo::exists(page))
-        CallBrowser(page);
+        openInBrowser(page);
 }
 
-void THelpTreeView::CallBrowser(const QString &path)
+void HelpTree::openInBrowser(const QString &path)
 {
     if (browser())
         browser()(path);
@@ -135,17 +135,17 @@ void THelpTreeView::CallBrowser(const QString &path)
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-void THelpTreeView::setBrowser(std::function<void(const QString &)> b)
+void HelpTree::setBrowser(std::function<void(const QString &)> b)
 {
     browser() = std::move(b);
 }
 
-QString THelpTreeView::pageOf(const QTreeWidgetItem *item)
+QString HelpTree::pageOf(const QTreeWidgetItem *item)
 {
     return item ? item->data(0, Qt::UserRole).toString() : QString();
 }
 
-QList<HelpEntry> THelpTreeView::shownEntries() const
+QList<HelpEntry> HelpTree::shownEntries() const
 {
     QList<HelpEntry> entries;
     const std::function<void(const QTreeWidgetItem *, int)> walk = [&](const QTreeWidgetItem *item, int depth) {
@@ -158,7 +158,7 @@ QList<HelpEntry> THelpTreeView::shownEntries() const
     return entries;
 }
 
-void THelpTreeView::DblClick(QTreeWidgetItem *item)
+void HelpTree::openEntry(QTreeWidgetItem *item)
 {
     // Chapters open and close through the tree's own double-click; their icon follows that.
     if (!item || item->childCount() > 0)
@@ -168,24 +168,24 @@ void THelpTreeView::DblClick(QTreeWidgetItem *item)
         return;
     const QString path = QDir(helpFolder()).filePath(page);
     if (QFileInfo::exists(path))
-        CallBrowser(path);
+        openInBrowser(path);
 }
 
-void THelpTreeView::keyPressEvent(QKeyEvent *event)
+void HelpTree::keyPressEvent(QKeyEvent *event)
 {
     QTreeWidgetItem *item = currentItem();
     if (item && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         if (item->childCount() > 0)
             item->setExpanded(!item->isExpanded());
         else
-            DblClick(item);
+            openEntry(item);
         event->accept();
         return;
     }
     QTreeWidget::keyPressEvent(event);
 }
 
-void THelpTreeView::LoadIcons()
+void HelpTree::loadIcons()
 {
     const QDir folder(helpFolder());
     for (const QString &name : {u"bookshut.bmp"_s, u"bookopen.bmp"_s, u"helpindex.bmp"_s}) {
@@ -201,7 +201,7 @@ void THelpTreeView::LoadIcons()
     }
 }
 
-void THelpTreeView::SaveVisuallyDesignedContents()
+void HelpTree::saveShownContentsIfMissing()
 {
     try {
         HelpFiles::SaveVisuallyDesignedContents(helpFolder(), shownEntries());
@@ -210,7 +210,7 @@ void THelpTreeView::SaveVisuallyDesignedContents()
     }
 }
 
-void THelpTreeView::fillList(const QList<HelpEntry> &entries)
+void HelpTree::fillList(const QList<HelpEntry> &entries)
 {
     clear();
     QList<QTreeWidgetItem *> parents; // parents[d] is the last entry of depth d
@@ -225,7 +225,7 @@ void THelpTreeView::fillList(const QList<HelpEntry> &entries)
     applyIcons();
 }
 
-void THelpTreeView::applyIcons()
+void HelpTree::applyIcons()
 {
     for (QTreeWidgetItemIterator it(this); *it; ++it) {
         if ((*it)->childCount() > 0)
@@ -235,7 +235,7 @@ void THelpTreeView::applyIcons()
     }
 }
 
-void THelpTreeView::setChapterIcon(QTreeWidgetItem *item)
+void HelpTree::setChapterIcon(QTreeWidgetItem *item)
 {
     if (m_icons.size() <= 1 || item->childCount() == 0)
         return;
@@ -243,7 +243,7 @@ void THelpTreeView::setChapterIcon(QTreeWidgetItem *item)
     item->setIcon(0, index < m_icons.size() ? m_icons[index] : QIcon());
 }
 
-void THelpTreeView::drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const
+void HelpTree::drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const
 {
     // With the book pictures the chapters need no expand buttons.
     if (!m_showLines)
@@ -252,7 +252,7 @@ void THelpTreeView::drawBranches(QPainter *painter, const QRect &rect, const QMo
     QTreeWidget::drawBranches(painter, rect, index);
 }
 
-void THelpTreeView::drawLines(QPainter *painter, const QRect &rect, const QModelIndex &index) const
+void HelpTree::drawLines(QPainter *painter, const QRect &rect, const QModelIndex &index) const
 {
     const int indent = indentation();
     const int midY = rect.center().y();

@@ -1,0 +1,99 @@
+#include "languagetable.h"
+
+#include "languagefile.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabBar>
+
+using namespace Qt::StringLiterals;
+
+LanguageTable::LanguageTable(QString section)
+    : m_section(std::move(section))
+{ }
+
+LanguageTable &LanguageTable::add(const QString &key, std::function<void(const QString &)> set, bool lineBreaks)
+{
+    m_entries.append({key, std::move(set), lineBreaks});
+    return *this;
+}
+
+namespace {
+
+template<typename Control> std::function<void(const QString &)> textSetter(Control *control)
+{
+    return [control](const QString &text) { control->setText(text); };
+}
+
+} // namespace
+
+LanguageTable &LanguageTable::caption(const QString &name, QAbstractButton *control)
+{
+    control->setObjectName(name);
+    return add(name + u"->Caption"_s, textSetter(control));
+}
+
+LanguageTable &LanguageTable::caption(const QString &name, QLabel *control)
+{
+    control->setObjectName(name);
+    return add(name + u"->Caption"_s, textSetter(control));
+}
+
+LanguageTable &LanguageTable::caption(const QString &name, QGroupBox *control)
+{
+    control->setObjectName(name);
+    return add(name + u"->Caption"_s, [control](const QString &text) { control->setTitle(text); });
+}
+
+LanguageTable &LanguageTable::caption(const QString &name, QAction *control)
+{
+    control->setObjectName(name);
+    return add(name + u"->Caption"_s, textSetter(control));
+}
+
+LanguageTable &LanguageTable::multiLineCaption(const QString &name, QLabel *control)
+{
+    control->setObjectName(name);
+    return add(name + u"->Caption"_s, textSetter(control), true);
+}
+
+LanguageTable &LanguageTable::editText(const QString &name, QLineEdit *control)
+{
+    control->setObjectName(name);
+    return add(name + u"->Text"_s, textSetter(control));
+}
+
+LanguageTable &LanguageTable::tabTitles(const QString &name, QTabBar *control)
+{
+    control->setObjectName(name);
+    for (int i = 0; i < control->count(); ++i)
+        add(name + u"->Tabs->Items%1"_s.arg(i), [control, i](const QString &text) { control->setTabText(i, text); });
+    return *this;
+}
+
+LanguageTable &LanguageTable::windowTitle(QWidget *window)
+{
+    return add(u"Caption"_s, [window](const QString &text) { window->setWindowTitle(text); });
+}
+
+LanguageTable &LanguageTable::windowHint(QWidget *window)
+{
+    return add(u"Hint"_s, [window](const QString &text) { window->setStatusTip(text); });
+}
+
+LanguageTable &LanguageTable::messages(int count, std::function<void(int, const QString &)> keep)
+{
+    for (int n = 1; n <= count; ++n)
+        add(
+            u"Msg%1"_s.arg(n), [keep, n](const QString &text) { keep(n, text); }, true);
+    return *this;
+}
+
+void LanguageTable::apply(const LanguageFile &file) const
+{
+    for (const Entry &entry : m_entries)
+        entry.set(entry.lineBreaks ? file.message(m_section, entry.key) : file.text(m_section, entry.key));
+}

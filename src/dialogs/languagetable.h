@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+class LanguageFile;
+class QAbstractButton;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QTabBar;
+class QWidget;
+
+// The texts a window takes from its section of the language file, each key with what it sets. Every
+// window keeps one such table: the key a translator writes and the control the code names meet here
+// and nowhere else. A control reached by a key carries the key's control name as its object name.
+class LanguageTable
+{
+public:
+    explicit LanguageTable(QString section);
+
+    /// "<name>->Caption": the control's caption.
+    LanguageTable &caption(const QString &name, QAbstractButton *control);
+    LanguageTable &caption(const QString &name, QLabel *control);
+    LanguageTable &caption(const QString &name, QGroupBox *control);
+    LanguageTable &caption(const QString &name, QAction *control);
+    /// "<name>->Caption" in which "<br>" starts a new line.
+    LanguageTable &multiLineCaption(const QString &name, QLabel *control);
+    /// "<name>->Text": the text in an edit box.
+    LanguageTable &editText(const QString &name, QLineEdit *control);
+    /// "<name>->Tabs->Items0", "...Items1", ...: the title of each tab the bar holds now.
+    LanguageTable &tabTitles(const QString &name, QTabBar *control);
+    /// "Caption": the window's title.
+    LanguageTable &windowTitle(QWidget *window);
+    /// "Hint": the window's own hint, which nothing shows.
+    LanguageTable &windowHint(QWidget *window);
+    /// "Msg1" ... "Msg<count>": texts the window keeps for later; "<br>" starts a new line.
+    LanguageTable &messages(int count, std::function<void(int n, const QString &text)> keep);
+
+    /// Sets every text from the file's section, in table order; a key the file lacks sets the empty text.
+    void apply(const LanguageFile &file) const;
+
+private:
+    struct Entry
+    {
+        QString key;
+        std::function<void(const QString &)> set;
+        bool lineBreaks = false;
+    };
+    LanguageTable &add(const QString &key, std::function<void(const QString &)> set, bool lineBreaks = false);
+
+    QString m_section;
+    QList<Entry> m_entries;
+};
