@@ -99,7 +99,7 @@ class CountingView : public MainView
 public:
     int logLines = 0;
 
-    void appendLog(const QString &, const QString &) override { ++logLines; }
+    void appendMove(const LoggedMove &) override { ++logLines; }
     void refreshFileList() override { }
     void appendKeywordLine(const QString &) override { }
     void setProgressVisible(bool) override { }

@@ -6,10 +6,13 @@
 #include "fileops.h"
 #include "folderlist.h"
 #include "inifile.h"
+#include "journalsettlement.h"
 #include "languagefile.h"
 #include "mainlayout.h"
 #include "marrowdaleerror.h"
 #include "patternfile.h"
+#include "rawnames.h"
+#include "retiredlines.h"
 #include "settings.h"
 #include "textfile.h"
 #include "volumechooser.h"
@@ -24,6 +27,7 @@
 #include "editing/findreplacecommands.h"
 #include "editing/keywordlistmenu.h"
 #include "editing/patternfilecommands.h"
+#include "editing/plaintext.h"
 #include "filecmds/filelistcommands.h"
 #include "help/helpwindow.h"
 
@@ -239,7 +243,17 @@ UserPrompts &MainWindow::prompts() const
 
 MoveContext MainWindow::moveContext()
 {
-    return {prompts(), m_state.messages, *this};
+    // Moves go on without a journal; the user hears once that they are not being recorded.
+    if (!m_journal.isOpen() && !m_journalTrouble) {
+        m_journalTrouble = true;
+        prompts().notify(m_journal.errorString());
+    }
+    return {prompts(), m_state.messages, *this, &m_journal};
+}
+
+QString MainWindow::keywordListText() const
+{
+    return exactPlainText(m_keywordList);
 }
 
 // ---- Layout -------------------------------------------------------------------------------------
@@ -291,6 +305,9 @@ void MainWindow::firstShow()
         m_state.documentsFolder = AppPaths::documentsFolder();
         m_state.firstRun = !QFileInfo::exists(AppPaths::settingsFile());
         readSettings();
+        // Before anything can move: finish or explain what an interrupted run left half-moved.
+        if (const QString report = settleJournal(m_journal.path()); !report.isEmpty())
+            prompts().notify(report);
         m_volumeChooser->followFolder(m_folderList->folder());
         m_fileList->setFolder(m_folderList->folder());
         applyLanguage();
@@ -341,15 +358,17 @@ void MainWindow::applyLanguage()
 void MainWindow::loadKeywordList()
 {
     try {
-        m_keywordList->setPlainText(PatternFile::load(m_state.patternFile));
+        m_state.patternFileState = PatternFile::read(m_state.patternFile);
+        m_keywordList->setPlainText(*m_state.patternFileState.savedText);
     } catch (const MarrowdaleError &) {
         // A missing or unreadable list at start leaves the box as it is.
+        m_state.patternFileState = {};
     }
 }
 
 void MainWindow::dropTrailingBlankLines()
 {
-    const QString text = m_keywordList->toPlainText();
+    const QString text = keywordListText();
     QStringList lines = keywordListLines(text);
     const qsizetype before = lines.size();
     while (lines.size() > 1 && QString(lines.last()).remove(u' ').isEmpty())
@@ -372,7 +391,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::saveOnClose()
 {
     rewriteKeywordListInPlace();
-    PatternFile::save(m_state.patternFile, m_keywordList->toPlainText());
+    PatternFile::write(m_state.patternFile, keywordListText(), m_state.patternFileState);
     SettingsFile::write(AppPaths::settingsFile(),
                         {m_folderList->folder(), m_state.patternFile, m_optionsDialog->options()});
 }
@@ -380,9 +399,10 @@ void MainWindow::saveOnClose()
 void MainWindow::rewriteKeywordListInPlace()
 {
     const Options options = m_optionsDialog->options();
-    const QString text = m_keywordList->toPlainText();
-    const QString rewritten
-        = rewriteKeywordList(text, m_state.table, {options.sift, options.denominator, m_state.firstRun});
+    const QString text = keywordListText();
+    const QString rewritten = RetiredLines::rewriteKeepingRetired(prompts(), m_state.patternFile, text, m_state.table,
+                                                                  {options.sift, options.denominator, m_state.firstRun},
+                                                                  QDateTime::currentDateTime());
     m_state.firstRun = false;
     if (rewritten != text) {
         m_keywordList->setPlainText(rewritten);
@@ -422,7 +442,7 @@ void MainWindow::parseKeywordList()
     m_classifyButton->setEnabled(true);
     m_parseTimer.stop();
     const Options options = m_optionsDialog->options();
-    m_state.table.parse(m_keywordList->toPlainText(), options.rootFolder);
+    m_state.table.parse(keywordListText(), options.rootFolder);
     if (const auto &error = m_state.table.error())
         throw MarrowdaleError(error->message());
     if (m_state.firstRun)
@@ -482,8 +502,7 @@ void MainWindow::undoSelectedMove()
     if (selected.isEmpty())
         return;
     QListWidgetItem *line = selected.first();
-    if (undoLogLine(line->text(), m_folderList->folder(), m_optionsDialog->rootFolder(), moveContext(),
-                    line->data(Qt::UserRole).toString())) {
+    if (undoMove(line->data(LoggedMoveRole).value<LoggedMove>(), m_folderList->folder(), moveContext())) {
         delete line;
         // The list would select a neighbour; a second click must not undo a line nobody picked.
         m_log->setCurrentRow(-1);
@@ -507,6 +526,28 @@ void MainWindow::followSourceFolder(const QString &folder)
 {
     m_volumeChooser->followFolder(folder);
     m_fileList->setFolder(folder);
+    offerRenamingUnreadableNames(folder);
+}
+
+void MainWindow::offerRenamingUnreadableNames(const QString &folder)
+{
+    // Once per folder and run: the file list cannot show such names, so they would never be filed.
+    if (m_foldersCheckedForRawNames.contains(folder))
+        return;
+    m_foldersCheckedForRawNames.insert(folder);
+    const QList<RawNames::UndecodableName> names = RawNames::undecodableNames(folder);
+    if (names.isEmpty())
+        return;
+    const QString question = RawNames::renameQuestion(folder, names);
+    if (question.isEmpty()) {
+        prompts().notify(RawNames::notice(folder, names));
+        return;
+    }
+    if (prompts().askYesNo(question, QString()) != UserPrompts::Yes)
+        return;
+    if (const QStringList failures = RawNames::renameToReadings(folder, names); !failures.isEmpty())
+        prompts().notify(failures.join(u'\n'));
+    m_fileList->reread();
 }
 
 void MainWindow::setSourceFolder(const QString &folder)
@@ -518,10 +559,10 @@ void MainWindow::setSourceFolder(const QString &folder)
 
 // ---- Main view ----------------------------------------------------------------------------------
 
-void MainWindow::appendLog(const QString &line, const QString &fileName)
+void MainWindow::appendMove(const LoggedMove &move)
 {
-    auto *item = new QListWidgetItem(line, m_log);
-    item->setData(Qt::UserRole, fileName);
+    auto *item = new QListWidgetItem(move.line, m_log);
+    item->setData(LoggedMoveRole, QVariant::fromValue(move));
 }
 
 void MainWindow::refreshFileList()
@@ -535,7 +576,7 @@ void MainWindow::appendKeywordLine(const QString &line)
     // As a new last line, ended like the rest: the list may or may not end in a line break.
     QTextCursor cursor(m_keywordList->document());
     cursor.movePosition(QTextCursor::End);
-    const QString text = m_keywordList->toPlainText();
+    const QString text = keywordListText();
     cursor.insertText((text.isEmpty() || text.endsWith(u'\n') ? QString() : u"\n"_s) + line + u'\n');
 }
 

@@ -6,6 +6,9 @@
 
 #include "dialogs/languagetable.h"
 
+#include "movejournal.h"
+
+#include <QSet>
 #include <QTimer>
 #include <QWidget>
 
@@ -31,11 +34,16 @@ class FindReplaceCommands;
 class KeywordListMenu;
 class FileListCommands;
 
+Q_DECLARE_METATYPE(LoggedMove)
+
 // The main window: source folder browser, keyword list, classification log and the two button rows.
 class MainWindow : public QWidget, public MainView
 {
     Q_OBJECT
 public:
+    /// Where a log item keeps the move it shows.
+    static constexpr int LoggedMoveRole = Qt::UserRole;
+
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
@@ -48,6 +56,8 @@ public:
     UserPrompts &prompts() const;
     /// Whom the moves ask and tell, and where they are recorded.
     MoveContext moveContext();
+    /// The keyword list's text exactly as typed (no-break spaces included).
+    QString keywordListText() const;
 
     /// Runs once before the window becomes visible: settings, language texts, first run, keyword list.
     void firstShow();
@@ -55,7 +65,7 @@ public:
     ProgramState &state() { return m_state; }
 
     // MainView
-    void appendLog(const QString &line, const QString &fileName) override;
+    void appendMove(const LoggedMove &move) override;
     void refreshFileList() override;
     void appendKeywordLine(const QString &line) override;
     void setProgressVisible(bool visible) override;
@@ -135,6 +145,7 @@ private:
     void scheduleParse();
     void openVolume(int index);
     void followSourceFolder(const QString &folder);
+    void offerRenamingUnreadableNames(const QString &folder);
     void updateUndoButton();
     void setSourceFolder(const QString &folder);
 
@@ -165,6 +176,9 @@ private:
     bool m_outerSizeFitted = false;
     bool m_deferFileListRefresh = false; ///< a Classify pass re-reads the file list once, at its end
     LanguageTable m_language;
+    MoveJournal m_journal {MoveJournal::defaultPath()};
+    bool m_journalTrouble = false;
+    QSet<QString> m_foldersCheckedForRawNames;
 
     KeywordChoiceDialog *m_keywordChoiceDialog = nullptr;
     HelpWindow *m_helpWindow = nullptr;

@@ -234,14 +234,6 @@ QString parentToTest(const QString &destination)
 
 const QString companionSuffixes[] = {u"_files"_s, u".files"_s};
 
-QString trimmedRight(const QString &text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1) == u' ')
-        --end;
-    return text.left(end);
-}
-
 void showMoveFailure(UserPrompts &prompts, const MessageTable &messages, const QString &name)
 {
     prompts.msgBox(FileOps::displayName(name) + messages.text(15), QString(), u"OK"_s, 1);
@@ -565,25 +557,4 @@ bool undoMove(const LoggedMove &logged, const QString &currentFolder, const Move
     if (!companion.isEmpty())
         moveFolder(companion, companionReturn, context, returnPath);
     return true;
-}
-
-bool undoLogLine(const QString &line, const QString &currentFolder, const QString &rootFolder,
-                 const MoveContext &context, const QString &loggedName)
-{
-    using namespace FileOps;
-    LoggedMove logged {line, {}, {}, {}};
-    const QString head = displayName(loggedName) + u"-> "_s;
-    if (!loggedName.isEmpty() && line.startsWith(head)) {
-        logged.fileName = loggedName;
-        logged.destination = line.mid(head.size()).trimmed();
-    } else {
-        const qsizetype arrow = line.indexOf(u"->"_s);
-        if (arrow < 0)
-            return false;
-        logged.fileName = trimmedRight(line.left(arrow));
-        logged.destination = line.mid(arrow + 2).trimmed();
-    }
-    if (logged.destination.startsWith(u".."_s))
-        logged.destination = rootFolder + logged.destination.mid(2);
-    return undoMove(logged, currentFolder, context);
 }

@@ -104,9 +104,3 @@ QStringList moveFilesWithCompanions(const QStringList &sources, const QString &f
 // Undo of one logged move: moves the file and its companion back from exactly where they went into the
 // return folder. True when the file came back (the caller then removes the line).
 bool undoMove(const LoggedMove &move, const QString &currentFolder, const MoveContext &context);
-
-// Undo of a log line known only as text: the name and folder are read from the line (".." stands for
-// the root folder now). `loggedName` is the name the line was written for; without it the name is read
-// from the line too.
-bool undoLogLine(const QString &line, const QString &currentFolder, const QString &rootFolder,
-                 const MoveContext &context, const QString &loggedName = {});

@@ -20,10 +20,8 @@ class MainView
 public:
     virtual ~MainView() = default;
 
-    /// One line of the classification log, for the file of that name.
-    virtual void appendLog(const QString &line, const QString &fileName) = 0;
-    /// One move of the classification log; a view that keeps the whole move overrides this.
-    virtual void appendMove(const LoggedMove &move) { appendLog(move.line, move.fileName); }
+    /// One move of the classification log.
+    virtual void appendMove(const LoggedMove &move) = 0;
     virtual void refreshFileList() = 0;
     virtual void appendKeywordLine(const QString &line) = 0;
 

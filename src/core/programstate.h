@@ -2,6 +2,7 @@
 
 #include "keywordtable.h"
 #include "messagetable.h"
+#include "patternfile.h"
 
 #include <QString>
 
@@ -9,6 +10,7 @@
 struct ProgramState
 {
     QString patternFile;
+    PatternFileState patternFileState; ///< how the current pattern file was read or last written
     QString documentsFolder;
     QString currentDestination;
     MessageTable messages;

@@ -37,7 +37,7 @@ void FindReplaceCommands::findNext()
 {
     QTextCursor cursor = list()->textCursor();
     const QString what = m_dialog->findText();
-    const qsizetype hit = TextSearch::findFrom(list()->toPlainText(), what, cursor.selectionEnd());
+    const qsizetype hit = TextSearch::findFrom(m_main->keywordListText(), what, cursor.selectionEnd());
     if (hit < 0) {
         m_main->prompts().msgBox(m_main->state().messages.text(23), QString(), u"OK"_s, 1);
         return;
@@ -69,7 +69,7 @@ void FindReplaceCommands::replaceSelection()
 qsizetype FindReplaceCommands::replaceAllInKeywordList(const QString &find, const QString &replacement, bool matchCase,
                                                        bool showCount)
 {
-    const TextSearch::Replaced result = TextSearch::replaceAll(list()->toPlainText(), find, replacement, matchCase);
+    const TextSearch::Replaced result = TextSearch::replaceAll(m_main->keywordListText(), find, replacement, matchCase);
     if (result.count > 0) {
         // One edit block over the whole text keeps the box's undo history: one undo takes it back.
         // The caret goes to the top, as for a new text, so that Find Next walks the whole list again.

@@ -45,9 +45,11 @@ QString PatternFileCommands::fileFilter()
     return u"振り分けパターンファイル (*.dat)"_s;
 }
 
-void PatternFileCommands::saveCurrentList()
+bool PatternFileCommands::saveCurrentList()
 {
-    PatternFile::save(m_main->state().patternFile, m_main->keywordList()->toPlainText());
+    ProgramState &state = m_main->state();
+    return PatternFile::saveBeforeSwitching(m_main->prompts(), state.patternFile, m_main->keywordListText(),
+                                            state.patternFileState);
 }
 
 void PatternFileCommands::startNewList()
@@ -56,10 +58,12 @@ void PatternFileCommands::startNewList()
     const QString chosen = m_chooseSave(m_main, AppPaths::withoutTrailingSlash(AppPaths::configFolder()));
     if (chosen.isEmpty())
         return;
-    saveCurrentList();
+    if (!saveCurrentList())
+        return;
     // The chosen file is written with whatever the list holds at the next save.
     m_main->keywordList()->clear();
     m_main->state().patternFile = chosen;
+    m_main->state().patternFileState = {};
 }
 
 void PatternFileCommands::loadList()
@@ -67,11 +71,15 @@ void PatternFileCommands::loadList()
     const QString chosen = m_chooseOpen(m_main, AppPaths::withoutTrailingSlash(AppPaths::configFolder()));
     if (chosen.isEmpty())
         return;
-    // A list that cannot be written stays where it is rather than being thrown away.
-    saveCurrentList();
+    // A changed list that cannot be written stays unless the user lets it go.
+    if (!saveCurrentList())
+        return;
     m_main->keywordList()->clear();
-    m_main->state().patternFile = chosen;
-    m_main->keywordList()->setPlainText(PatternFile::load(chosen));
+    ProgramState &state = m_main->state();
+    state.patternFile = chosen;
+    state.patternFileState = {};
+    state.patternFileState = PatternFile::read(chosen);
+    m_main->keywordList()->setPlainText(*state.patternFileState.savedText);
     m_main->classifyButton()->setEnabled(false);
     m_main->startParseTimer();
 }

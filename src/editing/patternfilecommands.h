@@ -31,7 +31,8 @@ public:
 
 private:
     /// Writes the list into the current file, or throws and nothing has changed.
-    void saveCurrentList();
+    /// Writes the list before another file becomes current; false when the command must stop.
+    bool saveCurrentList();
 
     MainWindow *m_main;
     FileChooser m_chooseSave;

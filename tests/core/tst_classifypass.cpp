@@ -93,7 +93,7 @@ public:
 
     QString keywordText;
 
-    void appendLog(const QString &, const QString &) override { }
+    void appendMove(const LoggedMove &) override { }
     void refreshFileList() override { m_trace.append(u"refresh"_s); }
     void appendKeywordLine(const QString &line) override { keywordText += line + u'\n'; }
     void setProgressVisible(bool visible) override { m_trace.append(u"visible:%1"_s.arg(int(visible))); }

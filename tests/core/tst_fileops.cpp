@@ -35,7 +35,6 @@ struct RecordingView : MainView
     QStringList log;
     QList<LoggedMove> moves;
     int refreshes = 0;
-    void appendLog(const QString &line, const QString &) override { log << line; }
     void appendMove(const LoggedMove &move) override
     {
         log << move.line;
@@ -297,40 +296,32 @@ private Q_SLOTS:
 
     void undo_data()
     {
-        QTest::addColumn<QString>("loggedRoot");
-        QTest::addColumn<QString>("undoRoot");
         QTest::addColumn<QString>("destination");
-        QTest::addColumn<QString>("fileAt"); // empty: gone
+        QTest::addColumn<bool>("fileThere");
         QTest::addColumn<bool>("namesakeAtHome");
-        QTest::newRow("short form") << u"Sorted"_s << u"Sorted"_s << u"Sorted/Work"_s << u"Sorted/Work"_s << false;
-        QTest::newRow("root itself") << u"Sorted"_s << u"Sorted"_s << u"Sorted"_s << u"Sorted"_s << false;
-        QTest::newRow("root folder /") << u"/"_s << u"/"_s << u"Sorted/Work"_s << u"Sorted/Work"_s << false;
-        QTest::newRow("full destination") << u"Sorted"_s << u"Sorted"_s << u"Other"_s << u"Other"_s << false;
-        QTest::newRow("root changed since") << u"Sorted"_s << u"New"_s << u"Sorted/Work"_s << u"New/Work"_s << false;
-        QTest::newRow("file gone keeps the line")
-            << u"Sorted"_s << u"Sorted"_s << u"Sorted/Work"_s << QString() << false;
-        QTest::newRow("namesake at home keeps the line")
-            << u"Sorted"_s << u"Sorted"_s << u"Sorted/Work"_s << u"Sorted/Work"_s << true;
+        QTest::newRow("from a subfolder") << u"Sorted/Work"_s << true << false;
+        QTest::newRow("from the parent folder itself") << u"Sorted"_s << true << false;
+        QTest::newRow("from outside the parent folder") << u"Other"_s << true << false;
+        QTest::newRow("file gone keeps the line") << u"Sorted/Work"_s << false << false;
+        QTest::newRow("namesake at home keeps the line") << u"Sorted/Work"_s << true << true;
     }
     void undo()
     {
-        QFETCH(QString, loggedRoot);
-        QFETCH(QString, undoRoot);
         QFETCH(QString, destination);
-        QFETCH(QString, fileAt);
+        QFETCH(bool, fileThere);
         QFETCH(bool, namesakeAtHome);
-        const QString at = path(fileAt.isEmpty() ? u"gone"_s : fileAt);
-        if (!fileAt.isEmpty())
+        const QString at = path(destination);
+        if (fileThere)
             put(at + u"/page.htm"_s, "moved");
         put(at + u"/page_files/i"_s);
         put(at + u"/page.files/i"_s);
         if (namesakeAtHome)
             put(m_in + u"/page.htm"_s, "home");
-        const QString line = FileOps::logLine(u"page.htm"_s, path(destination), path(loggedRoot));
+        const LoggedMove move {FileOps::logLine(u"page.htm"_s, at, m_root), u"page.htm"_s, at, {}};
         ScriptedPrompts prompts;
         RecordingView view;
-        const bool comesBack = !fileAt.isEmpty() && !namesakeAtHome;
-        QCOMPARE(undoLogLine(line, m_in, path(undoRoot), {prompts, m_messages, view}), comesBack);
+        const bool comesBack = fileThere && !namesakeAtHome;
+        QCOMPARE(undoMove(move, m_in, {prompts, m_messages, view}), comesBack);
         QCOMPARE(bytesOf(m_in + u"/page.htm"_s), comesBack ? "moved"_ba : namesakeAtHome ? "home"_ba : "<missing>"_ba);
         QCOMPARE(exists(m_in + u"/page_files/i"_s), comesBack);
         QVERIFY(exists(at + u"/page.files/i"_s) && !exists(m_in + u"/page.files"_s));

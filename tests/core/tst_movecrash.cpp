@@ -51,7 +51,7 @@ QByteArray pageContent(int i)
 class SilentView : public MainView
 {
 public:
-    void appendLog(const QString &, const QString &) override { }
+    void appendMove(const LoggedMove &) override { }
     void refreshFileList() override { }
     void appendKeywordLine(const QString &) override { }
     void setProgressVisible(bool) override { }

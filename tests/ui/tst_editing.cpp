@@ -5,6 +5,7 @@
 #include "editing/patternfilecommands.h"
 #include "editing/replacedialog.h"
 #include "marrowdaleerror.h"
+#include "patternfile.h"
 #include "scriptedprompts.h"
 #include "systemtest.h"
 #include "testfiles.h"
@@ -92,23 +93,27 @@ void TestEditing::switchPatternFile_data()
     QTest::addColumn<QString>("chosen"); // empty: the dialog is cancelled
     QTest::addColumn<QString>("current");
     QTest::addColumn<bool>("readOnly"); // the current file
-    QTest::addColumn<bool>("error");
+    QTest::addColumn<bool>("unchanged"); // the list is the file's, as loaded
+    QTest::addColumn<int>("discard"); // the answer to the discard question; 0: not asked
     QTest::addColumn<QString>("listAfter");
     QTest::addColumn<bool>("switched");
 
-    const QString edited = u"k -> ../K\nl -> ../L"_s;
+    const QString edited = u"k -> ../K\nl -> ../L"_s, other = u"x -> ../X\n"_s;
     const QString current = u"current.dat"_s, unwritable = u"blocker/current.dat"_s;
-    QTest::newRow("new list") << false << u"new.dat"_s << current << false << false << QString() << true;
-    QTest::newRow("new list cancelled") << false << QString() << current << false << false << edited << false;
-    QTest::newRow("new list, current file unwritable")
-        << false << u"new.dat"_s << unwritable << false << true << edited << false;
-    QTest::newRow("new list, current file read-only")
-        << false << u"new.dat"_s << current << true << true << edited << false;
-    QTest::newRow("load") << true << u"other.dat"_s << current << false << false << u"x -> ../X\n"_s << true;
-    QTest::newRow("unwritable current file discarded the list on load")
-        << true << u"other.dat"_s << unwritable << false << true << edited << false;
-    QTest::newRow("load, current file read-only")
-        << true << u"other.dat"_s << current << true << true << edited << false;
+    const int yes = UserPrompts::Yes, no = UserPrompts::No;
+    QTest::newRow("new list") << false << u"new.dat"_s << current << false << false << 0 << QString() << true;
+    QTest::newRow("new list cancelled") << false << QString() << current << false << false << 0 << edited << false;
+    QTest::newRow("new list, current file unwritable, changes kept")
+        << false << u"new.dat"_s << unwritable << false << false << no << edited << false;
+    QTest::newRow("new list, current file read-only, changes discarded")
+        << false << u"new.dat"_s << current << true << false << yes << QString() << true;
+    QTest::newRow("load") << true << u"other.dat"_s << current << false << false << 0 << other << true;
+    QTest::newRow("load, current file unwritable, changes kept")
+        << true << u"other.dat"_s << unwritable << false << false << no << edited << false;
+    QTest::newRow("load, current file read-only, changes discarded")
+        << true << u"other.dat"_s << current << true << false << yes << other << true;
+    QTest::newRow("load, unchanged list of a read-only file goes ahead")
+        << true << u"other.dat"_s << current << true << true << 0 << other << true;
 }
 
 void TestEditing::switchPatternFile()
@@ -119,15 +124,20 @@ void TestEditing::switchPatternFile()
     QFETCH(bool, load);
     QFETCH(QString, chosen);
     QFETCH(QString, current);
-    QFETCH(bool, error);
+    QFETCH(bool, unchanged);
+    QFETCH(int, discard);
     QFETCH(bool, switched);
 
     // The current file holds a lone CR, so a write of the list shows as CR LF.
-    writeBytes(path(u"current.dat"_s), "old\r");
+    writeBytes(path(u"current.dat"_s), unchanged ? "k -> ../K\r\nl -> ../L" : "old\r");
     if (readOnly)
         QVERIFY(QFile::setPermissions(path(u"current.dat"_s), QFileDevice::ReadOwner));
     main()->state().patternFile = path(current);
+    if (unchanged)
+        main()->state().patternFileState = PatternFile::read(path(current));
     list()->setPlainText(u"k -> ../K\nl -> ../L"_s);
+    if (discard != 0)
+        m_prompts.yesNoAnswers = {discard};
     QString offeredFolder;
     const auto chooser = [&](QWidget *, const QString &folder) {
         offeredFolder = folder;
@@ -136,22 +146,19 @@ void TestEditing::switchPatternFile()
     main()->patternFileCommands()->setSaveChooser(chooser);
     main()->patternFileCommands()->setOpenChooser(chooser);
     PatternFileCommands *commands = main()->patternFileCommands();
-    const auto run = [&] { load ? commands->loadList() : commands->startNewList(); };
-    if (error)
-        QVERIFY_THROWS_EXCEPTION(MarrowdaleError, run());
-    else
-        run();
+    load ? commands->loadList() : commands->startNewList();
 
     QCOMPARE(offeredFolder, path(u"config/marrowdale"_s));
     QCOMPARE(m_prompts.askedOf(u"notify"_s),
              load ? QStringList() : QStringList {u"Please input the name of the pattern file."_s});
+    QCOMPARE(m_prompts.askedOf(u"askYesNo"_s).size(), discard != 0 ? 1 : 0);
     QTEST(list()->toPlainText(), "listAfter");
     QCOMPARE(main()->state().patternFile, path(switched ? chosen : current));
-    const bool written = !chosen.isEmpty() && !error;
-    QCOMPARE(bytesOf(path(u"current.dat"_s)), written ? QByteArray("k -> ../K\r\nl -> ../L") : QByteArray("old\r"));
+    const bool written = !chosen.isEmpty() && !readOnly && current == u"current.dat"_s;
+    QCOMPARE(bytesOf(path(u"current.dat"_s)), written || unchanged ? "k -> ../K\r\nl -> ../L"_ba : "old\r"_ba);
     QCOMPARE(bytesOf(path(u"other.dat"_s)), QByteArray("x -> ../X\r\n"));
     QVERIFY(!QFile::exists(path(u"new.dat"_s)));
-    if (load && switched && !error)
+    if (load && switched)
         QVERIFY(!main()->classifyButton()->isEnabled() && main()->parseTimer()->isActive());
 }
 

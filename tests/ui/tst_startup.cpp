@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -64,6 +65,8 @@ private Q_SLOTS:
     void trailingBlankLinesAreDropped();
     void closeThatCannotWriteKeepsTheWindowOpen_data();
     void closeThatCannotWriteKeepsTheWindowOpen();
+    void listInAReadOnlyFolderIsWrittenInPlace();
+    void closeOnAFullDiskKeepsBothFiles();
     void editingBlocksClassifyUntilTheParse();
     void secondEditDoesNotRestartTheParseTimer();
     void languageFileWithOnlyACaptionEmptiesTheRest();
@@ -188,7 +191,6 @@ void TestStartup::closeThatCannotWriteKeepsTheWindowOpen_data()
 
     QTest::newRow("pattern file under a regular file") << u"blocker/list.dat"_s << QString() << u"list.dat"_s << false;
     QTest::newRow("read-only pattern file") << u"lists/list.dat"_s << u"lists/list.dat"_s << u"list.dat"_s << false;
-    QTest::newRow("pattern file in a read-only folder") << u"ro/list.dat"_s << u"ro"_s << u"list.dat"_s << false;
     QTest::newRow("read-only settings file")
         << u"lists/list.dat"_s << u"config/marrowdale/marrowdale.ini"_s << u"marrowdale.ini"_s << true;
 }
@@ -228,6 +230,50 @@ void TestStartup::closeThatCannotWriteKeepsTheWindowOpen()
     QCOMPARE(m_windows.main->keywordList()->toPlainText(), u"news -> ../News\n"_s);
     QCOMPARE(QDir(QFileInfo(pattern).path()).entryList(QDir::Files | QDir::Hidden).size(),
              patternFile.startsWith(u"blocker/"_s) ? 0 : 1);
+}
+
+void TestStartup::listInAReadOnlyFolderIsWrittenInPlace()
+{
+    RUN_WITHOUT_ROOT();
+    const QString pattern = m_dir->filePath(u"ro/list.dat"_s);
+    writeBytes(pattern, "old\r\n");
+    writeBytes(settingsFile(), "[Setting]\nPtnFile=" + QFile::encodeName(pattern) + "\n");
+    start();
+    m_windows.main->keywordList()->setPlainText(u"news -> ../News"_s);
+    QVERIFY(QFile::setPermissions(m_dir->filePath(u"ro"_s), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    QVERIFY(m_windows.main->close());
+    QCOMPARE(bytesOf(pattern), "news -> ../News\r\n"_ba);
+}
+
+void TestStartup::closeOnAFullDiskKeepsBothFiles()
+{
+    // The program's own folder on a small file system of its own, filled up before the close.
+    const QString disk = m_dir->filePath(u"disk"_s);
+    MOUNT_TMPFS_OR_SKIP(disk, u"256k"_s);
+    const auto unmount = qScopeGuard([&] { SystemTest::unmount(disk); });
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(disk));
+    const QString settings = disk + u"/marrowdale/marrowdale.ini"_s, pattern = disk + u"/marrowdale/Default.dat"_s;
+    writeBytes(pattern, "old -> ../Old\r\n");
+    const QByteArray stored = "[Setting]\nPtnFile=" + QFile::encodeName(pattern) + "\nDenominator=250\n";
+    writeBytes(settings, stored);
+    start();
+    m_windows.main->keywordList()->setPlainText(u"news -> ../News\n"_s + QString(4000, u'x'));
+    SystemTest::fillUp(disk);
+
+    // First the list cannot be written; once it can (elsewhere), the settings file cannot.
+    for (const QString &named : {pattern, settings}) {
+        QString error;
+        whenModalShows([&](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal))
+                error = box->text();
+        });
+        QVERIFY(!m_windows.main->close());
+        QVERIFY2(error.contains(named), qPrintable(error));
+        QVERIFY(m_windows.main->isVisible());
+        QCOMPARE(bytesOf(pattern), "old -> ../Old\r\n"_ba);
+        QCOMPARE(bytesOf(settings), stored);
+        m_windows.main->state().patternFile = m_dir->filePath(u"elsewhere.dat"_s);
+    }
 }
 
 void TestStartup::editingBlocksClassifyUntilTheParse()
@@ -325,7 +371,7 @@ void TestStartup::clickIntoTheLogEnablesUndoForALine()
     start();
     QListWidget *log = m_windows.main->log();
     for (int i = 0; i < lines; ++i)
-        m_windows.main->appendLog(u"page%1.htm -> ../News"_s.arg(i), u"page%1.htm"_s.arg(i));
+        m_windows.main->appendMove({u"page%1.htm -> ../News"_s.arg(i), u"page%1.htm"_s.arg(i), {}, {}});
     log->clearSelection();
     const QPoint at
         = clicked >= 0 ? log->visualItemRect(log->item(clicked)).center() : QPoint(10, log->viewport()->height() - 5);
