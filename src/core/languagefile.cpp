@@ -18,12 +18,21 @@ QString LanguageFile::message(const QString &section, const QString &key) const
     return text(section, key).replace(u"<br>"_s, u"\n"_s);
 }
 
+std::optional<QString> LanguageFile::textIfPresent(const QString &section, const QString &key) const
+{
+    return m_ini.value(section, key);
+}
+
 void LanguageFile::readMessages(MessageTable &table) const
 {
     if (!exists())
         return;
     for (int n = 1; n <= MessageTable::Count; ++n)
         table.setText(n, message(u"Main"_s, u"Msg%1"_s.arg(n)));
+    for (const Message named : MessageTable::namedMessages()) {
+        if (const auto text = textIfPresent(u"Messages"_s, MessageTable::key(named)))
+            table.setText(named, QString(*text).replace(u"<br>"_s, u"\n"_s));
+    }
 }
 
 QString optionDialogDefaultText(int n)

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class MessageTable;
 
 // A translation of the program's texts. When the file exists, a key it lacks reads as the
@@ -20,7 +22,11 @@ public:
     /// Like text(), with every "<br>" turned into a line feed.
     QString message(const QString &section, const QString &key) const;
 
-    /// Messages 1-23 of section "Main"; without a file the table keeps what it holds.
+    /// Like text(), but nothing when the file lacks the key.
+    std::optional<QString> textIfPresent(const QString &section, const QString &key) const;
+
+    /// Messages 1-23 of section "Main" and the named texts of section "Messages" (each of those only when
+    /// the file has it); without a file the table keeps what it holds.
     void readMessages(MessageTable &table) const;
 
 private:

@@ -23,6 +23,61 @@ void MessageTable::clear()
 {
     for (QString &text : m_texts)
         text.clear();
+    m_named.clear();
+}
+
+namespace {
+
+struct NamedText
+{
+    Message message;
+    const char16_t *key;
+    const char16_t *english;
+};
+
+// One line a text: the key a translator writes and what the program says without one.
+constexpr NamedText namedTexts[] = {
+    {Message::DiscardChanges, u"DiscardChanges",
+     u"%1<br><br>Discard the changes made to the keyword list since it was loaded or saved?"},
+};
+
+const NamedText &named(Message message)
+{
+    for (const NamedText &text : namedTexts) {
+        if (text.message == message)
+            return text;
+    }
+    Q_UNREACHABLE();
+}
+
+} // namespace
+
+QString MessageTable::text(Message message) const
+{
+    return m_named.value(message, defaultText(message));
+}
+
+void MessageTable::setText(Message message, const QString &text)
+{
+    m_named.insert(message, text);
+}
+
+QString MessageTable::key(Message message)
+{
+    return QString::fromUtf16(named(message).key);
+}
+
+QString MessageTable::defaultText(Message message)
+{
+    return QString::fromUtf16(named(message).english).replace(u"<br>"_s, u"\n"_s);
+}
+
+QList<Message> MessageTable::namedMessages()
+{
+    QList<Message> messages;
+    for (const NamedText &text : namedTexts)
+        messages.append(text.message);
+    return messages;
 }
 
 QString MessageTable::defaultText(int n)

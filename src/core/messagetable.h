@@ -1,8 +1,17 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 #include <array>
+
+// Texts the program shows beyond the numbered messages 1 to 23: each has a key of its own in the
+// language file's section "Messages" and an English default, which also stands when a language file
+// lacks the key (a translation made for an older version still shows every text). "%1", "%2" ... are
+// filled in by the caller; "<br>" starts a new line.
+enum class Message {
+    DiscardChanges, ///< a pattern file could not be written before switching
+};
 
 // The message catalogue: messages 1 to 23 of section "Main" of the language file.
 class MessageTable
@@ -22,6 +31,17 @@ public:
 
     static QString defaultText(int n);
 
+    /// One of the named texts: the language file's, else the English default.
+    QString text(Message message) const;
+    void setText(Message message, const QString &text);
+
+    /// The language-file key and the English default of a named text.
+    static QString key(Message message);
+    static QString defaultText(Message message);
+    /// Every named text, for readers of the language file.
+    static QList<Message> namedMessages();
+
 private:
     std::array<QString, Count + 1> m_texts;
+    QHash<Message, QString> m_named; ///< only those a language file gave
 };

@@ -1,5 +1,7 @@
 #include "patternfile.h"
 
+#include "messagetable.h"
+
 #include "marrowdaleerror.h"
 #include "userprompts.h"
 
@@ -55,7 +57,8 @@ void save(const QString &path, const QString &text)
     write(path, text, state);
 }
 
-bool saveBeforeSwitching(UserPrompts &prompts, const QString &path, const QString &text, PatternFileState &state)
+bool saveBeforeSwitching(UserPrompts &prompts, const MessageTable &messages, const QString &path, const QString &text,
+                         PatternFileState &state)
 {
     try {
         write(path, text, state);
@@ -63,13 +66,9 @@ bool saveBeforeSwitching(UserPrompts &prompts, const QString &path, const QStrin
     } catch (const MarrowdaleError &error) {
         if (!state.isModified(text))
             return true;
-        return prompts.askYesNo(discardChangesQuestion(error.message()), QString()) == UserPrompts::Yes;
+        return prompts.askYesNo(messages.text(Message::DiscardChanges).arg(error.message()), QString())
+            == UserPrompts::Yes;
     }
-}
-
-QString discardChangesQuestion(const QString &failure)
-{
-    return failure + u"\n\nDiscard the changes made to the keyword list since it was loaded or saved?"_s;
 }
 
 } // namespace PatternFile

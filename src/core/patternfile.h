@@ -6,6 +6,7 @@
 
 #include <optional>
 
+class MessageTable;
 class UserPrompts;
 
 // The current pattern file as the program last read or wrote it: the encoding to write it back in and
@@ -38,10 +39,8 @@ void save(const QString &path, const QString &text);
 /// New List and Load write the list before another file becomes current. When that fails, a list unchanged
 /// since it was loaded or saved is let go without a word; otherwise the user is asked whether to discard
 /// the changes. Returns whether the command goes on.
-bool saveBeforeSwitching(UserPrompts &prompts, const QString &path, const QString &text, PatternFileState &state);
-
-/// The question of saveBeforeSwitching(), after the reason the list could not be written.
-QString discardChangesQuestion(const QString &failure);
+bool saveBeforeSwitching(UserPrompts &prompts, const MessageTable &messages, const QString &path, const QString &text,
+                         PatternFileState &state);
 
 /// "\r\n", lone "\r" and lone "\n" as "\n".
 QString normalizeBreaks(const QString &text);

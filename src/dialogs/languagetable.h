@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class LanguageFile;
 class QAbstractButton;
@@ -40,7 +41,12 @@ public:
     /// "Msg1" ... "Msg<count>": texts the window keeps for later; "<br>" starts a new line.
     LanguageTable &messages(int count, std::function<void(int n, const QString &text)> keep);
 
-    /// Sets every text from the file's section, in table order; a key the file lacks sets the empty text.
+    /// The entry added last keeps the text it was given in the code when a language file lacks its key.
+    /// For keys that came after the first language files: a translation made before them still shows a text.
+    LanguageTable &orEnglish();
+
+    /// Sets every text from the file's section, in table order; a key the file lacks sets the empty text
+    /// (or the English text, for entries marked orEnglish()).
     void apply(const LanguageFile &file) const;
 
 private:
@@ -48,9 +54,12 @@ private:
     {
         QString key;
         std::function<void(const QString &)> set;
+        std::function<QString()> get; ///< the text now shown; none for texts kept for later
         bool lineBreaks = false;
+        std::optional<QString> english;
     };
-    LanguageTable &add(const QString &key, std::function<void(const QString &)> set, bool lineBreaks = false);
+    LanguageTable &add(const QString &key, std::function<void(const QString &)> set, std::function<QString()> get = {},
+                       bool lineBreaks = false);
 
     QString m_section;
     QList<Entry> m_entries;

@@ -48,8 +48,8 @@ QString PatternFileCommands::fileFilter()
 bool PatternFileCommands::saveCurrentList()
 {
     ProgramState &state = m_main->state();
-    return PatternFile::saveBeforeSwitching(m_main->prompts(), state.patternFile, m_main->keywordListText(),
-                                            state.patternFileState);
+    return PatternFile::saveBeforeSwitching(m_main->prompts(), state.messages, state.patternFile,
+                                            m_main->keywordListText(), state.patternFileState);
 }
 
 void PatternFileCommands::startNewList()

@@ -52,6 +52,32 @@ private Q_SLOTS:
         QCOMPARE(table.text(n), expected);
     }
 
+    void namedMessages_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("expected");
+        const QString english = MessageTable::defaultText(Message::DiscardChanges);
+        QTest::newRow("no file") << QByteArray() << english;
+        QTest::newRow("a file made before the text keeps the English one") << "[Main]\nMsg1=x\n"_ba << english;
+        QTest::newRow("translated, br becomes line feed")
+            << "[Messages]\ndiscardchanges=%1<br>Weg?\n"_ba << u"%1\nWeg?"_s;
+        QTest::newRow("present but empty stays empty") << "[Messages]\nDiscardChanges=\n"_ba << QString();
+    }
+    void namedMessages()
+    {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"marrowdale.lng"_s);
+        if (!content.isNull()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        MessageTable table;
+        LanguageFile(path).readMessages(table);
+        QTEST(table.text(Message::DiscardChanges), "expected");
+    }
+
     void captionsBySection()
     {
         const QString path = m_dir.filePath(u"l.lng"_s);

@@ -1,9 +1,10 @@
-#include "treesnapshot.h"
 #include "marrowdaleerror.h"
+#include "messagetable.h"
 #include "patternfile.h"
 #include "scriptedprompts.h"
 #include "systemtest.h"
 #include "testfiles.h"
+#include "treesnapshot.h"
 
 #include <QFile>
 #include <QScopeGuard>
@@ -160,7 +161,7 @@ private Q_SLOTS:
         const auto before = TreeSnapshot::of(dir.path());
         ScriptedPrompts prompts;
         prompts.yesNoAnswers = answers;
-        QTEST(PatternFile::saveBeforeSwitching(prompts, path, list, state), "goesOn");
+        QTEST(PatternFile::saveBeforeSwitching(prompts, MessageTable(), path, list, state), "goesOn");
         QTEST(int(prompts.askedOf(u"askYesNo"_s).size()), "questions");
         if (writable) {
             QCOMPARE(bytesOf(path), PatternFile::normalizeBreaks(list).replace(u"\n"_s, u"\r\n"_s).toUtf8());
@@ -170,7 +171,8 @@ private Q_SLOTS:
         }
         for (const QString &question : prompts.askedOf(u"askYesNo"_s)) {
             QVERIFY2(question.contains(path), qPrintable(question));
-            QVERIFY2(question.endsWith(PatternFile::discardChangesQuestion(QString())), qPrintable(question));
+            QVERIFY2(question.endsWith(MessageTable().text(Message::DiscardChanges).arg(QString())),
+                     qPrintable(question));
         }
     }
 
