@@ -1,16 +1,14 @@
 #include "fileops.h"
+#include "filetree.h"
 #include "movehistory.h"
 #include "movejournal.h"
 #include "systemtest.h"
 #include "testfiles.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -72,25 +70,6 @@ QString stateWord(MoveState state)
         break;
     }
     return u"interrupted"_s;
-}
-
-// Every file below `folder` with its bytes, mode and modification time; folders with their mode.
-QStringList treeOf(const QString &folder)
-{
-    QStringList tree;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        struct stat st;
-        ::lstat(QFile::encodeName(path).constData(), &st);
-        QString entry = path.mid(folder.size()) + u" %1"_s.arg(st.st_mode, 0, 8);
-        if (S_ISREG(st.st_mode))
-            entry += u" %1 %2"_s.arg(QString::fromLatin1(bytesOf(path).toHex())).arg(st.st_mtim.tv_nsec);
-        tree.append(entry);
-    }
-    tree.sort();
-    return tree;
 }
 
 // Moves files with their companion folders the way the moves record them: the file, then its companion.
@@ -272,7 +251,7 @@ void TestMoveHistory::undoPassRestoresTheTree()
 {
     makePages();
     QVERIFY(QDir().mkpath(path(u"Sorted/News"_s)) && QDir().mkpath(path(u"Sorted/Paper"_s)));
-    const QStringList before = treeOf(m_base + u"/in"_s) + treeOf(m_base + u"/Sorted"_s);
+    const QStringList before = fileTree(m_base, {u"state"_s});
     const QString pass = filePages(m_pages);
     QVERIFY(!pass.isEmpty());
     QVERIFY(QFile::exists(path(u"Sorted/Paper/c_files/img/1.png"_s)));
@@ -283,7 +262,7 @@ void TestMoveHistory::undoPassRestoresTheTree()
     QVERIFY(report.complete());
     QCOMPARE(report.outcomes.size(), 3);
     QCOMPARE(report.outcomes.first().from, path(u"Sorted/Paper/c.htm"_s)); // newest first
-    QCOMPARE(treeOf(m_base + u"/in"_s) + treeOf(m_base + u"/Sorted"_s), before);
+    QCOMPARE(fileTree(m_base, {u"state"_s}), before);
 
     // The journal tells the truth afterwards: every move taken back, nothing left to take back.
     const MoveHistory after = MoveHistory::read(m_journal);
