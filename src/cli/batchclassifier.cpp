@@ -43,11 +43,14 @@ BatchClassifier::BatchClassifier(KeywordTable &table, const BatchOptions &option
     , m_source(source)
 { }
 
-void BatchClassifier::run(const QStringList &files, const std::function<void(const FileOutcome &)> &report)
+void BatchClassifier::run(const QStringList &files, const QSet<QString> &foldersBeside,
+                          const std::function<void(const FileOutcome &)> &report)
 {
-    ClassifyPlanner planner(m_options.rootFolder, foldersBeside(files));
+    ClassifyPlanner planner(m_options.rootFolder, foldersBeside);
     for (const QString &path : files)
         report(settle(planner, path));
+    m_tally.addTo(m_table);
+    m_tally = SearchTally();
 }
 
 FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &path)
@@ -55,7 +58,7 @@ FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &pat
     FileOutcome outcome;
     outcome.plan = planner.plan(m_table, path);
     const FilePlan &plan = outcome.plan;
-    countSearches(m_table, plan);
+    m_tally.add(plan);
 
     const auto skip = [&outcome](const QString &code, const QString &reason) {
         outcome.status = FileOutcome::Skipped;
@@ -92,10 +95,14 @@ FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &pat
 
     if (outcome.target == from)
         return skip(u"already-there"_s, u"it is in its destination already"_s);
-    if (parentFolderMissing(candidate.destination))
-        return skip(u"missing-parent-folder"_s,
-                    u"the parent folder of %1 does not exist"_s.arg(quoted(outcome.destination)));
-    if (pathExists(outcome.target))
+    if (!m_destinationsReady.contains(candidate.destination)) {
+        if (parentFolderMissing(candidate.destination))
+            return skip(u"missing-parent-folder"_s,
+                        u"the parent folder of %1 does not exist"_s.arg(quoted(outcome.destination)));
+        m_destinationsReady.insert(candidate.destination);
+    }
+    // The move never replaces anything by itself; only a dry run has to look first.
+    if (m_options.dryRun && pathExists(outcome.target))
         return skip(u"target-exists"_s, u"%1 exists already"_s.arg(quoted(outcome.target)));
     if (!outcome.companionTarget.isEmpty() && pathExists(outcome.companionTarget))
         return skip(u"companion-target-exists"_s, u"%1 exists already"_s.arg(quoted(outcome.companionTarget)));

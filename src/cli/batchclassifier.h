@@ -5,6 +5,7 @@
 #include "mainview.h"
 #include "messagetable.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -49,8 +50,10 @@ public:
     /// `journal` may be null for a dry run; a pass is begun in it before the first move.
     BatchClassifier(KeywordTable &table, const BatchOptions &options, MoveJournal *journal, const QString &source);
 
-    /// Settles the files in order; `report` hears of each one as soon as it is settled.
-    void run(const QStringList &files, const std::function<void(const FileOutcome &)> &report);
+    /// Settles the files in order; `report` hears of each one as soon as it is settled. `foldersBeside`: the
+    /// folders standing beside the files (their companions are looked for among them).
+    void run(const QStringList &files, const QSet<QString> &foldersBeside,
+             const std::function<void(const FileOutcome &)> &report);
 
     /// The journal's id of the pass; empty when nothing was moved.
     QString passId() const { return m_passId; }
@@ -78,6 +81,8 @@ private:
     QString m_source;
     QString m_passId;
     MessageTable m_messages;
+    SearchTally m_tally;
+    QSet<QString> m_destinationsReady; ///< destinations known to have their parent folder
     DecliningPrompts m_prompts;
     ClassifyView m_view;
 };

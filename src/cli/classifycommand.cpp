@@ -133,11 +133,11 @@ std::optional<KeywordList> loadList(const ClassifySetup &setup, QString *error)
 }
 
 // One pass over `files`. False when the counters could not be written.
-bool classifyFiles(const ClassifySetup &setup, KeywordList &list, const QStringList &files, MoveJournal *journal,
-                   ClassifyReport &report, QString *passId)
+bool classifyFiles(const ClassifySetup &setup, KeywordList &list, const QStringList &files,
+                   const QSet<QString> &folders, MoveJournal *journal, ClassifyReport &report, QString *passId)
 {
     BatchClassifier classifier(list.table, setup.batch, journal, setup.source);
-    classifier.run(files, [&report](const FileOutcome &outcome) { report.file(outcome); });
+    classifier.run(files, folders, [&report](const FileOutcome &outcome) { report.file(outcome); });
     *passId = classifier.passId();
     if (journal && !journal->errorString().isEmpty())
         printLine(stderr, u"marrowdale: "_s + journal->errorString());
@@ -158,7 +158,9 @@ int watch(const ClassifySetup &setup, MoveJournal *journal, ClassifyReport &repo
             return;
         }
         QString passId;
-        allWritten = classifyFiles(setup, *list, files, journal, report, &passId) && allWritten;
+        const QSet<QString> folders = listSourceFolder(setup.source).folders;
+        allWritten = classifyFiles(setup, *list, files, folders, journal, report, &passId) && allWritten;
+        std::fflush(stdout);
         if (!passId.isEmpty())
             lastPass = passId;
     });
@@ -240,7 +242,8 @@ int classify(const QStringList &arguments)
         return watch(*setup, journalOrNone, report);
 
     QString passId;
-    const bool written = classifyFiles(*setup, *list, sourceFiles(setup->source), journalOrNone, report, &passId);
+    const SourceFolder source = listSourceFolder(setup->source);
+    const bool written = classifyFiles(*setup, *list, source.files, source.folders, journalOrNone, report, &passId);
     report.summary(passId, setup->writeCounters && written);
     return report.allHandled() && written ? Handled : NotAllHandled;
 }

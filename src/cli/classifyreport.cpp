@@ -38,7 +38,6 @@ void printLine(std::FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
 }
 
 ClassifyReport::ClassifyReport(Style style, const QString &rootFolder, bool dryRun, std::FILE *out)

@@ -40,5 +40,6 @@ private:
     int m_withProblems = 0;
 };
 
-/// Writes a line to stdout or stderr at once (a watching command is read while it runs).
+/// Writes a line to stdout or stderr (stdout is flushed when the program ends, or by a watching command
+/// after each round).
 void printLine(std::FILE *stream, const QString &text);

@@ -73,7 +73,7 @@ void FolderWatch::start(int interval)
 void FolderWatch::look()
 {
     const qint64 now = m_clock.elapsed();
-    const QStringList files = sourceFiles(m_folder);
+    const QStringList files = listSourceFolder(m_folder).files;
     QStringList ready;
     for (const QString &path : files) {
         const QByteArray signature = signatureOf(FileOps::reduceRootJoin(path));

@@ -2,7 +2,16 @@
 
 #include "fileops.h"
 
-#include <QDir>
+#include <QCollator>
+#include <QFile>
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <vector>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -12,7 +21,7 @@ ClassifyPlanner::ClassifyPlanner(const QString &rootFolder, QSet<QString> folder
     , m_foldersBeside(std::move(foldersBeside))
 { }
 
-FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
+FilePlan ClassifyPlanner::walk(const KeywordTable &table, const QString &path, KeywordTable *counted)
 {
     FilePlan plan;
     plan.path = path;
@@ -20,27 +29,50 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
     const PreparedPath prepared = preparePath(path);
     m_grams.assign(prepared);
 
+    const PathGrams::Probe *probes = probesFor(table).constData();
+    const qsizetype size = table.size();
     QStringList keys; // candidates' short forms without regard to case
-    for (qsizetype g = 0; g < table.size(); ++g) {
-        const KeywordEntry &entry = table[g];
-        plan.tested = g + 1;
-        if (!m_grams.mayMatch(entry))
+    qsizetype g = 0;
+    while (g < size) {
+        if (counted && table[g].counted())
+            ++(*counted)[g].searchCount;
+        const qsizetype index = g++;
+        if (!m_grams.mayMatch(probes[index]))
             continue;
+        const KeywordEntry &entry = table[index];
         const MatchResult result = matchKeyword(entry, prepared);
         if (result == MatchResult::None)
             continue;
-        plan.matches.append({g, entry.line + 1, entry.keyword, entry.destination, result != MatchResult::Match});
+        plan.matches.append({index, entry.line + 1, entry.keyword, entry.destination, result != MatchResult::Match});
         if (result == MatchResult::ConfirmEachTime) {
             plan.asksEachTime = true;
             break;
         }
-        const QString key = shortForm(entry.destination.toLower(), m_rootLower);
-        if (!keys.contains(key)) {
-            keys.append(key);
-            plan.candidates.append({entry.destination, shortForm(entry.destination, m_root), g, entry.keyword});
+        auto forms = m_forms.constFind(entry.destination);
+        if (forms == m_forms.cend()) {
+            forms = m_forms.insert(
+                entry.destination,
+                {shortForm(entry.destination, m_root), shortForm(entry.destination.toLower(), m_rootLower)});
+        }
+        if (!keys.contains(forms->key)) {
+            keys.append(forms->key);
+            plan.candidates.append({entry.destination, forms->shortForm, index, entry.keyword});
         }
     }
+    plan.tested = g;
     return plan;
+}
+
+const QList<PathGrams::Probe> &ClassifyPlanner::probesFor(const KeywordTable &table)
+{
+    if (table.sourceText().constData() != m_probedText.constData() || m_probes.size() != table.size()) {
+        m_probedText = table.sourceText();
+        m_probes.clear();
+        m_probes.reserve(table.size());
+        for (const KeywordEntry &entry : table.entries())
+            m_probes.append(PathGrams::probeOf(entry));
+    }
+    return m_probes;
 }
 
 QSet<QString> foldersBeside(const QStringList &files)
@@ -52,9 +84,7 @@ QSet<QString> foldersBeside(const QStringList &files)
         if (listed.contains(folder))
             continue;
         listed.insert(folder);
-        const QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-        for (const QString &name : names)
-            folders.insert(FileOps::reduceRootJoin(FileOps::join(folder, name)));
+        folders.unite(listSourceFolder(folder).folders);
     }
     return folders;
 }
@@ -69,14 +99,69 @@ QString travellingCompanion(const QString &filePath, const QSet<QString> &folder
     return QString();
 }
 
-QStringList sourceFiles(const QString &folder)
+SourceFolder listSourceFolder(const QString &folder)
 {
-    QStringList paths;
-    const QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
-    paths.reserve(names.size());
-    for (const QString &name : names)
-        paths.append(FileOps::join(folder, name));
-    return paths;
+    SourceFolder listing;
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return listing;
+    QStringList names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            continue;
+        // The folder says what most entries are; a link is taken for what it points to.
+        bool isFolder = entry->d_type == DT_DIR;
+        bool isFile = entry->d_type == DT_REG;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st;
+            if (::fstatat(::dirfd(dir), name, &st, 0) != 0)
+                continue;
+            isFolder = S_ISDIR(st.st_mode);
+            isFile = S_ISREG(st.st_mode);
+        }
+        if (isFolder)
+            listing.folders.insert(FileOps::reduceRootJoin(FileOps::join(folder, QFile::decodeName(name))));
+        else if (isFile && name[0] != '.')
+            names.append(QFile::decodeName(name));
+    }
+    ::closedir(dir);
+
+    // Sort keys: comparing each pair afresh would cost the collator most of the time spent here.
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(size_t(names.size()));
+    for (const QString &name : std::as_const(names))
+        keys.push_back(collator.sortKey(name.toLower()));
+    std::vector<qsizetype> order(size_t(names.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        const int byKey = keys[size_t(a)].compare(keys[size_t(b)]);
+        return byKey != 0 ? byKey < 0 : names.at(a) < names.at(b);
+    });
+    listing.files.reserve(names.size());
+    for (const qsizetype i : order)
+        listing.files.append(FileOps::join(folder, names.at(i)));
+    return listing;
+}
+
+void SearchTally::add(const FilePlan &plan)
+{
+    if (m_endingAt.size() <= plan.tested)
+        m_endingAt.resize(plan.tested + 1);
+    ++m_endingAt[plan.tested];
+}
+
+void SearchTally::addTo(KeywordTable &table) const
+{
+    // Entry g was tested by every file whose walk went beyond it.
+    int testers = 0;
+    for (qsizetype g = m_endingAt.size() - 2; g >= 0; --g) {
+        testers += m_endingAt.at(g + 1);
+        if (g < table.size() && table[g].counted())
+            table[g].searchCount += testers;
+    }
 }
 
 void countSearches(KeywordTable &table, const FilePlan &plan)

@@ -3,6 +3,7 @@
 #include "keywordtable.h"
 #include "pathgrams.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -56,15 +57,31 @@ public:
     /// companion folder is looked for among them only.
     ClassifyPlanner(const QString &rootFolder, QSet<QString> foldersBeside);
 
-    FilePlan plan(const KeywordTable &table, const QString &path);
+    FilePlan plan(const KeywordTable &table, const QString &path) { return walk(table, path, nullptr); }
+
+    /// The plan, and one search added to every counted entry it tested, in the same walk over the table.
+    FilePlan planAndCount(KeywordTable &table, const QString &path) { return walk(table, path, &table); }
 
     const QSet<QString> &foldersBeside() const { return m_foldersBeside; }
 
 private:
+    FilePlan walk(const KeywordTable &table, const QString &path, KeywordTable *counted);
+    const QList<PathGrams::Probe> &probesFor(const KeywordTable &table);
+
     QString m_root;
     QString m_rootLower;
     QSet<QString> m_foldersBeside;
     PathGrams m_grams;
+    // The probes of the table parsed from this text. Holding the text keeps its storage alive, so a table
+    // parsed afresh can never be taken for the one the probes were made for.
+    QString m_probedText;
+    QList<PathGrams::Probe> m_probes;
+    struct Forms
+    {
+        QString shortForm;
+        QString key; ///< the short form without regard to case
+    };
+    QHash<QString, Forms> m_forms; ///< by destination
 };
 
 /// The folders in the folders of `files`, each folder listed once: most files have no companion folder to
@@ -75,11 +92,29 @@ QSet<QString> foldersBeside(const QStringList &files);
 /// neither is among `folders`.
 QString travellingCompanion(const QString &filePath, const QSet<QString> &folders);
 
-/// The files of a folder as the file list shows them: not hidden, sorted by name without regard to case.
-QStringList sourceFiles(const QString &folder);
+/// One read of a folder: its files as the file list shows them (not hidden, sorted by name without regard
+/// to case; full paths) and the full paths of the folders in it, hidden ones included.
+struct SourceFolder
+{
+    QStringList files;
+    QSet<QString> folders;
+};
+SourceFolder listSourceFolder(const QString &folder);
 
 /// Adds one search to every counted entry the plan tested.
 void countSearches(KeywordTable &table, const FilePlan &plan);
+
+/// Search counts of many plans of one table, added at once: for a pass that needs no counts while it runs,
+/// this spares a second walk over the table for every file.
+class SearchTally
+{
+public:
+    void add(const FilePlan &plan);
+    void addTo(KeywordTable &table) const;
+
+private:
+    QList<int> m_endingAt; ///< how many walks ended after testing n entries
+};
 
 /// Adds one use to the entry the table held at `index` when the plan was made. A re-parse in between may
 /// have dropped or shifted it; then nothing is counted rather than the wrong line.

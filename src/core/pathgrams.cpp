@@ -1,10 +1,10 @@
 #include "pathgrams.h"
 
-void PathGrams::addGroups(std::bitset<Bits> &bits, const QString &text)
+void PathGrams::addGroups(quint32 offset, const QString &text)
 {
-    const auto set = [this, &bits](std::size_t bit) {
-        bits[bit] = true;
-        m_set.append(quint16(bit));
+    const auto set = [this, offset](std::size_t bit) {
+        m_bits[offset + bit] = true;
+        m_set.append(offset + quint32(bit));
     };
     const QChar *units = text.constData();
     const qsizetype size = text.size();
@@ -25,11 +25,9 @@ void PathGrams::addGroups(std::bitset<Bits> &bits, const QString &text)
 void PathGrams::assign(const PreparedPath &path)
 {
     // Clearing the few bits the last path set is cheaper than clearing all of them.
-    for (const quint16 bit : std::as_const(m_set)) {
-        m_folded[bit] = false;
-        m_lower[bit] = false;
-    }
+    for (const quint32 bit : std::as_const(m_set))
+        m_bits[bit] = false;
     m_set.clear();
-    addGroups(m_folded, path.folded);
-    addGroups(m_lower, path.foldedLower);
+    addGroups(Folded, path.folded);
+    addGroups(Lower, path.foldedLower);
 }

@@ -14,12 +14,20 @@ public:
     /// Forgets the previous path and takes in this one.
     void assign(const PreparedPath &path);
 
-    /// False only when the entry's search text certainly does not occur in the path.
-    bool mayMatch(const KeywordEntry &entry) const
+    PathGrams() { m_bits[Always] = true; }
+
+    /// What mayMatch() looks up for an entry, worked out once per table: a pass then reads four bytes per
+    /// entry instead of each entry's search text.
+    struct Probe
+    {
+        quint32 bit = Always;
+    };
+
+    static Probe probeOf(const KeywordEntry &entry)
     {
         const qsizetype size = entry.needle.size();
         if (size < 2)
-            return true; // one unit, or nothing: left to the search itself
+            return Probe(); // one unit, or nothing: left to the search itself
         const QChar *units = entry.needle.constData();
         quint64 key = quint64(units[0].unicode()) | quint64(units[1].unicode()) << 16;
         qsizetype length = 2;
@@ -31,11 +39,22 @@ public:
                 ++length;
             }
         }
-        return (entry.caseSensitive ? m_folded : m_lower)[bitOf(key, length)];
+        return Probe {quint32(bitOf(key, length)) + (entry.caseSensitive ? Folded : Lower)};
     }
 
+    /// False only when the probe's search text certainly does not occur in the path.
+    bool mayMatch(Probe probe) const { return m_bits[probe.bit]; }
+
+    /// False only when the entry's search text certainly does not occur in the path.
+    bool mayMatch(const KeywordEntry &entry) const { return mayMatch(probeOf(entry)); }
+
 private:
-    static constexpr int Bits = 1 << 16;
+    static constexpr quint32 Bits = 1 << 16;
+    // One set of bits: the groups of the path as written (for case-sensitive keywords), those of the
+    // lower-cased path, and one bit always set for probes that cannot tell.
+    static constexpr quint32 Folded = 0;
+    static constexpr quint32 Lower = Bits;
+    static constexpr quint32 Always = 2 * Bits;
 
     // A group of 2, 3 or 4 UTF-16 units packed into `key`; a longer search text is looked up by its
     // first four. The length is mixed in so that "ab" and "ab" followed by a zero unit differ.
@@ -44,9 +63,8 @@ private:
         return std::size_t(((key ^ quint64(length)) * 0x9E3779B97F4A7C15ull) >> 48);
     }
 
-    void addGroups(std::bitset<Bits> &bits, const QString &text);
+    void addGroups(quint32 offset, const QString &text);
 
-    std::bitset<Bits> m_folded; ///< groups of the path as written, for case-sensitive keywords
-    std::bitset<Bits> m_lower; ///< groups of the lower-cased path
-    QVarLengthArray<quint16, 1024> m_set; ///< bits set for the current path, to clear them cheaply
+    std::bitset<2 * Bits + 1> m_bits;
+    QVarLengthArray<quint32, 1024> m_set; ///< bits set for the current path, to clear them cheaply
 };

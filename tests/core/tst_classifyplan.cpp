@@ -3,6 +3,7 @@
 #include "testfiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -109,9 +110,15 @@ void TestClassifyPlan::listsTheSourceFolder()
     QVERIFY(QDir().mkpath(in + u"/b_files"_s));
     QVERIFY(QDir().mkpath(in + u"/.c.files"_s));
 
-    QCOMPARE(sourceFiles(in), (QStringList {in + u"/A.htm"_s, in + u"/b.htm"_s, in + u"/c"_s}));
-    const QSet<QString> folders = foldersBeside(sourceFiles(in));
-    QCOMPARE(folders, (QSet<QString> {in + u"/b_files"_s, in + u"/.c.files"_s}));
+    QVERIFY(QFile::link(in + u"/b.htm"_s, in + u"/link.htm"_s));
+    QVERIFY(QFile::link(in + u"/b_files"_s, in + u"/link_files"_s));
+    QVERIFY(QFile::link(in + u"/gone"_s, in + u"/broken.htm"_s));
+
+    const SourceFolder listing = listSourceFolder(in);
+    QCOMPARE(listing.files, (QStringList {in + u"/A.htm"_s, in + u"/b.htm"_s, in + u"/c"_s, in + u"/link.htm"_s}));
+    const QSet<QString> folders {in + u"/b_files"_s, in + u"/.c.files"_s, in + u"/link_files"_s};
+    QCOMPARE(listing.folders, folders);
+    QCOMPARE(foldersBeside(listing.files), folders);
 
     // Fixed fault: the file list joins names onto "/" as "//name", and the companions found there were
     // kept under "//" names that no file's companion name ever equals.
