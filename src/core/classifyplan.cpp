@@ -19,33 +19,59 @@ ClassifyPlanner::ClassifyPlanner(const QString &rootFolder, QSet<QString> folder
     : m_root(rootFolder)
     , m_rootLower(rootFolder.toLower())
     , m_foldersBeside(std::move(foldersBeside))
-{ }
+{
+    // Most files have no companion: one look-up by the name without extension tells. "_files" comes
+    // last, so that it wins where a file has both.
+    for (const QString &suffix : {u".files"_s, u"_files"_s}) {
+        for (const QString &folder : std::as_const(m_foldersBeside)) {
+            if (folder.endsWith(suffix))
+                m_companions.insert(folder.chopped(suffix.size()), folder);
+        }
+    }
+}
 
-FilePlan ClassifyPlanner::walk(const KeywordTable &table, const QString &path, KeywordTable *counted)
+FilePlan ClassifyPlanner::planAndCount(KeywordTable &table, const QString &path)
+{
+    FilePlan planned = plan(table, path);
+    countSearches(table, planned);
+    return planned;
+}
+
+FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
 {
     FilePlan plan;
     plan.path = path;
-    plan.companion = travellingCompanion(FileOps::reduceRootJoin(path), m_foldersBeside);
+    plan.companion = m_companions.value(FileOps::companionPath(FileOps::reduceRootJoin(path), QString()));
     const PreparedPath prepared = preparePath(path);
     m_grams.assign(prepared);
 
-    const PathGrams::Probe *probes = probesFor(table).constData();
-    const qsizetype size = table.size();
+    // Only the entries whose probe the path holds can match; they are tested in table order, as if every
+    // entry were.
+    const ProbeIndex &index = indexOf(table);
+    QVarLengthArray<qsizetype, 64> mayMatch;
+    const auto add = [&](PathGrams::Probe probe) {
+        if (!index.present[probe])
+            return;
+        for (const qsizetype g : index.entries.value(probe))
+            mayMatch.append(g);
+    };
+    add(PathGrams::Always);
+    for (const PathGrams::Probe probe : m_grams.probesHeld())
+        add(probe);
+    std::sort(mayMatch.begin(), mayMatch.end());
+    mayMatch.erase(std::unique(mayMatch.begin(), mayMatch.end()), mayMatch.end());
+
+    plan.tested = table.size();
     QStringList keys; // candidates' short forms without regard to case
-    qsizetype g = 0;
-    while (g < size) {
-        if (counted && table[g].counted())
-            ++(*counted)[g].searchCount;
-        const qsizetype index = g++;
-        if (!m_grams.mayMatch(probes[index]))
-            continue;
-        const KeywordEntry &entry = table[index];
+    for (const qsizetype g : std::as_const(mayMatch)) {
+        const KeywordEntry &entry = table[g];
         const MatchResult result = matchKeyword(entry, prepared);
         if (result == MatchResult::None)
             continue;
-        plan.matches.append({index, entry.line + 1, entry.keyword, entry.destination, result != MatchResult::Match});
+        plan.matches.append({g, entry.line + 1, entry.keyword, entry.destination, result != MatchResult::Match});
         if (result == MatchResult::ConfirmEachTime) {
             plan.asksEachTime = true;
+            plan.tested = g + 1;
             break;
         }
         auto forms = m_forms.constFind(entry.destination);
@@ -56,23 +82,25 @@ FilePlan ClassifyPlanner::walk(const KeywordTable &table, const QString &path, K
         }
         if (!keys.contains(forms->key)) {
             keys.append(forms->key);
-            plan.candidates.append({entry.destination, forms->shortForm, index, entry.keyword});
+            plan.candidates.append({entry.destination, forms->shortForm, g, entry.keyword});
         }
     }
-    plan.tested = g;
     return plan;
 }
 
-const QList<PathGrams::Probe> &ClassifyPlanner::probesFor(const KeywordTable &table)
+const ClassifyPlanner::ProbeIndex &ClassifyPlanner::indexOf(const KeywordTable &table)
 {
-    if (table.sourceText().constData() != m_probedText.constData() || m_probes.size() != table.size()) {
-        m_probedText = table.sourceText();
-        m_probes.clear();
-        m_probes.reserve(table.size());
-        for (const KeywordEntry &entry : table.entries())
-            m_probes.append(PathGrams::probeOf(entry));
+    if (m_index && table.sourceText().constData() == m_index->text.constData() && table.size() == m_index->size)
+        return *m_index;
+    m_index = std::make_unique<ProbeIndex>();
+    m_index->text = table.sourceText();
+    m_index->size = table.size();
+    for (qsizetype g = 0; g < table.size(); ++g) {
+        const PathGrams::Probe probe = PathGrams::probeOf(table[g]);
+        m_index->present[probe] = true;
+        m_index->entries[probe].append(g);
     }
-    return m_probes;
+    return *m_index;
 }
 
 QSet<QString> foldersBeside(const QStringList &files)
@@ -87,16 +115,6 @@ QSet<QString> foldersBeside(const QStringList &files)
         folders.unite(listSourceFolder(folder).folders);
     }
     return folders;
-}
-
-QString travellingCompanion(const QString &filePath, const QSet<QString> &folders)
-{
-    for (const QString &suffix : {u"_files"_s, u".files"_s}) {
-        const QString companion = FileOps::companionPath(filePath, suffix);
-        if (folders.contains(companion))
-            return companion;
-    }
-    return QString();
 }
 
 SourceFolder listSourceFolder(const QString &folder)

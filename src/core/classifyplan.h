@@ -9,6 +9,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <bitset>
+#include <memory>
+
 // What the Classify pass would do with one file, decided without moving, creating or asking anything.
 // The pass, the command line and the window's preview all take their decisions from here.
 
@@ -57,25 +60,30 @@ public:
     /// companion folder is looked for among them only.
     ClassifyPlanner(const QString &rootFolder, QSet<QString> foldersBeside);
 
-    FilePlan plan(const KeywordTable &table, const QString &path) { return walk(table, path, nullptr); }
+    FilePlan plan(const KeywordTable &table, const QString &path);
 
     /// The plan, and one search added to every counted entry it tested, in the same walk over the table.
-    FilePlan planAndCount(KeywordTable &table, const QString &path) { return walk(table, path, &table); }
+    FilePlan planAndCount(KeywordTable &table, const QString &path);
 
     const QSet<QString> &foldersBeside() const { return m_foldersBeside; }
 
 private:
-    FilePlan walk(const KeywordTable &table, const QString &path, KeywordTable *counted);
-    const QList<PathGrams::Probe> &probesFor(const KeywordTable &table);
+    // The entries of a table by the probes of their search texts.
+    struct ProbeIndex
+    {
+        QString text; ///< held, so that its storage can never be taken for that of a table parsed afresh
+        qsizetype size = -1;
+        std::bitset<PathGrams::ProbeCount> present;
+        QHash<PathGrams::Probe, QList<qsizetype>> entries; ///< in table order
+    };
+    const ProbeIndex &indexOf(const KeywordTable &table);
 
     QString m_root;
     QString m_rootLower;
     QSet<QString> m_foldersBeside;
+    QHash<QString, QString> m_companions; ///< by the path of their file without its extension
     PathGrams m_grams;
-    // The probes of the table parsed from this text. Holding the text keeps its storage alive, so a table
-    // parsed afresh can never be taken for the one the probes were made for.
-    QString m_probedText;
-    QList<PathGrams::Probe> m_probes;
+    std::unique_ptr<ProbeIndex> m_index;
     struct Forms
     {
         QString shortForm;
@@ -87,10 +95,6 @@ private:
 /// The folders in the folders of `files`, each folder listed once: most files have no companion folder to
 /// look for, so the pass asks the disk once per folder rather than twice per file.
 QSet<QString> foldersBeside(const QStringList &files);
-
-/// The companion folder that moves with the file: the "_files" one, else the ".files" one; empty when
-/// neither is among `folders`.
-QString travellingCompanion(const QString &filePath, const QSet<QString> &folders);
 
 /// One read of a folder: its files as the file list shows them (not hidden, sorted by name without regard
 /// to case; full paths) and the full paths of the folders in it, hidden ones included.

@@ -16,6 +16,7 @@ class TestClassifyPlan : public QObject
 private Q_SLOTS:
     void plansOneFile_data();
     void plansOneFile();
+    void passesOverNoEntryThatMatches();
     void listsTheSourceFolder();
 };
 
@@ -98,6 +99,43 @@ void TestClassifyPlan::plansOneFile()
     QTEST(int(plan.tested), "tested");
     QFETCH(QString, companion);
     QCOMPARE(plan.companion, companion.isEmpty() ? QString() : source + u'/' + companion);
+}
+
+// The planner tests only the entries whose letter groups the path holds; the result must be that of
+// testing every entry in table order.
+void TestClassifyPlan::passesOverNoEntryThatMatches()
+{
+    const QStringList keywords {u"news"_s,  u"NEWS"_s,     u"News"_s,    u"ｎｅｗｓ"_s, u"ＮＥＷＳ"_s, u"n"_s,
+                                u"N"_s,     u"?"_s,        u"ew"_s,      u"s.h"_s,      u"in/d"_s,     u"日本"_s,
+                                u"ﾆｭｰｽ"_s,  u"ニュース"_s, u"daily n"_s, u"tm"_s,       u"🎉x"_s,       u"ws.htm"_s,
+                                u"news?"_s, u"zz"_s,       u"news"_s};
+    QString text;
+    for (qsizetype k = 0; k < keywords.size(); ++k)
+        text += keywords.at(k) + u" -> /out/D%1\n"_s.arg(k % 4);
+    KeywordTable table;
+    table.parse(text, u"/out"_s);
+    ClassifyPlanner planner(u"/out"_s, {});
+    for (const QString &name : {u"daily news.htm"_s, u"DAILY NEWS.HTM"_s, u"ｎｅｗｓ.htm"_s, u"日本のニュース.htm"_s,
+                                u"ﾆｭｰｽ.htm"_s, u"party🎉x.htm"_s, u"plain.txt"_s, u"N"_s}) {
+        const QString path = u"/in/"_s + name;
+        QList<qsizetype> expected;
+        qsizetype tested = table.size();
+        for (qsizetype g = 0; g < table.size(); ++g) {
+            const MatchResult result = matchKeyword(table[g], path);
+            if (result != MatchResult::None)
+                expected.append(g);
+            if (result == MatchResult::ConfirmEachTime) {
+                tested = g + 1;
+                break;
+            }
+        }
+        const FilePlan plan = planner.plan(table, path);
+        QList<qsizetype> found;
+        for (const KeywordMatch &match : plan.matches)
+            found.append(match.entry);
+        QCOMPARE(found, expected);
+        QCOMPARE(plan.tested, tested);
+    }
 }
 
 void TestClassifyPlan::listsTheSourceFolder()
