@@ -209,6 +209,8 @@ Timing runPass(const QStringList &words, int keywordCount)
     return timing;
 }
 
+int journalRecords = 0; // of the last command-line run
+
 double childrenSeconds()
 {
     rusage usage {};
@@ -244,8 +246,10 @@ Timing runCommandLine(const QStringList &words, int keywordCount)
     const QByteArray summary = process.readAllStandardOutput().trimmed().split('\n').last();
     if (!summary.startsWith(QByteArray::number(FileCount) + " moved"))
         qFatal("command line reported: %s", summary.constData());
-    if (!QFileInfo::exists(dir.filePath(u"state/marrowdale/journal.jsonl"_s)))
+    QFile journal(dir.filePath(u"state/marrowdale/journal.jsonl"_s));
+    if (!journal.open(QIODevice::ReadOnly))
         qFatal("the command line wrote no journal");
+    journalRecords = int(journal.readAll().count('\n'));
     for (qsizetype c = 0; c < layout.companions.size(); c += 97) {
         if (!QFileInfo(layout.companionTargets.at(c)).isDir())
             qFatal("companion folder %s did not move", qPrintable(layout.companions.at(c)));
@@ -335,7 +339,8 @@ int main(int argc, char **argv)
                 passMany.wall / floor.wall);
     std::printf("  2000 / 20 keywords     %7.2f cpu %7.2f wall   (target under 1.5)\n", passMany.cpu / passFew.cpu,
                 passMany.wall / passFew.wall);
-    std::printf("Command line (a process of its own, journal and counters written):\n");
+    std::printf("Command line (a process of its own, journal and counters written; %d journal records):\n",
+                journalRecords);
     printLine("command line, 20 kw", cliFew);
     printLine("command line, 2000 kw", cliMany);
     std::printf("  2000 keywords / floor  %7.2f cpu %7.2f wall   (target under 2)\n", cliMany.cpu / floor.cpu,

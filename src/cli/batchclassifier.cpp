@@ -87,6 +87,7 @@ FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &pat
     const PlannedCandidate &candidate = plan.candidates.first();
     const QString from = FileOps::reduceRootJoin(path);
     outcome.destination = candidate.destination;
+    outcome.shortDestination = candidate.shortForm;
     outcome.target = FileOps::reduceRootJoin(FileOps::join(candidate.destination, FileOps::fileName(from)));
     if (!plan.companion.isEmpty()) {
         const QString suffix = plan.companion.mid(FileOps::companionPath(from, {}).size());

@@ -22,6 +22,7 @@ struct FileOutcome
     FilePlan plan;
     Status status = NoKeyword;
     QString destination; ///< the folder it went to or would go to
+    QString shortDestination; ///< the same as the keyword list writes it
     QString target; ///< its full path there
     QString companionTarget; ///< where its companion folder went or would go
     QString reasonCode; ///< for scripts: "several-keywords", "asks-each-time", "missing-parent-folder", ...

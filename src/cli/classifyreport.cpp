@@ -109,7 +109,7 @@ void ClassifyReport::file(const FileOutcome &outcome)
     case FileOutcome::Moved:
     case FileOutcome::WouldMove:
         line = (outcome.status == FileOutcome::Moved ? u"moved      "_s : u"would move "_s) + name + u" -> "_s
-            + shortForm(outcome.destination, m_root);
+            + outcome.shortDestination;
         if (!outcome.plan.companion.isEmpty())
             line += u" (with "_s + FileOps::fileName(outcome.plan.companion) + u')';
         break;
