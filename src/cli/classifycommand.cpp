@@ -148,7 +148,7 @@ int watch(const ClassifySetup &setup, MoveJournal *journal, ClassifyReport &repo
 {
     bool allWritten = true; // for the summary
     QString lastPass;
-    FolderWatch watch(setup.source, SettleMilliseconds, [&](const QStringList &files) {
+    const auto round = [&](const QStringList &files) {
         // The list is read afresh for every round: the window may have changed it meanwhile.
         QString error;
         std::optional<KeywordList> list = loadList(setup, &error);
@@ -160,9 +160,18 @@ int watch(const ClassifySetup &setup, MoveJournal *journal, ClassifyReport &repo
         QString passId;
         const QSet<QString> folders = listSourceFolder(setup.source).folders;
         allWritten = classifyFiles(setup, *list, files, folders, journal, report, &passId) && allWritten;
-        std::fflush(stdout);
         if (!passId.isEmpty())
             lastPass = passId;
+    };
+    // Called from the event loop, which no exception may cross.
+    FolderWatch watch(setup.source, SettleMilliseconds, [&](const QStringList &files) {
+        try {
+            round(files);
+        } catch (const std::exception &error) {
+            printLine(stderr, u"marrowdale: "_s + QString::fromUtf8(error.what()));
+            allWritten = false;
+        }
+        std::fflush(stdout);
     });
     // Files left where they were are looked at again once the rules they were filed by change.
     QDateTime listChanged = QFileInfo(setup.list).lastModified();

@@ -92,15 +92,12 @@ void ClassifyPass::run(const QStringList &files)
         const QString &path = files.at(i);
         const QString name = FileOps::fileName(path);
         m_view.setProgress(int(i * 100 / n));
-        FilePlan plan;
+        FilePlan plan = planner.plan(m_table, path);
         if (i == 0) {
-            plan = planner.plan(m_table, path);
             while (createFolders(plan))
                 plan = planner.plan(m_table, path);
-            countSearches(m_table, plan);
-        } else {
-            plan = planner.planAndCount(m_table, path);
         }
+        countSearches(m_table, plan);
         QList<PlannedCandidate> candidates = plan.candidates;
 
         bool stop = false;

@@ -30,13 +30,6 @@ ClassifyPlanner::ClassifyPlanner(const QString &rootFolder, QSet<QString> folder
     }
 }
 
-FilePlan ClassifyPlanner::planAndCount(KeywordTable &table, const QString &path)
-{
-    FilePlan planned = plan(table, path);
-    countSearches(table, planned);
-    return planned;
-}
-
 FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
 {
     FilePlan plan;

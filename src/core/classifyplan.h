@@ -62,9 +62,6 @@ public:
 
     FilePlan plan(const KeywordTable &table, const QString &path);
 
-    /// The plan, and one search added to every counted entry it tested, in the same walk over the table.
-    FilePlan planAndCount(KeywordTable &table, const QString &path);
-
     const QSet<QString> &foldersBeside() const { return m_foldersBeside; }
 
 private:

@@ -28,9 +28,6 @@ public:
     /// False only when the search text of the probe certainly does not occur in the path.
     bool holds(Probe probe) const { return m_bits[probe]; }
 
-    /// False only when the entry's search text certainly does not occur in the path.
-    bool mayMatch(const KeywordEntry &entry) const { return holds(probeOf(entry)); }
-
     /// The probes the current path holds, Always left out; some more than once.
     const QVarLengthArray<Probe, 1024> &probesHeld() const { return m_held; }
 
