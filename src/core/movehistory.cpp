@@ -88,10 +88,10 @@ private:
             return u"\"%1\" is no longer there."_s.arg(from);
         if (pathExists(to))
             return u"\"%1\" is taken; nothing is overwritten."_s.arg(to);
-        if (!FileOps::createFolderPath(FileOps::folderOf(to)))
-            return u"The folder \"%1\" cannot be made."_s.arg(FileOps::folderOf(to));
         if (!m_journal.isOpen() || !m_journal.errorString().isEmpty())
             return m_journal.errorString();
+        if (!FileOps::createFolderPath(FileOps::folderOf(to)))
+            return u"The folder \"%1\" cannot be made."_s.arg(FileOps::folderOf(to));
         if (report.pass.isEmpty())
             report.pass = m_journal.beginPass(u"undo"_s, passSource);
 
