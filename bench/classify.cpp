@@ -4,6 +4,9 @@
 // where every file has exactly one candidate, runs the real pass with Confirm off, and compares it with
 // a loop of rename() calls that moves the same files and folders. Destination folders exist
 // beforehand in every run, so each side does the same file system work.
+//
+// The command line's pass runs as a process of its own ("marrowdale classify"), start-up, move journal
+// and the counters written back into the keyword list included; its CPU time is that of the child.
 
 #include "classifypass.h"
 #include "keywordtable.h"
@@ -16,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 
@@ -24,6 +28,7 @@
 #include <random>
 
 #include <stdio.h>
+#include <sys/resource.h>
 #include <time.h>
 
 using namespace Qt::StringLiterals;
@@ -204,6 +209,54 @@ Timing runPass(const QStringList &words, int keywordCount)
     return timing;
 }
 
+int journalRecords = 0; // of the last command-line run
+
+double childrenSeconds()
+{
+    rusage usage {};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+Timing runCommandLine(const QStringList &words, int keywordCount)
+{
+    QTemporaryDir dir;
+    const Layout layout = makeLayout(dir.path(), words, keywordCount);
+    const QString list = dir.filePath(u"list.dat"_s);
+    QFile listFile(list);
+    if (!listFile.open(QIODevice::WriteOnly) || listFile.write(layout.keywordText.toUtf8()) < 0)
+        qFatal("cannot write %s", qPrintable(list));
+    listFile.close();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"XDG_CONFIG_HOME"_s, dir.filePath(u"config"_s));
+    environment.insert(u"XDG_STATE_HOME"_s, dir.filePath(u"state"_s));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+
+    const double cpuBefore = childrenSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    process.start(QStringLiteral(MARROWDALE_EXECUTABLE),
+                  {u"classify"_s, layout.source, u"--root"_s, layout.root, u"--list"_s, list});
+    if (!process.waitForFinished(600000) || process.exitCode() != 0)
+        qFatal("marrowdale classify failed: %s", process.readAllStandardError().constData());
+    const Timing timing {double(wall.nsecsElapsed()) / 1e9, childrenSeconds() - cpuBefore};
+
+    const QByteArray summary = process.readAllStandardOutput().trimmed().split('\n').last();
+    if (!summary.startsWith(QByteArray::number(FileCount) + " moved"))
+        qFatal("command line reported: %s", summary.constData());
+    QFile journal(dir.filePath(u"state/marrowdale/journal.jsonl"_s));
+    if (!journal.open(QIODevice::ReadOnly))
+        qFatal("the command line wrote no journal");
+    journalRecords = int(journal.readAll().count('\n'));
+    for (qsizetype c = 0; c < layout.companions.size(); c += 97) {
+        if (!QFileInfo(layout.companionTargets.at(c)).isDir())
+            qFatal("companion folder %s did not move", qPrintable(layout.companions.at(c)));
+    }
+    return timing;
+}
+
 Timing runFloor(const QStringList &words)
 {
     QTemporaryDir dir;
@@ -266,10 +319,16 @@ int main(int argc, char **argv)
         printLine(count == 20 ? "pass, 20 keywords" : "pass, 2000 keywords", runPass(words.first(count), count));
         return 0;
     }
+    if (only == u"cli"_s) {
+        printLine("command line, 2000 kw", runCommandLine(words, 2000));
+        return 0;
+    }
 
     const Timing floor = best([&] { return runFloor(words); });
     const Timing passFew = best([&] { return runPass(few, 20); });
     const Timing passMany = best([&] { return runPass(words, 2000); });
+    const Timing cliFew = best([&] { return runCommandLine(few, 20); });
+    const Timing cliMany = best([&] { return runCommandLine(words, 2000); });
 
     std::printf("Classify pass: %d files, %d with a companion folder, Confirm off, best of %d rounds\n", FileCount,
                 FileCount / CompanionEvery, Rounds);
@@ -280,5 +339,13 @@ int main(int argc, char **argv)
                 passMany.wall / floor.wall);
     std::printf("  2000 / 20 keywords     %7.2f cpu %7.2f wall   (target under 1.5)\n", passMany.cpu / passFew.cpu,
                 passMany.wall / passFew.wall);
+    std::printf("Command line (a process of its own, journal and counters written; %d journal records):\n",
+                journalRecords);
+    printLine("command line, 20 kw", cliFew);
+    printLine("command line, 2000 kw", cliMany);
+    std::printf("  2000 keywords / floor  %7.2f cpu %7.2f wall   (target under 2)\n", cliMany.cpu / floor.cpu,
+                cliMany.wall / floor.wall);
+    std::printf("  2000 / 20 keywords     %7.2f cpu %7.2f wall   (target under 1.3)\n", cliMany.cpu / cliFew.cpu,
+                cliMany.wall / cliFew.wall);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "app/programwindows.h"
+#include "cli/commandline.h"
 #include "dialogs/handlerguard.h"
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (const std::optional<int> status = runCommandLine(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("marrowdale"));
     QApplication::setApplicationDisplayName(QString());

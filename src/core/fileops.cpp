@@ -223,15 +223,6 @@ bool mergeFolder(const QByteArray &from, const QByteArray &to, JournaledMove &mo
     return ::rmdir(from.constData()) == 0;
 }
 
-// The folder whose absence makes the Classify move ask first: the destination's top folder.
-QString parentToTest(const QString &destination)
-{
-    const qsizetype separator = destination.indexOf(u'/', 1);
-    if (separator < 0)
-        return u"/"_s;
-    return destination.left(separator + 1);
-}
-
 const QString companionSuffixes[] = {u"_files"_s, u".files"_s};
 
 void showMoveFailure(UserPrompts &prompts, const MessageTable &messages, const QString &name)
@@ -360,7 +351,8 @@ bool renameNoReplace(const QString &from, const QString &to, QString *error)
     return e == 0;
 }
 
-bool moveFolder(const QString &from, const QString &to, const MoveContext &outer, const QString &page)
+bool moveFolder(const QString &from, const QString &to, const MoveContext &outer, const QString &page,
+                const QString &undoes)
 {
     MovePass pass(outer, u"move"_s, folderOf(from));
     const MoveContext &context = pass.context();
@@ -397,6 +389,7 @@ bool moveFolder(const QString &from, const QString &to, const MoveContext &outer
     JournalRecord intent = intentOf(u"folder"_s, from, to);
     intent.page = page;
     intent.merge = merge;
+    intent.undoes = undoes;
     JournaledMove move(context, intent);
     if (merge) {
         QStringList problems;
@@ -424,6 +417,15 @@ bool moveFolder(const QString &from, const QString &to, const MoveContext &outer
     if (!move.plan().detail.isEmpty())
         prompts.notify(u"The folder \"%1\" was moved to \"%2\". %3"_s.arg(from, to, move.plan().detail));
     return true;
+}
+
+bool parentFolderMissing(const QString &destination)
+{
+    if (isFolder(destination))
+        return false;
+    // The destination's top folder: a mount point that is not there, or a mistyped folder.
+    const qsizetype separator = destination.indexOf(u'/', 1);
+    return !isFolder(separator < 0 ? u"/"_s : destination.left(separator + 1));
 }
 
 bool createFolderPath(const QString &folder)
@@ -460,8 +462,7 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
     // still never over anything.
     int e = move.moveEntry(from, target);
     if (e != 0 && e != EEXIST && !isFolder(destination)) {
-        if (!isFolder(parentToTest(destination))
-            && prompts.askYesNo(messages.text(13), QString()) != UserPrompts::Yes) {
+        if (parentFolderMissing(destination) && prompts.askYesNo(messages.text(13), QString()) != UserPrompts::Yes) {
             move.failed(u"declined: the destination's parent folder does not exist"_s);
             return false;
         }

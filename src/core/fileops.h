@@ -81,12 +81,16 @@ bool renameNoReplace(const QString &from, const QString &to, QString *error = nu
 
 /// Moves a companion folder (or a link standing for one, moved as the link) to a new full path. When the
 /// target exists, asks whether to merge (and before replacing any file inside); entries go by their
-/// byte names. Failures are shown through prompts.notify. True when the whole folder arrived. `page` is
-/// where the file it belongs to now is, for the journal.
-bool moveFolder(const QString &from, const QString &to, const MoveContext &context, const QString &page = {});
+/// byte names. Failures are shown through prompts.notify. True when the whole folder arrived. For the
+/// journal: `page` is where the file it belongs to now is; `undoes` the move this one takes back.
+bool moveFolder(const QString &from, const QString &to, const MoveContext &context, const QString &page = {},
+                const QString &undoes = {});
 
 /// Creates the folder with every missing parent. True when it exists afterwards.
 bool createFolderPath(const QString &folder);
+
+/// Whether a move into `destination` asks first (message 13): neither it nor its top folder exists.
+bool parentFolderMissing(const QString &destination);
 
 } // namespace FileOps
 

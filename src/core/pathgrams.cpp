@@ -1,10 +1,29 @@
 #include "pathgrams.h"
 
-void PathGrams::addGroups(std::bitset<Bits> &bits, const QString &text)
+PathGrams::Probe PathGrams::probeOf(const KeywordEntry &entry)
 {
-    const auto set = [this, &bits](std::size_t bit) {
-        bits[bit] = true;
-        m_set.append(quint16(bit));
+    const qsizetype size = entry.needle.size();
+    if (size < 2)
+        return Always;
+    const QChar *units = entry.needle.constData();
+    quint64 key = quint64(units[0].unicode()) | quint64(units[1].unicode()) << 16;
+    qsizetype length = 2;
+    if (size > 2) {
+        key |= quint64(units[2].unicode()) << 32;
+        ++length;
+        if (size > 3) {
+            key |= quint64(units[3].unicode()) << 48;
+            ++length;
+        }
+    }
+    return Probe(bitOf(key, length)) + (entry.caseSensitive ? Folded : Lower);
+}
+
+void PathGrams::addGroups(Probe offset, const QString &text)
+{
+    const auto set = [this, offset](std::size_t bit) {
+        m_bits[offset + bit] = true;
+        m_held.append(offset + Probe(bit));
     };
     const QChar *units = text.constData();
     const qsizetype size = text.size();
@@ -25,11 +44,9 @@ void PathGrams::addGroups(std::bitset<Bits> &bits, const QString &text)
 void PathGrams::assign(const PreparedPath &path)
 {
     // Clearing the few bits the last path set is cheaper than clearing all of them.
-    for (const quint16 bit : std::as_const(m_set)) {
-        m_folded[bit] = false;
-        m_lower[bit] = false;
-    }
-    m_set.clear();
-    addGroups(m_folded, path.folded);
-    addGroups(m_lower, path.foldedLower);
+    for (const Probe bit : std::as_const(m_held))
+        m_bits[bit] = false;
+    m_held.clear();
+    addGroups(Folded, path.folded);
+    addGroups(Lower, path.foldedLower);
 }

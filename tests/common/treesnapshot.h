@@ -21,7 +21,11 @@
 
 namespace TreeSnapshot {
 
-enum Detail { Content = 0, Attributes = 1 };
+enum Detail {
+    Content = 0,
+    Attributes = 1, ///< user.* attributes and access lists too
+    NoFolderTimes = 2, ///< a folder's modification time is left out (an undo restores contents, not those)
+};
 
 inline QByteArray attributesOf(const QByteArray &path)
 {
@@ -48,9 +52,11 @@ inline void add(QMap<QByteArray, QByteArray> &tree, const QByteArray &root, cons
         tree.insert(relative, "unreadable");
         return;
     }
-    QByteArray line = QByteArray::number(st.st_mode, 8) + ' ' + QByteArray::number(st.st_uid) + ':'
-        + QByteArray::number(st.st_gid) + ' ' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.'
-        + QByteArray::number(qint64(st.st_mtim.tv_nsec));
+    QByteArray line
+        = QByteArray::number(st.st_mode, 8) + ' ' + QByteArray::number(st.st_uid) + ':' + QByteArray::number(st.st_gid);
+    if (!(S_ISDIR(st.st_mode) && (detail & NoFolderTimes)))
+        line += ' ' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.'
+            + QByteArray::number(qint64(st.st_mtim.tv_nsec));
     if (S_ISREG(st.st_mode)) {
         QFile file(QFile::decodeName(path));
         QCryptographicHash hash(QCryptographicHash::Sha256);
@@ -96,6 +102,14 @@ inline QMap<QByteArray, QByteArray> below(const QMap<QByteArray, QByteArray> &tr
             part.insert(it.key(), it.value());
     }
     return part;
+}
+
+/// The snapshot without the entries at and below `folder`.
+inline QMap<QByteArray, QByteArray> without(QMap<QByteArray, QByteArray> tree, const QByteArray &folder)
+{
+    tree.removeIf(
+        [&folder](const auto &entry) { return entry.key() == folder || entry.key().startsWith(folder + '/'); });
+    return tree;
 }
 
 /// The temporary names of copies on their way in, anywhere in the tree.

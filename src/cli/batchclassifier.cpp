@@ -1,0 +1,144 @@
+#include "batchclassifier.h"
+
+#include "fileops.h"
+#include "keywordtable.h"
+#include "movejournal.h"
+
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool pathExists(const QString &path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+QString quoted(const QString &text)
+{
+    return u'"' + text + u'"';
+}
+
+} // namespace
+
+BatchClassifier::BatchClassifier(KeywordTable &table, const BatchOptions &options, MoveJournal *journal,
+                                 const QString &source)
+    : m_table(table)
+    , m_options(options)
+    , m_journal(journal)
+    , m_source(source)
+{ }
+
+void BatchClassifier::run(const QStringList &files, const QSet<QString> &foldersBeside,
+                          const std::function<void(const FileOutcome &)> &report)
+{
+    ClassifyPlanner planner(m_options.rootFolder, foldersBeside);
+    for (const QString &path : files)
+        report(settle(planner, path));
+    m_pass.reset(); // the pass ends with the files it was given
+    m_tally.addTo(m_table);
+    m_tally = SearchTally();
+}
+
+FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &path)
+{
+    FileOutcome outcome;
+    outcome.plan = planner.plan(m_table, path);
+    const FilePlan &plan = outcome.plan;
+    m_tally.add(plan);
+
+    const auto skip = [&outcome](const QString &code, const QString &reason) {
+        outcome.status = FileOutcome::Skipped;
+        outcome.reasonCode = code;
+        outcome.reason = reason;
+        return outcome;
+    };
+    if (plan.asksEachTime && (plan.candidates.isEmpty() || !m_options.takeFirstCandidate)) {
+        const KeywordMatch &asking = plan.askingMatch();
+        return skip(u"asks-each-time"_s,
+                    u"the keyword %1 on line %2 asks for the folder each time"_s.arg(quoted(asking.keyword))
+                        .arg(asking.lineNumber));
+    }
+    if (plan.candidates.isEmpty()) {
+        outcome.reasonCode = u"no-keyword"_s;
+        outcome.reason = u"no keyword"_s;
+        return outcome;
+    }
+    if (plan.candidates.size() > 1 && !m_options.takeFirstCandidate) {
+        QStringList shortForms;
+        for (const PlannedCandidate &candidate : plan.candidates)
+            shortForms.append(candidate.shortForm);
+        return skip(u"several-keywords"_s, u"several keywords: "_s + shortForms.join(u", "_s));
+    }
+
+    const PlannedCandidate &candidate = plan.candidates.first();
+    const QString from = FileOps::reduceRootJoin(path);
+    outcome.destination = candidate.destination;
+    outcome.shortDestination = candidate.shortForm;
+    outcome.target = FileOps::reduceRootJoin(FileOps::join(candidate.destination, FileOps::fileName(from)));
+    if (!plan.companion.isEmpty()) {
+        const QString suffix = plan.companion.mid(FileOps::companionPath(from, {}).size());
+        outcome.companionTarget = FileOps::companionPath(outcome.target, suffix);
+    }
+
+    if (outcome.target == from)
+        return skip(u"already-there"_s, u"it is in its destination already"_s);
+    if (!m_destinationsReady.contains(candidate.destination)) {
+        if (FileOps::parentFolderMissing(candidate.destination))
+            return skip(u"missing-parent-folder"_s,
+                        u"the parent folder of %1 does not exist"_s.arg(quoted(outcome.destination)));
+        m_destinationsReady.insert(candidate.destination);
+    }
+    // The move never replaces anything by itself; only a dry run has to look first.
+    if (m_options.dryRun && pathExists(outcome.target))
+        return skip(u"target-exists"_s, u"%1 exists already"_s.arg(quoted(outcome.target)));
+    if (!outcome.companionTarget.isEmpty() && pathExists(outcome.companionTarget))
+        return skip(u"companion-target-exists"_s, u"%1 exists already"_s.arg(quoted(outcome.companionTarget)));
+
+    if (m_options.dryRun) {
+        outcome.status = FileOutcome::WouldMove;
+        return outcome;
+    }
+    move(outcome, candidate, planner);
+    return outcome;
+}
+
+void BatchClassifier::move(FileOutcome &outcome, const PlannedCandidate &candidate, ClassifyPlanner &planner)
+{
+    if (!m_pass) {
+        m_pass.emplace(MoveContext {m_prompts, m_messages, m_view, m_journal}, u"classify"_s, m_source);
+        if (m_journal)
+            m_passId = m_journal->currentPass();
+    }
+    m_prompts.clear();
+    m_view.logged = false;
+    const MoveContext &context = m_pass->context();
+    const bool goOn = moveWithCompanions(outcome.plan.path, candidate.destination, m_options.rootFolder, context,
+                                         &planner.foldersBeside());
+
+    if (m_view.logged) {
+        outcome.status = FileOutcome::Moved;
+        countUse(m_table, candidate.owner, candidate.ownerKeyword, candidate.destination);
+        // Only a companion folder that stayed behind or arrived in part has anything to say.
+        outcome.problems = m_prompts.notices;
+        return;
+    }
+    // Between the checks and the move something changed on disk: the question that followed was declined.
+    if (!goOn) {
+        outcome.status = FileOutcome::Skipped;
+        outcome.reasonCode = u"missing-parent-folder"_s;
+        outcome.reason = u"the parent folder of %1 does not exist"_s.arg(quoted(outcome.destination));
+    } else if (m_prompts.questions.contains(m_messages.text(14))) {
+        outcome.status = FileOutcome::Skipped;
+        outcome.reasonCode = u"target-exists"_s;
+        outcome.reason = u"%1 exists already"_s.arg(quoted(outcome.target));
+    } else {
+        outcome.status = FileOutcome::Failed;
+        outcome.reasonCode = u"move-failed"_s;
+        outcome.reason = u"it could not be moved to %1"_s.arg(quoted(outcome.destination));
+    }
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "classifyplan.h"
+#include "decliningprompts.h"
+#include "fileops.h"
+#include "mainview.h"
+#include "messagetable.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class KeywordTable;
+class MoveJournal;
+
+// What became of one file in a pass without a user.
+struct FileOutcome
+{
+    enum Status { Moved, WouldMove, NoKeyword, Skipped, Failed };
+
+    FilePlan plan;
+    Status status = NoKeyword;
+    QString destination; ///< the folder it went to or would go to
+    QString shortDestination; ///< the same as the keyword list writes it
+    QString target; ///< its full path there
+    QString companionTarget; ///< where its companion folder went or would go
+    QString reasonCode; ///< for scripts: "several-keywords", "asks-each-time", "missing-parent-folder", ...
+    QString reason; ///< for people
+    QStringList problems; ///< what went wrong although the file moved (its companion folder stayed)
+
+    /// Nothing was left undone that the user would have to see to.
+    bool handled() const
+    {
+        return (status == Moved || status == WouldMove || status == NoKeyword) && problems.isEmpty();
+    }
+};
+
+struct BatchOptions
+{
+    QString rootFolder;
+    bool dryRun = false;
+    bool takeFirstCandidate = false; ///< several candidates: the first in list order instead of none
+};
+
+// The Classify pass for a command line: the same matching and the same moves, but every file the window
+// would ask about is left where it is, with the reason, instead of being guessed at.
+class BatchClassifier
+{
+public:
+    /// `journal` may be null for a dry run; a pass is begun in it before the first move.
+    BatchClassifier(KeywordTable &table, const BatchOptions &options, MoveJournal *journal, const QString &source);
+
+    /// Settles the files in order; `report` hears of each one as soon as it is settled. `foldersBeside`: the
+    /// folders standing beside the files (their companions are looked for among them).
+    void run(const QStringList &files, const QSet<QString> &foldersBeside,
+             const std::function<void(const FileOutcome &)> &report);
+
+    /// The journal's id of the pass; empty when nothing was moved.
+    QString passId() const { return m_passId; }
+
+private:
+    class ClassifyView : public MainView
+    {
+    public:
+        bool logged = false;
+        void appendMove(const LoggedMove &) override { logged = true; }
+        void refreshFileList() override { }
+        void appendKeywordLine(const QString &) override { }
+        void setProgressVisible(bool) override { }
+        void setProgress(int) override { }
+        void showWait(int) override { }
+        void hideWait() override { }
+    };
+
+    FileOutcome settle(ClassifyPlanner &planner, const QString &path);
+    void move(FileOutcome &outcome, const PlannedCandidate &candidate, ClassifyPlanner &planner);
+
+    KeywordTable &m_table;
+    BatchOptions m_options;
+    MoveJournal *m_journal;
+    QString m_source;
+    QString m_passId;
+    MessageTable m_messages;
+    SearchTally m_tally;
+    QSet<QString> m_destinationsReady; ///< destinations known to have their parent folder
+    DecliningPrompts m_prompts;
+    ClassifyView m_view;
+    std::optional<MovePass> m_pass; ///< from the first move to the end of run(); uses the members above
+};

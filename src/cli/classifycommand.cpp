@@ -1,0 +1,271 @@
+#include "batchclassifier.h"
+#include "classifyreport.h"
+#include "commands.h"
+#include "folderwatch.h"
+
+#include "apppaths.h"
+#include "decliningprompts.h"
+#include "inifile.h"
+#include "keywordtable.h"
+#include "marrowdaleerror.h"
+#include "movejournal.h"
+#include "patternfile.h"
+#include "retiredlines.h"
+#include "settings.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int SettleMilliseconds = 2000;
+constexpr int LookInterval = 500;
+
+struct ClassifySetup
+{
+    QString source;
+    QString list;
+    QString root;
+    RewriteOptions rewrite;
+    BatchOptions batch;
+    bool writeCounters = true;
+};
+
+QString absolutePath(const QString &path)
+{
+    return AppPaths::withoutTrailingSlash(QDir::cleanPath(QDir::current().absoluteFilePath(path)));
+}
+
+// The settings file gives what the command line leaves out, as the window would take it at its start.
+std::optional<ClassifySetup> resolveSetup(const QCommandLineParser &parser, QString *error)
+{
+    const QStringList positional = parser.positionalArguments();
+    const bool sourceGiven = positional.size() > 1;
+    const IniFile ini(AppPaths::settingsFile());
+    const StartupSettings stored
+        = SettingsFile::read(ini, !ini.exists(), AppPaths::documentsFolder(), AppPaths::configFolder(), Options(),
+                             [sourceGiven](const QString &folder) { return sourceGiven || QFileInfo(folder).isDir(); });
+
+    ClassifySetup setup;
+    if (sourceGiven) {
+        setup.source = absolutePath(positional.at(1));
+    } else if (!ini.exists()) {
+        *error = u"no source folder: there is no settings file (%1) to name one; give SOURCE"_s.arg(ini.path());
+        return std::nullopt;
+    } else if (stored.fellBack) {
+        *error = u"the source folder of the settings file does not exist: %1"_s.arg(
+            ini.readString(u"Setting"_s, u"IniFolder"_s, QString()));
+        return std::nullopt;
+    } else {
+        setup.source = stored.sourceFolder;
+    }
+    if (!QFileInfo(setup.source).isDir()) {
+        *error = u"the source folder does not exist: %1"_s.arg(setup.source);
+        return std::nullopt;
+    }
+
+    setup.list = parser.isSet(u"list"_s) ? absolutePath(parser.value(u"list"_s)) : stored.patternFile;
+    if (parser.isSet(u"root"_s)) {
+        setup.root = absolutePath(parser.value(u"root"_s));
+    } else if (ini.exists()) {
+        setup.root = stored.options.rootFolder;
+    } else {
+        *error = u"no parent folder: there is no settings file (%1) to name one; give --root DIR"_s.arg(ini.path());
+        return std::nullopt;
+    }
+
+    const QString ambiguous = parser.value(u"ambiguous"_s);
+    if (ambiguous != u"skip"_s && ambiguous != u"first"_s) {
+        *error = u"--ambiguous takes \"skip\" or \"first\", not \"%1\""_s.arg(ambiguous);
+        return std::nullopt;
+    }
+    setup.rewrite = RewriteOptions {stored.options.sift, stored.options.denominator, false};
+    setup.batch = BatchOptions {setup.root, parser.isSet(u"dry-run"_s), ambiguous == u"first"_s};
+    setup.writeCounters = !parser.isSet(u"dry-run"_s) && !parser.isSet(u"no-counters"_s);
+    return setup;
+}
+
+// Writes the counters back as the window's close does (retired lines kept beside the list, the file
+// written back in its own encoding), unless the list changed on disk meanwhile: the other writer's text is
+// not to be overwritten with counts taken from an older one.
+bool writeCounters(const ClassifySetup &setup, const QString &text, const KeywordTable &table)
+{
+    try {
+        PatternFileState state = PatternFile::read(setup.list);
+        if (state.savedText != text) {
+            printLine(stderr,
+                      u"marrowdale: the keyword list %1 changed while the files were filed; its counters "
+                      "were not written"_s.arg(setup.list));
+            return false;
+        }
+        DecliningPrompts prompts;
+        const QString rewritten = RetiredLines::rewriteKeepingRetired(prompts, setup.list, text, table, setup.rewrite,
+                                                                      QDateTime::currentDateTime());
+        for (const QString &notice : std::as_const(prompts.notices))
+            printLine(stderr, u"marrowdale: "_s + notice);
+        if (rewritten != text)
+            PatternFile::write(setup.list, rewritten, state);
+    } catch (const MarrowdaleError &error) {
+        printLine(stderr, u"marrowdale: "_s + error.message());
+        return false;
+    }
+    return true;
+}
+
+struct KeywordList
+{
+    QString text;
+    KeywordTable table;
+};
+
+std::optional<KeywordList> loadList(const ClassifySetup &setup, QString *error)
+{
+    KeywordList list;
+    try {
+        list.text = *PatternFile::read(setup.list).savedText;
+    } catch (const MarrowdaleError &e) {
+        *error = e.message();
+        return std::nullopt;
+    }
+    list.table.parse(list.text, setup.root);
+    if (const auto &bad = list.table.error()) {
+        *error = setup.list + u": "_s + bad->message();
+        return std::nullopt;
+    }
+    return list;
+}
+
+// One pass over `files`. False when the counters could not be written.
+bool classifyFiles(const ClassifySetup &setup, KeywordList &list, const QStringList &files,
+                   const QSet<QString> &folders, MoveJournal *journal, ClassifyReport &report, QString *passId)
+{
+    BatchClassifier classifier(list.table, setup.batch, journal, setup.source);
+    classifier.run(files, folders, [&report](const FileOutcome &outcome) { report.file(outcome); });
+    *passId = classifier.passId();
+    if (journal && !journal->errorString().isEmpty())
+        printLine(stderr, u"marrowdale: "_s + journal->errorString());
+    return files.isEmpty() || !setup.writeCounters || writeCounters(setup, list.text, list.table);
+}
+
+int watch(const ClassifySetup &setup, MoveJournal *journal, ClassifyReport &report)
+{
+    bool allWritten = true; // for the summary
+    QString lastPass;
+    const auto round = [&](const QStringList &files) {
+        // The list is read afresh for every round: the window may have changed it meanwhile.
+        QString error;
+        std::optional<KeywordList> list = loadList(setup, &error);
+        if (!list) {
+            printLine(stderr, u"marrowdale: "_s + error);
+            allWritten = false;
+            return;
+        }
+        QString passId;
+        const QSet<QString> folders = listSourceFolder(setup.source).folders;
+        allWritten = classifyFiles(setup, *list, files, folders, journal, report, &passId) && allWritten;
+        if (!passId.isEmpty())
+            lastPass = passId;
+    };
+    // Called from the event loop, which no exception may cross.
+    FolderWatch watch(setup.source, SettleMilliseconds, [&](const QStringList &files) {
+        try {
+            round(files);
+        } catch (const std::exception &error) {
+            printLine(stderr, u"marrowdale: "_s + QString::fromUtf8(error.what()));
+            allWritten = false;
+        }
+        std::fflush(stdout);
+    });
+    // Files left where they were are looked at again once the rules they were filed by change.
+    QDateTime listChanged = QFileInfo(setup.list).lastModified();
+    QTimer listTimer;
+    QObject::connect(&listTimer, &QTimer::timeout, [&] {
+        const QDateTime changed = QFileInfo(setup.list).lastModified();
+        if (changed != listChanged) {
+            listChanged = changed;
+            watch.forget();
+        }
+    });
+    QuitOnSignals quit;
+    listTimer.start(LookInterval);
+    watch.start(LookInterval);
+    QCoreApplication::exec();
+    report.summary(lastPass, setup.writeCounters && allWritten);
+    // Being stopped is how watching ends: files left where they were are routine, and said already.
+    return Commands::Handled;
+}
+
+} // namespace
+
+namespace Commands {
+
+int classify(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Files the files of SOURCE into the destination folders of the keyword list, as Classify does, without "
+        "asking: a file the window would ask about stays where it is and is reported."_s);
+    const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
+    parser.addOptions(
+        {help,
+         {u"list"_s, u"The keyword list (default: the pattern file of the settings)."_s, u"FILE"_s},
+         {u"root"_s, u"The parent folder of the destinations (default: that of the settings)."_s, u"DIR"_s},
+         {u"dry-run"_s, u"Shows what would be done; changes nothing."_s},
+         {u"explain"_s, u"Shows the keyword lines that matched each file and why a file stays."_s},
+         {u"json"_s, u"One JSON object per file and a summary object at the end."_s},
+         {u"ambiguous"_s, u"With several keywords: \"skip\" the file (default) or take the \"first\" in list order."_s,
+          u"skip|first"_s, u"skip"_s},
+         {u"no-counters"_s, u"Leaves the counters of the keyword list as they are."_s},
+         {u"watch"_s,
+          u"Stays running and files what appears in SOURCE once it has stopped growing, until "
+          "interrupted."_s}});
+    parser.addPositionalArgument(u"classify"_s, u"The command."_s);
+    parser.addPositionalArgument(u"source"_s, u"The folder to file from (default: that of the settings)."_s,
+                                 u"[SOURCE]"_s);
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        printLine(stdout, Commands::helpText(parser));
+        return Handled;
+    }
+    if (parser.positionalArguments().size() > 2)
+        return usageError(u"classify takes one source folder"_s);
+
+    QString error;
+    const std::optional<ClassifySetup> setup = resolveSetup(parser, &error);
+    if (!setup)
+        return usageError(error);
+    const ClassifyReport::Style style = parser.isSet(u"json"_s) ? ClassifyReport::Style::Json
+        : parser.isSet(u"explain"_s)                            ? ClassifyReport::Style::Explain
+                                                                : ClassifyReport::Style::Plain;
+    ClassifyReport report(style, setup->root, setup->batch.dryRun);
+    std::optional<KeywordList> list = loadList(*setup, &error);
+    if (!list)
+        return usageError(error);
+
+    std::optional<MoveJournal> journal;
+    if (!setup->batch.dryRun) {
+        journal.emplace(MoveJournal::defaultPath());
+        // A move that would not be on record could not be taken back.
+        if (!journal->isOpen())
+            return usageError(journal->errorString());
+    }
+    if (journal)
+        settleInterruptedMoves();
+    MoveJournal *const journalOrNone = journal ? &*journal : nullptr;
+    if (parser.isSet(u"watch"_s))
+        return watch(*setup, journalOrNone, report);
+
+    QString passId;
+    const SourceFolder source = listSourceFolder(setup->source);
+    const bool written = classifyFiles(*setup, *list, source.files, source.folders, journalOrNone, report, &passId);
+    report.summary(passId, setup->writeCounters && written);
+    return report.allHandled() && written ? Handled : NotAllHandled;
+}
+
+} // namespace Commands

@@ -1,0 +1,163 @@
+#include "classifyreport.h"
+
+#include "fileops.h"
+#include "keywordtable.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString statusWord(FileOutcome::Status status)
+{
+    switch (status) {
+    case FileOutcome::Moved:
+        return u"moved"_s;
+    case FileOutcome::WouldMove:
+        return u"would-move"_s;
+    case FileOutcome::NoKeyword:
+        return u"no-keyword"_s;
+    case FileOutcome::Skipped:
+        return u"skipped"_s;
+    case FileOutcome::Failed:
+        break;
+    }
+    return u"failed"_s;
+}
+
+QJsonValue pathOrNull(const QString &path)
+{
+    return path.isEmpty() ? QJsonValue() : QJsonValue(path);
+}
+
+} // namespace
+
+void printLine(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+ClassifyReport::ClassifyReport(Style style, const QString &rootFolder, bool dryRun, std::FILE *out)
+    : m_style(style)
+    , m_root(rootFolder)
+    , m_dryRun(dryRun)
+    , m_out(out)
+{ }
+
+QJsonObject ClassifyReport::toJson(const FileOutcome &outcome, const QString &rootFolder)
+{
+    QJsonArray matches;
+    for (const KeywordMatch &match : outcome.plan.matches) {
+        matches.append(QJsonObject {{u"line"_s, match.lineNumber},
+                                    {u"keyword"_s, match.keyword},
+                                    {u"destination"_s, match.destination},
+                                    {u"asksEachTime"_s, match.confirmEachTime}});
+    }
+    QJsonArray candidates;
+    for (const PlannedCandidate &candidate : outcome.plan.candidates)
+        candidates.append(shortForm(candidate.destination, rootFolder));
+    return QJsonObject {{u"file"_s, outcome.plan.path},
+                        {u"status"_s, statusWord(outcome.status)},
+                        {u"destination"_s, pathOrNull(outcome.destination)},
+                        {u"target"_s, pathOrNull(outcome.target)},
+                        {u"companion"_s, pathOrNull(outcome.plan.companion)},
+                        {u"companionTarget"_s, pathOrNull(outcome.companionTarget)},
+                        {u"matches"_s, matches},
+                        {u"candidates"_s, candidates},
+                        {u"reasonCode"_s, pathOrNull(outcome.reasonCode)},
+                        {u"reason"_s, pathOrNull(outcome.reason)},
+                        {u"problems"_s, QJsonArray::fromStringList(outcome.problems)}};
+}
+
+void ClassifyReport::file(const FileOutcome &outcome)
+{
+    ++m_files;
+    switch (outcome.status) {
+    case FileOutcome::Moved:
+        ++m_moved;
+        break;
+    case FileOutcome::WouldMove:
+        ++m_wouldMove;
+        break;
+    case FileOutcome::NoKeyword:
+        ++m_noKeyword;
+        break;
+    case FileOutcome::Skipped:
+        ++m_skipped;
+        break;
+    case FileOutcome::Failed:
+        ++m_failed;
+        break;
+    }
+    if (!outcome.problems.isEmpty())
+        ++m_withProblems;
+
+    if (m_style == Style::Json) {
+        write(QString::fromUtf8(QJsonDocument(toJson(outcome, m_root)).toJson(QJsonDocument::Compact)));
+        return;
+    }
+    const bool explain = m_style == Style::Explain;
+    if (outcome.status == FileOutcome::NoKeyword && !explain)
+        return;
+
+    const QString name = FileOps::fileName(outcome.plan.path);
+    QString line;
+    switch (outcome.status) {
+    case FileOutcome::Moved:
+    case FileOutcome::WouldMove:
+        line = (outcome.status == FileOutcome::Moved ? u"moved      "_s : u"would move "_s) + name + u" -> "_s
+            + outcome.shortDestination;
+        if (!outcome.plan.companion.isEmpty())
+            line += u" (with "_s + FileOps::fileName(outcome.plan.companion) + u')';
+        break;
+    case FileOutcome::NoKeyword:
+        line = u"stays      "_s + name + u": "_s + outcome.reason;
+        break;
+    case FileOutcome::Skipped:
+        line = u"skipped    "_s + name + u": "_s + outcome.reason;
+        break;
+    case FileOutcome::Failed:
+        line = u"failed     "_s + name + u": "_s + outcome.reason;
+        break;
+    }
+    write(line);
+    for (const QString &problem : outcome.problems)
+        write(u"           "_s + problem);
+    if (explain) {
+        for (const KeywordMatch &match : outcome.plan.matches) {
+            write(u"           line %1: %2 -> %3%4"_s.arg(match.lineNumber)
+                      .arg(match.keyword, shortForm(match.destination, m_root),
+                           match.confirmEachTime ? u" (asks each time)"_s : QString()));
+        }
+    }
+}
+
+void ClassifyReport::summary(const QString &passId, bool countersWritten)
+{
+    if (m_style == Style::Json) {
+        const QJsonObject summary {{u"files"_s, m_files},
+                                   {u"moved"_s, m_moved},
+                                   {u"wouldMove"_s, m_wouldMove},
+                                   {u"noKeyword"_s, m_noKeyword},
+                                   {u"skipped"_s, m_skipped},
+                                   {u"failed"_s, m_failed},
+                                   {u"withProblems"_s, m_withProblems},
+                                   {u"pass"_s, pathOrNull(passId)},
+                                   {u"countersWritten"_s, countersWritten}};
+        write(QString::fromUtf8(QJsonDocument(QJsonObject {{u"summary"_s, summary}}).toJson(QJsonDocument::Compact)));
+        return;
+    }
+    QString line = m_dryRun ? u"%1 would move"_s.arg(m_wouldMove) : u"%1 moved"_s.arg(m_moved);
+    line += u", %1 skipped, %2 failed, %3 without a keyword."_s.arg(m_skipped).arg(m_failed).arg(m_noKeyword);
+    if (!passId.isEmpty())
+        line += u" Pass %1."_s.arg(passId);
+    write(line);
+}
+
+void ClassifyReport::write(const QString &text)
+{
+    printLine(m_out, text);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "batchclassifier.h"
+
+#include <QJsonObject>
+#include <QString>
+
+#include <cstdio>
+
+// What a command-line pass tells: one line (or one JSON object) per file as it is settled, and a summary.
+class ClassifyReport
+{
+public:
+    enum class Style { Plain, Explain, Json };
+
+    ClassifyReport(Style style, const QString &rootFolder, bool dryRun, std::FILE *out = stdout);
+
+    void file(const FileOutcome &outcome);
+    /// `passId` empty when nothing was moved; `counters` says whether they were written into the list.
+    void summary(const QString &passId, bool countersWritten);
+
+    /// Every file was moved, would be moved or had no keyword, with nothing left to see to.
+    bool allHandled() const { return m_skipped == 0 && m_failed == 0 && m_withProblems == 0; }
+
+    static QJsonObject toJson(const FileOutcome &outcome, const QString &rootFolder);
+
+private:
+    void write(const QString &text);
+
+    Style m_style;
+    QString m_root;
+    bool m_dryRun;
+    std::FILE *m_out;
+    int m_files = 0;
+    int m_moved = 0;
+    int m_wouldMove = 0;
+    int m_noKeyword = 0;
+    int m_skipped = 0;
+    int m_failed = 0;
+    int m_withProblems = 0;
+};
+
+/// Writes a line to stdout or stderr (stdout is flushed when the program ends, or by a watching command
+/// after each round).
+void printLine(std::FILE *stream, const QString &text);

@@ -1,0 +1,87 @@
+#include "commandline.h"
+
+#include "classifyreport.h"
+#include "commands.h"
+#include "journalsettlement.h"
+#include "marrowdaleerror.h"
+#include "movejournal.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Overview = uR"(Usage: marrowdale [COMMAND [OPTIONS]]
+
+Without a command the window starts. Commands:
+  classify [SOURCE]      file the files of SOURCE by the keyword list, without asking
+  classify --watch SOURCE
+                         keep filing files that appear in SOURCE once they stop growing
+  history [--last N]     list the moves made, by pass
+  undo [ID | --pass ID | --last]
+                         take back one move or a whole pass
+
+"marrowdale COMMAND --help" describes the options of a command.
+Exit status: 0 when every file was handled, 1 when some were skipped or failed,
+2 when the command could not run as given.)"_s;
+
+} // namespace
+
+namespace Commands {
+
+QString helpText(const QCommandLineParser &parser)
+{
+    QString text = parser.helpText().trimmed();
+    const QString usage = u"Usage: "_s + QCoreApplication::arguments().constFirst();
+    if (text.startsWith(usage))
+        text.replace(0, usage.size(), u"Usage: marrowdale"_s);
+    return text;
+}
+
+void settleInterruptedMoves()
+{
+    if (const QString report = settleJournal(MoveJournal::defaultPath()); !report.isEmpty())
+        printLine(stderr, u"marrowdale: "_s + report);
+}
+
+int usageError(const QString &message)
+{
+    printLine(stderr, u"marrowdale: "_s + message);
+    printLine(stderr, u"Try \"marrowdale --help\"."_s);
+    return UsageError;
+}
+
+} // namespace Commands
+
+std::optional<int> runCommandLine(int argc, char **argv)
+{
+    if (argc <= 1)
+        return std::nullopt;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"marrowdale"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(MARROWDALE_VERSION));
+    const QStringList arguments = QCoreApplication::arguments();
+    const QString command = arguments.at(1);
+    try {
+        if (command == u"classify"_s)
+            return Commands::classify(arguments);
+        if (command == u"history"_s)
+            return Commands::history(arguments);
+        if (command == u"undo"_s)
+            return Commands::undo(arguments);
+    } catch (const MarrowdaleError &error) {
+        printLine(stderr, u"marrowdale: "_s + error.message());
+        return Commands::NotAllHandled;
+    }
+    if (arguments.size() == 2 && (command == u"--help"_s || command == u"-h"_s)) {
+        printLine(stdout, Overview);
+        return Commands::Handled;
+    }
+    if (arguments.size() == 2 && (command == u"--version"_s || command == u"-v"_s)) {
+        printLine(stdout, u"marrowdale "_s + QCoreApplication::applicationVersion());
+        return Commands::Handled;
+    }
+    return Commands::usageError(u"unknown command \"%1\""_s.arg(command));
+}

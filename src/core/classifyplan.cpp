@@ -1,0 +1,194 @@
+#include "classifyplan.h"
+
+#include "fileops.h"
+
+#include <QCollator>
+#include <QFile>
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <vector>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+
+ClassifyPlanner::ClassifyPlanner(const QString &rootFolder, QSet<QString> foldersBeside)
+    : m_root(rootFolder)
+    , m_rootLower(rootFolder.toLower())
+    , m_foldersBeside(std::move(foldersBeside))
+{
+    // Most files have no companion: one look-up by the name without extension tells. "_files" comes
+    // last, so that it wins where a file has both.
+    for (const QString &suffix : {u".files"_s, u"_files"_s}) {
+        for (const QString &folder : std::as_const(m_foldersBeside)) {
+            if (folder.endsWith(suffix))
+                m_companions.insert(folder.chopped(suffix.size()), folder);
+        }
+    }
+}
+
+FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
+{
+    FilePlan plan;
+    plan.path = path;
+    plan.companion = m_companions.value(FileOps::companionPath(FileOps::reduceRootJoin(path), QString()));
+    const PreparedPath prepared = preparePath(path);
+    m_grams.assign(prepared);
+
+    // Only the entries whose probe the path holds can match; they are tested in table order, as if every
+    // entry were.
+    const ProbeIndex &index = indexOf(table);
+    QVarLengthArray<qsizetype, 64> mayMatch;
+    const auto add = [&](PathGrams::Probe probe) {
+        if (!index.present[probe])
+            return;
+        for (const qsizetype g : index.entries.value(probe))
+            mayMatch.append(g);
+    };
+    add(PathGrams::Always);
+    for (const PathGrams::Probe probe : m_grams.probesHeld())
+        add(probe);
+    std::sort(mayMatch.begin(), mayMatch.end());
+    mayMatch.erase(std::unique(mayMatch.begin(), mayMatch.end()), mayMatch.end());
+
+    plan.tested = table.size();
+    QStringList keys; // candidates' short forms without regard to case
+    for (const qsizetype g : std::as_const(mayMatch)) {
+        const KeywordEntry &entry = table[g];
+        const MatchResult result = matchKeyword(entry, prepared);
+        if (result == MatchResult::None)
+            continue;
+        plan.matches.append({g, entry.line + 1, entry.keyword, entry.destination, result != MatchResult::Match});
+        if (result == MatchResult::ConfirmEachTime) {
+            plan.asksEachTime = true;
+            plan.tested = g + 1;
+            break;
+        }
+        auto forms = m_forms.constFind(entry.destination);
+        if (forms == m_forms.cend()) {
+            forms = m_forms.insert(
+                entry.destination,
+                {shortForm(entry.destination, m_root), shortForm(entry.destination.toLower(), m_rootLower)});
+        }
+        if (!keys.contains(forms->key)) {
+            keys.append(forms->key);
+            plan.candidates.append({entry.destination, forms->shortForm, g, entry.keyword});
+        }
+    }
+    return plan;
+}
+
+const ClassifyPlanner::ProbeIndex &ClassifyPlanner::indexOf(const KeywordTable &table)
+{
+    if (m_index && table.sourceText().constData() == m_index->text.constData() && table.size() == m_index->size)
+        return *m_index;
+    m_index = std::make_unique<ProbeIndex>();
+    m_index->text = table.sourceText();
+    m_index->size = table.size();
+    for (qsizetype g = 0; g < table.size(); ++g) {
+        const PathGrams::Probe probe = PathGrams::probeOf(table[g]);
+        m_index->present[probe] = true;
+        m_index->entries[probe].append(g);
+    }
+    return *m_index;
+}
+
+QSet<QString> foldersBeside(const QStringList &files)
+{
+    QSet<QString> folders;
+    QSet<QString> listed;
+    for (const QString &path : files) {
+        const QString folder = FileOps::folderOf(FileOps::reduceRootJoin(path));
+        if (listed.contains(folder))
+            continue;
+        listed.insert(folder);
+        folders.unite(listSourceFolder(folder).folders);
+    }
+    return folders;
+}
+
+SourceFolder listSourceFolder(const QString &folder)
+{
+    SourceFolder listing;
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return listing;
+    QStringList names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            continue;
+        // The folder says what most entries are; a link is taken for what it points to.
+        bool isFolder = entry->d_type == DT_DIR;
+        bool isFile = entry->d_type == DT_REG;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st;
+            if (::fstatat(::dirfd(dir), name, &st, 0) != 0)
+                continue;
+            isFolder = S_ISDIR(st.st_mode);
+            isFile = S_ISREG(st.st_mode);
+        }
+        if (isFolder)
+            listing.folders.insert(FileOps::reduceRootJoin(FileOps::join(folder, QFile::decodeName(name))));
+        else if (isFile && name[0] != '.')
+            names.append(QFile::decodeName(name));
+    }
+    ::closedir(dir);
+
+    // Sort keys: comparing each pair afresh would cost the collator most of the time spent here.
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(size_t(names.size()));
+    for (const QString &name : std::as_const(names))
+        keys.push_back(collator.sortKey(name.toLower()));
+    std::vector<qsizetype> order(size_t(names.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        const int byKey = keys[size_t(a)].compare(keys[size_t(b)]);
+        return byKey != 0 ? byKey < 0 : names.at(a) < names.at(b);
+    });
+    listing.files.reserve(names.size());
+    for (const qsizetype i : order)
+        listing.files.append(FileOps::join(folder, names.at(i)));
+    return listing;
+}
+
+void SearchTally::add(const FilePlan &plan)
+{
+    if (m_endingAt.size() <= plan.tested)
+        m_endingAt.resize(plan.tested + 1);
+    ++m_endingAt[plan.tested];
+}
+
+void SearchTally::addTo(KeywordTable &table) const
+{
+    // Entry g was tested by every file whose walk went beyond it.
+    int testers = 0;
+    for (qsizetype g = m_endingAt.size() - 2; g >= 0; --g) {
+        testers += m_endingAt.at(g + 1);
+        if (g < table.size() && table[g].counted())
+            table[g].searchCount += testers;
+    }
+}
+
+void countSearches(KeywordTable &table, const FilePlan &plan)
+{
+    const qsizetype end = std::min(plan.tested, table.size());
+    for (qsizetype g = 0; g < end; ++g) {
+        if (table[g].counted())
+            ++table[g].searchCount;
+    }
+}
+
+void countUse(KeywordTable &table, qsizetype index, const QString &keyword, const QString &destination)
+{
+    if (index < 0 || index >= table.size())
+        return;
+    KeywordEntry &entry = table[index];
+    if (entry.keyword == keyword && entry.destination == destination)
+        ++entry.usedCount;
+}

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "keywordtable.h"
+#include "pathgrams.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <bitset>
+#include <memory>
+
+// What the Classify pass would do with one file, decided without moving, creating or asking anything.
+// The pass, the command line and the window's preview all take their decisions from here.
+
+/// One keyword line that matched the file.
+struct KeywordMatch
+{
+    qsizetype entry = -1; ///< index in the keyword table
+    int lineNumber = 0; ///< 1-based line of the keyword list
+    QString keyword;
+    QString destination; ///< full folder path
+    bool confirmEachTime = false;
+
+    friend bool operator==(const KeywordMatch &, const KeywordMatch &) = default;
+};
+
+/// A distinct destination among the plain matches; the first entry that gave it stands for it.
+struct PlannedCandidate
+{
+    QString destination; ///< full folder path, as the owner gives it
+    QString shortForm; ///< as the keyword choice dialog shows it
+    qsizetype owner = -1; ///< index in the keyword table
+    QString ownerKeyword; ///< to recognise the owner after the table was parsed again
+
+    friend bool operator==(const PlannedCandidate &, const PlannedCandidate &) = default;
+};
+
+struct FilePlan
+{
+    QString path;
+    QList<KeywordMatch> matches; ///< in table order; a confirm-each-time match ends the list
+    QList<PlannedCandidate> candidates; ///< from the plain matches, in table order
+    bool asksEachTime = false; ///< the last match is confirm-each-time: the entries after it were not tested
+    qsizetype tested = 0; ///< entries tested, from the first: their search counts grow
+    QString companion; ///< the companion folder that would travel with the file; empty when none
+
+    /// The confirm-each-time match; only when asksEachTime.
+    const KeywordMatch &askingMatch() const { return matches.constLast(); }
+};
+
+// Decides for one file path after another. Holds only scratch space for speed, so one planner serves a
+// whole pass; the table is passed at every call because it may be parsed again between two files.
+class ClassifyPlanner
+{
+public:
+    /// `foldersBeside`: full paths of the folders standing beside the files (see foldersBeside()); a
+    /// companion folder is looked for among them only.
+    ClassifyPlanner(const QString &rootFolder, QSet<QString> foldersBeside);
+
+    FilePlan plan(const KeywordTable &table, const QString &path);
+
+    const QSet<QString> &foldersBeside() const { return m_foldersBeside; }
+
+private:
+    // The entries of a table by the probes of their search texts.
+    struct ProbeIndex
+    {
+        QString text; ///< held, so that its storage can never be taken for that of a table parsed afresh
+        qsizetype size = -1;
+        std::bitset<PathGrams::ProbeCount> present;
+        QHash<PathGrams::Probe, QList<qsizetype>> entries; ///< in table order
+    };
+    const ProbeIndex &indexOf(const KeywordTable &table);
+
+    QString m_root;
+    QString m_rootLower;
+    QSet<QString> m_foldersBeside;
+    QHash<QString, QString> m_companions; ///< by the path of their file without its extension
+    PathGrams m_grams;
+    std::unique_ptr<ProbeIndex> m_index;
+    struct Forms
+    {
+        QString shortForm;
+        QString key; ///< the short form without regard to case
+    };
+    QHash<QString, Forms> m_forms; ///< by destination
+};
+
+/// The folders in the folders of `files`, each folder listed once: most files have no companion folder to
+/// look for, so the pass asks the disk once per folder rather than twice per file.
+QSet<QString> foldersBeside(const QStringList &files);
+
+/// One read of a folder: its files as the file list shows them (not hidden, sorted by name without regard
+/// to case; full paths) and the full paths of the folders in it, hidden ones included.
+struct SourceFolder
+{
+    QStringList files;
+    QSet<QString> folders;
+};
+SourceFolder listSourceFolder(const QString &folder);
+
+/// Adds one search to every counted entry the plan tested.
+void countSearches(KeywordTable &table, const FilePlan &plan);
+
+/// Search counts of many plans of one table, added at once: for a pass that needs no counts while it runs,
+/// this spares a second walk over the table for every file.
+class SearchTally
+{
+public:
+    void add(const FilePlan &plan);
+    void addTo(KeywordTable &table) const;
+
+private:
+    QList<int> m_endingAt; ///< how many walks ended after testing n entries
+};
+
+/// Adds one use to the entry the table held at `index` when the plan was made. A re-parse in between may
+/// have dropped or shifted it; then nothing is counted rather than the wrong line.
+void countUse(KeywordTable &table, qsizetype index, const QString &keyword, const QString &destination);

@@ -1,0 +1,445 @@
+#include "movejournal.h"
+#include "testfiles.h"
+#include "treesnapshot.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Result
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+// A source folder "in", a parent folder "Sorted", the keyword list "list.dat" and the program's own
+// folders, all in one temporary folder; the settings file names them unless told not to.
+struct Sandbox
+{
+    QTemporaryDir dir;
+    QString base = dir.path();
+    QString in = base + u"/in"_s;
+    QString root = base + u"/Sorted"_s;
+    QString list = base + u"/list.dat"_s;
+    QString journal = base + u"/state/marrowdale/journal.jsonl"_s;
+
+    explicit Sandbox(const QString &keywords = u"news -> ../News"_s, bool withSettings = true)
+    {
+        QDir().mkpath(in);
+        QDir().mkpath(root);
+        QDir().mkpath(base + u"/config/marrowdale"_s);
+        writeBytes(list, keywords.toUtf8());
+        if (withSettings) {
+            writeBytes(base + u"/config/marrowdale/marrowdale.ini"_s,
+                       u"[Setting]\nIniFolder=%1\nPtnFile=%2\nRootFolder=%3\nSift=1\nConfirm=1\nDenominator=100\n"_s
+                           .arg(in, list, root)
+                           .toUtf8());
+        }
+    }
+
+    /// Paths below the sandbox: "folder/" makes a folder, "name=text" a file holding the text.
+    void make(const QStringList &entries) const
+    {
+        for (const QString &entry : entries) {
+            if (entry.endsWith(u'/'))
+                QDir().mkpath(base + u'/' + entry);
+            else
+                writeBytes(base + u'/' + entry.section(u'=', 0, 0), entry.section(u'=', 1).toUtf8());
+        }
+    }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // No display of any kind: the commands must not need one.
+        for (const QString &name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+            environment.remove(name);
+        environment.insert(u"XDG_CONFIG_HOME"_s, base + u"/config"_s);
+        environment.insert(u"XDG_STATE_HOME"_s, base + u"/state"_s);
+        environment.insert(u"HOME"_s, base);
+        environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+        return environment;
+    }
+
+    Result run(const QStringList &arguments) const
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.setWorkingDirectory(base);
+        process.start(QStringLiteral(MARROWDALE_EXECUTABLE), arguments);
+        Result result;
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+            return result;
+        result.code = process.exitCode();
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+
+    QList<QJsonObject> runJson(const QStringList &arguments) const
+    {
+        QList<QJsonObject> objects;
+        const Result result = run(arguments + QStringList {u"--json"_s});
+        for (const QString &line : result.out.split(u'\n', Qt::SkipEmptyParts))
+            objects.append(QJsonDocument::fromJson(line.toUtf8()).object());
+        return objects;
+    }
+};
+
+QStringList lines(const QString &text)
+{
+    return text.split(u'\n', Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void classifies_data();
+    void classifies();
+    void dryRunChangesNothing();
+    void jsonParses();
+    void exitStatuses_data();
+    void exitStatuses();
+    void countersWrittenBack_data();
+    void countersWrittenBack();
+    void undoLastRestoresTheTree();
+    void undoNeverOverwrites();
+    void watchWaitsForAPageToStopGrowing();
+};
+
+void TestCommandLine::classifies_data()
+{
+    QTest::addColumn<QString>("keywords");
+    QTest::addColumn<QStringList>("made"); // below the sandbox, before the run
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("after"); // "path" is there, "!path" is not, "path=text" holds the text
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QStringList>("said"); // lines of the report, in order
+
+    using S = QStringList;
+    const QString two = u"news -> ../News\npaper -> ../Paper"_s;
+    QTest::newRow("one keyword: the file and its companion move, Confirm does not apply")
+        << u"news -> ../News"_s << S {u"in/daily news.htm=page"_s, u"in/daily news_files/s.css=css"_s} << S {}
+        << S {u"Sorted/News/daily news.htm=page"_s, u"Sorted/News/daily news_files/s.css=css"_s,
+              u"!in/daily news_files"_s}
+        << 0 << S {u"moved      daily news.htm -> ../News (with daily news_files)"_s};
+    QTest::newRow("several keywords: skipped")
+        << two << S {u"in/news paper.htm=page"_s} << S {}
+        << S {u"in/news paper.htm=page"_s, u"!Sorted/News"_s, u"!Sorted/Paper"_s} << 1
+        << S {u"skipped    news paper.htm: several keywords: ../News, ../Paper"_s};
+    QTest::newRow("several keywords, first taken: list order")
+        << u"paper -> ../Paper\nnews -> ../News"_s << S {u"in/news paper.htm=page"_s}
+        << S {u"--ambiguous"_s, u"first"_s} << S {u"Sorted/Paper/news paper.htm=page"_s} << 0
+        << S {u"moved      news paper.htm -> ../Paper"_s};
+    QTest::newRow("asks each time: skipped")
+        << u"news? -> ../News"_s << S {u"in/news.htm=page"_s} << S {u"--ambiguous"_s, u"first"_s}
+        << S {u"in/news.htm=page"_s} << 1
+        << S {u"skipped    news.htm: the keyword \"news?\" on line 1 asks for the folder each time"_s};
+    QTest::newRow("asks each time after a plain keyword, first taken")
+        << u"paper -> ../Paper\nnews? -> ../News"_s << S {u"in/news paper.htm=page"_s}
+        << S {u"--ambiguous"_s, u"first"_s} << S {u"Sorted/Paper/news paper.htm=page"_s} << 0
+        << S {u"moved      news paper.htm -> ../Paper"_s};
+    QTest::newRow("missing parent folder: skipped, nothing made")
+        << u"news -> /marrowdale-test-no-such-top/News"_s << S {u"in/news.htm=page"_s} << S {}
+        << S {u"in/news.htm=page"_s, u"!/marrowdale-test-no-such-top"_s} << 1
+        << S {u"skipped    news.htm: the parent folder of \"/marrowdale-test-no-such-top/News\" does not exist"_s};
+    QTest::newRow("missing destination below an existing parent: made")
+        << u"news -> ../News/Daily"_s << S {u"in/news.htm=page"_s} << S {} << S {u"Sorted/News/Daily/news.htm=page"_s}
+        << 0 << S {u"moved      news.htm -> ../News/Daily"_s};
+    QTest::newRow("existing target: skipped, nothing overwritten")
+        << u"news -> ../News"_s << S {u"in/news.htm=new"_s, u"Sorted/News/news.htm=old"_s} << S {}
+        << S {u"in/news.htm=new"_s, u"Sorted/News/news.htm=old"_s} << 1
+        << S {u"skipped    news.htm: \"@/Sorted/News/news.htm\" exists already"_s};
+    QTest::newRow("existing companion target: skipped with its companion")
+        << u"news -> ../News"_s << S {u"in/news.htm=new"_s, u"in/news_files/a=1"_s, u"Sorted/News/news_files/"_s}
+        << S {} << S {u"in/news.htm=new"_s, u"in/news_files/a=1"_s, u"!Sorted/News/news.htm"_s} << 1
+        << S {u"skipped    news.htm: \"@/Sorted/News/news_files\" exists already"_s};
+    QTest::newRow("no keyword: stays, handled")
+        << u"news -> ../News"_s << S {u"in/other.htm=page"_s} << S {u"--explain"_s} << S {u"in/other.htm=page"_s} << 0
+        << S {u"stays      other.htm: no keyword"_s};
+    QTest::newRow("explain names the lines")
+        << u"\nnews -> ../News\npaper -> ../Paper"_s << S {u"in/news paper.htm=page"_s} << S {u"--explain"_s}
+        << S {u"in/news paper.htm=page"_s} << 1
+        << S {u"skipped    news paper.htm: several keywords: ../News, ../Paper"_s,
+              u"           line 2: news -> ../News"_s, u"           line 3: paper -> ../Paper"_s};
+}
+
+void TestCommandLine::classifies()
+{
+    QFETCH(QString, keywords);
+    QFETCH(QStringList, made);
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, after);
+    QFETCH(QStringList, said);
+
+    Sandbox box(keywords);
+    QVERIFY(box.dir.isValid());
+    box.make(made);
+    const Result result = box.run(QStringList {u"classify"_s} + arguments);
+    QTEST(result.code, "code");
+    QCOMPARE(result.err, QString());
+    QStringList report = lines(result.out);
+    QVERIFY(!report.isEmpty());
+    report.removeLast(); // the summary
+    QCOMPARE(report, said.replaceInStrings(u"@"_s, box.base));
+
+    for (const QString &entry : std::as_const(after)) {
+        const QString path
+            = entry.startsWith(u"!/"_s) ? entry.mid(1) : box.base + u'/' + entry.section(u'=', 0, 0).remove(u'!');
+        if (entry.startsWith(u'!'))
+            QVERIFY2(!QFileInfo::exists(path), qPrintable(path));
+        else if (entry.contains(u'='))
+            QCOMPARE(bytesOf(path), entry.section(u'=', 1).toUtf8());
+        else
+            QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+    }
+}
+
+// What a dry run says it would do is what the real run then does, and the dry run itself touches nothing.
+void TestCommandLine::dryRunChangesNothing()
+{
+    Sandbox box(u"news -> ../News    << 1/1\npaper -> ../Paper\nask? -> ../Ask\ndeep -> ../Deep/Er"_s);
+    box.make({u"in/a news.htm=a"_s, u"in/a news_files/x.css=x"_s, u"in/b paper.htm=b"_s, u"in/c news paper.htm=c"_s,
+              u"in/d ask.htm=d"_s, u"in/e.htm=e"_s, u"in/f deep.htm=f"_s, u"in/f deep.files/y=y"_s,
+              u"Sorted/Paper/b paper.htm=taken"_s});
+    const auto before = TreeSnapshot::of(box.base);
+
+    const Result dry = box.run({u"classify"_s, u"--dry-run"_s, u"--explain"_s});
+    QCOMPARE(dry.code, 1);
+    COMPARE_TREES(TreeSnapshot::of(box.base), before);
+
+    QStringList wouldMove;
+    for (const QString &line : lines(dry.out)) {
+        if (line.startsWith(u"would move "_s))
+            wouldMove.append(line.mid(11));
+    }
+    QCOMPARE(wouldMove.size(), 2);
+    QStringList moved;
+    for (const QString &line : lines(box.run({u"classify"_s}).out)) {
+        if (line.startsWith(u"moved      "_s))
+            moved.append(line.mid(11));
+    }
+    QCOMPARE(moved, wouldMove);
+    QVERIFY(QFileInfo::exists(box.root + u"/Deep/Er/f deep.files/y"_s));
+}
+
+void TestCommandLine::jsonParses()
+{
+    Sandbox box(u"news -> ../News\npaper -> ../Paper"_s);
+    box.make({u"in/a news.htm=a"_s, u"in/a news_files/x=x"_s, u"in/b news paper.htm=b"_s, u"in/c.htm=c"_s});
+    const QList<QJsonObject> objects = box.runJson({u"classify"_s});
+    QCOMPARE(objects.size(), 4);
+    for (const QJsonObject &object : objects)
+        QVERIFY(!object.isEmpty()); // every line is one whole object
+
+    QCOMPARE(objects.at(0).value(u"status"_s).toString(), u"moved"_s);
+    QCOMPARE(objects.at(0).value(u"file"_s).toString(), box.in + u"/a news.htm"_s);
+    QCOMPARE(objects.at(0).value(u"target"_s).toString(), box.root + u"/News/a news.htm"_s);
+    QCOMPARE(objects.at(0).value(u"companionTarget"_s).toString(), box.root + u"/News/a news_files"_s);
+    QCOMPARE(objects.at(1).value(u"status"_s).toString(), u"skipped"_s);
+    QCOMPARE(objects.at(1).value(u"reasonCode"_s).toString(), u"several-keywords"_s);
+    const QJsonArray matches = objects.at(1).value(u"matches"_s).toArray();
+    QCOMPARE(matches.size(), 2);
+    QCOMPARE(matches.at(1).toObject().value(u"line"_s).toInt(), 2);
+    QCOMPARE(matches.at(1).toObject().value(u"keyword"_s).toString(), u"paper"_s);
+    QCOMPARE(objects.at(1).value(u"candidates"_s).toArray(), (QJsonArray {u"../News"_s, u"../Paper"_s}));
+    QCOMPARE(objects.at(2).value(u"status"_s).toString(), u"no-keyword"_s);
+
+    const QJsonObject summary = objects.at(3).value(u"summary"_s).toObject();
+    QCOMPARE(summary.value(u"files"_s).toInt(), 3);
+    QCOMPARE(summary.value(u"moved"_s).toInt(), 1);
+    QCOMPARE(summary.value(u"skipped"_s).toInt(), 1);
+    QCOMPARE(summary.value(u"noKeyword"_s).toInt(), 1);
+    const QString pass = summary.value(u"pass"_s).toString();
+    QVERIFY(!pass.isEmpty());
+    const QList<JournalRecord> journal = MoveJournal::read(box.journal);
+    QVERIFY(std::any_of(journal.cbegin(), journal.cend(), [&pass](const JournalRecord &record) {
+        return record.op == u"pass"_s && record.pass == pass && record.what == u"classify"_s;
+    }));
+}
+
+void TestCommandLine::exitStatuses_data()
+{
+    QTest::addColumn<bool>("settings");
+    QTest::addColumn<QString>("keywords");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("said"); // in what the program wrote
+
+    using S = QStringList;
+    const QString news = u"news -> ../News"_s;
+    QTest::newRow("every file handled") << true << news << S {u"classify"_s} << 0 << u"1 moved"_s;
+    QTest::newRow("help") << true << news << S {u"--help"_s} << 0 << u"classify [SOURCE]"_s;
+    QTest::newRow("command help") << true << news << S {u"undo"_s, u"--help"_s} << 0 << u"--pass <ID>"_s;
+    QTest::newRow("version") << true << news << S {u"--version"_s} << 0 << u"marrowdale 1."_s;
+    QTest::newRow("unknown command") << true << news << S {u"clasify"_s} << 2 << u"unknown command \"clasify\""_s;
+    QTest::newRow("unknown option") << true << news << S {u"classify"_s, u"--bogus"_s} << 2 << u"bogus"_s;
+    QTest::newRow("two sources") << true << news << S {u"classify"_s, u"in"_s, u"in"_s} << 2 << u"one source"_s;
+    QTest::newRow("--ambiguous maybe") << true << news << S {u"classify"_s, u"--ambiguous"_s, u"maybe"_s} << 2
+                                       << u"\"skip\" or \"first\""_s;
+    QTest::newRow("missing source folder")
+        << true << news << S {u"classify"_s, u"nowhere"_s} << 2 << u"does not exist"_s;
+    QTest::newRow("no settings, no source") << false << news << S {u"classify"_s} << 2 << u"give SOURCE"_s;
+    QTest::newRow("no settings, no parent folder")
+        << false << news << S {u"classify"_s, u"in"_s} << 2 << u"give --root"_s;
+    QTest::newRow("no settings, all given")
+        << false << news << S {u"classify"_s, u"in"_s, u"--root"_s, u"Sorted"_s, u"--list"_s, u"list.dat"_s} << 0
+        << u"1 moved"_s;
+    QTest::newRow("keyword list missing")
+        << true << news << S {u"classify"_s, u"--list"_s, u"none.dat"_s} << 2 << u"none.dat"_s;
+    QTest::newRow("count that is no number")
+        << true << u"news -> ../News    << x/3"_s << S {u"classify"_s} << 2 << u"Line 1"_s;
+    QTest::newRow("undo of nothing named") << true << news << S {u"undo"_s} << 2 << u"--last"_s;
+    QTest::newRow("undo of two things") << true << news << S {u"undo"_s, u"x/1"_s, u"--last"_s} << 2 << u"--last"_s;
+    QTest::newRow("undo of an unknown pass")
+        << true << news << S {u"undo"_s, u"--pass"_s, u"nope"_s} << 2 << u"no pass \"nope\""_s;
+    QTest::newRow("undo with an empty journal")
+        << true << news << S {u"undo"_s, u"--last"_s} << 0 << u"no pass that filed"_s;
+    QTest::newRow("history --last 0") << true << news << S {u"history"_s, u"--last"_s, u"0"_s} << 2 << u"--last"_s;
+}
+
+void TestCommandLine::exitStatuses()
+{
+    QFETCH(bool, settings);
+    QFETCH(QString, keywords);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, said);
+
+    Sandbox box(keywords, settings);
+    box.make({u"in/news.htm=page"_s});
+    const auto before = TreeSnapshot::without(TreeSnapshot::of(box.base, TreeSnapshot::NoFolderTimes), "state");
+    const Result result = box.run(arguments);
+    QTEST(result.code, "code");
+    QVERIFY2((result.out + result.err).contains(said), qPrintable(result.out + result.err));
+    // A usage error is said on stderr and changes nothing of the user's.
+    if (result.code == 2) {
+        QVERIFY(!result.err.isEmpty());
+        COMPARE_TREES(TreeSnapshot::without(TreeSnapshot::of(box.base, TreeSnapshot::NoFolderTimes), "state"), before);
+    }
+}
+
+void TestCommandLine::countersWrittenBack_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("list"); // empty: as it was
+
+    // Three files tested against every counted line; "rare" is tested often and never used: retired.
+    QTest::newRow("written, sifted, sorted") << QStringList {}
+                                             << QByteArray("news -> ../News    << 3/8\r\n"
+                                                           "plain -> ../Plain\r\n"
+                                                           "zeta -> ../Zeta    << 2/6\r\n");
+    QTest::newRow("--no-counters") << QStringList {u"--no-counters"_s} << QByteArray();
+    QTest::newRow("--dry-run") << QStringList {u"--dry-run"_s} << QByteArray();
+}
+
+void TestCommandLine::countersWrittenBack()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, list);
+
+    Sandbox box(u"zeta -> ../Zeta    << 2/3\nnews -> ../News    << 1/5\nrare -> ../Rare    << 0/99\n"
+                u"plain -> ../Plain\n"_s);
+    box.make({u"in/a news.htm=a"_s, u"in/b news.htm=b"_s, u"in/c.htm=c"_s});
+    const QByteArray before = bytesOf(box.list);
+    QCOMPARE(box.run(QStringList {u"classify"_s} + arguments).code, 0);
+    QCOMPARE(bytesOf(box.list), list.isEmpty() ? before : list);
+}
+
+void TestCommandLine::undoLastRestoresTheTree()
+{
+    Sandbox box(u"news -> ../News\npaper -> ../Paper"_s);
+    box.make({u"in/a news.htm=a"_s, u"in/a news_files/x.css=x"_s, u"in/a news_files/img/1.png=1"_s,
+              u"in/b paper.htm=b"_s, u"in/b paper.files/y=y"_s, u"in/c news paper.htm=c"_s, u"in/d.htm=d"_s,
+              u"Sorted/News/"_s, u"Sorted/Paper/"_s});
+    const auto before = TreeSnapshot::without(TreeSnapshot::of(box.base, TreeSnapshot::NoFolderTimes), "state");
+
+    box.runJson({u"classify"_s, u"--no-counters"_s});
+    QVERIFY(QFileInfo::exists(box.root + u"/Paper/b paper.files/y"_s));
+    QVERIFY(TreeSnapshot::without(TreeSnapshot::of(box.base, TreeSnapshot::NoFolderTimes), "state") != before);
+
+    const Result undo = box.run({u"undo"_s, u"--last"_s});
+    QCOMPARE(undo.code, 0);
+    QVERIFY2(undo.out.contains(u"2 taken back, 0 not."_s), qPrintable(undo.out));
+    COMPARE_TREES(TreeSnapshot::without(TreeSnapshot::of(box.base, TreeSnapshot::NoFolderTimes), "state"), before);
+
+    const Result history = box.run({u"history"_s});
+    QCOMPARE(history.code, 0);
+    QCOMPARE(history.out.count(u"  undone "_s), 2);
+    const Result again = box.run({u"undo"_s, u"--last"_s});
+    QCOMPARE(again.code, 0);
+    QVERIFY2(again.out.startsWith(u"Nothing of pass"_s), qPrintable(again.out));
+    COMPARE_TREES(TreeSnapshot::without(TreeSnapshot::of(box.base, TreeSnapshot::NoFolderTimes), "state"), before);
+}
+
+void TestCommandLine::undoNeverOverwrites()
+{
+    Sandbox box;
+    box.make({u"in/news.htm=filed"_s, u"in/news_files/x=x"_s});
+    box.runJson({u"classify"_s});
+    box.make({u"in/news.htm=newer"_s});
+
+    const Result undo = box.run({u"undo"_s, u"--last"_s});
+    QCOMPARE(undo.code, 1);
+    QVERIFY2(undo.out.contains(u"is taken; nothing is overwritten"_s), qPrintable(undo.out));
+    QCOMPARE(bytesOf(box.in + u"/news.htm"_s), QByteArray("newer"));
+    QCOMPARE(bytesOf(box.root + u"/News/news.htm"_s), QByteArray("filed"));
+    QCOMPARE(bytesOf(box.root + u"/News/news_files/x"_s), QByteArray("x"));
+}
+
+// A page still being written is left alone; once it has been still for a while it goes, whole, with its
+// companion folder.
+void TestCommandLine::watchWaitsForAPageToStopGrowing()
+{
+    Sandbox box;
+    QProcess watch;
+    watch.setProcessEnvironment(box.environment());
+    watch.start(QStringLiteral(MARROWDALE_EXECUTABLE), {u"classify"_s, u"--watch"_s, box.in});
+    QVERIFY(watch.waitForStarted());
+
+    const QString page = box.in + u"/slow news.htm"_s;
+    box.make({u"in/slow news_files/style.css=css"_s});
+    QFile file(page);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QByteArray written;
+    for (int step = 0; step < 10; ++step) {
+        const QByteArray chunk = "<p>part " + QByteArray::number(step) + "</p>\n";
+        file.write(chunk);
+        file.flush();
+        written += chunk;
+        QTest::qWait(500);
+        QVERIFY2(QFileInfo::exists(page), "moved while it was still being written");
+    }
+    file.close();
+    QElapsedTimer still;
+    still.start();
+
+    const QString filed = box.root + u"/News/slow news.htm"_s;
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(filed), 10000);
+    QVERIFY2(still.elapsed() >= 1500, "filed before it had been still for long enough");
+    QCOMPARE(bytesOf(filed), written);
+    QCOMPARE(bytesOf(box.root + u"/News/slow news_files/style.css"_s), QByteArray("css"));
+
+    watch.terminate();
+    QVERIFY(watch.waitForFinished(10000));
+    QCOMPARE(watch.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(watch.exitCode(), 0);
+    const QString output = QString::fromUtf8(watch.readAllStandardOutput());
+    QVERIFY2(output.contains(u"moved      slow news.htm -> ../News (with slow news_files)"_s), qPrintable(output));
+}
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
