@@ -5,7 +5,6 @@
 #include "marrowdaleerror.h"
 #include "userprompts.h"
 
-#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -38,23 +37,6 @@ void write(const QString &path, const QString &text, PatternFileState &state)
     onDisk.replace(u'\n', u"\r\n"_s);
     state.encoding = TextFile::write(path, onDisk, state.encoding);
     state.savedText = list;
-}
-
-QString load(const QString &path)
-{
-    return *read(path).savedText;
-}
-
-void save(const QString &path, const QString &text)
-{
-    PatternFileState state;
-    try {
-        if (QFileInfo::exists(path))
-            state = read(path);
-    } catch (const MarrowdaleError &) {
-        // Unreadable: written like a new file, if it can be written at all.
-    }
-    write(path, text, state);
 }
 
 bool saveBeforeSwitching(UserPrompts &prompts, const MessageTable &messages, const QString &path, const QString &text,

@@ -32,10 +32,6 @@ PatternFileState read(const QString &path);
 /// holds the text and the encoding written. A failure throws and keeps the old file and `state`.
 void write(const QString &path, const QString &text, PatternFileState &state);
 
-/// For callers that keep no state: the list alone, and a write in the encoding the file has now.
-QString load(const QString &path);
-void save(const QString &path, const QString &text);
-
 /// New List and Load write the list before another file becomes current. When that fails, a list unchanged
 /// since it was loaded or saved is let go without a word; otherwise the user is asked whether to discard
 /// the changes. Returns whether the command goes on.

@@ -58,12 +58,6 @@ private Q_SLOTS:
         QCOMPARE(state.savedText, text);
         PatternFile::write(path, text, state);
         QTEST(bytesOf(path), "writtenBack");
-
-        // Callers without a state keep the file's encoding too.
-        writeBytes(path, onDisk);
-        QCOMPARE(PatternFile::load(path), text);
-        PatternFile::save(path, text);
-        QTEST(bytesOf(path), "writtenBack");
     }
 
     void failedSaveKeepsTheOldFile_data()
