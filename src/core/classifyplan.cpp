@@ -178,9 +178,10 @@ void SearchTally::addTo(KeywordTable &table) const
 void countSearches(KeywordTable &table, const FilePlan &plan)
 {
     const qsizetype end = std::min(plan.tested, table.size());
+    KeywordEntry *entries = table.data(); // one detach for the whole walk
     for (qsizetype g = 0; g < end; ++g) {
-        if (table[g].counted())
-            ++table[g].searchCount;
+        if (entries[g].counted())
+            ++entries[g].searchCount;
     }
 }
 

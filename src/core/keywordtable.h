@@ -77,6 +77,8 @@ public:
     KeywordEntry &operator[](qsizetype i) { return m_entries[i]; }
     const KeywordEntry &operator[](qsizetype i) const { return m_entries[i]; }
     const QList<KeywordEntry> &entries() const { return m_entries; }
+    /// For walks that change every entry's counters: the entries, without a check at each one.
+    KeywordEntry *data() { return m_entries.data(); }
 
     const std::optional<KeywordLineError> &error() const { return m_error; }
     const QString &sourceText() const { return m_sourceText; }

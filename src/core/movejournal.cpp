@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -21,10 +22,48 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void put(QJsonObject &object, const QString &key, const QString &value)
+// A JSON string of UTF-8 text: only the quote, the backslash and control characters need escapes.
+void appendJsonString(QByteArray &out, const QString &text)
 {
-    if (!value.isEmpty())
-        object.insert(key, value);
+    static constexpr char hex[] = "0123456789abcdef";
+    const QByteArray utf8 = text.toUtf8();
+    const auto escaped = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte == '"' || byte == '\\' || byte < 0x20;
+    };
+    out += '"';
+    if (std::none_of(utf8.cbegin(), utf8.cend(), escaped)) {
+        out += utf8; // a path nearly always
+    } else {
+        for (const char c : utf8) {
+            if (!escaped(c)) {
+                out += c;
+            } else if (c == '"' || c == '\\') {
+                out += '\\';
+                out += c;
+            } else {
+                const auto byte = static_cast<unsigned char>(c);
+                out += "\\u00";
+                out += hex[byte >> 4];
+                out += hex[byte & 15];
+            }
+        }
+    }
+    out += '"';
+}
+
+// "2026-12-07T10:14:59.123Z"; the part up to the second changes once a second, so it is kept.
+QByteArray isoUtcTime(qint64 msecsSinceEpoch)
+{
+    thread_local qint64 cachedSecond = -1;
+    thread_local QByteArray cachedPrefix;
+    const qint64 second = msecsSinceEpoch / 1000;
+    if (second != cachedSecond) {
+        cachedSecond = second;
+        cachedPrefix = QDateTime::fromSecsSinceEpoch(second, Qt::UTC).toString(u"yyyy-MM-dd'T'HH:mm:ss."_s).toLatin1();
+    }
+    const int ms = int(msecsSinceEpoch % 1000);
+    return cachedPrefix + char('0' + ms / 100) + char('0' + ms / 10 % 10) + char('0' + ms % 10) + 'Z';
 }
 
 } // namespace
@@ -48,6 +87,7 @@ MoveJournal::MoveJournal(const QString &path)
 
 MoveJournal::~MoveJournal()
 {
+    flush();
     if (m_fd >= 0)
         ::close(m_fd);
     if (m_lockFd >= 0)
@@ -88,6 +128,7 @@ QString MoveJournal::beginPass(const QString &what, const QString &source)
 
 void MoveJournal::endPass()
 {
+    flush();
     if (m_lock == Lock::Shared) {
         ::flock(m_lockFd, LOCK_UN);
         m_lock = Lock::None;
@@ -123,7 +164,18 @@ void MoveJournal::done(const QString &id)
     JournalRecord record;
     record.op = u"done"_s;
     record.id = id;
-    append(record);
+    record.time = QDateTime();
+    // Goes out with the next record: a crash that loses it leaves an intent whose move is found complete
+    // on disk, which the next start settles as done. Half the writes of a pass.
+    m_pendingDone += encode(record) + '\n';
+    if (m_pendingDone.size() > 65536)
+        flush();
+}
+
+void MoveJournal::flush()
+{
+    if (!m_pendingDone.isEmpty())
+        write(std::exchange(m_pendingDone, {}));
 }
 
 void MoveJournal::failed(const QString &id, const QString &reason)
@@ -137,6 +189,7 @@ void MoveJournal::failed(const QString &id, const QString &reason)
 
 void MoveJournal::sync()
 {
+    flush();
     if (m_fd >= 0)
         ::fdatasync(m_fd);
 }
@@ -178,11 +231,17 @@ void MoveJournal::append(JournalRecord record)
 {
     if (m_fd < 0)
         return;
-    record.time = QDateTime::currentDateTimeUtc();
-    const QByteArray line = encode(record) + '\n';
+    record.time = QDateTime(); // stamped with the time it is written
+    write(std::exchange(m_pendingDone, {}) + encode(record) + '\n');
+}
+
+void MoveJournal::write(const QByteArray &lines)
+{
+    if (m_fd < 0)
+        return;
     // One write: O_APPEND keeps records of several writers whole.
-    const ssize_t written = ::write(m_fd, line.constData(), size_t(line.size()));
-    if (written != line.size()) {
+    const ssize_t written = ::write(m_fd, lines.constData(), size_t(lines.size()));
+    if (written != lines.size()) {
         m_error = u"The move journal \"%1\" cannot be written: %2"_s.arg(
             m_path, written < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : u"the disk is full"_s);
     }
@@ -190,30 +249,47 @@ void MoveJournal::append(JournalRecord record)
 
 QByteArray MoveJournal::encode(const JournalRecord &record)
 {
-    QJsonObject object;
-    object.insert(u"op"_s, record.op);
-    object.insert(
-        u"time"_s,
-        (record.time.isValid() ? record.time : QDateTime::currentDateTimeUtc()).toUTC().toString(Qt::ISODateWithMs));
-    put(object, u"pass"_s, record.pass);
-    put(object, u"id"_s, record.id);
-    put(object, u"what"_s, record.what);
-    if (record.op == u"pass"_s)
-        object.insert(u"source"_s, record.source);
+    // Written by hand rather than through QJsonDocument: a pass writes two records a file, and building a
+    // document for each costs more than the moves themselves.
+    QByteArray line;
+    line.reserve(256 + 3 * (record.src.size() + record.dst.size() + record.tmp.size()));
+    line += "{\"op\":";
+    appendJsonString(line, record.op);
+    line += ",\"time\":\"";
+    line += isoUtcTime(record.time.isValid() ? record.time.toMSecsSinceEpoch() : QDateTime::currentMSecsSinceEpoch());
+    line += '"';
+    const auto put = [&line](const char *key, const QString &value, bool always = false) {
+        if (value.isEmpty() && !always)
+            return;
+        line += ",\"";
+        line += key;
+        line += "\":";
+        appendJsonString(line, value);
+    };
+    put("pass", record.pass);
+    put("id", record.id);
+    put("what", record.what);
+    put("source", record.source, record.op == u"pass"_s);
     if (record.pid != 0)
-        object.insert(u"pid"_s, record.pid);
-    put(object, u"kind"_s, record.kind);
-    put(object, u"src"_s, record.src);
-    put(object, u"dst"_s, record.dst);
-    put(object, u"tmp"_s, record.tmp);
-    if (!record.companionSrc.isEmpty() || !record.companionDst.isEmpty())
-        object.insert(u"companion"_s, QJsonObject {{u"src"_s, record.companionSrc}, {u"dst"_s, record.companionDst}});
-    put(object, u"undoes"_s, record.undoes);
-    put(object, u"page"_s, record.page);
+        line += ",\"pid\":" + QByteArray::number(record.pid);
+    put("kind", record.kind);
+    put("src", record.src);
+    put("dst", record.dst);
+    put("tmp", record.tmp);
+    if (!record.companionSrc.isEmpty() || !record.companionDst.isEmpty()) {
+        line += ",\"companion\":{\"src\":";
+        appendJsonString(line, record.companionSrc);
+        line += ",\"dst\":";
+        appendJsonString(line, record.companionDst);
+        line += '}';
+    }
+    put("undoes", record.undoes);
+    put("page", record.page);
     if (record.merge)
-        object.insert(u"merge"_s, true);
-    put(object, u"reason"_s, record.reason);
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+        line += ",\"merge\":true";
+    put("reason", record.reason);
+    line += '}';
+    return line;
 }
 
 std::optional<JournalRecord> MoveJournal::decode(const QByteArray &line)

@@ -96,6 +96,8 @@ public:
     /// The same from a record whose kind, paths and optional fields are filled in.
     QString intent(JournalRecord record);
     void done(const QString &id);
+    /// Writes what is held back (done records go out with the next record, or at the end of the pass).
+    void flush();
     void failed(const QString &id, const QString &reason);
 
     /// Makes the records written so far durable (before a long copy across file systems).
@@ -119,12 +121,14 @@ public:
 
 private:
     void append(JournalRecord record);
+    void write(const QByteArray &lines);
 
     QString m_path;
     QString m_error;
     QString m_pass;
     QDateTime m_lastPassTime;
     int m_fd = -1;
+    QByteArray m_pendingDone; ///< done records not written yet
     int m_lockFd = -1;
     enum class Lock { None, Shared, Exclusive } m_lock = Lock::None;
     int m_counter = 0;

@@ -515,15 +515,14 @@ QList<QByteArray> entries(const QByteArray &folder, int *error)
 
 QByteArray temporaryName(const QByteArray &folder)
 {
+    // Not looked up first: every copy creates its temporary name exclusively (O_EXCL, mkdir), so a name
+    // that is taken after all fails the move instead of replacing anything; 62 random bits make that rare.
     static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    for (;;) {
-        QByteArray name = ".marrowdale-";
-        for (int i = 0; i < 12; ++i)
-            name += letters[QRandomGenerator::global()->bounded(36)];
-        const QByteArray path = child(folder, name);
-        if (!exists(path))
-            return path;
-    }
+    quint64 bits = QRandomGenerator::global()->generate64();
+    QByteArray name = ".marrowdale-";
+    for (int i = 0; i < 12; ++i, bits /= 36)
+        name += letters[bits % 36];
+    return child(folder, name);
 }
 
 int renameExclusive(const QByteArray &from, const QByteArray &to)

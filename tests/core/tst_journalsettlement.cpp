@@ -212,6 +212,7 @@ private Q_SLOTS:
         journal.beginPass(u"move"_s, QString());
         const QString id = journal.intent(u"file"_s, at(u"a"_s), at(u"b"_s));
         journal.done(id);
+        journal.endPass();
         const QList<JournalRecord> records = MoveJournal::read(m_journal);
         QCOMPARE(records.size(), 4);
         QCOMPARE(records.at(2).id, id);
