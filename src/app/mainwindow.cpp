@@ -18,6 +18,7 @@
 #include "volumechooser.h"
 
 #include "classify/keywordchoicedialog.h"
+#include "classify/passcommands.h"
 #include "dialogs/handlerguard.h"
 #include "dialogs/messagedialog.h"
 #include "dialogs/optionsdialog.h"
@@ -178,6 +179,7 @@ void MainWindow::attachCommands()
     m_findReplaceCommands = new FindReplaceCommands(this);
     m_keywordListMenu = new KeywordListMenu(m_keywordList, this);
     m_fileListCommands = new FileListCommands(this);
+    m_passCommands = new PassCommands(this);
 
     connect(m_newListButton, &QPushButton::clicked, this,
             guarded(this, [this] { m_patternFileCommands->startNewList(); }));
@@ -215,7 +217,13 @@ void MainWindow::createLanguageTable()
         .caption(u"Cut1"_s, m_keywordListMenu->cutAction())
         .caption(u"Copy1"_s, m_keywordListMenu->copyAction())
         .caption(u"Paste1"_s, m_keywordListMenu->pasteAction())
-        .caption(u"puReplace"_s, m_keywordListMenu->replaceAction());
+        .caption(u"puReplace"_s, m_keywordListMenu->replaceAction())
+        .caption(u"puPreview"_s, m_passCommands->previewAction())
+        .orEnglish()
+        .caption(u"puUndoMove"_s, m_passCommands->undoMoveAction())
+        .orEnglish()
+        .caption(u"puUndoPass"_s, m_passCommands->undoPassAction())
+        .orEnglish();
 }
 
 void MainWindow::attachWindows(KeywordChoiceDialog *keywordChoiceDialog, HelpWindow *helpWindow, WaitWindow *waitWindow,

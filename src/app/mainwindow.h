@@ -33,6 +33,7 @@ class PatternFileCommands;
 class FindReplaceCommands;
 class KeywordListMenu;
 class FileListCommands;
+class PassCommands;
 
 Q_DECLARE_METATYPE(LoggedMove)
 
@@ -63,6 +64,8 @@ public:
     void firstShow();
 
     ProgramState &state() { return m_state; }
+    /// Where this window's moves are recorded.
+    MoveJournal &journal() { return m_journal; }
 
     // MainView
     void appendMove(const LoggedMove &move) override;
@@ -100,6 +103,7 @@ public:
     FindReplaceCommands *findReplaceCommands() const { return m_findReplaceCommands; }
     KeywordListMenu *keywordListMenu() const { return m_keywordListMenu; }
     FileListCommands *fileListCommands() const { return m_fileListCommands; }
+    PassCommands *passCommands() const { return m_passCommands; }
 
     void showOptions();
     void showHelp();
@@ -189,6 +193,7 @@ private:
     FindReplaceCommands *m_findReplaceCommands = nullptr;
     KeywordListMenu *m_keywordListMenu = nullptr;
     FileListCommands *m_fileListCommands = nullptr;
+    PassCommands *m_passCommands = nullptr;
     std::unique_ptr<UserPrompts> m_ownPrompts;
     UserPrompts *m_prompts = nullptr;
 };

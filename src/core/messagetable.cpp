@@ -39,6 +39,11 @@ struct NamedText
 constexpr NamedText namedTexts[] = {
     {Message::DiscardChanges, u"DiscardChanges",
      u"%1<br><br>Discard the changes made to the keyword list since it was loaded or saved?"},
+    // preview and history
+    {Message::PreviewNoKeyword, u"PreviewNoKeyword", u"no keyword"},
+    {Message::PreviewSeveralKeywords, u"PreviewSeveralKeywords", u"several keywords: %1"},
+    {Message::PreviewAsksEachTime, u"PreviewAsksEachTime", u"asks each time, from %1"},
+    {Message::UndoPassProblems, u"UndoPassProblems", u"%1 of the pass's moves could not be taken back:<br>%2"},
 };
 
 const NamedText &named(Message message)

@@ -11,6 +11,11 @@
 // filled in by the caller; "<br>" starts a new line.
 enum class Message {
     DiscardChanges, ///< a pattern file could not be written before switching
+    // preview and history
+    PreviewNoKeyword,
+    PreviewSeveralKeywords,
+    PreviewAsksEachTime,
+    UndoPassProblems,
 };
 
 // The message catalogue: messages 1 to 23 of section "Main" of the language file.

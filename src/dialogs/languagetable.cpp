@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
+#include <QTableWidget>
 
 using namespace Qt::StringLiterals;
 
@@ -89,6 +90,19 @@ LanguageTable &LanguageTable::tabTitles(const QString &name, QTabBar *control)
         add(
             name + u"->Tabs->Items%1"_s.arg(i), [control, i](const QString &text) { control->setTabText(i, text); },
             [control, i] { return control->tabText(i); });
+    return *this;
+}
+
+LanguageTable &LanguageTable::columnTitles(const QString &name, QTableWidget *control)
+{
+    control->setObjectName(name);
+    for (int i = 0; i < control->columnCount(); ++i) {
+        QTableWidgetItem *header = control->horizontalHeaderItem(i);
+        add(
+            name + u"->Columns->Items%1"_s.arg(i), [header](const QString &text) { header->setText(text); },
+            [header] { return header->text(); })
+            .orEnglish();
+    }
     return *this;
 }
 

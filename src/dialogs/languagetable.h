@@ -13,6 +13,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QTabBar;
+class QTableWidget;
 class QWidget;
 
 // The texts a window takes from its section of the language file, each key with what it sets. Every
@@ -34,6 +35,9 @@ public:
     LanguageTable &editText(const QString &name, QLineEdit *control);
     /// "<name>->Tabs->Items0", "...Items1", ...: the title of each tab the bar holds now.
     LanguageTable &tabTitles(const QString &name, QTabBar *control);
+    /// "<name>->Columns->Items0", "...Items1", ...: the title of each column the table holds now; a key the
+    /// file lacks keeps the English title.
+    LanguageTable &columnTitles(const QString &name, QTableWidget *control);
     /// "Caption": the window's title.
     LanguageTable &windowTitle(QWidget *window);
     /// "Hint": the window's own hint, which nothing shows.

@@ -1,0 +1,70 @@
+#include "previewdialog.h"
+
+#include "languagefile.h"
+#include "messagetable.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+PreviewDialog::PreviewDialog(QWidget *parent)
+    : QDialog(parent)
+    , m_language(u"Preview"_s)
+{
+    setWindowTitle(u"Preview"_s);
+    resize(820, 420);
+    m_table = new QTableWidget(0, 4, this);
+    m_table->setHorizontalHeaderLabels({u"File"_s, u"Destination"_s, u"Keyword lines"_s, u"Companion folder"_s});
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_copyButton = new QPushButton(u"&Copy"_s, this);
+    m_closeButton = new QPushButton(u"C&lose"_s, this);
+    m_closeButton->setDefault(true);
+    connect(m_copyButton, &QPushButton::clicked, this, [this] { QApplication::clipboard()->setText(m_text); });
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_copyButton);
+    buttons->addWidget(m_closeButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_table);
+    layout->addLayout(buttons);
+
+    // Keys of their own: a language file made before the preview still shows English here.
+    m_language.windowTitle(this)
+        .orEnglish()
+        .columnTitles(u"Table"_s, m_table)
+        .caption(u"btnCopy"_s, m_copyButton)
+        .orEnglish()
+        .caption(u"btnClose"_s, m_closeButton)
+        .orEnglish();
+}
+
+void PreviewDialog::showPreview(const QList<PreviewRow> &rows, const MessageTable &messages,
+                                const LanguageFile *language)
+{
+    if (language && language->exists())
+        m_language.apply(*language);
+    m_table->setRowCount(0);
+    m_table->setRowCount(int(rows.size()));
+    for (int r = 0; r < rows.size(); ++r) {
+        const QStringList cells = previewCells(rows.at(r), messages);
+        for (int c = 0; c < cells.size(); ++c)
+            m_table->setItem(r, c, new QTableWidgetItem(cells.at(c)));
+    }
+    m_table->resizeColumnsToContents();
+    QStringList headers;
+    for (int c = 0; c < m_table->columnCount(); ++c)
+        headers.append(m_table->horizontalHeaderItem(c)->text());
+    m_text = previewText(rows, headers, messages);
+    exec();
+}

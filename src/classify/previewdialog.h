@@ -1,0 +1,33 @@
+#pragma once
+
+#include "classifypreview.h"
+#include "dialogs/languagetable.h"
+
+#include <QDialog>
+
+class MessageTable;
+class QPushButton;
+class QTableWidget;
+
+// Shows what Classify would do with each file of the file list, and copies it as text.
+class PreviewDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit PreviewDialog(QWidget *parent = nullptr);
+
+    /// Fills the table (texts from `language` when there is a language file) and shows it modally.
+    void showPreview(const QList<PreviewRow> &rows, const MessageTable &messages, const LanguageFile *language);
+
+    QTableWidget *table() const { return m_table; }
+    /// The table as text, as Copy puts it on the clipboard.
+    QString text() const { return m_text; }
+
+private:
+    QTableWidget *m_table = nullptr;
+    QPushButton *m_copyButton = nullptr;
+    QPushButton *m_closeButton = nullptr;
+    LanguageTable m_language;
+    QString m_text;
+};

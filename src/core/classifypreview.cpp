@@ -1,0 +1,63 @@
+#include "classifypreview.h"
+
+#include "fileops.h"
+#include "messagetable.h"
+
+using namespace Qt::StringLiterals;
+
+QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &files, const QString &rootFolder)
+{
+    ClassifyPlanner planner(rootFolder, foldersBeside(files));
+    QList<PreviewRow> rows;
+    rows.reserve(files.size());
+    for (const QString &path : files) {
+        const FilePlan plan = planner.plan(table, path);
+        PreviewRow row;
+        row.fileName = FileOps::fileName(path);
+        row.matches = plan.matches;
+        row.companion = plan.companion.isEmpty() ? QString() : FileOps::fileName(plan.companion);
+        if (plan.asksEachTime) {
+            row.outcome = PreviewRow::AsksEachTime;
+            row.destinations = {shortForm(plan.askingMatch().destination, rootFolder)};
+        } else {
+            for (const PlannedCandidate &candidate : plan.candidates)
+                row.destinations.append(candidate.shortForm);
+            row.outcome = row.destinations.isEmpty() ? PreviewRow::NoKeyword
+                : row.destinations.size() == 1       ? PreviewRow::Destination
+                                                     : PreviewRow::SeveralKeywords;
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
+QStringList previewCells(const PreviewRow &row, const MessageTable &messages)
+{
+    QString destination;
+    switch (row.outcome) {
+    case PreviewRow::Destination:
+        destination = row.destinations.constFirst();
+        break;
+    case PreviewRow::NoKeyword:
+        destination = messages.text(Message::PreviewNoKeyword);
+        break;
+    case PreviewRow::SeveralKeywords:
+        destination = messages.text(Message::PreviewSeveralKeywords).arg(row.destinations.join(u", "_s));
+        break;
+    case PreviewRow::AsksEachTime:
+        destination = messages.text(Message::PreviewAsksEachTime).arg(row.destinations.constFirst());
+        break;
+    }
+    QStringList lines;
+    for (const KeywordMatch &match : row.matches)
+        lines.append(u"%1: %2"_s.arg(match.lineNumber).arg(match.keyword));
+    return {row.fileName, destination, lines.join(u"; "_s), row.companion};
+}
+
+QString previewText(const QList<PreviewRow> &rows, const QStringList &headers, const MessageTable &messages)
+{
+    QString text = headers.join(u'\t') + u'\n';
+    for (const PreviewRow &row : rows)
+        text += previewCells(row, messages).join(u'\t') + u'\n';
+    return text;
+}

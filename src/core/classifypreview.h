@@ -1,0 +1,37 @@
+#pragma once
+
+#include "classifyplan.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class MessageTable;
+
+// What Classify would do with each file of the file list, decided by the pass's own planner without
+// moving, creating or asking anything: the window's preview shows it as a table and copies it as text.
+struct PreviewRow
+{
+    enum Outcome {
+        Destination, ///< one destination: the file moves there (after the move question when Confirm is on)
+        NoKeyword, ///< it stays
+        SeveralKeywords, ///< the keyword choice dialog would ask
+        AsksEachTime, ///< a keyword ending in "?" asks for the folder
+    };
+
+    QString fileName;
+    Outcome outcome = NoKeyword;
+    QStringList destinations; ///< short forms: the one, the several, or where the question starts
+    QList<KeywordMatch> matches;
+    QString companion; ///< the name of the companion folder that would travel along; empty when none
+
+    friend bool operator==(const PreviewRow &, const PreviewRow &) = default;
+};
+
+QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &files, const QString &rootFolder);
+
+/// The row as the table shows it: file, destination (or why there is none), keyword lines, companion folder.
+QStringList previewCells(const PreviewRow &row, const MessageTable &messages);
+
+/// The rows as text to paste elsewhere: one line a row, cells separated by tabs, after a line of `headers`.
+QString previewText(const QList<PreviewRow> &rows, const QStringList &headers, const MessageTable &messages);

@@ -1,0 +1,112 @@
+#include "app/filelist.h"
+#include "app/folderlist.h"
+#include "app/mainwindow.h"
+#include "app/programwindows.h"
+#include "classify/passcommands.h"
+#include "classify/previewdialog.h"
+#include "dialogs/optionsdialog.h"
+#include "fileops.h"
+#include "movehistory.h"
+#include "scriptedprompts.h"
+#include "testfiles.h"
+#include "treesnapshot.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+class TestPassCommands : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(path(u"config"_s)));
+        qputenv("XDG_STATE_HOME", QFile::encodeName(path(u"state"_s)));
+        qputenv("HOME", QFile::encodeName(path(u"home"_s)));
+        writeBytes(path(u"config/marrowdale/marrowdale.ini"_s),
+                   "[Setting]\nConfirm=0\nIniFolder=" + QFile::encodeName(path(u"in"_s)) + "\n");
+        for (const QString &file : {u"a news.htm"_s, u"a news_files/img.png"_s, u"b paper.htm"_s, u"c news paper.htm"_s,
+                                    u"d other.htm"_s, u"e ask.htm"_s})
+            writeBytes(path(u"in/"_s + file), file.toUtf8());
+        m_prompts = ScriptedPrompts();
+        m_windows = ProgramWindows::create();
+        main()->setPrompts(&m_prompts);
+        main()->firstShow();
+        main()->optionsDialog()->setRootFolder(path(u"Sorted"_s));
+        main()->keywordList()->setPlainText(u"news -> ../News\npaper -> ../Paper\nask? -> ../Ask\n"_s);
+        main()->parseKeywordList();
+    }
+    void cleanup()
+    {
+        main()->parseTimer()->stop();
+        m_windows.destroy();
+        m_dir.reset();
+    }
+
+    void previewShowsWhatClassifyThenDoes()
+    {
+        const auto before = TreeSnapshot::of(path(u"in"_s));
+        QStringList shown;
+        QTimer::singleShot(0, this, [&] {
+            QTableWidget *table = main()->passCommands()->previewDialog()->table();
+            for (int row = 0; row < table->rowCount(); ++row)
+                shown.append(table->item(row, 0)->text() + u" -> "_s + table->item(row, 1)->text());
+            main()->passCommands()->previewDialog()->accept();
+        });
+        main()->passCommands()->previewAction()->trigger();
+        QCOMPARE(shown.size(), 5);
+        COMPARE_TREES(TreeSnapshot::of(path(u"in"_s)), before); // nothing moved or made
+        QVERIFY(!QFileInfo::exists(path(u"Sorted"_s)));
+
+        // Classify asks about "c" (two keywords) and "e" (asks each time): both stay.
+        main()->classify();
+        QStringList classified;
+        for (const QString &line : shown) {
+            const QString file = line.section(u" -> "_s, 0, 0), destination = line.section(u" -> "_s, 1);
+            const QString folder = destination.startsWith(u".."_s) ? path(u"Sorted"_s) + destination.mid(2) : QString();
+            const bool moved = !folder.isEmpty() && QFileInfo::exists(folder + u'/' + file);
+            classified.append(file + u" -> "_s + (moved ? destination : u"stays"_s));
+        }
+        QCOMPARE(classified,
+                 QStringList({u"a news.htm -> ../News"_s, u"b paper.htm -> ../Paper"_s, u"c news paper.htm -> stays"_s,
+                              u"d other.htm -> stays"_s, u"e ask.htm -> stays"_s}));
+        QVERIFY(shown.at(2).contains(u"../News, ../Paper"_s) && shown.at(4).contains(u"../Ask"_s));
+    }
+
+    void undoWholePassTakesEveryMoveBack()
+    {
+        const auto before = TreeSnapshot::of(path(u"in"_s), TreeSnapshot::NoFolderTimes);
+        m_prompts.keywordAnswers = {KeywordChoiceAnswerNeither};
+        main()->classify();
+        QCOMPARE(main()->log()->count(), 2);
+        main()->log()->setCurrentRow(1);
+        main()->passCommands()->undoPassAction()->trigger();
+        QCOMPARE(main()->log()->count(), 0);
+        COMPARE_TREES(TreeSnapshot::of(path(u"in"_s), TreeSnapshot::NoFolderTimes), before);
+        const MoveHistory history = MoveHistory::read(main()->journal().path());
+        QCOMPARE(history.passes().last().what, u"undo"_s);
+        QVERIFY(history.movesToUndo(*history.lastFilingPass()).isEmpty()); // nothing of the pass is left in place
+        QVERIFY(m_prompts.askedOf(u"notify"_s).isEmpty());
+    }
+
+private:
+    static constexpr int KeywordChoiceAnswerNeither = 2;
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    MainWindow *main() const { return m_windows.main; }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    ProgramWindows m_windows;
+    ScriptedPrompts m_prompts;
+};
+
+QTEST_MAIN(TestPassCommands)
+#include "tst_passcommands.moc"
