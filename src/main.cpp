@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "app/programwindows.h"
 #include "dialogs/handlerguard.h"
+#include "programlanguage.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -13,6 +14,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("marrowdale"));
     QApplication::setApplicationDisplayName(QString());
     QApplication::setDesktopFileName(QStringLiteral("marrowdale"));
+    ProgramLanguage::installQtTranslations();
     QIcon icon = QIcon::fromTheme(QStringLiteral("marrowdale"));
     if (icon.isNull()) {
         icon.addFile(QStringLiteral(":/icons/marrowdale-48.png"));

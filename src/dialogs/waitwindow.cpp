@@ -1,6 +1,8 @@
 #include "waitwindow.h"
 
+#include "languagefile.h"
 #include "programfonts.h"
+#include "programlanguage.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -12,6 +14,7 @@ using namespace Qt::StringLiterals;
 
 WaitWindow::WaitWindow(QWidget *parent)
     : QWidget(parent, Qt::Dialog)
+    , m_language(u"WaitWindow"_s)
 {
     setObjectName(u"WaitWindow"_s);
     setWindowTitle(u"Just a moment..."_s);
@@ -23,6 +26,8 @@ WaitWindow::WaitWindow(QWidget *parent)
     m_notice->setAlignment(Qt::AlignCenter);
     m_notice->adjustSize();
     m_notice->move(88, 16);
+
+    m_language.windowTitle(this).orEnglish().caption(u"notice"_s, m_notice).orEnglish();
 
     m_progressBar = new QProgressBar(this);
     m_progressBar->setObjectName(u"progressBar"_s);
@@ -46,6 +51,11 @@ void WaitWindow::showIfHidden()
 {
     if (isVisible())
         return;
+    const LanguageFile file(ProgramLanguage::file());
+    if (file.exists()) {
+        m_language.apply(file);
+        m_notice->adjustSize();
+    }
     if (QScreen *s = QGuiApplication::primaryScreen()) {
         const QRect area = s->availableGeometry();
         move(area.center().x() - width() / 2, area.center().y() - height() / 2);
