@@ -1,6 +1,7 @@
 #include "app/filelist.h"
 #include "app/mainwindow.h"
 #include "app/programwindows.h"
+#include "apppaths.h"
 #include "classify/keywordchoicedialog.h"
 #include "dialogs/buttonfit.h"
 #include "dialogs/folderchooser.h"
@@ -33,6 +34,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -143,6 +145,9 @@ private Q_SLOTS:
     void windowSpeaksJapanese();
     void helpOpensJapanesePages_data();
     void helpOpensJapanesePages();
+    void untitledBoxesShowTheProgramsName_data();
+    void untitledBoxesShowTheProgramsName();
+    void usersLanguageFileWinsOverTheDesktop();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -159,6 +164,7 @@ private:
     QTemporaryDir m_dir;
     ProgramWindows m_windows;
     QHash<QString, QStringList> m_seen; ///< texts by window
+    QHash<QString, QString> m_titles; ///< the last title of each window
     QHash<QString, QStringList> m_cramped; ///< cut-off or overlapping buttons by window
     QStringList m_opened; ///< pages handed to the browser
     QStringList m_unexpected; ///< windows the job should not have shown
@@ -262,6 +268,7 @@ bool TestJapaneseDesktop::eventFilter(QObject *watched, QEvent *event)
 void TestJapaneseDesktop::look(const QString &name, QWidget *window)
 {
     m_seen[name] << shownTexts(window);
+    m_titles[name] = window->windowTitle();
     m_cramped[name] << crampedButtons(window);
 }
 
@@ -385,6 +392,39 @@ void TestJapaneseDesktop::helpOpensJapanesePages()
     const QString japanese = QStringLiteral(MARROWDALE_SOURCE_DIR "/help/ja/") + page;
     QVERIFY2(m_opened.contains(japanese), qPrintable(m_opened.join(u", "_s)));
     QVERIFY(QFile::exists(japanese));
+}
+
+void TestJapaneseDesktop::untitledBoxesShowTheProgramsName_data()
+{
+    QTest::addColumn<QString>("window");
+    for (const char *window : {"message box", "keyword question", "notice box", "error box"})
+        QTest::newRow(window) << QString::fromLatin1(window);
+}
+
+// The boxes the program leaves untitled carry its name, not the executable's.
+void TestJapaneseDesktop::untitledBoxesShowTheProgramsName()
+{
+    QFETCH(QString, window);
+    QVERIFY(m_seen.contains(window));
+    QCOMPARE(m_titles.value(window), u"Marrowdale"_s);
+}
+
+void TestJapaneseDesktop::usersLanguageFileWinsOverTheDesktop()
+{
+    const QString own = m_dir.filePath(u"config/marrowdale/marrowdale.lng"_s);
+    QVERIFY(QFile::copy(QStringLiteral(MARROWDALE_SOURCE_DIR "/languages/English.lng"), own));
+    const auto removeOwn = qScopeGuard([&own] {
+        QFile::remove(own);
+        ProgramLanguage::installQtTranslations();
+    });
+    QVERIFY(!ProgramLanguage::installQtTranslations());
+    ProgramWindows windows = ProgramWindows::create();
+    const auto destroy = qScopeGuard([&windows] { windows.destroy(); });
+    windows.main->firstShow();
+    windows.main->parseTimer()->stop();
+    QCOMPARE(windows.main->classifyButton()->text(), u"&Classify"_s);
+    QCOMPARE(windows.helpWindow->tree()->helpFolder(), AppPaths::helpFolder());
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"Cancel"_s);
 }
 
 QTEST_MAIN(TestJapaneseDesktop)
