@@ -10,7 +10,13 @@
 #include <QProgressBar>
 #include <QScreen>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
+
+namespace {
+constexpr int NoticeLeft = 88;
+}
 
 WaitWindow::WaitWindow(QWidget *parent)
     : QWidget(parent, Qt::Dialog)
@@ -25,7 +31,7 @@ WaitWindow::WaitWindow(QWidget *parent)
     m_notice->setObjectName(u"notice"_s);
     m_notice->setAlignment(Qt::AlignCenter);
     m_notice->adjustSize();
-    m_notice->move(88, 16);
+    m_notice->move(NoticeLeft, 16);
 
     m_language.windowTitle(this).orEnglish().caption(u"notice"_s, m_notice).orEnglish();
 
@@ -55,6 +61,8 @@ void WaitWindow::showIfHidden()
     if (file.exists()) {
         m_language.apply(file);
         m_notice->adjustSize();
+        // A longer translation moves left as far as it must to stay whole.
+        m_notice->move(std::min(NoticeLeft, std::max(0, (width() - m_notice->width()) / 2)), m_notice->y());
     }
     if (QScreen *s = QGuiApplication::primaryScreen()) {
         const QRect area = s->availableGeometry();

@@ -107,10 +107,15 @@ QStringList shownTexts(QWidget *window)
     return texts;
 }
 
-// Buttons of fixed geometry that cut off their caption or lie on each other.
-QStringList crampedButtons(QWidget *window)
+// Buttons that cut off their caption or lie on each other, and captions that run past their window.
+QStringList crampedControls(QWidget *window)
 {
     QStringList cramped;
+    for (QLabel *label : window->findChildren<QLabel *>()) {
+        if (label->isVisibleTo(window) && !label->wordWrap()
+            && label->mapTo(window, QPoint(label->sizeHint().width(), 0)).x() > window->width())
+            cramped << label->text() + u" runs past the window"_s;
+    }
     QList<QPushButton *> shown;
     for (QPushButton *b : window->findChildren<QPushButton *>()) {
         if (b->isVisibleTo(window))
@@ -165,7 +170,7 @@ private:
     ProgramWindows m_windows;
     QHash<QString, QStringList> m_seen; ///< texts by window
     QHash<QString, QString> m_titles; ///< the last title of each window
-    QHash<QString, QStringList> m_cramped; ///< cut-off or overlapping buttons by window
+    QHash<QString, QStringList> m_cramped; ///< cut-off or overlapping controls by window
     QStringList m_opened; ///< pages handed to the browser
     QStringList m_unexpected; ///< windows the job should not have shown
     QTimer m_modalPoll;
@@ -269,7 +274,7 @@ void TestJapaneseDesktop::look(const QString &name, QWidget *window)
 {
     m_seen[name] << shownTexts(window);
     m_titles[name] = window->windowTitle();
-    m_cramped[name] << crampedButtons(window);
+    m_cramped[name] << crampedControls(window);
 }
 
 void TestJapaneseDesktop::pollModal()
