@@ -2,6 +2,7 @@
 #include "app/programwindows.h"
 #include "cli/commandline.h"
 #include "dialogs/handlerguard.h"
+#include "programlanguage.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -16,6 +17,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("marrowdale"));
     QApplication::setApplicationDisplayName(QString());
     QApplication::setDesktopFileName(QStringLiteral("marrowdale"));
+    ProgramLanguage::installQtTranslations();
     QIcon icon = QIcon::fromTheme(QStringLiteral("marrowdale"));
     if (icon.isNull()) {
         icon.addFile(QStringLiteral(":/icons/marrowdale-48.png"));

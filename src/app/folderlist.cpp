@@ -52,7 +52,7 @@ void FolderList::setFolder(const QString &folder)
 {
     const QFileInfo info(folder);
     if (folder.isEmpty() || !info.isDir())
-        throw MarrowdaleError(u"The folder \"%1\" does not exist."_s.arg(folder));
+        throw MarrowdaleError(ProgramText(Message::FolderMissing, {folder}));
     const QString clean = QDir::cleanPath(info.absoluteFilePath());
     if (clean == m_folder)
         return;

@@ -11,6 +11,7 @@
 #include "mainlayout.h"
 #include "marrowdaleerror.h"
 #include "patternfile.h"
+#include "programlanguage.h"
 #include "rawnames.h"
 #include "retiredlines.h"
 #include "settings.h"
@@ -19,6 +20,7 @@
 
 #include "classify/keywordchoicedialog.h"
 #include "classify/passcommands.h"
+#include "dialogs/buttonfit.h"
 #include "dialogs/handlerguard.h"
 #include "dialogs/messagedialog.h"
 #include "dialogs/optionsdialog.h"
@@ -223,6 +225,8 @@ void MainWindow::createLanguageTable()
         .caption(u"puUndoMove"_s, m_passCommands->undoMoveAction())
         .orEnglish()
         .caption(u"puUndoPass"_s, m_passCommands->undoPassAction())
+        .orEnglish()
+        .caption(u"OpenExplorer"_s, m_explorerButton)
         .orEnglish();
 }
 
@@ -254,7 +258,7 @@ MoveContext MainWindow::moveContext()
     // Moves go on without a journal; the user hears once that they are not being recorded.
     if (!m_journal.isOpen() && !m_journalTrouble) {
         m_journalTrouble = true;
-        prompts().notify(m_journal.errorString());
+        prompts().notify(m_journal.error().in(m_state.messages));
     }
     return {prompts(), m_state.messages, *this, &m_journal};
 }
@@ -310,15 +314,16 @@ void MainWindow::applyLayout()
 void MainWindow::firstShow()
 {
     runGuarded(this, [this] {
+        // Before anything can ask or report: the questions of the steps below speak the language too.
+        applyLanguage();
         m_state.documentsFolder = AppPaths::documentsFolder();
         m_state.firstRun = !QFileInfo::exists(AppPaths::settingsFile());
         readSettings();
         // Before anything can move: finish or explain what an interrupted run left half-moved.
-        if (const QString report = settleJournal(m_journal.path()); !report.isEmpty())
+        if (const QString report = settleJournal(m_journal.path(), m_state.messages); !report.isEmpty())
             prompts().notify(report);
         m_volumeChooser->followFolder(m_folderList->folder());
         m_fileList->setFolder(m_folderList->folder());
-        applyLanguage();
         QApplication::processEvents();
         if (m_state.firstRun) {
             prompts().msgBox(m_state.messages.text(1), QString(), u"OK"_s, 1);
@@ -353,7 +358,7 @@ void MainWindow::readSettings()
 
 void MainWindow::applyLanguage()
 {
-    const LanguageFile language(AppPaths::languageFile());
+    const LanguageFile language(ProgramLanguage::file());
     if (!language.exists()) {
         m_state.messages = MessageTable();
         return;
@@ -361,6 +366,24 @@ void MainWindow::applyLanguage()
     m_language.apply(language);
     m_state.messages.clear();
     language.readMessages(m_state.messages);
+    fitButtons();
+}
+
+void MainWindow::fitButtons()
+{
+    using namespace MainGeometry;
+    ButtonFit::placeRow({m_classifyButton, m_moveButton}, {{classifyLeft, buttonWidth}, {moveLeft, buttonWidth}});
+    const auto fitRow = [](QWidget *row, const QList<QPushButton *> &buttons, const int(&lefts)[4], int rowWidth) {
+        QList<ButtonRow::Place> places;
+        for (const int left : lefts)
+            places.append({left, rowButtonWidth});
+        const int right = ButtonFit::placeRow(buttons, places);
+        row->resize(std::max(rowWidth, right + lefts[0]), row->height());
+    };
+    fitRow(m_listButtonRow, {m_replaceButton, m_newListButton, m_loadButton, m_optionsButton}, listButtonLefts,
+           listButtonRowWidth);
+    fitRow(m_logButtonRow, {m_undoButton, m_explorerButton, m_exitButton, m_helpButton}, logButtonLefts,
+           logButtonRowWidth);
 }
 
 void MainWindow::loadKeywordList()
@@ -408,9 +431,9 @@ void MainWindow::rewriteKeywordListInPlace()
 {
     const Options options = m_optionsDialog->options();
     const QString text = keywordListText();
-    const QString rewritten = RetiredLines::rewriteKeepingRetired(prompts(), m_state.patternFile, text, m_state.table,
-                                                                  {options.sift, options.denominator, m_state.firstRun},
-                                                                  QDateTime::currentDateTime());
+    const QString rewritten = RetiredLines::rewriteKeepingRetired(
+        prompts(), m_state.messages, m_state.patternFile, text, m_state.table,
+        {options.sift, options.denominator, m_state.firstRun}, QDateTime::currentDateTime());
     m_state.firstRun = false;
     if (rewritten != text) {
         m_keywordList->setPlainText(rewritten);
@@ -452,7 +475,7 @@ void MainWindow::parseKeywordList()
     const Options options = m_optionsDialog->options();
     m_state.table.parse(keywordListText(), options.rootFolder);
     if (const auto &error = m_state.table.error())
-        throw MarrowdaleError(error->message());
+        throw MarrowdaleError(error->message(m_state.messages));
     if (m_state.firstRun)
         rewriteKeywordListInPlace();
     if (const auto message = driveCheckMessage(m_state.table, m_state.messages))
@@ -546,14 +569,14 @@ void MainWindow::offerRenamingUnreadableNames(const QString &folder)
     const QList<RawNames::UndecodableName> names = RawNames::undecodableNames(folder);
     if (names.isEmpty())
         return;
-    const QString question = RawNames::renameQuestion(folder, names);
+    const QString question = RawNames::renameQuestion(folder, names, m_state.messages);
     if (question.isEmpty()) {
-        prompts().notify(RawNames::notice(folder, names));
+        prompts().notify(RawNames::notice(folder, names, m_state.messages));
         return;
     }
     if (prompts().askYesNo(question, QString()) != UserPrompts::Yes)
         return;
-    if (const QStringList failures = RawNames::renameToReadings(folder, names); !failures.isEmpty())
+    if (const QStringList failures = RawNames::renameToReadings(folder, names, m_state.messages); !failures.isEmpty())
         prompts().notify(failures.join(u'\n'));
     m_fileList->reread();
 }

@@ -138,6 +138,8 @@ private:
     void createLanguageTable();
     void applyLayout();
     void applyLanguage();
+    /// Buttons whose translated captions need more room grow, keeping their places in the rows.
+    void fitButtons();
     void readSettings();
     void loadKeywordList();
     void dropTrailingBlankLines();

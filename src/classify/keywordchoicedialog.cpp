@@ -1,9 +1,9 @@
 #include "keywordchoicedialog.h"
 
-#include "apppaths.h"
 #include "dialogs/helpcontext.h"
 #include "dialogs/programfonts.h"
 #include "languagefile.h"
+#include "programlanguage.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -29,7 +29,8 @@ KeywordChoiceDialog::KeywordChoiceDialog(QWidget *parent)
     setFont(ProgramFonts::proportional(12));
     HelpContext::set(this, HelpContextNumber);
 
-    m_question = new QLabel(u"Prural keyword are contained in the file name.\n Please select which one"_s, this);
+    m_question
+        = new QLabel(u"Several keywords are contained in the file name.\nPlease select which one to use."_s, this);
     m_destinations = new QListWidget(this);
     m_destinations->setObjectName(u"destinations"_s);
     m_destinations->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -124,7 +125,7 @@ void KeywordChoiceDialog::showEvent(QShowEvent *event)
 void KeywordChoiceDialog::applyLanguage()
 {
     try {
-        const LanguageFile file(AppPaths::languageFile());
+        const LanguageFile file(ProgramLanguage::file());
         if (file.exists())
             m_language.apply(file);
     } catch (...) {

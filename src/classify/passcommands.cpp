@@ -1,10 +1,10 @@
 #include "passcommands.h"
 
-#include "apppaths.h"
 #include "classifypreview.h"
 #include "languagefile.h"
 #include "mainview.h"
 #include "movehistory.h"
+#include "programlanguage.h"
 #include "userprompts.h"
 
 #include "app/filelist.h"
@@ -64,8 +64,8 @@ void PassCommands::preview()
     ProgramState &state = m_main->state();
     const QList<PreviewRow> rows
         = previewPass(state.table, m_main->fileList()->filePaths(), m_main->optionsDialog()->rootFolder());
-    const LanguageFile language(AppPaths::languageFile());
-    m_previewDialog->showPreview(rows, state.messages, &language);
+    m_previewDialog->applyLanguage(LanguageFile(ProgramLanguage::file()));
+    m_previewDialog->showPreview(rows, state.messages);
 }
 
 void PassCommands::undoSelectedPass()

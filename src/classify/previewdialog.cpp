@@ -49,11 +49,14 @@ PreviewDialog::PreviewDialog(QWidget *parent)
         .orEnglish();
 }
 
-void PreviewDialog::showPreview(const QList<PreviewRow> &rows, const MessageTable &messages,
-                                const LanguageFile *language)
+void PreviewDialog::applyLanguage(const LanguageFile &language)
 {
-    if (language && language->exists())
-        m_language.apply(*language);
+    if (language.exists())
+        m_language.apply(language);
+}
+
+void PreviewDialog::showPreview(const QList<PreviewRow> &rows, const MessageTable &messages)
+{
     m_table->setRowCount(0);
     m_table->setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r) {

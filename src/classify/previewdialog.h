@@ -17,8 +17,10 @@ class PreviewDialog : public QDialog
 public:
     explicit PreviewDialog(QWidget *parent = nullptr);
 
-    /// Fills the table (texts from `language` when there is a language file) and shows it modally.
-    void showPreview(const QList<PreviewRow> &rows, const MessageTable &messages, const LanguageFile *language);
+    /// Takes the texts of the language file, if there is one.
+    void applyLanguage(const LanguageFile &language);
+    /// Fills the table and shows it modally.
+    void showPreview(const QList<PreviewRow> &rows, const MessageTable &messages);
 
     QTableWidget *table() const { return m_table; }
     /// The table as text, as Copy puts it on the clipboard.

@@ -8,6 +8,7 @@
 #include "inifile.h"
 #include "keywordtable.h"
 #include "marrowdaleerror.h"
+#include "messagetable.h"
 #include "movejournal.h"
 #include "patternfile.h"
 #include "retiredlines.h"
@@ -104,8 +105,8 @@ bool writeCounters(const ClassifySetup &setup, const QString &text, const Keywor
             return false;
         }
         DecliningPrompts prompts;
-        const QString rewritten = RetiredLines::rewriteKeepingRetired(prompts, setup.list, text, table, setup.rewrite,
-                                                                      QDateTime::currentDateTime());
+        const QString rewritten = RetiredLines::rewriteKeepingRetired(prompts, MessageTable(), setup.list, text, table,
+                                                                      setup.rewrite, QDateTime::currentDateTime());
         for (const QString &notice : std::as_const(prompts.notices))
             printLine(stderr, u"marrowdale: "_s + notice);
         if (rewritten != text)

@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "journalsettlement.h"
 #include "marrowdaleerror.h"
+#include "messagetable.h"
 #include "movejournal.h"
 
 #include <QCommandLineParser>
@@ -42,7 +43,7 @@ QString helpText(const QCommandLineParser &parser)
 
 void settleInterruptedMoves()
 {
-    if (const QString report = settleJournal(MoveJournal::defaultPath()); !report.isEmpty())
+    if (const QString report = settleJournal(MoveJournal::defaultPath(), MessageTable()); !report.isEmpty())
         printLine(stderr, u"marrowdale: "_s + report);
 }
 

@@ -25,6 +25,26 @@ QString xdgFolder(const char *variable, const QString &fallbackUnderHome)
     return folder;
 }
 
+// The folder `name` of the program's data: beside the executable in a build tree, under share/marrowdale
+// relative to it once installed (also for a package built for another prefix), else where the build put it.
+QString dataFolder(const QString &name)
+{
+    if (QCoreApplication::instance()) {
+        const QString beside = QCoreApplication::applicationDirPath() + u'/' + name;
+        if (QFileInfo(beside).isDir())
+            return beside;
+        const QString relative
+            = QDir::cleanPath(QCoreApplication::applicationDirPath() + u"/../share/marrowdale/"_s + name);
+        if (QFileInfo(relative).isDir())
+            return relative;
+    }
+    return QStringLiteral(MARROWDALE_INSTALL_DATADIR) + u'/' + name;
+}
+
+} // namespace
+
+namespace AppPaths {
+
 QLocale::Language languageNamed(const QString &language)
 {
     // A locale name may carry a code set or modifier ("ja_JP.UTF-8", "ja_JP@euro") that QLocale does not read.
@@ -41,10 +61,6 @@ QLocale::Language languageNamed(const QString &language)
     }
     return QLocale::AnyLanguage;
 }
-
-} // namespace
-
-namespace AppPaths {
 
 QString configFolder()
 {
@@ -80,17 +96,12 @@ QString documentsFolder()
 
 QString helpFolder()
 {
-    if (QCoreApplication::instance()) {
-        const QString beside = QCoreApplication::applicationDirPath() + u"/Help"_s;
-        if (QFileInfo(beside).isDir())
-            return beside;
-        // An installed tree that was moved, or a package built for another prefix.
-        const QString relative
-            = QDir::cleanPath(QCoreApplication::applicationDirPath() + u"/../share/marrowdale/Help"_s);
-        if (QFileInfo(relative).isDir())
-            return relative;
-    }
-    return QStringLiteral(MARROWDALE_INSTALL_DATADIR "/Help");
+    return dataFolder(u"Help"_s);
+}
+
+QString languagesFolder()
+{
+    return dataFolder(u"languages"_s);
 }
 
 QString helpFolder(const QString &language)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 
 // Where the program keeps its own files and finds its help pages.
@@ -26,6 +27,14 @@ QString helpFolder();
 /// contents, otherwise the English pages.
 QString helpFolder(const QString &language);
 QString helpFolderFor(const QString &englishHelpFolder, const QString &language);
+
+/// "languages" beside the executable when present, otherwise the installed one: the translations the
+/// program brings along, one file a language named in English ("Japanese.lng").
+QString languagesFolder();
+
+/// The language a locale name ("ja", "ja_JP.UTF-8") or an English language name ("Japanese") stands for;
+/// AnyLanguage when it names none.
+QLocale::Language languageNamed(const QString &language);
 
 /// A folder path without its trailing "/" ("/" itself stays).
 QString withoutTrailingSlash(const QString &folder);

@@ -21,9 +21,9 @@ public:
     explicit WriteFailure(const QString &path)
         : m_path(path)
     { }
-    MarrowdaleError operator()(const QString &reason) const
+    MarrowdaleError operator()(ProgramText reason) const
     {
-        return MarrowdaleError(u"The file \"%1\" cannot be written: %2"_s.arg(m_path, reason));
+        return MarrowdaleError(ProgramText(Message::FileNotWritten, {m_path, std::move(reason)}));
     }
     MarrowdaleError operator()(int error) const { return (*this)(qt_error_string(error)); }
 
@@ -177,11 +177,11 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
         throw fail(errno);
     if (exists) {
         if (S_ISDIR(old.st_mode))
-            throw fail(u"a folder of that name exists"_s);
+            throw fail(Message::ReasonFolderExists);
         if (!S_ISREG(old.st_mode))
-            throw fail(u"it is not a regular file"_s);
+            throw fail(Message::ReasonNotRegularFile);
         if (!isWritable(file, old))
-            throw fail(u"the file is read-only"_s);
+            throw fail(Message::ReasonReadOnly);
     }
 
     QByteArray tempName;

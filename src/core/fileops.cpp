@@ -4,6 +4,7 @@
 #include "messagetable.h"
 #include "movejournal.h"
 #include "movesteps.h"
+#include "programtext.h"
 #include "userprompts.h"
 
 #include <QDir>
@@ -62,9 +63,10 @@ bool isInside(const QString &path, const QString &folder)
     return path.startsWith(folder + u'/');
 }
 
-QString moveFailure(const QString &source, const QString &target, int error, const QString &detail = {})
+QString moveFailure(const MessageTable &messages, const QString &source, const QString &target, int error,
+                    const QString &detail = {})
 {
-    QString text = u"Cannot move \"%1\" to \"%2\": %3"_s.arg(source, target, systemError(error));
+    QString text = ProgramText(Message::MoveFailed, {source, target, systemError(error)}).in(messages);
     if (!detail.isEmpty() && detail != source && detail != target)
         text += u" (%1)"_s.arg(detail);
     return text;
@@ -79,6 +81,7 @@ public:
         : m_context(context)
     {
         m_plan.temporary = MoveSteps::temporaryName(MoveSteps::folderOf(encoded(intent.dst)));
+        m_plan.messages = &context.messages;
         if (MoveJournal *journal = context.journal) {
             intent.tmp = decoded(m_plan.temporary);
             m_id = journal->intent(std::move(intent));
@@ -176,21 +179,25 @@ QString reasonOf(int error, const MoveSteps::CopyPlan &plan)
     return plan.detail.isEmpty() ? systemError(error) : systemError(error) + u": "_s + plan.detail;
 }
 
-int askMerge(UserPrompts &prompts, const QString &text)
+int askMerge(const MoveContext &context, const ProgramText &question)
 {
-    return prompts.askYesNo(text, u"Move Folder"_s);
+    const MessageTable &messages = context.messages;
+    return context.prompts.askYesNo(question.in(messages), messages.text(Message::MoveFolderTitle));
 }
 
 // Moves everything of `from` into the existing folder `to`, entry by entry under their byte names;
 // asks before any file would be replaced. True when `from` is empty afterwards and gone. Failures are
 // collected in *problems.
-bool mergeFolder(const QByteArray &from, const QByteArray &to, JournaledMove &move, UserPrompts &prompts,
+bool mergeFolder(const QByteArray &from, const QByteArray &to, JournaledMove &move, const MoveContext &context,
                  QStringList *problems)
 {
+    const auto problem = [&context, problems](Message message, std::vector<ProgramText> fill) {
+        problems->append(ProgramText(message, std::move(fill)).in(context.messages));
+    };
     int listed = 0;
     const QList<QByteArray> names = MoveSteps::entries(from, &listed);
     if (listed != 0)
-        problems->append(u"\"%1\" cannot be read: %2"_s.arg(decoded(from), systemError(listed)));
+        problem(Message::FolderNotReadable, {decoded(from), systemError(listed)});
     for (const QByteArray &name : names) {
         const QByteArray source = MoveSteps::child(from, name);
         const QByteArray target = MoveSteps::child(to, name);
@@ -199,24 +206,20 @@ bool mergeFolder(const QByteArray &from, const QByteArray &to, JournaledMove &mo
             e = move.moveEntryInto(source, target, false);
         } else if (MoveSteps::isFolder(source)) {
             if (MoveSteps::isFolder(target))
-                mergeFolder(source, target, move, prompts, problems);
+                mergeFolder(source, target, move, context, problems);
             else
-                problems->append(u"\"%1\" is in the way of the folder \"%2\"."_s.arg(decoded(target), decoded(source)));
+                problem(Message::EntryBlocksFolder, {decoded(target), decoded(source)});
         } else if (MoveSteps::isFolder(target)) {
-            problems->append(
-                u"The folder \"%1\" is in the way of the file \"%2\"."_s.arg(decoded(target), decoded(source)));
+            problem(Message::FolderBlocksFile, {decoded(target), decoded(source)});
         } else if (MoveSteps::sameFile(source, target)) {
-            problems->append(
-                u"\"%1\" and \"%2\" are the same file; it was left as it is."_s.arg(decoded(source), decoded(target)));
+            problem(Message::SameFileLeft, {decoded(source), decoded(target)});
         } else {
-            const QString question
-                = u"The folder \"%1\" already holds a file named \"%2\". Replace it with the one from \"%3\"?"_s.arg(
-                    decoded(to), decoded(name), decoded(from));
-            if (askMerge(prompts, question) == UserPrompts::Yes)
+            const ProgramText question(Message::ReplaceInMerge, {decoded(to), decoded(name), decoded(from)});
+            if (askMerge(context, question) == UserPrompts::Yes)
                 e = move.moveEntryInto(source, target, true);
         }
         if (e != 0)
-            problems->append(moveFailure(decoded(source), decoded(target), e, move.plan().detail));
+            problems->append(moveFailure(context.messages, decoded(source), decoded(target), e, move.plan().detail));
         else if (!move.plan().detail.isEmpty())
             problems->append(move.plan().detail);
     }
@@ -265,10 +268,8 @@ MovePass::~MovePass()
         m_context.journal->endPass();
     // No question while an exception is on its way to the handler's guard.
     if (!m_attributesLostIn.isEmpty() && std::uncaught_exceptions() == m_exceptions) {
-        m_context.prompts.notify(u"These folders cannot hold extended attributes or access control lists. The files "
-                                 u"moved into them arrived whole, but without those (such as the address a saved page "
-                                 u"came from):\n"_s
-                                 + m_attributesLostIn.join(u'\n'));
+        m_context.prompts.notify(
+            ProgramText(Message::AttributesLost, {m_attributesLostIn.join(u'\n')}).in(m_context.messages));
     }
 }
 
@@ -333,7 +334,7 @@ bool moveFile(const QString &source, const QString &target, QString *error)
     if (!isRealDir(source))
         e = MoveSteps::moveEntry(encoded(source), encoded(target), plan);
     if (e != 0 && error)
-        *error = moveFailure(source, target, e, plan.detail);
+        *error = moveFailure(MessageTable(), source, target, e, plan.detail);
     return e == 0;
 }
 
@@ -347,7 +348,7 @@ bool renameNoReplace(const QString &from, const QString &to, QString *error)
 {
     const int e = MoveSteps::renameExclusive(encoded(from), encoded(to));
     if (e != 0 && error)
-        *error = moveFailure(from, to, e);
+        *error = moveFailure(MessageTable(), from, to, e);
     return e == 0;
 }
 
@@ -357,30 +358,31 @@ bool moveFolder(const QString &from, const QString &to, const MoveContext &outer
     MovePass pass(outer, u"move"_s, folderOf(from));
     const MoveContext &context = pass.context();
     UserPrompts &prompts = context.prompts;
+    const auto tell = [&context](Message message, std::vector<ProgramText> fill) {
+        context.prompts.notify(ProgramText(message, std::move(fill)).in(context.messages));
+    };
     // A link standing for the companion folder moves as the link; what it points to stays where it is.
     const bool link = isLink(from);
     if (!link && !isRealDir(from)) {
         recordRefusal(context, from, to, page, u"does not exist"_s);
-        prompts.notify(u"The folder \"%1\" cannot be moved: it does not exist."_s.arg(from));
+        tell(Message::FolderNotThere, {from});
         return false;
     }
     if (to == from)
         return true; // already in place: a file classified into its own folder
     if (isInside(to, from)) {
         recordRefusal(context, from, to, page, u"into itself"_s);
-        prompts.notify(u"The folder \"%1\" cannot be moved into itself."_s.arg(from));
+        tell(Message::FolderIntoItself, {from});
         return false;
     }
     const bool merge = MoveSteps::exists(encoded(to));
     if (merge) {
         if (link || !isRealDir(to)) {
             recordRefusal(context, from, to, page, u"something else is in the way"_s);
-            prompts.notify(
-                u"The folder \"%1\" cannot be moved to \"%2\": something of that name is in the way."_s.arg(from, to));
+            tell(Message::FolderBlocked, {from, to});
             return false;
         }
-        const QString question = u"The folder \"%1\" already exists. Merge the folder \"%2\" into it?"_s.arg(to, from);
-        if (askMerge(prompts, question) != UserPrompts::Yes) {
+        if (askMerge(context, ProgramText(Message::MergeFolder, {to, from})) != UserPrompts::Yes) {
             recordRefusal(context, from, to, page, u"declined: the folder exists"_s);
             return false;
         }
@@ -393,14 +395,13 @@ bool moveFolder(const QString &from, const QString &to, const MoveContext &outer
     JournaledMove move(context, intent);
     if (merge) {
         QStringList problems;
-        const bool arrived = mergeFolder(encoded(from), encoded(to), move, prompts, &problems);
+        const bool arrived = mergeFolder(encoded(from), encoded(to), move, context, &problems);
         if (arrived)
             move.done();
         else
             move.failed(u"merged in part: "_s + problems.join(u"; "_s));
         if (!problems.isEmpty()) {
-            prompts.notify(u"The folder \"%1\" could not be merged completely into \"%2\":\n%3"_s.arg(
-                from, to, problems.join(u'\n')));
+            tell(Message::FolderMergedInPart, {from, to, problems.join(u'\n')});
         }
         return arrived;
     }
@@ -409,13 +410,13 @@ bool moveFolder(const QString &from, const QString &to, const MoveContext &outer
         e = move.moveEntry(from, to);
     if (e != 0) {
         move.failed(reasonOf(e, move.plan()));
-        prompts.notify(u"The folder \"%1\" could not be moved to \"%2\": %3"_s.arg(from, to, systemError(e))
+        prompts.notify(ProgramText(Message::FolderNotMoved, {from, to, systemError(e)}).in(context.messages)
                        + (move.plan().detail.isEmpty() ? QString() : u" (%1)"_s.arg(move.plan().detail)));
         return false;
     }
     move.done();
     if (!move.plan().detail.isEmpty())
-        prompts.notify(u"The folder \"%1\" was moved to \"%2\". %3"_s.arg(from, to, move.plan().detail));
+        tell(Message::FolderMovedWithNote, {from, to, move.plan().detail});
     return true;
 }
 
@@ -477,7 +478,7 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
         // One file under two names: replacing one by the other would only lose a name.
         if (MoveSteps::sameFile(encoded(from), encoded(target))) {
             move.failed(u"source and target are the same file"_s);
-            prompts.notify(u"\"%1\" and \"%2\" are the same file; nothing was moved."_s.arg(from, target));
+            prompts.notify(ProgramText(Message::SameFileNothingMoved, {from, target}).in(messages));
             return true;
         }
         e = move.replaceFile(from, target);

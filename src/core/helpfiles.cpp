@@ -67,8 +67,7 @@ QList<HelpEntry> parseContents(const QString &text)
         if (entries.isEmpty()) {
             depth = 0;
         } else if (depth > entries.last().depth + 1) {
-            throw MarrowdaleError(u"Line %1 of the contents file is indented more than one level "
-                                  u"below the line before it."_s.arg(i + 1));
+            throw MarrowdaleError(ProgramText(Message::ContentsTooDeep, {QString::number(i + 1)}));
         }
         HelpEntry entry = parseEntry(line.mid(lead));
         entry.depth = depth;

@@ -101,9 +101,9 @@ bool sameName(const QString &a, const QString &b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-MarrowdaleError writeError(const QString &path, const QString &reason)
+MarrowdaleError writeError(const QString &path, ProgramText reason)
 {
-    return MarrowdaleError(u"The file \"%1\" cannot be written: %2"_s.arg(path, reason));
+    return MarrowdaleError(ProgramText(Message::FileNotWritten, {path, std::move(reason)}));
 }
 
 } // namespace
@@ -120,7 +120,7 @@ IniFile::IniFile(const QString &path)
     try {
         content = TextFile::read(path);
     } catch (const MarrowdaleError &error) {
-        m_readError = error.message(); // reads as empty; save() refuses to replace what it has not seen
+        m_readError = error.text(); // reads as empty; save() refuses to replace what it has not seen
         return;
     }
     m_readable = true;
@@ -223,13 +223,13 @@ void IniFile::setString(const QString &section, const QString &key, const QStrin
 {
     const auto hasLineBreak = [](const QString &text) { return text.contains(u'\n') || text.contains(u'\r'); };
     if (section.isEmpty() || section.contains(u']') || hasLineBreak(section) || trimBlanks(section) != section)
-        throw writeError(m_path, u"\"%1\" is not a valid section name"_s.arg(section));
+        throw writeError(m_path, ProgramText(Message::ReasonBadSection, {section}));
     if (key.isEmpty() || key.contains(u'=') || key.startsWith(u'[') || key.startsWith(u';') || key.startsWith(u'#')
         || hasLineBreak(key) || trimBlanks(key) != key)
-        throw writeError(m_path, u"\"%1\" is not a valid key name"_s.arg(key));
+        throw writeError(m_path, ProgramText(Message::ReasonBadKey, {key}));
     // A line break would end the value early and let the rest pose as further lines.
     if (hasLineBreak(value))
-        throw writeError(m_path, u"the value of \"%1\" holds a line break"_s.arg(key));
+        throw writeError(m_path, ProgramText(Message::ReasonLineBreak, {key}));
 
     // Quote a value that reading would otherwise change (outer blanks, enclosing quotes).
     const QString stored = unquote(value) == value ? value : u'"' + value + u'"';
@@ -293,7 +293,7 @@ void IniFile::save()
     if (m_exists && !m_readable)
         throw MarrowdaleError(m_readError);
     if (!m_exists && !QDir().mkpath(QFileInfo(m_path).absolutePath()))
-        throw writeError(m_path, u"its folder cannot be created"_s);
+        throw writeError(m_path, Message::ReasonNoFolder);
     QString text;
     for (const TextLine &line : std::as_const(m_lines))
         text += line.text + line.lineBreak;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "programtext.h"
 #include "textfile.h"
 
 #include <QHash>
@@ -60,7 +61,7 @@ private:
     QString m_path;
     bool m_exists = false;
     bool m_readable = false;
-    QString m_readError;
+    ProgramText m_readError;
     TextEncoding m_encoding;
     QList<TextLine> m_lines;
     QHash<QString, QString> m_values; ///< by case-folded section and key

@@ -2,6 +2,7 @@
 
 #include "movejournal.h"
 #include "movesteps.h"
+#include "programtext.h"
 
 #include <QFile>
 #include <QList>
@@ -29,8 +30,9 @@ bool present(const QString &path)
 class Settlement
 {
 public:
-    explicit Settlement(MoveJournal &journal)
+    Settlement(MoveJournal &journal, const MessageTable &messages)
         : m_journal(journal)
+        , m_messages(messages)
     { }
 
     QStringList report;
@@ -42,12 +44,12 @@ public:
         const bool atSource = present(intent.src), atTarget = present(intent.dst);
         if (atSource && !atTarget) {
             close(intent, false, u"not moved"_s);
-            say(u"\"%1\" had not been moved; it is where it was."_s.arg(intent.src));
+            say(Message::SettleNotMoved, {intent.src});
             return false;
         }
         if (!atSource && atTarget) {
             close(intent, true);
-            say(u"\"%1\" had arrived at \"%2\"."_s.arg(intent.src, intent.dst));
+            say(Message::SettleArrived, {intent.src, intent.dst});
             return true;
         }
         if (atSource) {
@@ -56,15 +58,15 @@ public:
             if ((MoveSteps::sameFile(source, target) || MoveSteps::identical(source, target))
                 && MoveSteps::removeTree(source) == 0) {
                 close(intent, true);
-                say(u"\"%1\" had arrived whole at \"%2\"; the original was removed."_s.arg(intent.src, intent.dst));
+                say(Message::SettleArrivedWhole, {intent.src, intent.dst});
                 return true;
             }
             close(intent, false, u"found at both places"_s);
-            say(u"\"%1\" and \"%2\" both exist and are not the same; both were kept."_s.arg(intent.src, intent.dst));
+            say(Message::SettleBothKept, {intent.src, intent.dst});
             return false;
         }
         close(intent, false, u"found at neither place"_s);
-        say(u"\"%1\" is neither where it was nor at \"%2\"."_s.arg(intent.src, intent.dst));
+        say(Message::SettleNeither, {intent.src, intent.dst});
         return false;
     }
 
@@ -79,7 +81,7 @@ public:
         if (!atSource) {
             close(intent, atTarget, atTarget ? QString() : u"found at neither place"_s);
             if (!atTarget)
-                say(u"The folder \"%1\" is neither where it was nor at \"%2\"."_s.arg(intent.src, intent.dst));
+                say(Message::SettleFolderNeither, {intent.src, intent.dst});
             return;
         }
         if (!atTarget) {
@@ -90,11 +92,10 @@ public:
         QStringList kept;
         if (completeFolder(encoded(intent.src), encoded(intent.dst), intent.merge, &kept)) {
             close(intent, true);
-            say(u"The folder \"%1\" was completed at \"%2\"."_s.arg(intent.src, intent.dst));
+            say(Message::SettleFolderCompleted, {intent.src, intent.dst});
         } else {
             close(intent, false, u"both places hold entries"_s);
-            say(u"The folder \"%1\" was not completed at \"%2\"; these entries differ and were kept where they "
-                u"were:\n    %3"_s.arg(intent.src, intent.dst, kept.join(u"\n    "_s)));
+            say(Message::SettleFolderNotCompleted, {intent.src, intent.dst, u"    "_s + kept.join(u"\n    "_s)});
         }
     }
 
@@ -103,17 +104,19 @@ public:
     {
         const QString &from = fileIntent.companionSrc, &to = fileIntent.companionDst;
         if (present(from) && present(to)) {
-            say(u"The folder \"%1\" was left behind by \"%2\": \"%3\" already exists, so it was not merged "
-                u"without asking. Move it by hand."_s.arg(from, fileIntent.dst, to));
+            say(Message::SettleFolderLeftBehind, {from, fileIntent.dst, to});
         } else if (present(from)) {
             moveFolderAfterFile(from, to, fileIntent.dst);
         } else if (!present(to)) {
-            say(u"The folder \"%1\" that belonged to \"%2\" is gone."_s.arg(from, fileIntent.dst));
+            say(Message::SettleFolderGone, {from, fileIntent.dst});
         }
     }
 
 private:
-    void say(const QString &line) { report.append(line); }
+    void say(Message message, std::vector<ProgramText> fill)
+    {
+        report.append(ProgramText(message, std::move(fill)).in(m_messages));
+    }
 
     void close(const JournalRecord &intent, bool done, const QString &reason = {})
     {
@@ -131,9 +134,9 @@ private:
             return;
         if (present(source)) {
             MoveSteps::removeTree(encoded(temporary));
-            say(u"An unfinished copy of \"%1\" was removed; the original is where it was."_s.arg(source));
+            say(Message::SettleCopyRemoved, {source});
         } else {
-            say(u"A copy of \"%1\" was kept as \"%2\": the original is gone."_s.arg(source, temporary));
+            say(Message::SettleCopyKept, {source, temporary});
         }
     }
 
@@ -151,7 +154,7 @@ private:
     bool moveFolderAfterFile(const QString &from, const QString &to, const QString &page)
     {
         if (!page.isEmpty() && !present(page)) {
-            say(u"The folder \"%1\" was left where it was: its file is no longer at \"%2\"."_s.arg(from, page));
+            say(Message::SettleFolderStays, {from, page});
             return false;
         }
         JournalRecord intent;
@@ -162,17 +165,17 @@ private:
         MoveSteps::CopyPlan plan;
         plan.temporary = MoveSteps::temporaryName(MoveSteps::folderOf(encoded(to)));
         plan.beforeCopy = [this] { m_journal.sync(); };
+        plan.messages = &m_messages;
         intent.tmp = QFile::decodeName(plan.temporary);
         const QString id = m_journal.intent(intent);
         const int e = MoveSteps::moveEntry(encoded(from), encoded(to), plan);
         if (e != 0) {
             m_journal.failed(id, QString::fromLocal8Bit(std::strerror(e)));
-            say(u"The folder \"%1\" could not follow its file to \"%2\": %3"_s.arg(
-                from, to, QString::fromLocal8Bit(std::strerror(e))));
+            say(Message::SettleFolderNotFollowed, {from, to, QString::fromLocal8Bit(std::strerror(e))});
             return false;
         }
         m_journal.done(id);
-        say(u"The folder \"%1\" was moved to \"%2\", after its file."_s.arg(from, to));
+        say(Message::SettleFolderFollowed, {from, to});
         return true;
     }
 
@@ -198,11 +201,12 @@ private:
     }
 
     MoveJournal &m_journal;
+    const MessageTable &m_messages;
 };
 
 } // namespace
 
-QString settleJournal(const QString &journalPath)
+QString settleJournal(const QString &journalPath, const MessageTable &messages)
 {
     MoveJournal journal(journalPath);
     if (!journal.isOpen() || !journal.tryLockExclusive())
@@ -228,7 +232,7 @@ QString settleJournal(const QString &journalPath)
             && !followed.contains(intent.pass + u'\n' + intent.companionSrc);
     };
 
-    Settlement settlement(journal);
+    Settlement settlement(journal, messages);
     bool passBegun = false;
     for (const JournalRecord &intent : std::as_const(intents)) {
         const bool open = !done.contains(intent.id) && !failed.contains(intent.id);
@@ -251,6 +255,5 @@ QString settleJournal(const QString &journalPath)
     journal.setSettledUpTo(passBegun ? journal.size() : end);
     if (settlement.report.isEmpty())
         return {};
-    return u"The program was stopped while it was moving files. What was found and done:\n"_s
-        + settlement.report.join(u'\n');
+    return ProgramText(Message::SettleReport, {settlement.report.join(u'\n')}).in(messages);
 }

@@ -1,6 +1,6 @@
 #include "keywordtable.h"
 
-#include "messagetable.h"
+#include "programtext.h"
 #include "userprompts.h"
 
 #include <QCollator>
@@ -227,9 +227,12 @@ MatchResult matchKeyword(const KeywordEntry &entry, const QString &path)
 
 QString KeywordLineError::message() const
 {
-    return u"Line %1 of the keyword list has a count that is not two whole numbers around \"/\": \"%2\". "
-           "The list was read up to the line before it."_s.arg(lineNumber)
-               .arg(line);
+    return message(MessageTable());
+}
+
+QString KeywordLineError::message(const MessageTable &messages) const
+{
+    return ProgramText(Message::CountUnreadable, {QString::number(lineNumber), line}).in(messages);
 }
 
 QStringList keywordListLines(const QString &text)
@@ -384,9 +387,7 @@ std::optional<QString> offerKeyword(UserPrompts &prompts, const MessageTable &me
     if (keyword.isEmpty())
         return std::nullopt;
     if (!fitsInALine(keyword)) {
-        prompts.notify(
-            u"The keyword \"%1\" cannot be added: a keyword must not contain \"->\", \"<<\" or a line break."_s.arg(
-                keyword));
+        prompts.notify(ProgramText(Message::KeywordNotAdded, {keyword}).in(messages));
         return std::nullopt;
     }
 
@@ -404,8 +405,7 @@ std::optional<QString> offerKeyword(UserPrompts &prompts, const MessageTable &me
     }
 
     if (!fitsInALine(destination)) {
-        prompts.notify(u"No keyword line can be added for the folder \"%1\": a folder whose name holds \"->\", "
-                       u"\"<<\" or a line break cannot be written into the keyword list."_s.arg(destination));
+        prompts.notify(ProgramText(Message::FolderNotAddable, {destination}).in(messages));
         return std::nullopt;
     }
 

@@ -63,6 +63,7 @@ struct KeywordLineError
     int lineNumber = 0; ///< 1-based
     QString line;
     QString message() const;
+    QString message(const MessageTable &messages) const;
 };
 
 // The keyword table parsed from the keyword list's text.

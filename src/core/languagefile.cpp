@@ -41,9 +41,10 @@ QString optionDialogDefaultText(int n)
     case 1:
         return u"and used count is less than 1/"_s;
     case 2:
-        return u", the current key word is abondoned."_s;
+        return u", the current keyword is abandoned."_s;
     case 3:
-        return u"Parent folder of destination folders has been change change again, please click [select folder] button again."_s;
+        return u"The parent folder of the destination folders has been changed. To change it again, please click the "
+               u"[select folder] button again."_s;
     default:
         return {};
     }

@@ -37,6 +37,109 @@ struct NamedText
 
 // One line a text: the key a translator writes and what the program says without one.
 constexpr NamedText namedTexts[] = {
+    // Texts of every window.
+    {Message::YesButton, u"YesButton", u"&Yes"},
+    {Message::NoButton, u"NoButton", u"&No"},
+    {Message::OkButton, u"OkButton", u"&OK"},
+    {Message::CancelButton, u"CancelButton", u"&Cancel"},
+    {Message::AbortButton, u"AbortButton", u"&Abort"},
+    {Message::HelpButton, u"HelpButton", u"&Help"},
+    {Message::UnexpectedError, u"UnexpectedError", u"An unexpected error occurred."},
+    {Message::NotAnInteger, u"NotAnInteger", u"'%1' is not a valid integer value."},
+    {Message::NotANumber, u"NotANumber", u"'%1' is not a valid floating point value."},
+    {Message::FileNotRead, u"FileNotRead", u"The file \"%1\" cannot be read: %2"},
+    {Message::FileNotWritten, u"FileNotWritten", u"The file \"%1\" cannot be written: %2"},
+    {Message::ReasonFolderExists, u"ReasonFolderExists", u"a folder of that name exists"},
+    {Message::ReasonNotRegularFile, u"ReasonNotRegularFile", u"it is not a regular file"},
+    {Message::ReasonReadOnly, u"ReasonReadOnly", u"the file is read-only"},
+    {Message::ReasonNoFolder, u"ReasonNoFolder", u"its folder cannot be created"},
+    {Message::ReasonBadSection, u"ReasonBadSection", u"\"%1\" is not a valid section name"},
+    {Message::ReasonBadKey, u"ReasonBadKey", u"\"%1\" is not a valid key name"},
+    {Message::ReasonLineBreak, u"ReasonLineBreak", u"the value of \"%1\" holds a line break"},
+    {Message::FolderMissing, u"FolderMissing", u"The folder \"%1\" does not exist."},
+    {Message::FolderIsAFile, u"FolderIsAFile", u"\"%1\" is a file, not a folder."},
+    {Message::CreateFolder, u"CreateFolder", u"The folder \"%1\" does not exist. Create it?"},
+    {Message::FolderNotCreated, u"FolderNotCreated", u"The folder \"%1\" could not be created."},
+    {Message::PatternFileFilter, u"PatternFileFilter", u"Sorting pattern files"},
+    {Message::ContentsNotLoaded, u"ContentsNotLoaded", u"Sorry, failed to load contents file."},
+    {Message::ContentsTooDeep, u"ContentsTooDeep",
+     u"Line %1 of the contents file is indented more than one level below the line before it."},
+    {Message::CountUnreadable, u"CountUnreadable",
+     u"Line %1 of the keyword list has a count that is not two whole numbers around \"/\": \"%2\". The list was "
+     u"read up to the line before it."},
+    {Message::KeywordNotAdded, u"KeywordNotAdded",
+     u"The keyword \"%1\" cannot be added: a keyword must not contain \"->\", \"<<\" or a line break."},
+    {Message::FolderNotAddable, u"FolderNotAddable",
+     u"No keyword line can be added for the folder \"%1\": a folder whose name holds \"->\", \"<<\" or a line "
+     u"break cannot be written into the keyword list."},
+    {Message::RetiredNoPatternFile, u"RetiredNoPatternFile",
+     u"The retired keyword lines cannot be kept: there is no current pattern file."},
+    {Message::RetiredLinesStay, u"RetiredLinesStay",
+     u"%1<br><br>The keyword lines that would have been retired stay in the list."},
+    {Message::JournalNotOpened, u"JournalNotOpened", u"The move journal \"%1\" cannot be opened: %2"},
+    {Message::JournalNotWritten, u"JournalNotWritten", u"The move journal \"%1\" cannot be written."},
+    {Message::JournalWriteFailed, u"JournalWriteFailed", u"The move journal \"%1\" cannot be written: %2"},
+    {Message::ReasonDiskFull, u"ReasonDiskFull", u"the disk is full"},
+    {Message::MoveFailed, u"MoveFailed", u"Cannot move \"%1\" to \"%2\": %3"},
+    {Message::MoveFolderTitle, u"MoveFolderTitle", u"Move Folder"},
+    {Message::FolderNotThere, u"FolderNotThere", u"The folder \"%1\" cannot be moved: it does not exist."},
+    {Message::FolderIntoItself, u"FolderIntoItself", u"The folder \"%1\" cannot be moved into itself."},
+    {Message::FolderBlocked, u"FolderBlocked",
+     u"The folder \"%1\" cannot be moved to \"%2\": something of that name is in the way."},
+    {Message::MergeFolder, u"MergeFolder", u"The folder \"%1\" already exists. Merge the folder \"%2\" into it?"},
+    {Message::FolderMergedInPart, u"FolderMergedInPart",
+     u"The folder \"%1\" could not be merged completely into \"%2\":<br>%3"},
+    {Message::FolderNotMoved, u"FolderNotMoved", u"The folder \"%1\" could not be moved to \"%2\": %3"},
+    {Message::FolderMovedWithNote, u"FolderMovedWithNote", u"The folder \"%1\" was moved to \"%2\". %3"},
+    {Message::SameFileNothingMoved, u"SameFileNothingMoved",
+     u"\"%1\" and \"%2\" are the same file; nothing was moved."},
+    {Message::AttributesLost, u"AttributesLost",
+     u"These folders cannot hold extended attributes or access control lists. The files moved into them arrived "
+     u"whole, but without those (such as the address a saved page came from):<br>%1"},
+    {Message::FolderNotReadable, u"FolderNotReadable", u"\"%1\" cannot be read: %2"},
+    {Message::EntryBlocksFolder, u"EntryBlocksFolder", u"\"%1\" is in the way of the folder \"%2\"."},
+    {Message::FolderBlocksFile, u"FolderBlocksFile", u"The folder \"%1\" is in the way of the file \"%2\"."},
+    {Message::SameFileLeft, u"SameFileLeft", u"\"%1\" and \"%2\" are the same file; it was left as it is."},
+    {Message::ReplaceInMerge, u"ReplaceInMerge",
+     u"The folder \"%1\" already holds a file named \"%2\". Replace it with the one from \"%3\"?"},
+    {Message::ChangedWhileCopied, u"ChangedWhileCopied",
+     u"\"%1\" changed while it was copied; it is probably still being written."},
+    {Message::SourceLeftBehind, u"SourceLeftBehind",
+     u"The copy is complete, but \"%1\" could not be removed completely: %2"},
+    {Message::SettleReport, u"SettleReport",
+     u"The program was stopped while it was moving files. What was found and done:<br>%1"},
+    {Message::SettleNotMoved, u"SettleNotMoved", u"\"%1\" had not been moved; it is where it was."},
+    {Message::SettleArrived, u"SettleArrived", u"\"%1\" had arrived at \"%2\"."},
+    {Message::SettleArrivedWhole, u"SettleArrivedWhole",
+     u"\"%1\" had arrived whole at \"%2\"; the original was removed."},
+    {Message::SettleBothKept, u"SettleBothKept", u"\"%1\" and \"%2\" both exist and are not the same; both were kept."},
+    {Message::SettleNeither, u"SettleNeither", u"\"%1\" is neither where it was nor at \"%2\"."},
+    {Message::SettleFolderNeither, u"SettleFolderNeither", u"The folder \"%1\" is neither where it was nor at \"%2\"."},
+    {Message::SettleFolderCompleted, u"SettleFolderCompleted", u"The folder \"%1\" was completed at \"%2\"."},
+    {Message::SettleFolderNotCompleted, u"SettleFolderNotCompleted",
+     u"The folder \"%1\" was not completed at \"%2\"; these entries differ and were kept where they were:<br>%3"},
+    {Message::SettleFolderLeftBehind, u"SettleFolderLeftBehind",
+     u"The folder \"%1\" was left behind by \"%2\": \"%3\" already exists, so it was not merged without asking. "
+     u"Move it by hand."},
+    {Message::SettleFolderGone, u"SettleFolderGone", u"The folder \"%1\" that belonged to \"%2\" is gone."},
+    {Message::SettleCopyRemoved, u"SettleCopyRemoved",
+     u"An unfinished copy of \"%1\" was removed; the original is where it was."},
+    {Message::SettleCopyKept, u"SettleCopyKept", u"A copy of \"%1\" was kept as \"%2\": the original is gone."},
+    {Message::SettleFolderStays, u"SettleFolderStays",
+     u"The folder \"%1\" was left where it was: its file is no longer at \"%2\"."},
+    {Message::SettleFolderNotFollowed, u"SettleFolderNotFollowed",
+     u"The folder \"%1\" could not follow its file to \"%2\": %3"},
+    {Message::SettleFolderFollowed, u"SettleFolderFollowed", u"The folder \"%1\" was moved to \"%2\", after its file."},
+    {Message::OneRawName, u"OneRawName", u"1 entry whose name is"},
+    {Message::RawNames, u"RawNames", u"%1 entries whose names are"},
+    {Message::RenameRawNames, u"RenameRawNames",
+     u"The folder \"%1\" holds %2 not UTF-8; such entries are not listed and cannot be classified.<br><br>%3 of "
+     u"them can be read as Japanese (Shift-JIS) names:<br>%4<br><br>%5Rename them to these names?"},
+    {Message::RawNamesKept, u"RawNamesKept", u"These cannot be read and keep their names:<br>%1<br><br>"},
+    {Message::RawNamesNotice, u"RawNamesNotice",
+     u"The folder \"%1\" holds %2 not UTF-8 and cannot be read as Shift-JIS either; such entries are not listed and "
+     u"cannot be classified:<br>%3"},
+    {Message::RawNameNotRenamed, u"RawNameNotRenamed", u"\"%1\" cannot be renamed to \"%2\": %3"},
     {Message::DiscardChanges, u"DiscardChanges",
      u"%1<br><br>Discard the changes made to the keyword list since it was loaded or saved?"},
     // preview and history
@@ -60,6 +163,12 @@ const NamedText &named(Message message)
 QString MessageTable::text(Message message) const
 {
     return m_named.value(message, defaultText(message));
+}
+
+std::optional<QString> MessageTable::translated(Message message) const
+{
+    const auto found = m_named.constFind(message);
+    return found == m_named.cend() ? std::nullopt : std::optional(*found);
 }
 
 void MessageTable::setText(Message message, const QString &text)
@@ -89,15 +198,15 @@ QString MessageTable::defaultText(int n)
 {
     switch (n) {
     case 1:
-        return u"Welcome to Marrowdale! At first, please select the parent folder of destination folders"_s;
+        return u"Welcome to Marrowdale! First, please select the parent folder of the destination folders."_s;
     case 2:
         return u"Please select destination folder"_s;
     case 3:
         return u"To confirm each time, add '?' at the tail."_s;
     case 4:
-        return u"Please extract a key word, then click [OK]."_s;
+        return u"Please extract a keyword, then click [OK]."_s;
     case 5:
-        return u"Is this a current key word?"_s;
+        return u"Is this a current keyword, one for a topic of the moment?"_s;
     case 6:
         return u"Please select the destination folder of "_s;
     case 7:
@@ -113,13 +222,13 @@ QString MessageTable::defaultText(int n)
     case 12:
         return u" >?"_s;
     case 13:
-        return u"Parent folder does not exists. Do you really want to move the file into this disk?"_s;
+        return u"The parent folder does not exist. Do you really want to move the file onto this disk?"_s;
     case 14:
-        return u"There is a file with same name. Overwrite?"_s;
+        return u"There is a file with the same name. Overwrite?"_s;
     case 15:
         return u"could not be moved. Please check the name or status of the disk."_s;
     case 16:
-        return u"Are you sure to delete this file?"_s;
+        return u"Are you sure you want to delete this file?"_s;
     case 17:
         return u"Confirmation"_s;
     case 18:

@@ -4,12 +4,89 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 // Texts the program shows beyond the numbered messages 1 to 23: each has a key of its own in the
 // language file's section "Messages" and an English default, which also stands when a language file
 // lacks the key (a translation made for an older version still shows every text). "%1", "%2" ... are
 // filled in by the caller; "<br>" starts a new line.
 enum class Message {
+    // Texts of every window: buttons of the message boxes, errors, questions and notices of the logic.
+    YesButton,
+    NoButton,
+    OkButton,
+    CancelButton,
+    AbortButton,
+    HelpButton,
+    UnexpectedError,
+    NotAnInteger,
+    NotANumber,
+    FileNotRead,
+    FileNotWritten,
+    ReasonFolderExists,
+    ReasonNotRegularFile,
+    ReasonReadOnly,
+    ReasonNoFolder,
+    ReasonBadSection,
+    ReasonBadKey,
+    ReasonLineBreak,
+    FolderMissing,
+    FolderIsAFile,
+    CreateFolder,
+    FolderNotCreated,
+    PatternFileFilter,
+    ContentsNotLoaded,
+    ContentsTooDeep,
+    CountUnreadable,
+    KeywordNotAdded,
+    FolderNotAddable,
+    RetiredNoPatternFile,
+    RetiredLinesStay,
+    JournalNotOpened,
+    JournalNotWritten,
+    JournalWriteFailed,
+    ReasonDiskFull,
+    MoveFailed,
+    MoveFolderTitle,
+    FolderNotThere,
+    FolderIntoItself,
+    FolderBlocked,
+    MergeFolder,
+    FolderMergedInPart,
+    FolderNotMoved,
+    FolderMovedWithNote,
+    SameFileNothingMoved,
+    AttributesLost,
+    FolderNotReadable,
+    EntryBlocksFolder,
+    FolderBlocksFile,
+    SameFileLeft,
+    ReplaceInMerge,
+    ChangedWhileCopied,
+    SourceLeftBehind,
+    SettleReport,
+    SettleNotMoved,
+    SettleArrived,
+    SettleArrivedWhole,
+    SettleBothKept,
+    SettleNeither,
+    SettleFolderNeither,
+    SettleFolderCompleted,
+    SettleFolderNotCompleted,
+    SettleFolderLeftBehind,
+    SettleFolderGone,
+    SettleCopyRemoved,
+    SettleCopyKept,
+    SettleFolderStays,
+    SettleFolderNotFollowed,
+    SettleFolderFollowed,
+    OneRawName,
+    RawNames,
+    RenameRawNames,
+    RawNamesKept,
+    RawNamesNotice,
+    RawNameNotRenamed,
+
     DiscardChanges, ///< a pattern file could not be written before switching
     // preview and history
     PreviewNoKeyword,
@@ -38,6 +115,9 @@ public:
 
     /// One of the named texts: the language file's, else the English default.
     QString text(Message message) const;
+    /// The text a language file gave, nothing when it gave none: for the toolkit's own boxes, whose
+    /// buttons otherwise speak the toolkit's translation.
+    std::optional<QString> translated(Message message) const;
     void setText(Message message, const QString &text);
 
     /// The language-file key and the English default of a named text.

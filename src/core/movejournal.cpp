@@ -74,13 +74,12 @@ MoveJournal::MoveJournal(const QString &path)
     QDir().mkpath(QFileInfo(path).absolutePath());
     m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (m_fd < 0)
-        m_error
-            = u"The move journal \"%1\" cannot be opened: %2"_s.arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        m_error = ProgramText(Message::JournalNotOpened, {path, QString::fromLocal8Bit(std::strerror(errno))});
     // A record torn by a crash must not swallow the next one: it gets its line end now.
     char last = '\n';
     if (m_fd >= 0 && size() > 0 && ::pread(m_fd, &last, 1, size() - 1) == 1 && last != '\n'
         && ::write(m_fd, "\n", 1) != 1) {
-        m_error = u"The move journal \"%1\" cannot be written."_s.arg(path);
+        m_error = ProgramText(Message::JournalNotWritten, {path});
     }
     m_lockFd = ::open(QFile::encodeName(path + u".lock"_s).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
 }
@@ -242,8 +241,10 @@ void MoveJournal::write(const QByteArray &lines)
     // One write: O_APPEND keeps records of several writers whole.
     const ssize_t written = ::write(m_fd, lines.constData(), size_t(lines.size()));
     if (written != lines.size()) {
-        m_error = u"The move journal \"%1\" cannot be written: %2"_s.arg(
-            m_path, written < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : u"the disk is full"_s);
+        m_error = ProgramText(Message::JournalWriteFailed,
+                              {m_path,
+                               written < 0 ? ProgramText(QString::fromLocal8Bit(std::strerror(errno)))
+                                           : ProgramText(Message::ReasonDiskFull)});
     }
 }
 

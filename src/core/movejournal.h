@@ -1,5 +1,7 @@
 #pragma once
 
+#include "programtext.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -81,7 +83,8 @@ public:
 
     bool isOpen() const { return m_fd >= 0; }
     /// Why the journal could not be opened or the last record not be written; empty when all is well.
-    QString errorString() const { return m_error; }
+    QString errorString() const { return m_error.english(); }
+    const ProgramText &error() const { return m_error; }
     QString path() const { return m_path; }
 
     /// Starts a pass; the records after it belong to it. Returns its id. Waits while a settlement runs,
@@ -124,7 +127,7 @@ private:
     void write(const QByteArray &lines);
 
     QString m_path;
-    QString m_error;
+    ProgramText m_error;
     QString m_pass;
     QDateTime m_lastPassTime;
     int m_fd = -1;

@@ -1,5 +1,7 @@
 #include "movesteps.h"
 
+#include "programtext.h"
+
 #include <QFile>
 #include <QList>
 #include <QRandomGenerator>
@@ -361,6 +363,11 @@ private:
     QByteArray m_failedAt;
 };
 
+QString told(const MoveSteps::CopyPlan &plan, const ProgramText &text)
+{
+    return plan.messages ? text.in(*plan.messages) : text.english();
+}
+
 // Copies `from` to the plan's temporary name and checks it; the copy is then in the target's folder,
 // whole, under a name nobody else uses. On failure nothing of it is left.
 int copyAside(const QByteArray &from, const QByteArray &to, const struct stat &st, MoveSteps::CopyPlan &plan)
@@ -377,8 +384,7 @@ int copyAside(const QByteArray &from, const QByteArray &to, const struct stat &s
             copyObserver()(from);
         if (!copier.unchanged()) {
             error = MoveSteps::sourceChanged;
-            plan.detail = u"\"%1\" changed while it was copied; it is probably still being written."_s.arg(
-                QFile::decodeName(from));
+            plan.detail = told(plan, ProgramText(Message::ChangedWhileCopied, {QFile::decodeName(from)}));
         }
     } else if (!copier.failedAt().isEmpty() && copier.failedAt() != from) {
         plan.detail = QFile::decodeName(copier.failedAt());
@@ -388,10 +394,9 @@ int copyAside(const QByteArray &from, const QByteArray &to, const struct stat &s
     return error;
 }
 
-QString leftBehind(const QByteArray &from, int error)
+QString leftBehind(const MoveSteps::CopyPlan &plan, const QByteArray &from, int error)
 {
-    return u"The copy is complete, but \"%1\" could not be removed completely: %2"_s.arg(QFile::decodeName(from),
-                                                                                         systemError(error));
+    return told(plan, ProgramText(Message::SourceLeftBehind, {QFile::decodeName(from), systemError(error)}));
 }
 
 // Reads until the buffer is full or the file ends; -1 on error.
@@ -562,7 +567,7 @@ int moveEntry(const QByteArray &from, const QByteArray &to, CopyPlan &plan)
     if (S_ISDIR(st.st_mode)) {
         // Everything arrived; leftovers are copies, so the move still counts.
         if (const int e = removeTree(from))
-            plan.detail = leftBehind(from, e);
+            plan.detail = leftBehind(plan, from, e);
         return 0;
     }
     if (::unlink(from.constData()) != 0) {
@@ -598,7 +603,7 @@ int replaceFile(const QByteArray &from, const QByteArray &to, CopyPlan &plan)
     // The replaced file is gone by the user's word; the new one is in place, so a source that will not
     // go is a duplicate, not a loss.
     if (::unlink(from.constData()) != 0)
-        plan.detail = leftBehind(from, errno);
+        plan.detail = leftBehind(plan, from, errno);
     return 0;
 }
 

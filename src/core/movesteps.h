@@ -7,6 +7,8 @@
 
 #include <cerrno>
 
+class MessageTable;
+
 // The steps that moves of the user's files are made of. They work on encoded paths and raw entry
 // names (readdir, never QDir), so names that are not valid UTF-8 travel like any other; they
 // return 0 or an errno value, so that callers can tell "target exists" from the rest.
@@ -29,6 +31,8 @@ struct CopyPlan
     bool attributesLost = false;
     /// What went wrong beyond the errno value, or what was left behind by a move that succeeded.
     QString detail;
+    /// The texts `detail` is told in; none: English.
+    const MessageTable *messages = nullptr;
 };
 
 /// The error a move returns when its source changed while it was copied.

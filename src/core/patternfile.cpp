@@ -48,7 +48,7 @@ bool saveBeforeSwitching(UserPrompts &prompts, const MessageTable &messages, con
     } catch (const MarrowdaleError &error) {
         if (!state.isModified(text))
             return true;
-        return prompts.askYesNo(messages.text(Message::DiscardChanges).arg(error.message()), QString())
+        return prompts.askYesNo(messages.text(Message::DiscardChanges).arg(error.message(messages)), QString())
             == UserPrompts::Yes;
     }
 }

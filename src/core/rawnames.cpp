@@ -1,6 +1,7 @@
 #include "rawnames.h"
 
 #include "movesteps.h"
+#include "programtext.h"
 
 #include <QFile>
 #include <QUtf8StringView>
@@ -33,9 +34,9 @@ QStringList describe(const QList<RawNames::UndecodableName> &names, bool withRea
     return lines;
 }
 
-QString entriesWhoseNames(qsizetype count)
+ProgramText entriesWhoseNames(qsizetype count)
 {
-    return count == 1 ? u"1 entry whose name is"_s : u"%1 entries whose names are"_s.arg(count);
+    return count == 1 ? ProgramText(Message::OneRawName) : ProgramText(Message::RawNames, {QString::number(count)});
 }
 
 qsizetype readable(const QList<RawNames::UndecodableName> &names)
@@ -99,46 +100,45 @@ QString printable(const QByteArray &name)
     return text;
 }
 
-bool renameRaw(const QString &folder, const QByteArray &name, const QString &newName, QString *error)
+bool renameRaw(const QString &folder, const QByteArray &name, const QString &newName, ProgramText *error)
 {
     const QByteArray path = QFile::encodeName(folder);
     const int e = MoveSteps::renameExclusive(MoveSteps::child(path, name), MoveSteps::child(path, newName.toUtf8()));
     if (e != 0 && error) {
-        *error = u"\"%1\" cannot be renamed to \"%2\": %3"_s.arg(printable(name), newName,
-                                                                 QString::fromLocal8Bit(std::strerror(e)));
+        *error = ProgramText(Message::RawNameNotRenamed,
+                             {printable(name), newName, QString::fromLocal8Bit(std::strerror(e))});
     }
     return e == 0;
 }
 
-QString renameQuestion(const QString &folder, const QList<UndecodableName> &names)
+QString renameQuestion(const QString &folder, const QList<UndecodableName> &names, const MessageTable &messages)
 {
     const qsizetype count = readable(names);
     if (count == 0)
         return {};
-    QString text
-        = u"The folder \"%1\" holds %2 not UTF-8; such entries are not listed and cannot be classified.\n\n"
-          u"%3 of them can be read as Japanese (Shift-JIS) names:\n%4\n\n"_s.arg(
-              folder, entriesWhoseNames(names.size()), QString::number(count), describe(names, true).join(u'\n'));
     const QStringList others = describe(names, false);
-    if (!others.isEmpty())
-        text += u"These cannot be read and keep their names:\n%1\n\n"_s.arg(others.join(u'\n'));
-    return text + u"Rename them to these names?"_s;
+    const ProgramText kept
+        = others.isEmpty() ? ProgramText() : ProgramText(Message::RawNamesKept, {others.join(u'\n')});
+    return ProgramText(Message::RenameRawNames,
+                       {folder, entriesWhoseNames(names.size()), QString::number(count),
+                        describe(names, true).join(u'\n'), kept})
+        .in(messages);
 }
 
-QString notice(const QString &folder, const QList<UndecodableName> &names)
+QString notice(const QString &folder, const QList<UndecodableName> &names, const MessageTable &messages)
 {
-    return u"The folder \"%1\" holds %2 not UTF-8 and cannot be read as Shift-JIS either; such entries are not "
-           u"listed and cannot be classified:\n%3"_s.arg(folder, entriesWhoseNames(names.size()),
-                                                         describe(names, false).join(u'\n'));
+    return ProgramText(Message::RawNamesNotice,
+                       {folder, entriesWhoseNames(names.size()), describe(names, false).join(u'\n')})
+        .in(messages);
 }
 
-QStringList renameToReadings(const QString &folder, const QList<UndecodableName> &names)
+QStringList renameToReadings(const QString &folder, const QList<UndecodableName> &names, const MessageTable &messages)
 {
     QStringList failures;
     for (const UndecodableName &entry : names) {
-        QString error;
+        ProgramText error;
         if (entry.reading && !renameRaw(folder, entry.name, *entry.reading, &error))
-            failures.append(error);
+            failures.append(error.in(messages));
     }
     return failures;
 }

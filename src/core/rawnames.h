@@ -7,6 +7,9 @@
 
 #include <optional>
 
+class MessageTable;
+class ProgramText;
+
 // Entries of a folder whose names are not valid UTF-8 (legacy Shift-JIS names from archives made on
 // Windows). The file list cannot show them, so they would never be filed; the program counts them and
 // offers to rename them to their CP932 reading where that decodes cleanly.
@@ -32,13 +35,13 @@ std::optional<QString> cp932Reading(const QByteArray &name);
 QString printable(const QByteArray &name);
 
 /// Renames the entry `name` of `folder` to `newName`; never replaces an existing entry.
-bool renameRaw(const QString &folder, const QByteArray &name, const QString &newName, QString *error = nullptr);
+bool renameRaw(const QString &folder, const QByteArray &name, const QString &newName, ProgramText *error = nullptr);
 
 /// The question the window asks (empty when no name can be renamed) and the notice when none can.
-QString renameQuestion(const QString &folder, const QList<UndecodableName> &names);
-QString notice(const QString &folder, const QList<UndecodableName> &names);
+QString renameQuestion(const QString &folder, const QList<UndecodableName> &names, const MessageTable &messages);
+QString notice(const QString &folder, const QList<UndecodableName> &names, const MessageTable &messages);
 
 /// Renames every name that has a reading; returns one line for each that could not be renamed.
-QStringList renameToReadings(const QString &folder, const QList<UndecodableName> &names);
+QStringList renameToReadings(const QString &folder, const QList<UndecodableName> &names, const MessageTable &messages);
 
 } // namespace RawNames

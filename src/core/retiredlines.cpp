@@ -26,7 +26,7 @@ void append(const QString &patternFile, const QStringList &lines, const QDateTim
         return;
     const QString path = fileFor(patternFile);
     if (path.isEmpty())
-        throw MarrowdaleError(u"The retired keyword lines cannot be kept: there is no current pattern file."_s);
+        throw MarrowdaleError(Message::RetiredNoPatternFile);
 
     PatternFileState state;
     QString text;
@@ -43,8 +43,9 @@ void append(const QString &patternFile, const QStringList &lines, const QDateTim
     PatternFile::write(path, text, state);
 }
 
-QString rewriteKeepingRetired(UserPrompts &prompts, const QString &patternFile, const QString &text,
-                              const KeywordTable &table, const RewriteOptions &options, const QDateTime &when)
+QString rewriteKeepingRetired(UserPrompts &prompts, const MessageTable &messages, const QString &patternFile,
+                              const QString &text, const KeywordTable &table, const RewriteOptions &options,
+                              const QDateTime &when)
 {
     QStringList retired;
     const QString rewritten = rewriteKeywordList(text, table, options, &retired);
@@ -52,7 +53,7 @@ QString rewriteKeepingRetired(UserPrompts &prompts, const QString &patternFile, 
         append(patternFile, retired, when);
         return rewritten;
     } catch (const MarrowdaleError &error) {
-        prompts.notify(error.message() + u"\n\nThe keyword lines that would have been retired stay in the list."_s);
+        prompts.notify(ProgramText(Message::RetiredLinesStay, {error.message(messages)}).in(messages));
         // A Denominator of 0 retires nothing and writes every line as the rewrite would.
         RewriteOptions keepingAll = options;
         keepingAll.denominator = 0;

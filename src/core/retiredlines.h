@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class KeywordTable;
+class MessageTable;
 class UserPrompts;
 struct RewriteOptions;
 
@@ -29,7 +30,8 @@ void append(const QString &patternFile, const QStringList &lines, const QDateTim
 
 /// rewriteKeywordList() with the lines it retires appended to the file beside `patternFile`. When they
 /// cannot be kept there, the user is told why and this rewrite retires nothing.
-QString rewriteKeepingRetired(UserPrompts &prompts, const QString &patternFile, const QString &text,
-                              const KeywordTable &table, const RewriteOptions &options, const QDateTime &when);
+QString rewriteKeepingRetired(UserPrompts &prompts, const MessageTable &messages, const QString &patternFile,
+                              const QString &text, const KeywordTable &table, const RewriteOptions &options,
+                              const QDateTime &when);
 
 } // namespace RetiredLines

@@ -311,10 +311,10 @@ TextFileContent read(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw MarrowdaleError(u"The file \"%1\" cannot be read: %2"_s.arg(path, file.errorString()));
+        throw MarrowdaleError(ProgramText(Message::FileNotRead, {path, file.errorString()}));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw MarrowdaleError(u"The file \"%1\" cannot be read: %2"_s.arg(path, file.errorString()));
+        throw MarrowdaleError(ProgramText(Message::FileNotRead, {path, file.errorString()}));
     return decode(bytes);
 }
 

@@ -1,8 +1,13 @@
 #include "folderchooser.h"
 
 #include "apppaths.h"
+#include "boxtexts.h"
 #include "helpcontext.h"
+#include "languagefile.h"
+#include "languagetable.h"
 #include "programfonts.h"
+#include "programlanguage.h"
+#include "programtext.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -28,6 +33,7 @@ std::optional<QString> FolderChooser::choose(QWidget *parent, const QString &sta
 
 FolderChooser::FolderChooser(QWidget *parent, const QString &startFolder, int helpContext)
     : QDialog(parent)
+    , m_messages(ProgramLanguage::messages())
 {
     setObjectName(u"FolderChooser"_s);
     setWindowTitle(u"Select a folder"_s);
@@ -49,6 +55,7 @@ FolderChooser::FolderChooser(QWidget *parent, const QString &startFolder, int he
     m_tree->setUniformRowHeights(true);
 
     auto *label = new QLabel(u"&Folder:"_s, this);
+    label->setObjectName(u"folderLabel"_s);
     m_folderEdit = new QLineEdit(this);
     m_folderEdit->setObjectName(u"folderEdit"_s);
     label->setBuddy(m_folderEdit);
@@ -60,6 +67,7 @@ FolderChooser::FolderChooser(QWidget *parent, const QString &startFolder, int he
     m_cancelButton->setObjectName(u"cancelButton"_s);
     m_helpButton = new QPushButton(u"&Help"_s, this);
     m_helpButton->setObjectName(u"helpButton"_s);
+    applyLanguage(label);
     connect(m_okButton, &QPushButton::clicked, this, &FolderChooser::accept);
     connect(m_cancelButton, &QPushButton::clicked, this, &FolderChooser::reject);
     connect(m_helpButton, &QPushButton::clicked, this, [this] { HelpContext::request(HelpContext::of(this)); });
@@ -88,6 +96,35 @@ FolderChooser::FolderChooser(QWidget *parent, const QString &startFolder, int he
     m_folderEdit->setText(startFolder.isEmpty() ? QDir::homePath() : startFolder);
     m_folderEdit->setFocus();
     m_folderEdit->selectAll();
+}
+
+void FolderChooser::applyLanguage(QLabel *folderLabel)
+{
+    LanguageTable language(objectName());
+    language.windowTitle(this)
+        .orEnglish()
+        .caption(folderLabel->objectName(), folderLabel)
+        .orEnglish()
+        .caption(m_okButton->objectName(), m_okButton)
+        .orEnglish()
+        .caption(m_cancelButton->objectName(), m_cancelButton)
+        .orEnglish()
+        .caption(m_helpButton->objectName(), m_helpButton)
+        .orEnglish();
+    const LanguageFile file(ProgramLanguage::file());
+    if (file.exists())
+        language.apply(file);
+}
+
+QMessageBox::StandardButton FolderChooser::ask(QMessageBox::Icon icon, const QString &text,
+                                               QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, windowTitle(), text, buttons, this);
+    if (buttons & QMessageBox::Yes)
+        box.setDefaultButton(QMessageBox::Yes);
+    BoxTexts::nameButtons(box, m_messages);
+    box.exec();
+    return box.standardButton(box.clickedButton());
 }
 
 void FolderChooser::goTo(const QString &folder)
@@ -135,17 +172,15 @@ void FolderChooser::accept()
         return;
     const QFileInfo info(folder);
     if (info.exists() && !info.isDir()) {
-        QMessageBox::warning(this, windowTitle(), u"\"%1\" is a file, not a folder."_s.arg(folder));
+        ask(QMessageBox::Warning, ProgramText(Message::FolderIsAFile, {folder}).in(m_messages), QMessageBox::Ok);
         return;
     }
     if (!info.exists()) {
-        const auto answer
-            = QMessageBox::question(this, windowTitle(), u"The folder \"%1\" does not exist. Create it?"_s.arg(folder),
-                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-        if (answer != QMessageBox::Yes)
+        const QString question = ProgramText(Message::CreateFolder, {folder}).in(m_messages);
+        if (ask(QMessageBox::Question, question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
             return;
         if (!QDir().mkpath(folder)) {
-            QMessageBox::warning(this, windowTitle(), u"The folder \"%1\" could not be created."_s.arg(folder));
+            ask(QMessageBox::Warning, ProgramText(Message::FolderNotCreated, {folder}).in(m_messages), QMessageBox::Ok);
             return;
         }
     }

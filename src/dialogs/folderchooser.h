@@ -1,11 +1,15 @@
 #pragma once
 
+#include "messagetable.h"
+
 #include <QDialog>
+#include <QMessageBox>
 #include <QString>
 
 #include <optional>
 
 class QFileSystemModel;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTreeView;
@@ -31,6 +35,10 @@ public Q_SLOTS:
     void accept() override;
 
 private:
+    /// The window's texts from its section of the language file, the English ones where it has none.
+    void applyLanguage(QLabel *folderLabel);
+    /// A box over the chooser: the button that ended it.
+    QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString &text, QMessageBox::StandardButtons buttons);
     void goTo(const QString &folder);
     void showCurrentFolder();
 
@@ -40,6 +48,7 @@ private:
     QPushButton *m_okButton = nullptr;
     QPushButton *m_cancelButton = nullptr;
     QPushButton *m_helpButton = nullptr;
+    MessageTable m_messages;
     QString m_startFolder;
     QString m_chosen;
 };

@@ -1,15 +1,18 @@
 #include "handlerguard.h"
 
+#include "boxtexts.h"
 #include "marrowdaleerror.h"
+#include "programlanguage.h"
 
-#include <QApplication>
 #include <QMessageBox>
 
 using namespace Qt::StringLiterals;
 
 void showErrorBox(QWidget *parent, const QString &message)
 {
-    QMessageBox::critical(parent, QApplication::applicationDisplayName(), message);
+    QMessageBox box(QMessageBox::Critical, BoxTexts::title(QString()), message, QMessageBox::Ok, parent);
+    BoxTexts::nameButtons(box, ProgramLanguage::messages());
+    box.exec();
 }
 
 bool runGuarded(QWidget *parent, const std::function<void()> &body)
@@ -18,11 +21,11 @@ bool runGuarded(QWidget *parent, const std::function<void()> &body)
         body();
         return true;
     } catch (const MarrowdaleError &error) {
-        showErrorBox(parent, error.message());
+        showErrorBox(parent, error.message(ProgramLanguage::messages()));
     } catch (const std::exception &error) {
         showErrorBox(parent, QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        showErrorBox(parent, u"An unexpected error occurred."_s);
+        showErrorBox(parent, ProgramLanguage::messages().text(Message::UnexpectedError));
     }
     return false;
 }

@@ -77,6 +77,14 @@ LanguageTable &LanguageTable::multiLineCaption(const QString &name, QLabel *cont
     return add(name + u"->Caption"_s, textSetter(control), textGetter(control), true);
 }
 
+LanguageTable &LanguageTable::hint(const QString &name, QWidget *control)
+{
+    control->setObjectName(name);
+    return add(
+        name + u"->Hint"_s, [control](const QString &text) { control->setToolTip(text); },
+        [control] { return control->toolTip(); });
+}
+
 LanguageTable &LanguageTable::editText(const QString &name, QLineEdit *control)
 {
     control->setObjectName(name);

@@ -31,6 +31,8 @@ public:
     LanguageTable &caption(const QString &name, QAction *control);
     /// "<name>->Caption" in which "<br>" starts a new line.
     LanguageTable &multiLineCaption(const QString &name, QLabel *control);
+    /// "<name>->Hint": the control's tooltip.
+    LanguageTable &hint(const QString &name, QWidget *control);
     /// "<name>->Text": the text in an edit box.
     LanguageTable &editText(const QString &name, QLineEdit *control);
     /// "<name>->Tabs->Items0", "...Items1", ...: the title of each tab the bar holds now.

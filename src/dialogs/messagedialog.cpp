@@ -1,9 +1,12 @@
 #include "messagedialog.h"
 
+#include "boxtexts.h"
+#include "buttonfit.h"
 #include "helpcontext.h"
 #include "marrowdaleerror.h"
 #include "messagelayout.h"
 #include "programfonts.h"
+#include "programlanguage.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetrics>
@@ -167,6 +170,7 @@ int MessageDialog::showMessage(const QString &msg, const QString &caption, const
     // A notice raised while this box is still asking (a timer tick during a question) gets a box of its own.
     if (isVisible())
         return spare()->showMessage(msg, caption, buttons, helpContext);
+    applyLanguage();
     m_cancelButton->hide();
     m_messageText->setPlainText(msg);
     m_messageText->move(ML::TextLeft, ML::TextTop);
@@ -181,20 +185,25 @@ int MessageDialog::showMessage(const QString &msg, const QString &caption, const
     const int dialogWidth = ML::MessageDialogWidth;
     m_buttonBar->setGeometry(0, ML::buttonBarTop(lines), dialogWidth - 2, ML::ButtonBarHeight);
     setDialogSize(dialogWidth, ML::dialogHeight(lines));
-    setWindowTitle(caption);
+    setWindowTitle(BoxTexts::title(caption));
 
     const ML::ButtonSet set = ML::ButtonSet::fromWords(buttons);
     const ML::ButtonLefts lefts = ML::buttonLefts(set, dialogWidth);
-    const auto place = [](QPushButton *b, int left) {
+    QList<QPushButton *> shown;
+    QList<ButtonRow::Place> places;
+    const auto place = [&](QPushButton *b, int left) {
         b->setVisible(left >= 0);
-        if (left >= 0)
-            b->move(left, 0);
+        if (left >= 0) {
+            shown.append(b);
+            places.append({left, ML::ButtonWidth});
+        }
     };
     place(m_yesButton, lefts.yes);
     place(m_noButton, lefts.no);
     place(m_okButton, lefts.ok);
     place(m_cancelButton, lefts.cancel);
     place(m_helpButton, lefts.help);
+    ButtonFit::placeRow(shown, places);
     if (set.help)
         HelpContext::set(this, helpContext);
 
@@ -224,7 +233,8 @@ QString MessageDialog::askText(const QString &caption, const QString &prompt, co
 {
     if (isVisible())
         return spare()->askText(caption, prompt, suffix, defaultText, width, helpContext);
-    setWindowTitle(caption);
+    applyLanguage();
+    setWindowTitle(BoxTexts::title(caption));
     m_messageText->hide();
     m_promptText->setText(prompt);
     m_promptText->setCursorPosition(0);
@@ -249,9 +259,8 @@ QString MessageDialog::askText(const QString &caption, const QString &prompt, co
     HelpContext::set(this, helpContext);
     m_yesButton->hide();
     m_noButton->hide();
-    m_okButton->setGeometry(l.okLeft, 0, ML::ButtonWidth, ML::ButtonHeight);
-    m_cancelButton->setGeometry(l.cancelLeft, 0, ML::ButtonWidth, ML::ButtonHeight);
-    m_helpButton->setGeometry(l.helpLeft, 0, ML::ButtonWidth, ML::ButtonHeight);
+    ButtonFit::placeRow({m_okButton, m_cancelButton, m_helpButton},
+                        {{l.okLeft, ML::ButtonWidth}, {l.cancelLeft, ML::ButtonWidth}, {l.helpLeft, ML::ButtonWidth}});
     for (QPushButton *b : {m_okButton, m_cancelButton, m_helpButton})
         b->show();
     m_yesButton->setDefault(false);
@@ -277,7 +286,7 @@ int MessageDialog::askInteger(const QString &caption, const QString &prompt, con
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     if (!ok)
-        throw MarrowdaleError(u"'%1' is not a valid integer value."_s.arg(text));
+        throw MarrowdaleError(ProgramText(Message::NotAnInteger, {text}));
     return value;
 }
 
@@ -290,8 +299,18 @@ double MessageDialog::askNumber(const QString &caption, const QString &prompt, c
     bool ok = false;
     const double value = locale.toDouble(text.trimmed(), &ok);
     if (!ok)
-        throw MarrowdaleError(u"'%1' is not a valid floating point value."_s.arg(text));
+        throw MarrowdaleError(ProgramText(Message::NotANumber, {text}));
     return value;
+}
+
+void MessageDialog::applyLanguage()
+{
+    const MessageTable messages = ProgramLanguage::messages();
+    m_yesButton->setText(messages.text(Message::YesButton));
+    m_noButton->setText(messages.text(Message::NoButton));
+    m_okButton->setText(messages.text(Message::OkButton));
+    m_cancelButton->setText(messages.text(Message::CancelButton));
+    m_helpButton->setText(messages.text(Message::HelpButton));
 }
 
 void MessageDialog::showHelp()

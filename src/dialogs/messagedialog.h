@@ -46,6 +46,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    /// Each call: the buttons' captions from the language file, or the English ones.
+    void applyLanguage();
     void showHelp();
     /// A second box for a call that comes while this one is open.
     std::unique_ptr<MessageDialog> spare() const;

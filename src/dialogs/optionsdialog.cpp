@@ -1,6 +1,6 @@
 #include "optionsdialog.h"
 
-#include "apppaths.h"
+#include "buttonfit.h"
 #include "folderchooser.h"
 #include "handlerguard.h"
 #include "helpcontext.h"
@@ -8,6 +8,7 @@
 #include "messagedialog.h"
 #include "messagelayout.h"
 #include "programfonts.h"
+#include "programlanguage.h"
 #include "thresholdspinbox.h"
 
 #include <QCheckBox>
@@ -25,6 +26,8 @@ namespace {
 constexpr int HelpContextNumber = 1;
 constexpr int EditLeft = 232;
 constexpr int EditRight = 633;
+constexpr int ButtonLefts[] = {418, 498, 578};
+constexpr int ButtonWidth = 75;
 const auto languageSection = u"OptionDialog"_s;
 } // namespace
 
@@ -33,7 +36,7 @@ OptionsDialog::OptionsDialog(QWidget *parent)
     , m_language(languageSection)
 {
     setObjectName(languageSection);
-    setWindowTitle(u"OptionDialog"_s);
+    setWindowTitle(u"Options"_s);
     setFont(ProgramFonts::proportional(12));
     setFixedSize(679, 154);
     HelpContext::set(this, HelpContextNumber);
@@ -66,7 +69,7 @@ OptionsDialog::OptionsDialog(QWidget *parent)
     m_thresholdBox->setObjectName(u"thresholdBox"_s);
     m_thresholdBox->setGeometry(0, 40, MessageLayout::ThresholdBoxWidth, 21);
     m_thresholdLabel = label(u"and used count is less than "_s, 0, 44);
-    m_confirmCheck = new QCheckBox(u"Ask folder for each file at classification"_s, this);
+    m_confirmCheck = new QCheckBox(u"Ask for the folder of each file when classifying"_s, this);
     // Unticked until the settings say otherwise; a vanished source folder leaves it so.
     m_confirmCheck->setChecked(false);
     m_confirmCheck->move(24, 64);
@@ -74,13 +77,13 @@ OptionsDialog::OptionsDialog(QWidget *parent)
 
     const auto button = [this](const QString &caption, int left) {
         auto *b = new QPushButton(caption, this);
-        b->setGeometry(left, 112, 75, 25);
+        b->setGeometry(left, 112, ButtonWidth, 25);
         return b;
     };
-    m_okButton = button(u"&O K"_s, 418);
+    m_okButton = button(u"&OK"_s, ButtonLefts[0]);
     m_okButton->setDefault(true);
-    m_cancelButton = button(u"&Cancel"_s, 498);
-    m_helpButton = button(u"&Help"_s, 578);
+    m_cancelButton = button(u"&Cancel"_s, ButtonLefts[1]);
+    m_helpButton = button(u"&Help"_s, ButtonLefts[2]);
 
     // Label1's caption gives way to the threshold sentence as soon as it has been read.
     m_language.windowTitle(this)
@@ -92,7 +95,9 @@ OptionsDialog::OptionsDialog(QWidget *parent)
         .caption(u"Button2"_s, m_helpButton)
         .caption(u"CheckBox2"_s, m_confirmCheck)
         .windowHint(this)
-        .messages(3, [this](int n, const QString &text) { m_texts[n] = text; });
+        .messages(3, [this](int n, const QString &text) { m_texts[n] = text; })
+        .hint(u"chooseFolderButton"_s, m_chooseFolderButton)
+        .orEnglish();
 
     for (int n = 1; n <= 3; ++n)
         m_texts[n] = optionDialogDefaultText(n);
@@ -188,12 +193,16 @@ void OptionsDialog::refreshTexts()
 void OptionsDialog::applyLanguage()
 {
     try {
-        const LanguageFile file(AppPaths::languageFile());
+        const LanguageFile file(ProgramLanguage::file());
         if (file.exists())
             m_language.apply(file);
     } catch (...) {
         // A translation that cannot be read leaves what was read so far.
     }
+    QList<ButtonRow::Place> places;
+    for (const int left : ButtonLefts)
+        places.append({left, ButtonWidth});
+    ButtonFit::placeRow({m_okButton, m_cancelButton, m_helpButton}, places);
 }
 
 void OptionsDialog::reflowSentence()

@@ -1,6 +1,8 @@
 #include "waitwindow.h"
 
+#include "languagefile.h"
 #include "programfonts.h"
+#include "programlanguage.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -8,10 +10,17 @@
 #include <QProgressBar>
 #include <QScreen>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
+
+namespace {
+constexpr int NoticeLeft = 88;
+}
 
 WaitWindow::WaitWindow(QWidget *parent)
     : QWidget(parent, Qt::Dialog)
+    , m_language(u"WaitWindow"_s)
 {
     setObjectName(u"WaitWindow"_s);
     setWindowTitle(u"Just a moment..."_s);
@@ -22,7 +31,9 @@ WaitWindow::WaitWindow(QWidget *parent)
     m_notice->setObjectName(u"notice"_s);
     m_notice->setAlignment(Qt::AlignCenter);
     m_notice->adjustSize();
-    m_notice->move(88, 16);
+    m_notice->move(NoticeLeft, 16);
+
+    m_language.windowTitle(this).orEnglish().caption(u"notice"_s, m_notice).orEnglish();
 
     m_progressBar = new QProgressBar(this);
     m_progressBar->setObjectName(u"progressBar"_s);
@@ -46,6 +57,13 @@ void WaitWindow::showIfHidden()
 {
     if (isVisible())
         return;
+    const LanguageFile file(ProgramLanguage::file());
+    if (file.exists()) {
+        m_language.apply(file);
+        m_notice->adjustSize();
+        // A longer translation moves left as far as it must to stay whole.
+        m_notice->move(std::min(NoticeLeft, std::max(0, (width() - m_notice->width()) / 2)), m_notice->y());
+    }
     if (QScreen *s = QGuiApplication::primaryScreen()) {
         const QRect area = s->availableGeometry();
         move(area.center().x() - width() / 2, area.center().y() - height() / 2);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "languagetable.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -15,6 +17,7 @@ public:
 
     void setPosition(int percent);
     int position() const;
+    /// Shows the window with its texts from the language file.
     void showIfHidden();
     /// Paints at once: the caller does not return to the event loop while it works.
     void repaintNow();
@@ -23,4 +26,5 @@ public:
 private:
     QLabel *m_notice = nullptr;
     QProgressBar *m_progressBar = nullptr;
+    LanguageTable m_language;
 };

@@ -1,11 +1,12 @@
 #include "widgetprompts.h"
 
+#include "boxtexts.h"
 #include "classify/keywordchoicedialog.h"
 #include "folderchooser.h"
 #include "helpcontext.h"
 #include "messagedialog.h"
+#include "programlanguage.h"
 
-#include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -13,8 +14,19 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
 constexpr int MoveQuestionHelpContext = 5;
+
+QMessageBox::StandardButton ask(QWidget *parent, const QString &text, const QString &title,
+                                QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(QMessageBox::Question, BoxTexts::title(title), text, buttons, parent);
+    BoxTexts::nameButtons(box, ProgramLanguage::messages());
+    box.exec();
+    return box.standardButton(box.clickedButton());
 }
+
+} // namespace
 
 WidgetPrompts::WidgetPrompts(QWidget *parent, MessageDialog *messageDialog, KeywordChoiceDialog *keywordChoiceDialog)
     : m_parent(parent)
@@ -36,21 +48,20 @@ QString WidgetPrompts::receiveString(const QString &caption, const QString &prom
 int WidgetPrompts::askYesNo(const QString &text, const QString &title)
 {
     // No is the box's escape button, so closing it answers No.
-    const auto answer = QMessageBox::question(m_parent, title, text, QMessageBox::Yes | QMessageBox::No);
-    return answer == QMessageBox::Yes ? Yes : No;
+    return ask(m_parent, text, title, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes ? Yes : No;
 }
 
 int WidgetPrompts::askOkCancel(const QString &text, const QString &title)
 {
-    const auto answer = QMessageBox::question(m_parent, title, text, QMessageBox::Ok | QMessageBox::Cancel);
-    return answer == QMessageBox::Ok ? Ok : Cancel;
+    return ask(m_parent, text, title, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok ? Ok : Cancel;
 }
 
 int WidgetPrompts::confirmMove(const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
+    QMessageBox box(QMessageBox::Question, BoxTexts::title(QString()), text,
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Abort | QMessageBox::Help, m_parent);
     box.setObjectName(u"confirmMove"_s);
+    BoxTexts::nameButtons(box, ProgramLanguage::messages());
     box.setDefaultButton(QMessageBox::Yes);
     // Closing the box is Cancel, which no button shows; Esc and the close box both reach it.
     QAbstractButton *cancel = box.addButton(QMessageBox::Cancel);
@@ -75,7 +86,9 @@ int WidgetPrompts::confirmMove(const QString &text)
 
 void WidgetPrompts::notify(const QString &text)
 {
-    QMessageBox::information(m_parent, QApplication::applicationDisplayName(), text);
+    QMessageBox box(QMessageBox::Information, BoxTexts::title(QString()), text, QMessageBox::Ok, m_parent);
+    BoxTexts::nameButtons(box, ProgramLanguage::messages());
+    box.exec();
 }
 
 std::optional<QString> WidgetPrompts::chooseFolder(const QString &startFolder, int helpContext)
@@ -90,7 +103,10 @@ int WidgetPrompts::chooseKeyword(const QString &fileName, const QStringList &can
 
 QString WidgetPrompts::inputBox(const QString &title, const QString &prompt, const QString &defaultText)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
-    return ok ? text : defaultText;
+    QInputDialog box(m_parent);
+    box.setWindowTitle(BoxTexts::title(title));
+    box.setLabelText(prompt);
+    box.setTextValue(defaultText);
+    BoxTexts::nameButtons(box, ProgramLanguage::messages());
+    return box.exec() == QDialog::Accepted ? box.textValue() : defaultText;
 }

@@ -2,6 +2,7 @@
 
 #include "apppaths.h"
 #include "patternfile.h"
+#include "programlanguage.h"
 #include "userprompts.h"
 
 #include "app/mainwindow.h"
@@ -42,7 +43,7 @@ PatternFileCommands::PatternFileCommands(MainWindow *main)
 
 QString PatternFileCommands::fileFilter()
 {
-    return u"振り分けパターンファイル (*.dat)"_s;
+    return ProgramLanguage::messages().text(Message::PatternFileFilter) + u" (*.dat)"_s;
 }
 
 bool PatternFileCommands::saveCurrentList()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialogs/languagetable.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -27,7 +29,7 @@ public:
     QPushButton *replaceButton() const { return m_replace; }
     QPushButton *replaceAllButton() const { return m_replaceAll; }
 
-    /// Shows the dialog, or raises it when it is already open.
+    /// Shows the dialog in the language of the language file, or raises it when it is already open.
     void showDialog();
 
 Q_SIGNALS:
@@ -48,4 +50,5 @@ private:
     QPushButton *m_replace = nullptr;
     QPushButton *m_replaceAll = nullptr;
     QPushButton *m_cancel = nullptr;
+    LanguageTable m_language;
 };

@@ -1,7 +1,9 @@
 #include "helptree.h"
 
 #include "apppaths.h"
+#include "dialogs/boxtexts.h"
 #include "marrowdaleerror.h"
+#include "programlanguage.h"
 #include "textfile.h"
 
 #include <QBitmap>
@@ -61,11 +63,14 @@ HelpTree::HelpTree(QWidget *parent)
 
 QString HelpTree::helpFolder() const
 {
+    QString english;
     if (QDir::isAbsolutePath(m_helpDir))
-        return m_helpDir;
-    if (m_helpDir == defaultHelpDir)
-        return AppPaths::helpFolder();
-    return QDir(QCoreApplication::applicationDirPath()).filePath(m_helpDir);
+        english = m_helpDir;
+    else if (m_helpDir == defaultHelpDir)
+        english = AppPaths::helpFolder();
+    else
+        english = QDir(QCoreApplication::applicationDirPath()).filePath(m_helpDir);
+    return AppPaths::helpFolderFor(english, ProgramLanguage::code());
 }
 
 void HelpTree::showContents()
@@ -77,8 +82,10 @@ void HelpTree::showContents()
         const QString path = QDir(helpFolder()).filePath(QString(HelpFiles::contentsFile));
         fillList(HelpFiles::parseContents(readTextFile(path)));
     } catch (const MarrowdaleError &) {
-        QMessageBox box(QMessageBox::NoIcon, QString(), u"Sorry, failed to load contents file."_s, QMessageBox::Ok,
-                        this);
+        const MessageTable messages = ProgramLanguage::messages();
+        QMessageBox box(QMessageBox::NoIcon, BoxTexts::title(QString()), messages.text(Message::ContentsNotLoaded),
+                        QMessageBox::Ok, this);
+        BoxTexts::nameButtons(box, messages);
         box.exec();
     }
 }

@@ -1,11 +1,12 @@
 #include "helpwindow.h"
 
-#include "apppaths.h"
+#include "dialogs/buttonfit.h"
 #include "dialogs/handlerguard.h"
 #include "dialogs/helpcontext.h"
 #include "dialogs/programfonts.h"
 #include "help/helptree.h"
 #include "languagefile.h"
+#include "programlanguage.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -20,6 +21,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 enum Tab { ContentsTab = 0, IndexTab = 1, FindTab = 2 };
+constexpr int SearchButtonLeft = 280, SearchButtonWidth = 57;
 const auto languageSection = u"HelpSearch"_s;
 } // namespace
 
@@ -53,10 +55,10 @@ HelpWindow::HelpWindow(QWidget *parent)
     m_searchEdit->installEventFilter(this);
 
     m_searchButton = new QPushButton(u"Search"_s, m_tabArea);
-    m_searchButton->setGeometry(280, 42, 57, 22);
+    m_searchButton->setGeometry(SearchButtonLeft, 42, SearchButtonWidth, 22);
     m_searchButton->setDefault(true);
 
-    m_prompt = new QLabel(u"Please double-click an item you want to refer."_s, m_tabArea);
+    m_prompt = new QLabel(u"Please double-click the item you want to refer to."_s, m_tabArea);
     m_prompt->move(24, 72);
     m_prompt->adjustSize();
 
@@ -67,7 +69,9 @@ HelpWindow::HelpWindow(QWidget *parent)
     m_language.tabTitles(u"TabControl"_s, m_tabBar)
         .caption(u"btnSearch"_s, m_searchButton)
         .caption(u"lblPrompt"_s, m_prompt)
-        .editText(u"edSearch"_s, m_searchEdit);
+        .editText(u"edSearch"_s, m_searchEdit)
+        .windowTitle(this)
+        .orEnglish();
 
     setTabOrder(m_searchEdit, m_searchButton);
     setTabOrder(m_searchButton, m_tree);
@@ -131,11 +135,12 @@ void HelpWindow::showEvent(QShowEvent *event)
 
 void HelpWindow::applyLanguage()
 {
-    const LanguageFile language(AppPaths::languageFile());
+    const LanguageFile language(ProgramLanguage::file());
     if (!language.exists())
         return;
     m_language.apply(language);
     m_prompt->adjustSize();
+    ButtonFit::placeRow({m_searchButton}, {{SearchButtonLeft, SearchButtonWidth}});
 }
 
 void HelpWindow::showCurrentTab()

@@ -1,4 +1,5 @@
 #include "journalsettlement.h"
+#include "messagetable.h"
 #include "movejournal.h"
 
 #include <QDir>
@@ -180,11 +181,11 @@ private Q_SLOTS:
                 journal.done(id);
             // The crash: the pass never ends, but its lock goes with the program.
         }
-        const QString report = settleJournal(m_journal);
+        const QString report = settleJournal(m_journal, MessageTable());
         QVERIFY2(report.contains(reported), qPrintable(report));
         QTEST(treeOf(m_files), "after");
         QCOMPARE(openIntents(m_journal), QStringList());
-        QCOMPARE(settleJournal(m_journal), QString()); // settled once, and for good
+        QCOMPARE(settleJournal(m_journal, MessageTable()), QString()); // settled once, and for good
     }
 
     void waitsForAProgramThatIsStillMoving()
@@ -193,10 +194,10 @@ private Q_SLOTS:
         MoveJournal running(m_journal);
         running.beginPass(u"classify"_s, at(u"in"_s));
         running.intent(u"file"_s, at(u"in/page.htm"_s), at(u"out/page.htm"_s));
-        QCOMPARE(settleJournal(m_journal), QString());
+        QCOMPARE(settleJournal(m_journal, MessageTable()), QString());
         QCOMPARE(openIntents(m_journal).size(), 1);
         running.endPass(); // between passes the program holds no lock
-        QVERIFY(settleJournal(m_journal).contains(u"had not been moved"_s));
+        QVERIFY(settleJournal(m_journal, MessageTable()).contains(u"had not been moved"_s));
         QCOMPARE(openIntents(m_journal), QStringList());
     }
 

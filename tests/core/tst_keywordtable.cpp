@@ -191,7 +191,7 @@ private Q_SLOTS:
         const std::optional<QString> line
             = offerKeyword(prompts, MessageTable(), u"/in/Daily News.htm"_s, Root, chosen);
         QCOMPARE(prompts.askedOf(u"receiveString"_s),
-                 QStringList {u"Please extract a key word, then click [OK]. [Daily News]"_s});
+                 QStringList {u"Please extract a keyword, then click [OK]. [Daily News]"_s});
         QCOMPARE(line.value_or(QString()), expected);
         if (line) { // the learned line reads back as one entry
             KeywordTable table;

@@ -3,6 +3,7 @@
 #include "messagetable.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,8 +24,9 @@ struct ProgramKey
     bool lineBreaks = false; ///< "<br>" becomes a line feed when read
 };
 
-// Every key the windows read. Once a language file exists, each key it lacks shows as an empty
-// caption or message, so a shipped file has to carry all of them.
+// Every key the program reads. Once a language file exists, each key of the first files that it lacks
+// shows as an empty caption or message, and each later key its English text, so a shipped file has to
+// carry all of them.
 QList<ProgramKey> programKeys()
 {
     QList<ProgramKey> keys;
@@ -57,6 +59,23 @@ QList<ProgramKey> programKeys()
              {u"TabControl->Tabs->Items0"_s, u"TabControl->Tabs->Items1"_s, u"TabControl->Tabs->Items2"_s,
               u"btnSearch->Caption"_s, u"lblPrompt->Caption"_s});
     keys.append({u"HelpSearch"_s, u"edSearch->Text"_s, true});
+
+    // Keys that came later.
+    keys.append({u"Info"_s, u"Language"_s});
+    captions(u"Main"_s, {u"OpenExplorer->Caption"_s});
+    captions(u"OptionDialog"_s, {u"chooseFolderButton->Hint"_s});
+    captions(u"HelpSearch"_s, {u"Caption"_s});
+    captions(u"FolderChooser"_s,
+             {u"Caption"_s, u"folderLabel->Caption"_s, u"okButton->Caption"_s, u"cancelButton->Caption"_s,
+              u"helpButton->Caption"_s});
+    captions(u"ReplaceDialog"_s,
+             {u"Caption"_s, u"findLabel->Caption"_s, u"replaceLabel->Caption"_s, u"wholeWordCheck->Caption"_s,
+              u"matchCaseCheck->Caption"_s, u"directionGroup->Caption"_s, u"upButton->Caption"_s,
+              u"downButton->Caption"_s, u"findNextButton->Caption"_s, u"replaceButton->Caption"_s,
+              u"replaceAllButton->Caption"_s, u"cancelButton->Caption"_s});
+    captions(u"WaitWindow"_s, {u"Caption"_s, u"notice->Caption"_s});
+    for (const Message message : MessageTable::namedMessages())
+        keys.append({u"Messages"_s, MessageTable::key(message), false, true});
     return keys;
 }
 
@@ -135,6 +154,30 @@ private Q_SLOTS:
             QCOMPARE(english.message(u"Main"_s, u"Msg%1"_s.arg(n)), MessageTable::defaultText(n));
         for (int n = 1; n <= 3; ++n)
             QCOMPARE(english.message(u"OptionDialog"_s, u"Msg%1"_s.arg(n)), optionDialogDefaultText(n));
+        for (const Message message : MessageTable::namedMessages())
+            QCOMPARE(english.message(u"Messages"_s, MessageTable::key(message)), MessageTable::defaultText(message));
+    }
+
+    // A text composed with names and numbers keeps every placeholder in a translation, or a name goes
+    // missing from the message.
+    void placeholdersKept()
+    {
+        const LanguageFile japanese(shipped(u"Japanese.lng"_s));
+        static const QRegularExpression placeholder(u"%\\d"_s);
+        QStringList lost;
+        for (const Message message : MessageTable::namedMessages()) {
+            const auto used = [](const QString &text) {
+                QStringList found;
+                for (auto match = placeholder.globalMatch(text); match.hasNext();)
+                    found << match.next().captured();
+                found.sort();
+                return found;
+            };
+            if (used(japanese.message(u"Messages"_s, MessageTable::key(message)))
+                != used(MessageTable::defaultText(message)))
+                lost << MessageTable::key(message);
+        }
+        QVERIFY2(lost.isEmpty(), qPrintable(lost.join(u", "_s)));
     }
 
     void japaneseTranslatesEveryText()

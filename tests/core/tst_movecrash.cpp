@@ -209,7 +209,7 @@ private Q_SLOTS:
             checkNothingHalfMade();
             if (QTest::currentTestFailed())
                 return;
-            settleJournal(m_journal);
+            settleJournal(m_journal, MessageTable());
             qInfo("after kill %d: %lld pages filed", round + 1, qint64(QDir(m_pages).entryList({u"*.htm"_s}).size()));
             checkEverythingInOnePlace();
             if (QTest::currentTestFailed())
@@ -219,7 +219,7 @@ private Q_SLOTS:
         QCOMPARE(runChild(0), 0);
         QCOMPARE(QDir(m_in).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
         checkEverythingInOnePlace();
-        QCOMPARE(settleJournal(m_journal), QString());
+        QCOMPARE(settleJournal(m_journal, MessageTable()), QString());
     }
 };
 

@@ -1,3 +1,4 @@
+#include "messagetable.h"
 #include "movesteps.h"
 #include "rawnames.h"
 
@@ -90,12 +91,12 @@ private Q_SLOTS:
                                           {"\x93\xfa\x96\x7b.htm", u"日本.htm"_s, false},
                                           {"\x93\xfa\x96\x7b_files", u"日本_files"_s, true},
                                           {"\xff\xfe", std::nullopt, false}}));
-        const QString question = RawNames::renameQuestion(folder, names);
+        const QString question = RawNames::renameQuestion(folder, names, MessageTable());
         QVERIFY(question.contains(u"holds 4 entries whose names are not UTF-8"_s));
         QVERIFY(question.contains(u"\\xFF\\xFE"_s));
         QVERIFY(question.contains(u"\\x93\\xFA\\x96{_files/  ->  日本_files"_s));
 
-        const QStringList failures = RawNames::renameToReadings(folder, names);
+        const QStringList failures = RawNames::renameToReadings(folder, names, MessageTable());
         QCOMPARE(failures.size(), 1); // never over the file that has the name already
         QVERIFY(failures.first().startsWith(u"\"\\x8E\\xF0.htm\" cannot be renamed"_s));
         QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),

@@ -1,5 +1,6 @@
 #include "keywordtable.h"
 #include "marrowdaleerror.h"
+#include "messagetable.h"
 #include "retiredlines.h"
 #include "scriptedprompts.h"
 #include "testfiles.h"
@@ -104,8 +105,8 @@ private Q_SLOTS:
         KeywordTable table;
         table.parse(text, u"/"_s);
         ScriptedPrompts prompts;
-        QTEST(RetiredLines::rewriteKeepingRetired(prompts, dir.filePath(patternFile), text, table, {true, 2000, false},
-                                                  when),
+        QTEST(RetiredLines::rewriteKeepingRetired(prompts, MessageTable(), dir.filePath(patternFile), text, table,
+                                                  {true, 2000, false}, when),
               "rewritten");
         QTEST(bytesOf(RetiredLines::fileFor(dir.filePath(patternFile))), "retiredFile");
         QTEST(int(prompts.askedOf(u"notify"_s).size()), "notices");

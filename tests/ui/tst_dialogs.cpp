@@ -401,7 +401,7 @@ void TestDialogs::optionSentenceAndCheckBox()
     dlg.show();
     auto *label1 = child<QLabel>(&dlg, u"Label1"_s);
     auto *label3 = child<QLabel>(&dlg, u"Label3"_s);
-    QCOMPARE(label1->text(), u"and used count is less than 1/2000, the current key word is abondoned."_s);
+    QCOMPARE(label1->text(), u"and used count is less than 1/2000, the current keyword is abandoned."_s);
     QCOMPARE(spin->x(), label3->geometry().right() + 1 + 3);
     QCOMPARE(label1->x(), spin->geometry().right() + 1 + 3);
     QVERIFY(label1->geometry().right() < dlg.width());
@@ -431,7 +431,7 @@ void TestDialogs::optionLanguageFile()
     dlg.show();
     QCOMPARE(dlg.text(3), optionDialogDefaultText(3));
     QCOMPARE(child<QLabel>(&dlg, u"Label1"_s)->text(),
-             u"and used count is less than 1/2000, the current key word is abondoned."_s);
+             u"and used count is less than 1/2000, the current keyword is abandoned."_s);
 }
 
 void TestDialogs::folderButton_data()

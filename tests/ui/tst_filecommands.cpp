@@ -155,7 +155,7 @@ void TestFileCommands::remove()
     list()->setCurrentRow(2, QItemSelectionModel::Select);
     m_prompts.okCancelAnswers = {answer};
     act(key);
-    QCOMPARE(m_prompts.askedOf(u"askOkCancel"_s), QStringList {u"Are you sure to delete this file?"_s});
+    QCOMPARE(m_prompts.askedOf(u"askOkCancel"_s), QStringList {u"Are you sure you want to delete this file?"_s});
     QTEST(listed(), "files");
     QCOMPARE(list()->currentRow(), 2);
     QCOMPARE(QDir(source()).entryList(QDir::Files, QDir::Name), listed());

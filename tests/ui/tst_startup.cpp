@@ -130,7 +130,7 @@ void TestStartup::firstRunWelcomesAndAsksForTheParentFolder()
     QCOMPARE(shownDialog, u"OptionsDialog"_s);
     QCOMPARE(
         m_prompts.askedOf(u"msgBox"_s),
-        QStringList {u"Welcome to Marrowdale! At first, please select the parent folder of destination folders"_s});
+        QStringList {u"Welcome to Marrowdale! First, please select the parent folder of the destination folders."_s});
     MainWindow *main = m_windows.main;
     QCOMPARE(main->windowTitle(), u"Marrowdale for Linux ver. 1.25"_s);
     QCOMPARE(main->folderList()->folder(), documents());
