@@ -85,6 +85,9 @@ bool renameNoReplace(const QString &from, const QString &to, QString *error = nu
 /// where the file it belongs to now is, for the journal.
 bool moveFolder(const QString &from, const QString &to, const MoveContext &context, const QString &page = {});
 
+/// The companion folders (or links standing for them) that are there for the file, "_files" first.
+QStringList companionFolders(const QString &filePath);
+
 /// Creates the folder with every missing parent. True when it exists afterwards.
 bool createFolderPath(const QString &folder);
 
@@ -97,8 +100,8 @@ bool createFolderPath(const QString &folder);
 bool moveWithCompanions(const QString &source, const QString &destination, const QString &rootFolder,
                         const MoveContext &context, const QSet<QString> *knownFolders = nullptr);
 
-// Move / Send: moves the files into the folder with both companion folders.
-// Returns the names of the files that could not be moved.
+// Move / Send: moves the files into the folder with both companion folders, showing its progress; a
+// stop asked for between two files ends it there. Returns the names of the files that could not be moved.
 QStringList moveFilesWithCompanions(const QStringList &sources, const QString &folder, const MoveContext &context);
 
 // Undo of one logged move: moves the file and its companion back from exactly where they went into the

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -250,6 +251,20 @@ private:
         struct stat st;
     };
 
+    using Clock = std::chrono::steady_clock;
+    static constexpr auto keepAliveInterval = std::chrono::milliseconds(100);
+    // Written data is pushed to the disk in pieces of this size, so that the final flush cannot stall
+    // the copy (and the window waiting on it) for long on a slow device.
+    static constexpr qint64 syncEvery = qint64(8) << 20;
+
+    void keepAliveIfDue()
+    {
+        if (!m_plan.keepAlive || Clock::now() - m_lastAlive < keepAliveInterval)
+            return;
+        m_plan.keepAlive();
+        m_lastAlive = Clock::now();
+    }
+
     int copyFile(const QByteArray &from, const QByteArray &to)
     {
         const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
@@ -270,7 +285,8 @@ private:
             return e;
         }
         int error = 0;
-        std::vector<char> buffer(1 << 20);
+        std::vector<char> buffer(1 << 18);
+        qint64 unsynced = 0;
         while (error == 0) {
             const ssize_t got = ::read(in, buffer.data(), buffer.size());
             if (got < 0) {
@@ -281,6 +297,13 @@ private:
             if (got == 0)
                 break;
             error = writeAll(out, buffer.data(), got);
+            unsynced += got;
+            if (error == 0 && unsynced >= syncEvery) {
+                if (::fdatasync(out) != 0)
+                    error = errno;
+                unsynced = 0;
+            }
+            keepAliveIfDue();
         }
         if (error == 0)
             error = finishCopy(in, out, st, m_plan);
@@ -331,6 +354,7 @@ private:
         for (const QByteArray &name : names) {
             if (error != 0)
                 break;
+            keepAliveIfDue();
             const QByteArray source = MoveSteps::child(from, name);
             struct stat entry;
             bool inner = false;
@@ -359,6 +383,7 @@ private:
     MoveSteps::CopyPlan &m_plan;
     std::vector<Seen> m_seen;
     QByteArray m_failedAt;
+    Clock::time_point m_lastAlive = Clock::now();
 };
 
 // Copies `from` to the plan's temporary name and checks it; the copy is then in the target's folder,

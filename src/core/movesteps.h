@@ -25,6 +25,8 @@ struct CopyPlan
     QByteArray temporary;
     /// Runs once before the first byte is copied (the journal makes its records durable there).
     std::function<void()> beforeCopy;
+    /// Runs about every 100 ms while a copy goes on, so that the caller's window does not freeze.
+    std::function<void()> keepAlive;
     /// Set when the destination could not hold the extended attributes or access lists of a copy.
     bool attributesLost = false;
     /// What went wrong beyond the errno value, or what was left behind by a move that succeeded.

@@ -9,13 +9,12 @@
 #include "messagelayout.h"
 #include "programfonts.h"
 #include "thresholdspinbox.h"
+#include "windowplacement.h"
 
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 
@@ -107,6 +106,7 @@ OptionsDialog::OptionsDialog(QWidget *parent)
     connect(m_siftCheck, &QCheckBox::toggled, this, &OptionsDialog::enableThreshold);
     connect(m_thresholdBox, &QSpinBox::valueChanged, this, &OptionsDialog::updateThresholdSentence);
     connect(m_thresholdBox, &QSpinBox::textChanged, this, &OptionsDialog::updateThresholdSentence);
+    WindowPlacement::keepCentred(this);
 }
 
 void OptionsDialog::setMessageDialog(MessageDialog *dialog)
@@ -169,10 +169,6 @@ QString OptionsDialog::text(int n) const
 void OptionsDialog::showEvent(QShowEvent *event)
 {
     refreshTexts();
-    if (QScreen *s = screen()) {
-        const QRect area = s->availableGeometry();
-        move(area.center().x() - width() / 2, area.center().y() - height() / 2);
-    }
     QDialog::showEvent(event);
 }
 

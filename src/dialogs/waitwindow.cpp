@@ -1,12 +1,11 @@
 #include "waitwindow.h"
 
 #include "programfonts.h"
+#include "windowplacement.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
-#include <QScreen>
 
 using namespace Qt::StringLiterals;
 
@@ -30,6 +29,7 @@ WaitWindow::WaitWindow(QWidget *parent)
     m_progressBar->setValue(0);
     m_progressBar->setTextVisible(false);
     m_progressBar->setGeometry(88, 40, 217, 17);
+    WindowPlacement::keepCentred(this);
 }
 
 void WaitWindow::setPosition(int percent)
@@ -44,13 +44,8 @@ int WaitWindow::position() const
 
 void WaitWindow::showIfHidden()
 {
-    if (isVisible())
-        return;
-    if (QScreen *s = QGuiApplication::primaryScreen()) {
-        const QRect area = s->availableGeometry();
-        move(area.center().x() - width() / 2, area.center().y() - height() / 2);
-    }
-    show();
+    if (!isVisible())
+        show();
 }
 
 void WaitWindow::repaintNow()

@@ -77,6 +77,7 @@ void HelpTree::showContents()
         const QString path = QDir(helpFolder()).filePath(QString(HelpFiles::contentsFile));
         fillList(HelpFiles::parseContents(readTextFile(path)));
     } catch (const MarrowdaleError &) {
+        clear(); // not the entries of the tab shown before
         QMessageBox box(QMessageBox::NoIcon, QString(), u"Sorry, failed to load contents file."_s, QMessageBox::Ok,
                         this);
         box.exec();

@@ -4,6 +4,7 @@
 #include "dialogs/handlerguard.h"
 #include "dialogs/helpcontext.h"
 #include "dialogs/programfonts.h"
+#include "dialogs/windowplacement.h"
 #include "help/helptree.h"
 #include "languagefile.h"
 
@@ -74,6 +75,7 @@ HelpWindow::HelpWindow(QWidget *parent)
 
     connect(m_tabBar, &QTabBar::currentChanged, this, [this] { showCurrentTab(); });
     connect(m_searchButton, &QPushButton::clicked, this, [this] { searchPages(); });
+    WindowPlacement::keepCentred(this);
 }
 
 void HelpWindow::showContents()
@@ -90,10 +92,10 @@ void HelpWindow::showContents()
 
 void HelpWindow::showContentsModal(QWidget *parent)
 {
-    if (isVisible()) {
-        bringToFrontOnContents();
-        return;
-    }
+    // Open beside the main window, it would stay behind the caller's modal dialog and take no input:
+    // it comes back above the caller instead, modal itself.
+    if (isVisible())
+        hide();
     {
         const QSignalBlocker blocker(m_tabBar);
         m_tabBar->setCurrentIndex(ContentsTab);
