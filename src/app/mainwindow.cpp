@@ -160,6 +160,8 @@ void MainWindow::createControls()
     m_log->setSelectionMode(QAbstractItemView::SingleSelection);
     // Log lines pad names to 40 columns; only a fixed-pitch face lines the arrows up.
     m_log->setFont(ProgramFonts::fixed(11));
+    m_log->installEventFilter(this);
+    m_fileList->installEventFilter(this);
 
     // Tab order as the window is laid out: the source folder, then the keyword list with its buttons,
     // then the log with its own.
@@ -701,9 +703,25 @@ void MainWindow::keyReleaseEvent(QKeyEvent *event)
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_keywordList && event->type() == QEvent::KeyPress)
-        return keywordListTabKey(static_cast<QKeyEvent *>(event));
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (watched == m_keywordList)
+            return keywordListTabKey(key);
+        if (watched == m_log || watched == m_fileList)
+            return selectFocusedLine(static_cast<QListWidget *>(watched), key);
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::selectFocusedLine(QListWidget *list, QKeyEvent *event)
+{
+    // A list that takes the focus frames its first line without selecting it, and an arrow key then
+    // moves on: the only line of a list could not be picked. The first arrow selects the framed line.
+    const bool arrow = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down;
+    if (!arrow || event->modifiers() != Qt::NoModifier || !list->currentItem() || !list->selectedItems().isEmpty())
+        return false;
+    list->currentItem()->setSelected(true);
+    return true;
 }
 
 bool MainWindow::keywordListTabKey(QKeyEvent *event)

@@ -165,6 +165,7 @@ private:
     void runPass(const std::function<void()> &body);
     /// Tab and Shift+Tab leave the keyword list; only Ctrl+Tab types a tab character into it.
     bool keywordListTabKey(QKeyEvent *event);
+    bool selectFocusedLine(QListWidget *list, QKeyEvent *event);
 
     ProgramState m_state;
 

@@ -36,8 +36,8 @@ public:
     virtual void setProgressVisible(bool visible) = 0;
     virtual void setProgress(int percent) = 0;
 
-    /// Comes often while a pass works (after each move, about every 100 ms of a long copy): a window
-    /// repaints here and hears the user, so that long work does not freeze it.
+    /// Comes often while a pass works (after each move, after every piece of a long copy): a window
+    /// repaints here now and then and hears the user, so that long work does not freeze it.
     virtual void keepAlive() { }
 
     /// The wait window shown while destination folders are created.

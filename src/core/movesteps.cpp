@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -251,18 +250,14 @@ private:
         struct stat st;
     };
 
-    using Clock = std::chrono::steady_clock;
-    static constexpr auto keepAliveInterval = std::chrono::milliseconds(100);
     // Written data is pushed to the disk in pieces of this size, so that the final flush cannot stall
     // the copy (and the window waiting on it) for long on a slow device.
     static constexpr qint64 syncEvery = qint64(8) << 20;
 
-    void keepAliveIfDue()
+    void keepAlive()
     {
-        if (!m_plan.keepAlive || Clock::now() - m_lastAlive < keepAliveInterval)
-            return;
-        m_plan.keepAlive();
-        m_lastAlive = Clock::now();
+        if (m_plan.keepAlive)
+            m_plan.keepAlive();
     }
 
     int copyFile(const QByteArray &from, const QByteArray &to)
@@ -303,7 +298,7 @@ private:
                     error = errno;
                 unsynced = 0;
             }
-            keepAliveIfDue();
+            keepAlive();
         }
         if (error == 0)
             error = finishCopy(in, out, st, m_plan);
@@ -354,7 +349,7 @@ private:
         for (const QByteArray &name : names) {
             if (error != 0)
                 break;
-            keepAliveIfDue();
+            keepAlive();
             const QByteArray source = MoveSteps::child(from, name);
             struct stat entry;
             bool inner = false;
@@ -383,7 +378,6 @@ private:
     MoveSteps::CopyPlan &m_plan;
     std::vector<Seen> m_seen;
     QByteArray m_failedAt;
-    Clock::time_point m_lastAlive = Clock::now();
 };
 
 // Copies `from` to the plan's temporary name and checks it; the copy is then in the target's folder,
