@@ -4,7 +4,10 @@
 #include "dialogs/messagedialog.h"
 #include "dialogs/optionsdialog.h"
 #include "dialogs/thresholdspinbox.h"
+#include "dialogs/waitwindow.h"
 #include "dialogs/widgetprompts.h"
+#include "help/helptree.h"
+#include "help/helpwindow.h"
 #include "languagefile.h"
 #include "marrowdaleerror.h"
 #include "messagelayout.h"
@@ -20,6 +23,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -185,6 +189,8 @@ private Q_SLOTS:
     void keywordChoiceLanguageFile();
     void confirmMove_data();
     void confirmMove();
+    void windowsOpenCentred_data();
+    void windowsOpenCentred();
 
 private:
     QTemporaryDir m_home;
@@ -580,6 +586,40 @@ void TestDialogs::confirmMove()
     QCOMPARE(prompts.confirmMove(u"May [ f ] be moved?"_s), expected);
     QVERIFY(script.finished());
     QCOMPARE(helpRequests, clicks.contains(QMessageBox::Help) ? QList<int> {5} : QList<int> {});
+}
+
+void TestDialogs::windowsOpenCentred_data()
+{
+    QTest::addColumn<QString>("window");
+    for (const char *name : {"options dialog", "keyword choice dialog", "message dialog", "wait window", "help window"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestDialogs::windowsOpenCentred()
+{
+    QFETCH(QString, window);
+    std::unique_ptr<QWidget> w;
+    if (window == u"options dialog")
+        w = std::make_unique<OptionsDialog>();
+    else if (window == u"keyword choice dialog")
+        w = std::make_unique<KeywordChoiceDialog>();
+    else if (window == u"message dialog")
+        w = std::make_unique<MessageDialog>();
+    else if (window == u"wait window")
+        w = std::make_unique<WaitWindow>();
+    else {
+        auto help = std::make_unique<HelpWindow>();
+        help->tree()->setHelpDir(QStringLiteral(MARROWDALE_SOURCE_DIR "/help"));
+        w = std::move(help);
+    }
+    // Every time it is shown, also after the user moved it away.
+    for (const QPoint moved : {QPoint(), QPoint(3, 5)}) {
+        w->move(moved);
+        w->show();
+        const QPoint offset = w->frameGeometry().center() - w->screen()->availableGeometry().center();
+        QVERIFY2(offset.manhattanLength() <= 2, qPrintable(u"%1, %2"_s.arg(offset.x()).arg(offset.y())));
+        w->hide();
+    }
 }
 
 QTEST_MAIN(TestDialogs)
