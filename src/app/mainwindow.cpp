@@ -213,6 +213,7 @@ void MainWindow::attachCommands()
 
     connect(this, &MainWindow::firstShowDone, this, [this] { m_fileListCommands->resetLastClickedIndex(); });
     connect(this, &MainWindow::moveSelectedFilesDone, this, [this] { m_fileListCommands->resetLastClickedIndex(); });
+    updateMoveButton(); // Send in the popup too
 }
 
 void MainWindow::createLanguageTable()
@@ -554,7 +555,6 @@ void MainWindow::runPass(const std::function<void()> &body)
         const auto end = qScopeGuard([&] {
             closeAfterPass = m_passWait->closeAfterPass();
             m_passWait.reset();
-            rereadSourceFolder(); // companion folders left it, or came back
         });
         try {
             body();
@@ -562,6 +562,7 @@ void MainWindow::runPass(const std::function<void()> &body)
             // The user stopped it between two files; everything before is settled.
         }
     }
+    rereadSourceFolder(); // companion folders left it, or came back
     if (closeAfterPass)
         QTimer::singleShot(0, this, [this] { close(); });
 }

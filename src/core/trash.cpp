@@ -22,19 +22,21 @@ bool present(const QString &path)
 }
 
 // Qt (6.4) reports success when it could set up no trash folder at all, having put the entry into
-// "files" below the working folder (and its record into "info"). Such a move is taken back.
-bool movedIntoTheWorkingFolder(const QString &path, const QString &movedTo, bool hadFiles, bool hadInfo)
+// "files" below the working folder (and its record into "info"). Such a move is taken back; the
+// reason says where the entry is should that fail.
+QString takenBackFromTheWorkingFolder(const QString &path, const QString &movedTo, bool hadFiles, bool hadInfo,
+                                      const MessageTable &messages)
 {
-    if (QFileInfo(movedTo).isAbsolute())
-        return false;
     QDir working = QDir::current();
-    MoveSteps::renameExclusive(QFile::encodeName(working.absoluteFilePath(movedTo)), QFile::encodeName(path));
+    const QString stray = working.absoluteFilePath(movedTo);
+    const bool back = MoveSteps::renameExclusive(QFile::encodeName(stray), QFile::encodeName(path)) == 0;
     working.remove(u"info/"_s + QFileInfo(movedTo).fileName() + u".trashinfo"_s);
     if (!hadFiles)
         working.rmdir(u"files"_s);
     if (!hadInfo)
         working.rmdir(u"info"_s);
-    return true;
+    const QString reason = messages.text(Message::NoTrashFolder);
+    return back ? reason : u"%1 (%2)"_s.arg(reason, stray);
 }
 
 // The entries the trash did not take, each with the reason, as "path: reason".
@@ -48,13 +50,17 @@ QStringList moveToTrash(const QStringList &paths, const MessageTable &messages, 
         const bool hadFiles = working.exists(u"files"_s), hadInfo = working.exists(u"info"_s);
         QFile entry(path);
         QString reason;
-        if (!entry.moveToTrash())
+        if (!entry.moveToTrash()) {
+            if (!present(path))
+                continue; // gone meanwhile
             reason = entry.errorString();
-        else if (movedIntoTheWorkingFolder(path, entry.fileName(), hadFiles, hadInfo))
-            reason = messages.text(Message::NoTrashFolder);
-        if (reason.isEmpty() || !present(path))
+        } else if (!QFileInfo(entry.fileName()).isAbsolute()) {
+            reason = takenBackFromTheWorkingFolder(path, entry.fileName(), hadFiles, hadInfo, messages);
+        } else {
             continue;
-        left->append(path);
+        }
+        if (present(path))
+            left->append(path);
         refused.append(u"%1: %2"_s.arg(path, reason));
     }
     return refused;
@@ -64,23 +70,27 @@ QStringList moveToTrash(const QStringList &paths, const MessageTable &messages, 
 
 namespace Trash {
 
-bool deleteWithCompanions(UserPrompts &prompts, const MessageTable &messages, const QString &filePath)
+void deleteWithCompanions(UserPrompts &prompts, const MessageTable &messages, const QString &filePath)
 {
     if (filePath.isEmpty())
-        return false;
+        return;
     const QStringList companions = FileOps::companionFolders(filePath);
     const Message question = companions.isEmpty() ? Message::TrashFile : Message::TrashFileAndFolders;
     if (prompts.askOkCancel(messages.text(question).arg(FileOps::fileName(filePath)), messages.text(17))
         != UserPrompts::Ok)
-        return false;
+        return;
 
     QStringList left;
     const QStringList refused = moveToTrash(QStringList {filePath} + companions, messages, &left);
-    if (left.isEmpty())
-        return true;
+    if (refused.isEmpty())
+        return;
+    if (left.isEmpty()) {
+        prompts.notify(messages.text(Message::DeleteFailed).arg(refused.join(u'\n')));
+        return;
+    }
     if (prompts.askYesNo(messages.text(Message::TrashUnavailable).arg(refused.join(u'\n')), messages.text(17))
         != UserPrompts::Yes)
-        return !present(filePath);
+        return;
 
     QStringList failed;
     for (const QString &path : std::as_const(left)) {
@@ -89,7 +99,6 @@ bool deleteWithCompanions(UserPrompts &prompts, const MessageTable &messages, co
     }
     if (!failed.isEmpty())
         prompts.notify(messages.text(Message::DeleteFailed).arg(failed.join(u'\n')));
-    return !present(filePath);
 }
 
 } // namespace Trash

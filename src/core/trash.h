@@ -10,7 +10,6 @@ class MessageTable;
 // for it) is deleted for good only after a second question that says so.
 namespace Trash {
 
-/// True when the file is gone afterwards, into the trash or for good.
-bool deleteWithCompanions(UserPrompts &prompts, const MessageTable &messages, const QString &filePath);
+void deleteWithCompanions(UserPrompts &prompts, const MessageTable &messages, const QString &filePath);
 
 } // namespace Trash
