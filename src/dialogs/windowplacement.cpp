@@ -2,7 +2,6 @@
 
 #include <QEvent>
 #include <QGuiApplication>
-#include <QPointer>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
@@ -15,6 +14,17 @@ QMargins frameOf(const QWidget *window)
 {
     const QWindow *handle = window->windowHandle();
     return handle ? handle->frameMargins() : QMargins();
+}
+
+// By the frame as known now.
+void centre(QWidget *window)
+{
+    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QSize outer = window->size().grownBy(frameOf(window));
+    // move() places the frame's corner; without a frame, the window's own.
+    window->move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, outer, screen->availableGeometry()).topLeft());
 }
 
 // Watches one window: centres it at each show and looks for its frame for a short while after.
@@ -34,7 +44,7 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (watched == m_window && event->type() == QEvent::Show && !event->spontaneous()) {
-            WindowPlacement::centre(m_window);
+            centre(m_window);
             m_centredBy = frameOf(m_window);
             m_polls = 0;
             m_poll.start();
@@ -60,7 +70,7 @@ private:
             m_whenFramed(frame);
             m_whenFramed = {}; // once: the frame stays what it is
         }
-        WindowPlacement::centre(m_window);
+        centre(m_window);
         m_centredBy = frame;
     }
 
@@ -78,17 +88,6 @@ namespace WindowPlacement {
 void keepCentred(QWidget *window, std::function<void(const QMargins &)> whenFramed)
 {
     new Centring(window, std::move(whenFramed));
-}
-
-void centre(QWidget *window)
-{
-    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QMargins frame = frameOf(window);
-    const QSize outer = window->size().grownBy(frame);
-    // move() places the frame's corner; without a frame, the window's own.
-    window->move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, outer, screen->availableGeometry()).topLeft());
 }
 
 } // namespace WindowPlacement

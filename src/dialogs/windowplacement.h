@@ -16,7 +16,4 @@ namespace WindowPlacement {
 /// by it; without a window manager there is no frame and it never runs.
 void keepCentred(QWidget *window, std::function<void(const QMargins &frame)> whenFramed = {});
 
-/// Centres the window by its frame as known now.
-void centre(QWidget *window);
-
 } // namespace WindowPlacement
