@@ -6,8 +6,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QScreen>
-#include <QStyle>
 
 int main(int argc, char *argv[])
 {
@@ -29,8 +27,6 @@ int main(int argc, char *argv[])
         MainWindow *main = windows.main;
         QObject::connect(main, &MainWindow::closed, &app, &QApplication::quit, Qt::QueuedConnection);
         main->firstShow();
-        main->setGeometry(
-            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, main->size(), main->screen()->availableGeometry()));
         main->show();
         QApplication::exec();
         windows.destroy();

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QKeyEvent>
+#include <QScrollBar>
+#include <QSet>
 
 FileList::FileList(QWidget *parent)
     : QListWidget(parent)
@@ -15,15 +17,33 @@ FileList::FileList(QWidget *parent)
 void FileList::setFolder(const QString &folder)
 {
     m_folder = folder;
+    clear(); // what was selected in the folder before means nothing here
     reread();
 }
 
 void FileList::reread()
 {
+    // The names that were selected and focused stay so, wherever the new listing puts them.
+    QSet<QString> selected;
+    for (const QListWidgetItem *item : selectedItems())
+        selected.insert(item->text());
+    const QString focused = currentItem() ? currentItem()->text() : QString();
+    const int scrolled = verticalScrollBar()->value();
+
     setUpdatesEnabled(false);
     clear();
     if (!m_folder.isEmpty())
         addItems(QDir(m_folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware));
+    QItemSelection keep;
+    for (int i = 0; i < count() && (!selected.isEmpty() || !focused.isEmpty()); ++i) {
+        const QString name = item(i)->text();
+        if (name == focused)
+            selectionModel()->setCurrentIndex(model()->index(i, 0), QItemSelectionModel::NoUpdate);
+        if (selected.contains(name))
+            keep.select(model()->index(i, 0), model()->index(i, 0));
+    }
+    selectionModel()->select(keep, QItemSelectionModel::Select);
+    verticalScrollBar()->setValue(scrolled);
     setUpdatesEnabled(true);
 }
 

@@ -12,7 +12,7 @@ public:
     QString folder() const { return m_folder; }
     void setFolder(const QString &folder);
 
-    /// Lists the folder again.
+    /// Lists the folder again; the files that were selected and focused stay so.
     void reread();
 
     /// Full paths of every listed file, in list order.

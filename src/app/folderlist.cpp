@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
@@ -59,6 +60,28 @@ void FolderList::setFolder(const QString &folder)
     m_folder = clean;
     fill();
     Q_EMIT folderChanged(m_folder);
+}
+
+void FolderList::reread()
+{
+    // A folder that has gone leaves the list on the nearest one still there.
+    QString folder = m_folder;
+    while (!folder.isEmpty() && !QFileInfo(folder).isDir() && folder != u"/"_s)
+        folder = QFileInfo(folder).path();
+    if (folder != m_folder && QFileInfo(folder).isDir()) {
+        setFolder(folder);
+        return;
+    }
+    const QString focused = currentItem() ? currentItem()->data(PathRole).toString() : QString();
+    const int scrolled = verticalScrollBar()->value();
+    fill();
+    for (int i = 0; i < count(); ++i) {
+        if (item(i)->data(PathRole).toString() == focused) {
+            setCurrentRow(i);
+            break;
+        }
+    }
+    verticalScrollBar()->setValue(scrolled);
 }
 
 void FolderList::fill()

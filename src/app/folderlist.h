@@ -14,6 +14,10 @@ public:
     /// Moves to an existing folder; throws MarrowdaleError for one that does not exist.
     void setFolder(const QString &folder);
 
+    /// Lists the folder's subfolders again; when the folder itself has gone, moves to the nearest
+    /// folder above it that is still there.
+    void reread();
+
 Q_SIGNALS:
     void folderChanged(const QString &folder);
 

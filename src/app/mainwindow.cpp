@@ -10,6 +10,7 @@
 #include "languagefile.h"
 #include "mainlayout.h"
 #include "marrowdaleerror.h"
+#include "modalwait.h"
 #include "patternfile.h"
 #include "programlanguage.h"
 #include "rawnames.h"
@@ -27,6 +28,7 @@
 #include "dialogs/programfonts.h"
 #include "dialogs/waitwindow.h"
 #include "dialogs/widgetprompts.h"
+#include "dialogs/windowplacement.h"
 #include "editing/findreplacecommands.h"
 #include "editing/keywordlistmenu.h"
 #include "editing/patternfilecommands.h"
@@ -46,6 +48,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTextBlock>
 
 using namespace Qt::StringLiterals;
@@ -83,6 +86,18 @@ MainWindow::MainWindow(QWidget *parent)
     m_parseTimer.setSingleShot(true);
     connect(&m_parseTimer, &QTimer::timeout, this, guarded(this, [this] { parseKeywordList(); }));
     resize(MainGeometry::initialWidth, MainGeometry::initialHeight);
+    // The initial size is the outer size; the frame is known only once the window manager has it.
+    WindowPlacement::keepCentred(this, [this](const QMargins &frame) {
+        resize(MainGeometry::initialWidth - frame.left() - frame.right(),
+               MainGeometry::initialHeight - frame.top() - frame.bottom());
+    });
+    m_folderChanged.setInterval(300);
+    m_folderChanged.setSingleShot(true);
+    connect(&m_folderWatcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (!m_folderChanged.isActive())
+            m_folderChanged.start();
+    });
+    connect(&m_folderChanged, &QTimer::timeout, this, [this] { rereadWhenIdle(); });
     attachCommands();
     createLanguageTable();
 }
@@ -124,6 +139,8 @@ void MainWindow::createControls()
     m_keywordList->setFont(ProgramFonts::fixed(11));
     m_keywordList->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_keywordList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_keywordList->setTabChangesFocus(true);
+    m_keywordList->installEventFilter(this);
 
     m_keywordCaption = captionPanel(this, u"  Keyword and Destination"_s, keywordCaptionWidth);
     m_keywordCaption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -146,12 +163,14 @@ void MainWindow::createControls()
     m_log->setSelectionMode(QAbstractItemView::SingleSelection);
     // Log lines pad names to 40 columns; only a fixed-pitch face lines the arrows up.
     m_log->setFont(ProgramFonts::fixed(11));
-    m_log->viewport()->installEventFilter(this);
+    m_log->installEventFilter(this);
+    m_fileList->installEventFilter(this);
 
-    // Tab order as the window lists its controls.
-    const QList<QWidget *> order {m_volumeChooser, m_folderList,     m_fileList,   m_classifyButton, m_moveButton,
-                                  m_undoButton,    m_explorerButton, m_helpButton, m_exitButton,     m_keywordList,
-                                  m_replaceButton, m_newListButton,  m_loadButton, m_optionsButton,  m_log};
+    // Tab order as the window is laid out: the source folder, then the keyword list with its buttons,
+    // then the log with its own.
+    const QList<QWidget *> order {m_volumeChooser, m_folderList,    m_fileList,       m_classifyButton, m_moveButton,
+                                  m_keywordList,   m_replaceButton, m_newListButton,  m_loadButton,     m_optionsButton,
+                                  m_log,           m_undoButton,    m_explorerButton, m_exitButton,     m_helpButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -173,6 +192,11 @@ void MainWindow::createControls()
             [this](int index) { runGuarded(this, [this, index] { openVolume(index); }); });
     connect(m_folderList, &FolderList::folderChanged, this,
             [this](const QString &folder) { followSourceFolder(folder); });
+    // Undo and Move follow the selections, however they are made.
+    connect(m_log, &QListWidget::itemSelectionChanged, this, [this] { updateUndoButton(); });
+    connect(m_fileList, &QListWidget::itemSelectionChanged, this, [this] { updateMoveButton(); });
+    auto *reread = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(reread, &QShortcut::activated, this, guarded(this, [this] { rereadSourceFolder(); }));
 }
 
 void MainWindow::attachCommands()
@@ -193,6 +217,7 @@ void MainWindow::attachCommands()
 
     connect(this, &MainWindow::firstShowDone, this, [this] { m_fileListCommands->resetLastClickedIndex(); });
     connect(this, &MainWindow::moveSelectedFilesDone, this, [this] { m_fileListCommands->resetLastClickedIndex(); });
+    updateMoveButton(); // Send in the popup too
 }
 
 void MainWindow::createLanguageTable()
@@ -276,20 +301,6 @@ void MainWindow::resizeEvent(QResizeEvent *event)
     applyLayout();
 }
 
-void MainWindow::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    if (m_outerSizeFitted)
-        return;
-    m_outerSizeFitted = true;
-    // The initial size is the outer size; the frame is known only once the window manager has it.
-    QTimer::singleShot(100, this, [this] {
-        const QSize frame = frameGeometry().size() - size();
-        if (!frame.isEmpty())
-            resize(MainGeometry::initialWidth - frame.width(), MainGeometry::initialHeight - frame.height());
-    });
-}
-
 void MainWindow::applyLayout()
 {
     // Outer size: the frame counts once the window has one; offscreen there is none.
@@ -324,6 +335,7 @@ void MainWindow::firstShow()
             prompts().notify(report);
         m_volumeChooser->followFolder(m_folderList->folder());
         m_fileList->setFolder(m_folderList->folder());
+        watchSourceFolder(m_folderList->folder());
         QApplication::processEvents();
         if (m_state.firstRun) {
             prompts().msgBox(m_state.messages.text(1), QString(), u"OK"_s, 1);
@@ -411,6 +423,12 @@ void MainWindow::dropTrailingBlankLines()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (m_passWait) {
+        // Not in the middle of a move: the user is asked whether to stop after the current file.
+        event->ignore();
+        m_passWait->requestClose();
+        return;
+    }
     if (runGuarded(this, [this] { saveOnClose(); })) {
         event->accept();
         Q_EMIT closed();
@@ -488,11 +506,8 @@ void MainWindow::classify()
     pass.setCurrentDestination(m_state.currentDestination);
     // Each companion folder moved would re-read the whole list; once at the end shows the same.
     m_deferFileListRefresh = true;
-    const auto refreshOnce = qScopeGuard([this] {
-        m_deferFileListRefresh = false;
-        m_fileList->reread();
-    });
-    pass.run(m_fileList->filePaths());
+    const auto refreshOnce = qScopeGuard([this] { m_deferFileListRefresh = false; });
+    runPass([&] { pass.run(m_fileList->filePaths()); });
     m_state.currentDestination = pass.currentDestination();
 }
 
@@ -506,10 +521,12 @@ void MainWindow::moveSelectedFiles()
             if (m_fileList->item(i)->isSelected())
                 sources.append(m_fileList->pathOf(m_fileList->item(i)->text()));
         }
-        const QStringList failed = moveFilesWithCompanions(sources, *folder, moveContext());
         const int row = m_fileList->currentRow();
-        m_fileList->reread();
-        m_fileList->setCurrentRow(row);
+        QStringList failed;
+        runPass([&] { failed = moveFilesWithCompanions(sources, *folder, moveContext()); });
+        // The focus stays on the same item number; what is selected now is what did not move.
+        m_fileList->selectionModel()->setCurrentIndex(m_fileList->model()->index(row, 0),
+                                                      QItemSelectionModel::NoUpdate);
         m_state.currentDestination = *folder;
         QString lastMoved;
         for (const QString &source : std::as_const(sources)) {
@@ -524,7 +541,6 @@ void MainWindow::moveSelectedFiles()
             prompts().msgBox(failed.join(u'\n') + u'\n' + m_state.messages.text(15), QString(), u"OK"_s, 1);
     }
     Q_EMIT moveSelectedFilesDone();
-    m_moveButton->setEnabled(false);
 }
 
 void MainWindow::undoSelectedMove()
@@ -533,18 +549,78 @@ void MainWindow::undoSelectedMove()
     if (selected.isEmpty())
         return;
     QListWidgetItem *line = selected.first();
-    if (undoMove(line->data(LoggedMoveRole).value<LoggedMove>(), m_folderList->folder(), moveContext())) {
+    bool undone = false;
+    runPass([&] {
+        undone = undoMove(line->data(LoggedMoveRole).value<LoggedMove>(), m_folderList->folder(), moveContext());
+    });
+    if (undone) {
         delete line;
         // The list would select a neighbour; a second click must not undo a line nobody picked.
         m_log->setCurrentRow(-1);
         m_log->clearSelection();
     }
-    m_fileList->reread();
 }
 
 void MainWindow::updateUndoButton()
 {
     m_undoButton->setEnabled(m_log->count() > 0 && !m_log->selectedItems().isEmpty());
+}
+
+void MainWindow::updateMoveButton()
+{
+    const bool selected = m_fileList->selectionModel()->hasSelection();
+    m_moveButton->setEnabled(selected);
+    if (m_fileListCommands)
+        m_fileListCommands->sendAction()->setEnabled(selected);
+}
+
+void MainWindow::runPass(const std::function<void()> &body)
+{
+    if (m_passWait) {
+        body(); // a pass inside a pass shares its wait
+        return;
+    }
+    m_passWait = std::make_unique<ModalWait>(this, prompts(), m_state.messages);
+    bool closeAfterPass = false;
+    {
+        const auto end = qScopeGuard([&] {
+            closeAfterPass = m_passWait->closeAfterPass();
+            m_passWait.reset();
+        });
+        try {
+            body();
+        } catch (const PassStopped &) {
+            // The user stopped it between two files; everything before is settled.
+        }
+    }
+    rereadSourceFolder(); // companion folders left it, or came back
+    if (closeAfterPass)
+        QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void MainWindow::rereadSourceFolder()
+{
+    m_folderList->reread();
+    m_fileList->reread();
+}
+
+void MainWindow::watchSourceFolder(const QString &folder)
+{
+    if (const QStringList watched = m_folderWatcher.directories(); !watched.isEmpty())
+        m_folderWatcher.removePaths(watched);
+    if (!folder.isEmpty())
+        m_folderWatcher.addPath(folder);
+}
+
+void MainWindow::rereadWhenIdle()
+{
+    // Not in the middle of a pass (it re-reads at its end) nor under a question or menu, which may be
+    // about a file of the list.
+    if (m_passWait || QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        m_folderChanged.start();
+        return;
+    }
+    runGuarded(this, [this] { rereadSourceFolder(); });
 }
 
 void MainWindow::openVolume(int index)
@@ -557,6 +633,7 @@ void MainWindow::followSourceFolder(const QString &folder)
 {
     m_volumeChooser->followFolder(folder);
     m_fileList->setFolder(folder);
+    watchSourceFolder(folder);
     offerRenamingUnreadableNames(folder);
 }
 
@@ -594,6 +671,7 @@ void MainWindow::appendMove(const LoggedMove &move)
 {
     auto *item = new QListWidgetItem(move.line, m_log);
     item->setData(LoggedMoveRole, QVariant::fromValue(move));
+    keepAlive();
 }
 
 void MainWindow::refreshFileList()
@@ -619,6 +697,9 @@ void MainWindow::setProgressVisible(bool visible)
 void MainWindow::setProgress(int percent)
 {
     m_progressBar->setValue(percent);
+    keepAlive();
+    if (m_passWait && m_passWait->stopRequested())
+        throw PassStopped();
 }
 
 void MainWindow::showWait(int percent)
@@ -631,6 +712,12 @@ void MainWindow::showWait(int percent)
 void MainWindow::hideWait()
 {
     m_waitWindow->closeIfVisible();
+}
+
+void MainWindow::keepAlive()
+{
+    if (m_passWait)
+        m_passWait->keepAlive();
 }
 
 // ---- Keys and mouse -----------------------------------------------------------------------------
@@ -648,7 +735,36 @@ void MainWindow::keyReleaseEvent(QKeyEvent *event)
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_log->viewport() && event->type() == QEvent::MouseButtonRelease)
-        updateUndoButton(); // the list selects on press, so the release sees the new selection
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (watched == m_keywordList)
+            return keywordListTabKey(key);
+        if (watched == m_log || watched == m_fileList)
+            return selectFocusedLine(static_cast<QListWidget *>(watched), key);
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::selectFocusedLine(QListWidget *list, QKeyEvent *event)
+{
+    // A list that takes the focus frames its first line without selecting it, and an arrow key then
+    // moves on: the only line of a list could not be picked. The first arrow selects the framed line.
+    const bool arrow = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down;
+    if (!arrow || event->modifiers() != Qt::NoModifier || !list->currentItem() || !list->selectedItems().isEmpty())
+        return false;
+    list->currentItem()->setSelected(true);
+    return true;
+}
+
+bool MainWindow::keywordListTabKey(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab)
+        return false;
+    // A tab character the user did not ask for would end up in the pattern file.
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_Tab && modifiers == Qt::ControlModifier)
+        m_keywordList->insertPlainText(u"\t"_s);
+    else if (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)
+        focusNextPrevChild(event->key() == Qt::Key_Tab && modifiers == Qt::NoModifier);
+    return true;
 }

@@ -8,10 +8,12 @@
 
 #include "movejournal.h"
 
+#include <QFileSystemWatcher>
 #include <QSet>
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QGroupBox;
@@ -34,6 +36,8 @@ class FindReplaceCommands;
 class KeywordListMenu;
 class FileListCommands;
 class PassCommands;
+class ModalWait;
+class QKeyEvent;
 
 Q_DECLARE_METATYPE(LoggedMove)
 
@@ -75,6 +79,7 @@ public:
     void setProgress(int percent) override;
     void showWait(int percent) override;
     void hideWait() override;
+    void keepAlive() override;
 
     // Controls, named as the window's users know them.
     QGroupBox *sourceGroup() const { return m_sourceGroup; }
@@ -113,9 +118,16 @@ public:
     /// Move / Send: the selected files into a folder the user picks.
     void moveSelectedFiles();
     void undoSelectedMove();
+    /// Runs a pass of moves in the modal wait state; a stop asked for by the user ends it quietly.
+    void runPass(const std::function<void()> &body);
 
     /// Starts the parse timer unless it already runs.
     void startParseTimer();
+
+    /// Lists the source folder's subfolders and files again (F5, and after moves and deletes).
+    void rereadSourceFolder();
+    /// True while a pass moves files; user input then reaches only the pass's own questions.
+    bool passRunning() const { return m_passWait != nullptr; }
 
 Q_SIGNALS:
     /// Hooks for the command groups that live beside the window.
@@ -127,7 +139,6 @@ Q_SIGNALS:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -153,7 +164,14 @@ private:
     void followSourceFolder(const QString &folder);
     void offerRenamingUnreadableNames(const QString &folder);
     void updateUndoButton();
+    void updateMoveButton();
     void setSourceFolder(const QString &folder);
+    /// The file list follows its folder while the program is idle.
+    void watchSourceFolder(const QString &folder);
+    void rereadWhenIdle();
+    /// Tab and Shift+Tab leave the keyword list; only Ctrl+Tab types a tab character into it.
+    bool keywordListTabKey(QKeyEvent *event);
+    bool selectFocusedLine(QListWidget *list, QKeyEvent *event);
 
     ProgramState m_state;
 
@@ -179,12 +197,14 @@ private:
     QLabel *m_logCaption = nullptr;
     QListWidget *m_log = nullptr;
     QTimer m_parseTimer;
-    bool m_outerSizeFitted = false;
     bool m_deferFileListRefresh = false; ///< a Classify pass re-reads the file list once, at its end
     LanguageTable m_language;
     MoveJournal m_journal {MoveJournal::defaultPath()};
     bool m_journalTrouble = false;
     QSet<QString> m_foldersCheckedForRawNames;
+    QFileSystemWatcher m_folderWatcher;
+    QTimer m_folderChanged; ///< gathers a burst of changes into one re-read
+    std::unique_ptr<ModalWait> m_passWait;
 
     KeywordChoiceDialog *m_keywordChoiceDialog = nullptr;
     HelpWindow *m_helpWindow = nullptr;

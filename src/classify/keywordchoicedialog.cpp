@@ -2,15 +2,14 @@
 
 #include "dialogs/helpcontext.h"
 #include "dialogs/programfonts.h"
+#include "dialogs/windowplacement.h"
 #include "languagefile.h"
 #include "programlanguage.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -43,7 +42,7 @@ KeywordChoiceDialog::KeywordChoiceDialog(QWidget *parent)
     m_selectButton = button(u"&Select"_s);
     m_selectButton->setDefault(true);
     m_neitherButton = button(u"&Neither of them"_s);
-    m_abortButton = button(u"Abort"_s);
+    m_abortButton = button(u"&Abort"_s);
     m_helpButton = button(u"&Help"_s);
 
     m_language.multiLineCaption(u"Label1"_s, m_question)
@@ -76,6 +75,7 @@ KeywordChoiceDialog::KeywordChoiceDialog(QWidget *parent)
     setTabOrder(m_neitherButton, m_abortButton);
     setTabOrder(m_abortButton, m_helpButton);
     setTabOrder(m_helpButton, m_destinations);
+    WindowPlacement::keepCentred(this);
 }
 
 int KeywordChoiceDialog::choose(const QString &fileName, const QStringList &candidates, int *selected)
@@ -83,14 +83,10 @@ int KeywordChoiceDialog::choose(const QString &fileName, const QStringList &cand
     setWindowTitle(fileName);
     m_destinations->clear();
     m_destinations->addItems(candidates);
-    m_destinations->clearSelection();
-    m_destinations->setCurrentRow(-1);
-    m_selectButton->setFocus();
+    // The first candidate is chosen and the list has the focus: Enter takes it, the arrows pick another.
+    m_destinations->setCurrentRow(0);
+    m_destinations->setFocus();
 
-    if (QScreen *s = QGuiApplication::primaryScreen()) {
-        const QRect area = s->availableGeometry();
-        move(area.center().x() - width() / 2, area.center().y() - height() / 2);
-    }
     const int answer = exec();
     if (selected)
         *selected = answer == Select ? selectedRow() : -1;

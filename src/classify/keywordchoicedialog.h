@@ -19,8 +19,9 @@ public:
 
     explicit KeywordChoiceDialog(QWidget *parent = nullptr);
 
-    /// Shows the candidates for `fileName` modally. 1 Select (with *selected set to the chosen row),
-    /// 2 Neither of them (also Esc and the close box), 3 Abort. *selected is -1 unless the answer is 1.
+    /// Shows the candidates for `fileName` modally, the first one selected. 1 Select (with *selected set
+    /// to the chosen row), 2 Neither of them (also Esc and the close box), 3 Abort. *selected is -1
+    /// unless the answer is 1.
     int choose(const QString &fileName, const QStringList &candidates, int *selected);
 
     int selectedRow() const;

@@ -84,7 +84,8 @@ void PassCommands::undoSelectedPass()
         m_main->undoSelectedMove();
         return;
     }
-    const UndoReport report = MoveUndo::undoPass(history, recorded->pass, journal);
+    UndoReport report;
+    m_main->runPass([&] { report = MoveUndo::undoPass(history, recorded->pass, journal, m_main); });
     for (const UndoOutcome &outcome : report.outcomes) {
         if (!outcome.restored)
             continue;

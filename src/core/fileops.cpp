@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QStringList>
 
 #include <cerrno>
@@ -82,6 +83,7 @@ public:
     {
         m_plan.temporary = MoveSteps::temporaryName(MoveSteps::folderOf(encoded(intent.dst)));
         m_plan.messages = &context.messages;
+        m_plan.keepAlive = [view = &context.view] { view->keepAlive(); };
         if (MoveJournal *journal = context.journal) {
             intent.tmp = decoded(m_plan.temporary);
             m_id = journal->intent(std::move(intent));
@@ -429,6 +431,17 @@ bool parentFolderMissing(const QString &destination)
     return !isFolder(separator < 0 ? u"/"_s : destination.left(separator + 1));
 }
 
+QStringList companionFolders(const QString &filePath)
+{
+    QStringList folders;
+    for (const QString &suffix : companionSuffixes) {
+        const QString companion = companionPath(filePath, suffix);
+        if (isFolder(companion))
+            folders.append(companion);
+    }
+    return folders;
+}
+
 bool createFolderPath(const QString &folder)
 {
     if (folder.isEmpty())
@@ -504,8 +517,16 @@ QStringList moveFilesWithCompanions(const QStringList &sources, const QString &f
     MovePass pass(outer, u"move"_s, sources.isEmpty() ? QString() : folderOf(reduceRootJoin(sources.first())));
     const MoveContext &context = pass.context();
     QStringList failed;
-    for (const QString &source : sources) {
-        const QString from = reduceRootJoin(source);
+    context.view.setProgressVisible(true);
+    const auto hideProgress = qScopeGuard([&context] { context.view.setProgressVisible(false); });
+    const qsizetype n = sources.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        try {
+            context.view.setProgress(int(i * 100 / n));
+        } catch (const PassStopped &) {
+            break; // the user stopped after the file before: what moved stays moved
+        }
+        const QString from = reduceRootJoin(sources.at(i));
         const QString target = reduceRootJoin(join(folder, fileName(from)));
         QStringList companions;
         for (const QString &suffix : companionSuffixes) {

@@ -86,6 +86,9 @@ bool renameNoReplace(const QString &from, const QString &to, QString *error = nu
 bool moveFolder(const QString &from, const QString &to, const MoveContext &context, const QString &page = {},
                 const QString &undoes = {});
 
+/// The companion folders (or links standing for them) that are there for the file, "_files" first.
+QStringList companionFolders(const QString &filePath);
+
 /// Creates the folder with every missing parent. True when it exists afterwards.
 bool createFolderPath(const QString &folder);
 
@@ -101,8 +104,8 @@ bool parentFolderMissing(const QString &destination);
 bool moveWithCompanions(const QString &source, const QString &destination, const QString &rootFolder,
                         const MoveContext &context, const QSet<QString> *knownFolders = nullptr);
 
-// Move / Send: moves the files into the folder with both companion folders.
-// Returns the names of the files that could not be moved.
+// Move / Send: moves the files into the folder with both companion folders, showing its progress; a
+// stop asked for between two files ends it there. Returns the names of the files that could not be moved.
 QStringList moveFilesWithCompanions(const QStringList &sources, const QString &folder, const MoveContext &context);
 
 // Undo of one logged move: moves the file and its companion back from exactly where they went into the

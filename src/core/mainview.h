@@ -14,6 +14,12 @@ struct LoggedMove
     friend bool operator==(const LoggedMove &, const LoggedMove &) = default;
 };
 
+// Thrown by a view from setProgress(), between two files of a pass, once the user has asked to stop
+// after the current file: the pass ends there as at an Abort, with every file before it settled.
+struct PassStopped
+{
+};
+
 // What the core's commands change in the main window besides asking questions.
 class MainView
 {
@@ -25,9 +31,14 @@ public:
     virtual void refreshFileList() = 0;
     virtual void appendKeywordLine(const QString &line) = 0;
 
-    /// The main window's progress bar under the keyword list caption.
+    /// The main window's progress bar under the keyword list caption. setProgress() comes before each
+    /// file of a pass and may throw PassStopped.
     virtual void setProgressVisible(bool visible) = 0;
     virtual void setProgress(int percent) = 0;
+
+    /// Comes often while a pass works (after each move, after every piece of a long copy): a window
+    /// repaints here now and then and hears the user, so that long work does not freeze it.
+    virtual void keepAlive() { }
 
     /// The wait window shown while destination folders are created.
     virtual void showWait(int percent) = 0;

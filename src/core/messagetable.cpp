@@ -147,6 +147,16 @@ constexpr NamedText namedTexts[] = {
     {Message::PreviewSeveralKeywords, u"PreviewSeveralKeywords", u"several keywords: %1"},
     {Message::PreviewAsksEachTime, u"PreviewAsksEachTime", u"asks each time, from %1"},
     {Message::UndoPassProblems, u"UndoPassProblems", u"%1 of the pass's moves could not be taken back:<br>%2"},
+    // keyboard and safer commands
+    {Message::TrashFile, u"TrashFile", u"Move \"%1\" to the trash?"},
+    {Message::TrashFileAndFolders, u"TrashFileAndFolders", u"Move \"%1\" and its companion folder to the trash?"},
+    {Message::TrashUnavailable, u"TrashUnavailable",
+     u"The trash cannot take these:<br>%1<br><br>Delete them permanently instead? They cannot be brought back."},
+    {Message::DeleteFailed, u"DeleteFailed", u"These could not be deleted:<br>%1"},
+    {Message::NoTrashFolder, u"NoTrashFolder", u"no trash folder can be set up for it"},
+    {Message::StopPass, u"StopPass", u"Files are still being moved. Stop after the current file?"},
+    {Message::StopPassAndClose, u"StopPassAndClose",
+     u"Files are still being moved. Stop after the current file and close Marrowdale?"},
 };
 
 const NamedText &named(Message message)

@@ -93,6 +93,14 @@ enum class Message {
     PreviewSeveralKeywords,
     PreviewAsksEachTime,
     UndoPassProblems,
+    // keyboard and safer commands
+    TrashFile, ///< Delete in the file list: the question that names the file
+    TrashFileAndFolders, ///< the same for a file with a companion folder
+    TrashUnavailable, ///< what the trash did not take, and whether to delete it for good
+    DeleteFailed, ///< what could not be deleted for good either
+    NoTrashFolder, ///< why the trash did not take an entry: no trash folder could be set up
+    StopPass, ///< Escape while files are being moved
+    StopPassAndClose, ///< the main window closed while files are being moved
 };
 
 // The message catalogue: messages 1 to 23 of section "Main" of the language file.

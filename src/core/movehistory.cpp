@@ -34,8 +34,9 @@ bool pathExists(const QString &path)
 class Undoer
 {
 public:
-    explicit Undoer(MoveJournal &journal)
+    Undoer(MoveJournal &journal, MainView *window)
         : m_journal(journal)
+        , m_view(window)
     { }
 
     UndoReport report;
@@ -87,10 +88,18 @@ private:
         return told.isEmpty() ? QString() : companionStayed() + told;
     }
 
-    // Nobody to ask: the moves back never merge into or replace anything.
+    // Nobody to ask: the moves back never merge into or replace anything. A window only stays alive.
     class SilentView : public MainView
     {
     public:
+        explicit SilentView(MainView *window)
+            : m_window(window)
+        { }
+        void keepAlive() override
+        {
+            if (m_window)
+                m_window->keepAlive();
+        }
         void appendMove(const LoggedMove &) override { }
         void refreshFileList() override { }
         void appendKeywordLine(const QString &) override { }
@@ -98,6 +107,9 @@ private:
         void setProgress(int) override { }
         void showWait(int) override { }
         void hideWait() override { }
+
+    private:
+        MainView *m_window;
     };
 
     MoveJournal &m_journal;
@@ -257,9 +269,9 @@ QStringList UndoReport::problems() const
 
 namespace MoveUndo {
 
-UndoReport undoMove(const MoveHistory &history, const QString &moveId, MoveJournal &journal)
+UndoReport undoMove(const MoveHistory &history, const QString &moveId, MoveJournal &journal, MainView *window)
 {
-    Undoer undoer(journal);
+    Undoer undoer(journal, window);
     const HistoryMove *move = history.move(moveId);
     if (!move) {
         undoer.report.outcomes.append({moveId, {}, {}, false, u"The journal holds no move of that id."_s});
@@ -273,9 +285,9 @@ UndoReport undoMove(const MoveHistory &history, const QString &moveId, MoveJourn
     return undoer.report;
 }
 
-UndoReport undoPass(const MoveHistory &history, const QString &passId, MoveJournal &journal)
+UndoReport undoPass(const MoveHistory &history, const QString &passId, MoveJournal &journal, MainView *window)
 {
-    Undoer undoer(journal);
+    Undoer undoer(journal, window);
     const HistoryPass *pass = history.pass(passId);
     if (!pass) {
         undoer.report.outcomes.append({passId, {}, {}, false, u"The journal holds no pass of that id."_s});

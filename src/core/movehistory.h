@@ -2,6 +2,8 @@
 
 #include "movejournal.h"
 
+class MainView;
+
 #include <QDateTime>
 #include <QHash>
 #include <QList>
@@ -99,10 +101,13 @@ struct UndoReport
 // journal (as a pass "undo", each intent naming the move it takes back), so that the journal stays true.
 namespace MoveUndo {
 
-/// One move (and the companion folder that followed it).
-UndoReport undoMove(const MoveHistory &history, const QString &moveId, MoveJournal &journal);
+/// One move (and the companion folder that followed it). `window`, when given, is kept alive during long
+/// copies back.
+UndoReport undoMove(const MoveHistory &history, const QString &moveId, MoveJournal &journal,
+                    MainView *window = nullptr);
 
 /// Every move of a pass that is still in place, newest first.
-UndoReport undoPass(const MoveHistory &history, const QString &passId, MoveJournal &journal);
+UndoReport undoPass(const MoveHistory &history, const QString &passId, MoveJournal &journal,
+                    MainView *window = nullptr);
 
 } // namespace MoveUndo

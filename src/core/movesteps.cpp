@@ -252,6 +252,16 @@ private:
         struct stat st;
     };
 
+    // Written data is pushed to the disk in pieces of this size, so that the final flush cannot stall
+    // the copy (and the window waiting on it) for long on a slow device.
+    static constexpr qint64 syncEvery = qint64(8) << 20;
+
+    void keepAlive()
+    {
+        if (m_plan.keepAlive)
+            m_plan.keepAlive();
+    }
+
     int copyFile(const QByteArray &from, const QByteArray &to)
     {
         const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
@@ -272,7 +282,8 @@ private:
             return e;
         }
         int error = 0;
-        std::vector<char> buffer(1 << 20);
+        std::vector<char> buffer(1 << 18);
+        qint64 unsynced = 0;
         while (error == 0) {
             const ssize_t got = ::read(in, buffer.data(), buffer.size());
             if (got < 0) {
@@ -283,6 +294,13 @@ private:
             if (got == 0)
                 break;
             error = writeAll(out, buffer.data(), got);
+            unsynced += got;
+            if (error == 0 && unsynced >= syncEvery) {
+                if (::fdatasync(out) != 0)
+                    error = errno;
+                unsynced = 0;
+            }
+            keepAlive();
         }
         if (error == 0)
             error = finishCopy(in, out, st, m_plan);
@@ -333,6 +351,7 @@ private:
         for (const QByteArray &name : names) {
             if (error != 0)
                 break;
+            keepAlive();
             const QByteArray source = MoveSteps::child(from, name);
             struct stat entry;
             bool inner = false;

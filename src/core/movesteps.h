@@ -27,6 +27,9 @@ struct CopyPlan
     QByteArray temporary;
     /// Runs once before the first byte is copied (the journal makes its records durable there).
     std::function<void()> beforeCopy;
+    /// Runs after every piece a copy writes (a quarter megabyte, or one entry of a folder), so that a
+    /// window waiting on a long copy can repaint; it must return quickly.
+    std::function<void()> keepAlive;
     /// Set when the destination could not hold the extended attributes or access lists of a copy.
     bool attributesLost = false;
     /// What went wrong beyond the errno value, or what was left behind by a move that succeeded.

@@ -7,15 +7,14 @@
 #include "messagelayout.h"
 #include "programfonts.h"
 #include "programlanguage.h"
+#include "windowplacement.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -92,6 +91,7 @@ MessageDialog::MessageDialog(QWidget *parent)
     m_input->hide();
 
     setDialogSize(413, 104);
+    WindowPlacement::keepCentred(this);
 }
 
 QLineEdit *MessageDialog::createLabelEdit()
@@ -113,15 +113,6 @@ int MessageDialog::helpContext() const
 void MessageDialog::setDialogSize(int width, int height)
 {
     setFixedSize(width, height);
-}
-
-void MessageDialog::centreOnScreen()
-{
-    QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (!s)
-        return;
-    const QRect area = s->availableGeometry();
-    move(area.center().x() - width() / 2, area.center().y() - height() / 2);
 }
 
 QStringList MessageDialog::wrappedLines(int width)
@@ -217,7 +208,6 @@ int MessageDialog::showMessage(const QString &msg, const QString &caption, const
         }
     }
 
-    centreOnScreen();
     const int result = exec();
 
     m_yesButton->hide();
@@ -268,7 +258,6 @@ QString MessageDialog::askText(const QString &caption, const QString &prompt, co
     setDialogSize(l.dialogWidth, l.dialogHeight);
     m_input->setFocus();
 
-    centreOnScreen();
     const int result = exec();
     const QString text = result == ResultOk ? m_input->text() : QString();
 

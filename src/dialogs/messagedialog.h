@@ -54,7 +54,6 @@ private:
     /// The message's displayed lines at a box width, as the text box itself breaks them.
     QStringList wrappedLines(int width);
     QLineEdit *createLabelEdit();
-    void centreOnScreen();
     void setDialogSize(int width, int height);
     void applyLineFormat(int lines, bool centred);
 

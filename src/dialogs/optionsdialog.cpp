@@ -10,13 +10,12 @@
 #include "programfonts.h"
 #include "programlanguage.h"
 #include "thresholdspinbox.h"
+#include "windowplacement.h"
 
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 
@@ -112,6 +111,7 @@ OptionsDialog::OptionsDialog(QWidget *parent)
     connect(m_siftCheck, &QCheckBox::toggled, this, &OptionsDialog::enableThreshold);
     connect(m_thresholdBox, &QSpinBox::valueChanged, this, &OptionsDialog::updateThresholdSentence);
     connect(m_thresholdBox, &QSpinBox::textChanged, this, &OptionsDialog::updateThresholdSentence);
+    WindowPlacement::keepCentred(this);
 }
 
 void OptionsDialog::setMessageDialog(MessageDialog *dialog)
@@ -174,10 +174,6 @@ QString OptionsDialog::text(int n) const
 void OptionsDialog::showEvent(QShowEvent *event)
 {
     refreshTexts();
-    if (QScreen *s = screen()) {
-        const QRect area = s->availableGeometry();
-        move(area.center().x() - width() / 2, area.center().y() - height() / 2);
-    }
     QDialog::showEvent(event);
 }
 

@@ -3,12 +3,11 @@
 #include "languagefile.h"
 #include "programfonts.h"
 #include "programlanguage.h"
+#include "windowplacement.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
-#include <QScreen>
 
 #include <algorithm>
 
@@ -41,6 +40,7 @@ WaitWindow::WaitWindow(QWidget *parent)
     m_progressBar->setValue(0);
     m_progressBar->setTextVisible(false);
     m_progressBar->setGeometry(88, 40, 217, 17);
+    WindowPlacement::keepCentred(this);
 }
 
 void WaitWindow::setPosition(int percent)
@@ -64,11 +64,7 @@ void WaitWindow::showIfHidden()
         // A longer translation moves left as far as it must to stay whole.
         m_notice->move(std::min(NoticeLeft, std::max(0, (width() - m_notice->width()) / 2)), m_notice->y());
     }
-    if (QScreen *s = QGuiApplication::primaryScreen()) {
-        const QRect area = s->availableGeometry();
-        move(area.center().x() - width() / 2, area.center().y() - height() / 2);
-    }
-    show();
+    show(); // centred by its placement
 }
 
 void WaitWindow::repaintNow()

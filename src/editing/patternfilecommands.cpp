@@ -15,13 +15,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Neither dialog asks before overwriting, and a typed name need not exist yet.
+// A typed name need not exist yet. The save dialog asks before it names an existing file: New List
+// replaces that file's content with the new list at the next save.
 QString askForFile(QWidget *parent, const QString &folder, QFileDialog::AcceptMode mode)
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setNameFilter(PatternFileCommands::fileFilter());
     dialog.setDefaultSuffix(u"dat"_s);
     dialog.setDirectory(folder);

@@ -1,6 +1,7 @@
 #include "filelistcommands.h"
 
 #include "fileops.h"
+#include "trash.h"
 #include "userprompts.h"
 
 #include "app/filelist.h"
@@ -11,7 +12,6 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFile>
 #include <QMenu>
 #include <QPushButton>
 #include <QUrl>
@@ -94,14 +94,13 @@ void FileListCommands::renameCurrentFile()
 
 void FileListCommands::deleteCurrentFile()
 {
-    const MessageTable &messages = m_main->state().messages;
-    if (m_main->prompts().askOkCancel(messages.text(16), messages.text(17)) != UserPrompts::Ok)
-        return;
     const int row = fileList()->currentRow();
     const QString current = fileList()->currentFilePath();
-    if (!current.isEmpty())
-        QFile::remove(current); // permanent; a refusal goes unreported like the other file commands
-    rereadAt(row);
+    if (current.isEmpty())
+        return;
+    Trash::deleteWithCompanions(m_main->prompts(), m_main->state().messages, current);
+    m_main->rereadSourceFolder(); // the companion folders may have gone too
+    fileList()->setCurrentRow(row);
 }
 
 void FileListCommands::rereadAt(int row)
@@ -112,7 +111,6 @@ void FileListCommands::rereadAt(int row)
 
 void FileListCommands::handleClick()
 {
-    m_main->moveButton()->setEnabled(true);
     if (std::exchange(m_swallowNextClick, false))
         return;
     const int index = fileList()->currentRow();

@@ -50,7 +50,7 @@ public:
 private:
     FileList *fileList() const;
     void createPopupMenu();
-    /// A click lets Move go; a second click on the same file renames it.
+    /// A second click on the same file renames it.
     void handleClick();
     void handleDoubleClick();
     /// Delete, F1 and F2 in the list.

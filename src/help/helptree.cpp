@@ -82,6 +82,7 @@ void HelpTree::showContents()
         const QString path = QDir(helpFolder()).filePath(QString(HelpFiles::contentsFile));
         fillList(HelpFiles::parseContents(readTextFile(path)));
     } catch (const MarrowdaleError &) {
+        clear(); // not the entries of the tab shown before
         const MessageTable messages = ProgramLanguage::messages();
         QMessageBox box(QMessageBox::NoIcon, BoxTexts::title(QString()), messages.text(Message::ContentsNotLoaded),
                         QMessageBox::Ok, this);

@@ -4,6 +4,7 @@
 #include "dialogs/handlerguard.h"
 #include "dialogs/helpcontext.h"
 #include "dialogs/programfonts.h"
+#include "dialogs/windowplacement.h"
 #include "help/helptree.h"
 #include "languagefile.h"
 #include "programlanguage.h"
@@ -78,6 +79,7 @@ HelpWindow::HelpWindow(QWidget *parent)
 
     connect(m_tabBar, &QTabBar::currentChanged, this, [this] { showCurrentTab(); });
     connect(m_searchButton, &QPushButton::clicked, this, [this] { searchPages(); });
+    WindowPlacement::keepCentred(this);
 }
 
 void HelpWindow::showContents()
@@ -94,10 +96,10 @@ void HelpWindow::showContents()
 
 void HelpWindow::showContentsModal(QWidget *parent)
 {
-    if (isVisible()) {
-        bringToFrontOnContents();
-        return;
-    }
+    // Open beside the main window, it would stay behind the caller's modal dialog and take no input:
+    // it comes back above the caller instead, modal itself.
+    if (isVisible())
+        hide();
     {
         const QSignalBlocker blocker(m_tabBar);
         m_tabBar->setCurrentIndex(ContentsTab);

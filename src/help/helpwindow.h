@@ -21,8 +21,8 @@ public:
 
     /// From the main window: on the contents tab, not modal; an open window comes to the front.
     void showContents();
-    /// From the options dialog: modal over `parent`, unless the window is already open, which then
-    /// comes to the front on its contents tab.
+    /// From the options dialog: modal over `parent`, on the contents tab; a window already open comes
+    /// back that way too.
     void showContentsModal(QWidget *parent);
 
     HelpTree *tree() const { return m_tree; }

@@ -48,6 +48,22 @@ struct RecordingView : MainView
     void hideWait() override { }
 };
 
+// A window in a pass: counts how often it was kept alive and can stop the pass before a given file.
+struct PassView : RecordingView
+{
+    int stopBefore = -1;
+    int files = 0;
+    int keptAlive = 0;
+    QList<bool> progressShown;
+    void setProgressVisible(bool visible) override { progressShown << visible; }
+    void setProgress(int) override
+    {
+        if (files++ == stopBefore)
+            throw PassStopped();
+    }
+    void keepAlive() override { ++keptAlive; }
+};
+
 void put(const QString &path, const QByteArray &content = "x")
 {
     writeBytes(path, content);
@@ -272,6 +288,79 @@ private Q_SLOTS:
         QCOMPARE(exists(m_in + u"/page_files/img.png"_s), !moved);
         QCOMPARE(prompts.askedOf(u"msgBox"_s), sourceVanishes ? QStringList {failureBox()} : QStringList());
         QCOMPARE(QDir(m_root + u"/News"_s).entryList(QDir::Files | QDir::Hidden).size(), 1); // no leftovers
+    }
+
+    // Move / Send over many files: the view may end it between two files; what moved stays moved and
+    // what failed before is still told.
+    void moveSendStopsBetweenFiles_data()
+    {
+        QTest::addColumn<int>("stopBefore"); // the file at which setProgress() throws
+        QTest::addColumn<bool>("bTaken"); // b.htm is already in the destination, so it cannot move
+        QTest::addColumn<QStringList>("moved");
+        QTest::addColumn<QStringList>("failed");
+        QTest::newRow("stop after the first") << 1 << false << QStringList {u"a"_s} << QStringList {};
+        QTest::newRow("stop before the last") << 2 << false << QStringList {u"a"_s, u"b"_s} << QStringList {};
+        QTest::newRow("a failure before the stop is kept")
+            << 2 << true << QStringList {u"a"_s} << QStringList {u"b.htm"_s};
+        QTest::newRow("no stop") << -1 << false << QStringList {u"a"_s, u"b"_s, u"c"_s} << QStringList {};
+    }
+    void moveSendStopsBetweenFiles()
+    {
+        QFETCH(int, stopBefore);
+        QFETCH(bool, bTaken);
+        QFETCH(QStringList, moved);
+        const QString to = path(u"to"_s);
+        for (const QString &name : {u"a"_s, u"b"_s, u"c"_s}) {
+            put(m_in + u'/' + name + u".htm"_s);
+            put(m_in + u'/' + name + u"_files/i"_s);
+        }
+        if (bTaken)
+            put(to + u"/b.htm"_s, "old");
+        QDir().mkpath(to);
+        ScriptedPrompts prompts;
+        PassView view;
+        view.stopBefore = stopBefore;
+        const QStringList failed = moveFilesWithCompanions({m_in + u"/a.htm"_s, m_in + u"/b.htm"_s, m_in + u"/c.htm"_s},
+                                                           to, {prompts, m_messages, view});
+        QTEST(failed, "failed");
+        for (const QString &name : {u"a"_s, u"b"_s, u"c"_s}) {
+            const bool went = moved.contains(name);
+            QCOMPARE(exists(m_in + u'/' + name + u".htm"_s), !went);
+            QCOMPARE(exists(to + u'/' + name + u"_files/i"_s), went);
+        }
+        QCOMPARE(view.progressShown, QList<bool>({true, false}));
+    }
+
+    // A copy across file systems lets a waiting window repaint as it goes, however long one file takes.
+    void copyKeepsTheWindowAlive_data()
+    {
+        QTest::addColumn<int>("megabytes"); // of the page
+        QTest::addColumn<int>("entries"); // in its companion folder
+        QTest::addColumn<bool>("acrossFileSystems");
+        QTest::addColumn<int>("atLeast");
+        QTest::newRow("one big page") << 8 << 0 << true << 32;
+        QTest::newRow("a companion folder of many files") << 0 << 300 << true << 300;
+        QTest::newRow("one file system: renamed, nothing copied") << 8 << 300 << false << 0;
+    }
+    void copyKeepsTheWindowAlive()
+    {
+        QFETCH(int, megabytes);
+        QFETCH(int, entries);
+        QFETCH(bool, acrossFileSystems);
+        QFETCH(int, atLeast);
+        const QString to = acrossFileSystems ? otherFileSystem(u"other"_s) : path(u"to"_s);
+        if (to.isEmpty())
+            QSKIP("a second file system needs the superuser");
+        QDir().mkpath(to);
+        put(m_in + u"/page.htm"_s, QByteArray(megabytes << 20, 'p'));
+        for (int i = 0; i < entries; ++i)
+            put(m_in + u"/page_files/%1.png"_s.arg(i));
+        ScriptedPrompts prompts;
+        PassView view;
+        QCOMPARE(moveFilesWithCompanions({m_in + u"/page.htm"_s}, to, {prompts, m_messages, view}), QStringList());
+        QCOMPARE(bytesOf(to + u"/page.htm"_s).size(), megabytes << 20);
+        QVERIFY2(acrossFileSystems ? view.keptAlive >= atLeast : view.keptAlive == 0,
+                 qPrintable(QString::number(view.keptAlive)));
     }
 
     void moveSendBothCompanionsAndKeepsFailed()

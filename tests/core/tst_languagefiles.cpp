@@ -180,6 +180,25 @@ private Q_SLOTS:
         QVERIFY2(lost.isEmpty(), qPrintable(lost.join(u", "_s)));
     }
 
+    // The named texts each file carries: the template's read back as the program's own, and the
+    // translation has every one of them, with the same places for what the program fills in.
+    void namedTexts()
+    {
+        const LanguageFile english(shipped(u"English.lng"_s));
+        const IniFile japanese(shipped(u"Japanese.lng"_s));
+        for (const Message message : MessageTable::namedMessages()) {
+            const QString key = MessageTable::key(message);
+            const std::optional<QString> en = english.textIfPresent(u"Messages"_s, key);
+            if (!en)
+                continue;
+            QCOMPARE(QString(*en).replace(u"<br>"_s, u"\n"_s), MessageTable::defaultText(message));
+            const QString ja = japanese.value(u"Messages"_s, key).value_or(QString());
+            QVERIFY2(!ja.isEmpty() && ja != *en, qPrintable(key));
+            for (const QString &place : {u"%1"_s, u"%2"_s})
+                QVERIFY2(ja.contains(place) == en->contains(place), qPrintable(key));
+        }
+    }
+
     void japaneseTranslatesEveryText()
     {
         const IniFile english(shipped(u"English.lng"_s));

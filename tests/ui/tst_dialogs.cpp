@@ -4,7 +4,10 @@
 #include "dialogs/messagedialog.h"
 #include "dialogs/optionsdialog.h"
 #include "dialogs/thresholdspinbox.h"
+#include "dialogs/waitwindow.h"
 #include "dialogs/widgetprompts.h"
+#include "help/helptree.h"
+#include "help/helpwindow.h"
 #include "languagefile.h"
 #include "marrowdaleerror.h"
 #include "messagelayout.h"
@@ -20,6 +23,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -112,8 +116,8 @@ void click(QWidget *w, const QString &button)
     b->click();
 }
 
-// Actions of the data rows: "click:name", "key:Return", "key:Escape", "close", "type:text",
-// "select:row", "double:row". Every action but the last must leave the window open.
+// Actions of the data rows: "click:name", "key:Return", "key:Escape", "key:Down", "alt:letter", "close",
+// "type:text", "select:row", "double:row". Every action but the last must leave the window open.
 void act(QWidget *w, const QStringList &actions)
 {
     for (qsizetype i = 0; i < actions.size(); ++i) {
@@ -123,7 +127,10 @@ void act(QWidget *w, const QStringList &actions)
         if (verb == u"click")
             click(w, arg);
         else if (verb == u"key")
-            press(w, arg == u"Return" ? Qt::Key_Return : Qt::Key_Escape);
+            press(w, arg == u"Return" ? Qt::Key_Return : arg == u"Down" ? Qt::Key_Down : Qt::Key_Escape);
+        else if (verb == u"alt")
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(Qt::Key_A + (arg.at(0).unicode() - u'A')),
+                            Qt::AltModifier);
         else if (verb == u"close")
             w->close();
         else if (verb == u"type")
@@ -137,7 +144,7 @@ void act(QWidget *w, const QStringList &actions)
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
         }
     }
-    QVERIFY(!w->isVisible());
+    QTRY_VERIFY(!w->isVisible()); // a mnemonic presses its button for a moment before it clicks
 }
 
 void writeLanguageFile(const QString &text)
@@ -182,6 +189,8 @@ private Q_SLOTS:
     void keywordChoiceLanguageFile();
     void confirmMove_data();
     void confirmMove();
+    void windowsOpenCentred_data();
+    void windowsOpenCentred();
 
 private:
     QTemporaryDir m_home;
@@ -492,8 +501,10 @@ void TestDialogs::keywordChoice_data()
     QTest::addColumn<int>("expected");
     QTest::addColumn<int>("selected");
 
+    QTest::newRow("Enter takes the first candidate") << QStringList {u"key:Return"_s} << 1 << 0;
+    QTest::newRow("arrow down, then Enter") << QStringList {u"key:Down"_s, u"key:Return"_s} << 1 << 1;
     QTest::newRow("Enter with nothing selected stays open")
-        << QStringList {u"key:Return"_s, u"click:Button1"_s, u"key:Escape"_s} << 2 << -1;
+        << QStringList {u"select:-1"_s, u"key:Return"_s, u"click:Button1"_s, u"key:Escape"_s} << 2 << -1;
     QTest::newRow("Esc") << QStringList {u"key:Escape"_s} << 2 << -1;
     QTest::newRow("close box") << QStringList {u"close"_s} << 2 << -1;
     QTest::newRow("Abort") << QStringList {u"click:Button4"_s} << 3 << -1;
@@ -501,6 +512,9 @@ void TestDialogs::keywordChoice_data()
     QTest::newRow("Enter with a selection") << QStringList {u"select:2"_s, u"key:Return"_s} << 1 << 2;
     QTest::newRow("double click") << QStringList {u"double:0"_s} << 1 << 0;
     QTest::newRow("Help stays open") << QStringList {u"click:Button3"_s, u"click:Button2"_s} << 2 << -1;
+    QTest::newRow("Alt+S") << QStringList {u"key:Down"_s, u"alt:S"_s} << 1 << 1;
+    QTest::newRow("Alt+N") << QStringList {u"alt:N"_s} << 2 << -1;
+    QTest::newRow("Alt+A") << QStringList {u"alt:A"_s} << 3 << -1;
 }
 
 void TestDialogs::keywordChoice()
@@ -511,7 +525,9 @@ void TestDialogs::keywordChoice()
     KeywordChoiceDialog dlg;
     ModalScript script({[&](QWidget *w) {
         QCOMPARE(w->windowTitle(), u"page.html"_s);
-        QVERIFY(w->findChild<QListWidget *>()->selectedItems().isEmpty());
+        auto *list = w->findChild<QListWidget *>();
+        QCOMPARE(list->selectedItems(), QList<QListWidgetItem *> {list->item(0)});
+        QCOMPARE(QApplication::focusWidget(), list);
         act(w, actions);
     }});
     int row = 99;
@@ -570,6 +586,40 @@ void TestDialogs::confirmMove()
     QCOMPARE(prompts.confirmMove(u"May [ f ] be moved?"_s), expected);
     QVERIFY(script.finished());
     QCOMPARE(helpRequests, clicks.contains(QMessageBox::Help) ? QList<int> {5} : QList<int> {});
+}
+
+void TestDialogs::windowsOpenCentred_data()
+{
+    QTest::addColumn<QString>("window");
+    for (const char *name : {"options dialog", "keyword choice dialog", "message dialog", "wait window", "help window"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestDialogs::windowsOpenCentred()
+{
+    QFETCH(QString, window);
+    std::unique_ptr<QWidget> w;
+    if (window == u"options dialog")
+        w = std::make_unique<OptionsDialog>();
+    else if (window == u"keyword choice dialog")
+        w = std::make_unique<KeywordChoiceDialog>();
+    else if (window == u"message dialog")
+        w = std::make_unique<MessageDialog>();
+    else if (window == u"wait window")
+        w = std::make_unique<WaitWindow>();
+    else {
+        auto help = std::make_unique<HelpWindow>();
+        help->tree()->setHelpDir(QStringLiteral(MARROWDALE_SOURCE_DIR "/help"));
+        w = std::move(help);
+    }
+    // Every time it is shown, also after the user moved it away.
+    for (const QPoint moved : {QPoint(), QPoint(3, 5)}) {
+        w->move(moved);
+        w->show();
+        const QPoint offset = w->frameGeometry().center() - w->screen()->availableGeometry().center();
+        QVERIFY2(offset.manhattanLength() <= 2, qPrintable(u"%1, %2"_s.arg(offset.x()).arg(offset.y())));
+        w->hide();
+    }
 }
 
 QTEST_MAIN(TestDialogs)

@@ -10,12 +10,17 @@
 #include "systemtest.h"
 #include "testfiles.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -30,6 +35,8 @@ private Q_SLOTS:
     void switchPatternFile_data();
     void switchPatternFile();
     void newListThenLoadWritesTheEmptyList();
+    void newListAsksBeforeNamingAnExistingFile_data();
+    void newListAsksBeforeNamingAnExistingFile();
     void missingFileIsCreatedAtClose();
     void findNextWalk_data();
     void findNextWalk();
@@ -173,6 +180,61 @@ void TestEditing::newListThenLoadWritesTheEmptyList()
     QCOMPARE(bytesOf(path(u"current.dat"_s)), QByteArray("k -> ../K\r\n"));
     QCOMPARE(bytesOf(path(u"new.dat"_s)), QByteArray());
     QCOMPARE(list()->toPlainText(), u"x -> ../X\n"_s);
+}
+
+void TestEditing::newListAsksBeforeNamingAnExistingFile_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("answer"); // to the question whether to replace the file; 0: not asked
+    QTest::addColumn<bool>("switched");
+
+    // The save dialog once took an existing file without a word, and its content was lost at the next save.
+    QTest::newRow("existing file, replace") << u"existing.dat"_s << int(QMessageBox::Yes) << true;
+    QTest::newRow("existing file, keep it") << u"existing.dat"_s << int(QMessageBox::No) << false;
+    QTest::newRow("new name") << u"fresh.dat"_s << 0 << true;
+}
+
+void TestEditing::newListAsksBeforeNamingAnExistingFile()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, answer);
+    QFETCH(bool, switched);
+    const QString existing = path(u"config/marrowdale/existing.dat"_s);
+    writeBytes(existing, "kept -> ../Kept\r\n");
+    main()->state().patternFile = path(u"current.dat"_s);
+    list()->setPlainText(u"k -> ../K\n"_s);
+
+    // The real save dialog: the name is typed and taken; a question that comes is answered; a dialog
+    // still open after that is cancelled.
+    QString question;
+    int dialogs = 0;
+    bool running = true;
+    std::function<void()> poll = [&] {
+        if (!running)
+            return;
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal); box && box->isVisible()) {
+            question = box->text();
+            box->button(QMessageBox::StandardButton(answer))->click();
+        } else if (auto *files = qobject_cast<QFileDialog *>(modal); files && files->isVisible()) {
+            // The dialog lists its folder in the background and may not take the name at once.
+            if (question.isEmpty() && dialogs++ < 50) {
+                files->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(typed);
+                QMetaObject::invokeMethod(files, "accept", Qt::QueuedConnection);
+            } else {
+                files->reject();
+            }
+        }
+        QTimer::singleShot(20, poll);
+    };
+    QTimer::singleShot(0, poll);
+    main()->patternFileCommands()->startNewList();
+    running = false;
+
+    QCOMPARE(question.contains(u"existing.dat"_s), answer != 0);
+    QCOMPARE(main()->state().patternFile, switched ? path(u"config/marrowdale/"_s + typed) : path(u"current.dat"_s));
+    QCOMPARE(list()->toPlainText(), switched ? QString() : u"k -> ../K\n"_s);
+    QCOMPARE(bytesOf(existing), "kept -> ../Kept\r\n"_ba);
 }
 
 void TestEditing::missingFileIsCreatedAtClose()

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -54,6 +55,11 @@ void TestFileCommands::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath(u"config"_s)));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir->filePath(u"state"_s)));
+    // The trash Delete uses lies on the same file system as the files, as the home folder's does.
+    qputenv("HOME", QFile::encodeName(m_dir->filePath(u"home"_s)));
+    QDir().mkpath(m_dir->filePath(u"home"_s));
+    QDir::setCurrent(m_dir->path());
     QDir().mkpath(m_dir->filePath(u"config/marrowdale"_s));
     QDir().mkpath(source(u"sub"_s));
     writeBytes(m_dir->filePath(u"config/marrowdale/marrowdale.ini"_s), "[Setting]\n");
@@ -136,29 +142,67 @@ void TestFileCommands::rename()
 void TestFileCommands::remove_data()
 {
     QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("companion"); // c.htm has a c_files folder
     QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("trashUsable");
+    QTest::addColumn<int>("deleteForGood"); // the answer to the second question, when it comes
     QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("trashed");
 
     const QStringList afterDelete {u"a.htm"_s, u"b.htm"_s, u"d.htm"_s};
-    QTest::newRow("Delete key, OK") << u"key Delete"_s << int(UserPrompts::Ok) << afterDelete;
-    QTest::newRow("Shift+Delete acts the same") << u"key Delete shift"_s << int(UserPrompts::Ok) << afterDelete;
-    QTest::newRow("Cancel") << u"key Delete"_s << int(UserPrompts::Cancel)
-                            << QStringList {u"a.htm"_s, u"b.htm"_s, u"c.htm"_s, u"d.htm"_s};
+    const QStringList all {u"a.htm"_s, u"b.htm"_s, u"c.htm"_s, u"d.htm"_s};
+    const QStringList both {u"c.htm"_s, u"c_files"_s};
+    const int ok = UserPrompts::Ok, yes = UserPrompts::Yes, no = UserPrompts::No;
+    QTest::newRow("Delete key, OK") << u"key Delete"_s << false << ok << true << no << afterDelete
+                                    << QStringList {u"c.htm"_s};
+    QTest::newRow("companion folder goes along") << u"key Delete"_s << true << ok << true << no << afterDelete << both;
+    QTest::newRow("Shift+Delete acts the same")
+        << u"key Delete shift"_s << true << ok << true << no << afterDelete << both;
+    QTest::newRow("Cancel") << u"key Delete"_s << true << int(UserPrompts::Cancel) << true << no << all
+                            << QStringList {};
+    QTest::newRow("no trash, deleted for good after Yes")
+        << u"key Delete"_s << true << ok << false << yes << afterDelete << QStringList {};
+    QTest::newRow("no trash, No keeps the file")
+        << u"key Delete"_s << true << ok << false << no << all << QStringList {};
 }
 
 void TestFileCommands::remove()
 {
     QFETCH(QString, key);
+    QFETCH(bool, companion);
     QFETCH(int, answer);
+    QFETCH(bool, trashUsable);
+    QFETCH(int, deleteForGood);
+    QFETCH(QStringList, files);
+    // The desktop's trash inside the test's folder; a file in the way of its folder makes it unusable.
+    writeBytes(m_dir->filePath(u"blocker"_s), "x");
+    const QString data = m_dir->filePath(trashUsable ? u"home/.local/share"_s : u"blocker/share"_s);
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+    if (companion)
+        writeBytes(source(u"c_files/img.png"_s), "img");
     // b and c selected, the focus on c: only c may go.
     list()->setCurrentRow(1);
     list()->setCurrentRow(2, QItemSelectionModel::Select);
     m_prompts.okCancelAnswers = {answer};
+    m_prompts.yesNoAnswers = {deleteForGood};
     act(key);
-    QCOMPARE(m_prompts.askedOf(u"askOkCancel"_s), QStringList {u"Are you sure you want to delete this file?"_s});
-    QTEST(listed(), "files");
+    QCOMPARE(m_prompts.askedOf(u"askOkCancel"_s),
+             QStringList {companion ? u"Move \"c.htm\" and its companion folder to the trash?"_s
+                                    : u"Move \"c.htm\" to the trash?"_s});
+    const QStringList second = m_prompts.askedOf(u"askYesNo"_s);
+    QCOMPARE(second.size(), answer == UserPrompts::Ok && !trashUsable ? 1 : 0);
+    if (!second.isEmpty())
+        QVERIFY2(second.first().contains(source(u"c.htm"_s)), qPrintable(second.first()));
+    QCOMPARE(listed(), files);
     QCOMPARE(list()->currentRow(), 2);
     QCOMPARE(QDir(source()).entryList(QDir::Files, QDir::Name), listed());
+    QCOMPARE(QFileInfo::exists(source(u"c_files/img.png"_s)), companion && files.contains(u"c.htm"_s));
+    QTEST(QDir(data + u"/Trash/files"_s).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name), "trashed");
+    if (trashUsable && answer == UserPrompts::Ok)
+        QCOMPARE(bytesOf(data + u"/Trash/files/c.htm"_s), "c.htm"_ba);
+    // Without a trash, Qt once put the file below the working folder and called that a success.
+    QVERIFY(!QDir::current().exists(u"files"_s));
+    QVERIFY(!QDir::current().exists(u"info"_s));
 }
 
 void TestFileCommands::doubleClickOpensWithoutRenaming()

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -213,10 +214,63 @@ private Q_SLOTS:
         m_window->showContents();
         m_window->tabBar()->setCurrentIndex(1);
         QWidget owner;
+        QStringList shown;
+        int context = 0;
+        whenModal([&](QWidget *modal) {
+            shown = topTitles(tree());
+            context = HelpContext::of(modal);
+        });
         m_window->showContentsModal(&owner);
         QCOMPARE(m_window->tabBar()->currentIndex(), 0);
-        QCOMPARE(topTitles(tree()), (QStringList {u"Basics"_s, u"Folders"_s}));
-        QCOMPARE(HelpContext::of(m_window.get()), 1);
+        QCOMPARE(shown, (QStringList {u"Basics"_s, u"Folders"_s}));
+        QCOMPARE(context, 1);
+    }
+
+    // The options dialog's Help once raised an open help window that its modal state still blocked.
+    void helpFromAModalDialogTakesInput_data()
+    {
+        QTest::addColumn<bool>("openBefore");
+        QTest::newRow("closed") << false;
+        QTest::newRow("already open beside the main window") << true;
+    }
+    void helpFromAModalDialogTakesInput()
+    {
+        QFETCH(bool, openBefore);
+        if (openBefore)
+            m_window->showContents();
+        QDialog owner;
+        owner.setObjectName(u"owner"_s);
+        owner.setModal(true);
+        owner.show();
+        QWindow *topModal = nullptr;
+        QWidget *parent = nullptr;
+        whenModal([&](QWidget *) {
+            topModal = QGuiApplication::modalWindow();
+            parent = m_window->parentWidget();
+        });
+        m_window->showContentsModal(&owner);
+        QCOMPARE(topModal, m_window->windowHandle());
+        QCOMPARE(parent, &owner);
+        QCOMPARE(m_window->parentWidget(), nullptr);
+        QVERIFY(owner.isVisible());
+    }
+
+    void contentsThatFailToLoadLeaveTheTabEmpty()
+    {
+        m_window->showContents();
+        m_window->tabBar()->setCurrentIndex(1);
+        QVERIFY(tree()->topLevelItemCount() > 0);
+        // A folder in its place: there, but not readable as a file.
+        QVERIFY(QFile::remove(path(u"Contents.txt"_s)));
+        QVERIFY(QDir().mkdir(path(u"Contents.txt"_s)));
+        QString told;
+        whenModal([&](QWidget *modal) {
+            if (auto *box = qobject_cast<QMessageBox *>(modal))
+                told = box->text();
+        });
+        m_window->tabBar()->setCurrentIndex(0);
+        QCOMPARE(told, u"Sorry, failed to load contents file."_s);
+        QCOMPARE(tree()->topLevelItemCount(), 0);
     }
 
 private:
@@ -224,6 +278,21 @@ private:
     HelpTree *tree() const { return m_window->tree(); }
     QLineEdit *searchEdit() const { return m_window->findChild<QLineEdit *>(u"edSearch"_s); }
     QPushButton *searchButton() const { return m_window->findChild<QPushButton *>(u"btnSearch"_s); }
+    // Lets `look` see the next modal window, then closes it.
+    void whenModal(std::function<void(QWidget *)> look)
+    {
+        auto poll = std::make_shared<std::function<void()>>();
+        *poll = [look, poll] {
+            if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                modal && modal->isVisible() && modal->objectName() != u"owner"_s) {
+                look(modal);
+                modal->reject();
+                return;
+            }
+            QTimer::singleShot(10, *poll);
+        };
+        QTimer::singleShot(0, *poll);
+    }
     void showActive()
     {
         m_window->showContents();

@@ -220,6 +220,9 @@ void TestLanguageTexts::describeControls(Windows &w)
         shows(mainSection, QString::fromUtf16(name) + u"->Caption"_s, caption(action));
     for (int n = 1; n <= MessageTable::Count; ++n)
         shows(mainSection, u"Msg%1"_s.arg(n), [main, n] { return main->state().messages.text(n); });
+    for (const Message message : MessageTable::namedMessages())
+        shows(u"Messages"_s, MessageTable::key(message),
+              [main, message] { return main->state().messages.text(message); });
 
     for (const Message message : MessageTable::namedMessages())
         shows(u"Messages"_s, MessageTable::key(message),
