@@ -14,21 +14,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString stateWord(MoveState state)
-{
-    switch (state) {
-    case MoveState::Done:
-        return u"done"_s;
-    case MoveState::Failed:
-        return u"failed"_s;
-    case MoveState::Undone:
-        return u"undone"_s;
-    case MoveState::Interrupted:
-        break;
-    }
-    return u"interrupted"_s;
-}
-
 QString localTime(const QDateTime &time)
 {
     return time.isValid() ? time.toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_s) : u"(time unknown)"_s;

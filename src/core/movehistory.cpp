@@ -121,6 +121,21 @@ private:
 
 } // namespace
 
+QString stateWord(MoveState state)
+{
+    switch (state) {
+    case MoveState::Done:
+        return u"done"_s;
+    case MoveState::Failed:
+        return u"failed"_s;
+    case MoveState::Undone:
+        return u"undone"_s;
+    case MoveState::Interrupted:
+        break;
+    }
+    return u"interrupted"_s;
+}
+
 bool HistoryPass::filesFiled() const
 {
     return what != u"undo"_s && what != u"settle"_s;

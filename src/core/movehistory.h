@@ -19,6 +19,9 @@ enum class MoveState {
     Undone, ///< arrived and was taken back later
 };
 
+/// The state as the history and scripts name it: "done", "failed", "interrupted", "undone".
+QString stateWord(MoveState state);
+
 struct HistoryMove
 {
     QString id;

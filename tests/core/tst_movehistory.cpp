@@ -57,21 +57,6 @@ QList<JournalRecord> records(const QStringList &lines)
     return decoded;
 }
 
-QString stateWord(MoveState state)
-{
-    switch (state) {
-    case MoveState::Done:
-        return u"done"_s;
-    case MoveState::Failed:
-        return u"failed"_s;
-    case MoveState::Undone:
-        return u"undone"_s;
-    case MoveState::Interrupted:
-        break;
-    }
-    return u"interrupted"_s;
-}
-
 // Moves files with their companion folders the way the moves record them: the file, then its companion.
 struct FiledPage
 {
