@@ -159,4 +159,4 @@ if [ ! -x "$program" ]; then
   echo "$program is missing: build first (make build)." >&2
   exit 1
 fi
-XDG_CONFIG_HOME="$demo/config" exec "$program"
+XDG_CONFIG_HOME="$demo/config" XDG_STATE_HOME="$demo/state" exec "$program"

@@ -3,13 +3,20 @@
 #include "languagefile.h"
 #include "messagetable.h"
 
+#include "dialogs/programfonts.h"
+#include "dialogs/windowplacement.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -18,12 +25,14 @@ PreviewDialog::PreviewDialog(QWidget *parent)
     , m_language(u"Preview"_s)
 {
     setWindowTitle(u"Preview"_s);
+    setFont(ProgramFonts::proportional(12));
     resize(820, 420);
     m_table = new QTableWidget(0, 4, this);
     m_table->setHorizontalHeaderLabels({u"File"_s, u"Destination"_s, u"Keyword lines"_s, u"Companion folder"_s});
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_copyButton = new QPushButton(u"&Copy"_s, this);
     m_closeButton = new QPushButton(u"C&lose"_s, this);
@@ -47,6 +56,7 @@ PreviewDialog::PreviewDialog(QWidget *parent)
         .orEnglish()
         .caption(u"btnClose"_s, m_closeButton)
         .orEnglish();
+    WindowPlacement::keepCentred(this);
 }
 
 void PreviewDialog::applyLanguage(const LanguageFile &language)
@@ -65,6 +75,11 @@ void PreviewDialog::showPreview(const QList<PreviewRow> &rows, const MessageTabl
             m_table->setItem(r, c, new QTableWidgetItem(cells.at(c)));
     }
     m_table->resizeColumnsToContents();
+    // As wide as the columns want, within the screen.
+    const int wanted = m_table->horizontalHeader()->length() + m_table->verticalScrollBar()->sizeHint().width()
+        + 2 * m_table->frameWidth() + layout()->contentsMargins().left() + layout()->contentsMargins().right();
+    const QRect screen = this->screen()->availableGeometry();
+    resize(std::clamp(wanted, 600, screen.width() * 9 / 10), height());
     QStringList headers;
     for (int c = 0; c < m_table->columnCount(); ++c)
         headers.append(m_table->horizontalHeaderItem(c)->text());
