@@ -440,7 +440,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::saveOnClose()
 {
     rewriteKeywordListInPlace();
-    PatternFile::write(m_state.patternFile, keywordListText(), m_state.patternFileState);
+    PatternFile::saveAtClose(prompts(), m_state.messages, m_state.patternFile, keywordListText(),
+                             m_state.patternFileState);
     SettingsFile::write(AppPaths::settingsFile(),
                         {m_folderList->folder(), m_state.patternFile, m_optionsDialog->options()});
 }
@@ -712,6 +713,11 @@ void MainWindow::showWait(int percent)
 void MainWindow::hideWait()
 {
     m_waitWindow->closeIfVisible();
+}
+
+bool MainWindow::stopRequested() const
+{
+    return m_passWait && m_passWait->stopRequested();
 }
 
 void MainWindow::keepAlive()

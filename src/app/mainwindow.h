@@ -80,6 +80,7 @@ public:
     void showWait(int percent) override;
     void hideWait() override;
     void keepAlive() override;
+    bool stopRequested() const override;
 
     // Controls, named as the window's users know them.
     QGroupBox *sourceGroup() const { return m_sourceGroup; }

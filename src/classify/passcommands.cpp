@@ -85,7 +85,8 @@ void PassCommands::undoSelectedPass()
         return;
     }
     UndoReport report;
-    m_main->runPass([&] { report = MoveUndo::undoPass(history, recorded->pass, journal, m_main); });
+    m_main->runPass(
+        [&] { report = MoveUndo::undoPass(history, recorded->pass, journal, m_main, m_main->state().messages); });
     for (const UndoOutcome &outcome : report.outcomes) {
         if (!outcome.restored)
             continue;

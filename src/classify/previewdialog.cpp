@@ -3,6 +3,7 @@
 #include "languagefile.h"
 #include "messagetable.h"
 
+#include "dialogs/helpcontext.h"
 #include "dialogs/programfonts.h"
 #include "dialogs/windowplacement.h"
 
@@ -26,6 +27,7 @@ PreviewDialog::PreviewDialog(QWidget *parent)
 {
     setWindowTitle(u"Preview"_s);
     setFont(ProgramFonts::proportional(12));
+    HelpContext::set(this, 5); // the classifying page, which describes the preview
     resize(820, 420);
     m_table = new QTableWidget(0, 4, this);
     m_table->setHorizontalHeaderLabels({u"File"_s, u"Destination"_s, u"Keyword lines"_s, u"Companion folder"_s});

@@ -39,6 +39,8 @@ public:
     /// Comes often while a pass works (after each move, after every piece of a long copy): a window
     /// repaints here now and then and hears the user, so that long work does not freeze it.
     virtual void keepAlive() { }
+    /// The user asked for a long pass to stop after the move in hand.
+    virtual bool stopRequested() const { return false; }
 
     /// The wait window shown while destination folders are created.
     virtual void showWait(int percent) = 0;

@@ -140,6 +140,9 @@ constexpr NamedText namedTexts[] = {
      u"The folder \"%1\" holds %2 not UTF-8 and cannot be read as Shift-JIS either; such entries are not listed and "
      u"cannot be classified:<br>%3"},
     {Message::RawNameNotRenamed, u"RawNameNotRenamed", u"\"%1\" cannot be renamed to \"%2\": %3"},
+    {Message::ListChangedOnDisk, u"ListChangedOnDisk",
+     u"The keyword list \"%1\" was changed by another program since it was loaded.<br>Replace it with the list "
+     u"shown here? (No keeps the file as it is; the list shown here is then not saved.)"},
     {Message::DiscardChanges, u"DiscardChanges",
      u"%1<br><br>Discard the changes made to the keyword list since it was loaded or saved?"},
     // preview and history
@@ -147,6 +150,14 @@ constexpr NamedText namedTexts[] = {
     {Message::PreviewSeveralKeywords, u"PreviewSeveralKeywords", u"several keywords: %1"},
     {Message::PreviewAsksEachTime, u"PreviewAsksEachTime", u"asks each time, from %1"},
     {Message::UndoPassProblems, u"UndoPassProblems", u"%1 of the pass's moves could not be taken back:<br>%2"},
+    {Message::UndoAlreadyTakenBack, u"UndoAlreadyTakenBack", u"It was taken back already."},
+    {Message::UndoNeverHappened, u"UndoNeverHappened", u"It never happened."},
+    {Message::UndoInterrupted, u"UndoInterrupted", u"It was interrupted; the next start of the program settles it."},
+    {Message::UndoGone, u"UndoGone", u"\"%1\" is no longer there."},
+    {Message::UndoPlaceTaken, u"UndoPlaceTaken", u"\"%1\" is taken; nothing is overwritten."},
+    {Message::UndoFolderNotMade, u"UndoFolderNotMade", u"The folder \"%1\" cannot be made."},
+    {Message::UndoNotMovedBack, u"UndoNotMovedBack", u"\"%1\" could not be moved back."},
+    {Message::UndoCompanionStayed, u"UndoCompanionStayed", u"Its companion folder stayed: %1"},
     // keyboard and safer commands
     {Message::TrashFile, u"TrashFile", u"Move \"%1\" to the trash?"},
     {Message::TrashFileAndFolders, u"TrashFileAndFolders", u"Move \"%1\" and its companion folder to the trash?"},

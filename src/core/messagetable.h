@@ -88,11 +88,20 @@ enum class Message {
     RawNameNotRenamed,
 
     DiscardChanges, ///< a pattern file could not be written before switching
+    ListChangedOnDisk, ///< the close found the pattern file changed by another program
     // preview and history
     PreviewNoKeyword,
     PreviewSeveralKeywords,
     PreviewAsksEachTime,
     UndoPassProblems,
+    UndoAlreadyTakenBack,
+    UndoNeverHappened,
+    UndoInterrupted,
+    UndoGone,
+    UndoPlaceTaken,
+    UndoFolderNotMade,
+    UndoNotMovedBack,
+    UndoCompanionStayed,
     // keyboard and safer commands
     TrashFile, ///< Delete in the file list: the question that names the file
     TrashFileAndFolders, ///< the same for a file with a companion folder

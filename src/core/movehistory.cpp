@@ -34,43 +34,52 @@ bool pathExists(const QString &path)
 class Undoer
 {
 public:
-    Undoer(MoveJournal &journal, MainView *window)
+    Undoer(MoveJournal &journal, MainView *window, const MessageTable &messages)
         : m_journal(journal)
+        , m_window(window)
+        , m_messages(messages)
         , m_view(window)
     { }
 
     UndoReport report;
 
+    /// The user asked the window to stop: the moves not taken back yet stay.
+    bool stopRequested() const { return m_window && m_window->stopRequested(); }
+
     void undo(const HistoryMove &move, const QString &passSource)
     {
         UndoOutcome outcome {move.id, move.dst, move.src, false, {}};
         if (move.state != MoveState::Done) {
-            outcome.problem = move.state == MoveState::Undone ? u"It was taken back already."_s
-                : move.state == MoveState::Failed             ? u"It never happened."_s
-                                                  : u"It was interrupted; the next start of the program settles it."_s;
+            outcome.problem = m_messages.text(move.state == MoveState::Undone       ? Message::UndoAlreadyTakenBack
+                                                  : move.state == MoveState::Failed ? Message::UndoNeverHappened
+                                                                                    : Message::UndoInterrupted);
         } else {
-            outcome.problem = moveBack(move, passSource);
-            outcome.restored = outcome.problem.isEmpty() || outcome.problem.startsWith(companionStayed());
+            const auto [moved, problem] = moveBack(move, passSource);
+            outcome.restored = moved;
+            outcome.problem = problem;
         }
         report.outcomes.append(outcome);
     }
 
 private:
-    static QString companionStayed() { return u"Its companion folder stayed: "_s; }
+    struct MovedBack
+    {
+        bool moved = false;
+        QString problem; ///< why not; or, when it moved, what stayed (its companion folder)
+    };
 
-    // Empty when it went back with its companion folder; otherwise why not. The moves back are the
-    // window's: recorded in the journal, never over anything.
-    QString moveBack(const HistoryMove &move, const QString &passSource)
+    // The moves back are the window's: recorded in the journal, never over anything.
+    MovedBack moveBack(const HistoryMove &move, const QString &passSource)
     {
         if (!pathExists(move.dst))
-            return u"\"%1\" is no longer there."_s.arg(move.dst);
+            return {false, m_messages.text(Message::UndoGone).arg(move.dst)};
         if (pathExists(move.src))
-            return u"\"%1\" is taken; nothing is overwritten."_s.arg(move.src);
+            return {false, m_messages.text(Message::UndoPlaceTaken).arg(move.src)};
         if (!m_journal.isOpen() || !m_journal.errorString().isEmpty())
-            return m_journal.errorString();
+            return {false, m_journal.errorString()};
         const QString returnFolder = FileOps::folderOf(move.src);
         if (!FileOps::createFolderPath(returnFolder))
-            return u"The folder \"%1\" cannot be made."_s.arg(returnFolder);
+            return {false, m_messages.text(Message::UndoFolderNotMade).arg(returnFolder)};
         if (!m_pass) {
             m_pass.emplace(MoveContext {m_prompts, m_messages, m_view, &m_journal}, u"undo"_s, passSource);
             report.pass = m_journal.currentPass();
@@ -83,9 +92,9 @@ private:
         // A declined question (a merge into a folder that is back in the way) counts as what was told.
         const QString told = (m_prompts.notices + m_prompts.questions).join(u' ');
         if (!moved)
-            return told.isEmpty() ? u"\"%1\" could not be moved back."_s.arg(move.dst) : told;
+            return {false, told.isEmpty() ? m_messages.text(Message::UndoNotMovedBack).arg(move.dst) : told};
         // Only the companion folder has anything to say once its file is back.
-        return told.isEmpty() ? QString() : companionStayed() + told;
+        return {true, told.isEmpty() ? QString() : m_messages.text(Message::UndoCompanionStayed).arg(told)};
     }
 
     // Nobody to ask: the moves back never merge into or replace anything. A window only stays alive.
@@ -113,6 +122,7 @@ private:
     };
 
     MoveJournal &m_journal;
+    MainView *m_window;
     DecliningPrompts m_prompts;
     MessageTable m_messages;
     SilentView m_view;
@@ -284,9 +294,10 @@ QStringList UndoReport::problems() const
 
 namespace MoveUndo {
 
-UndoReport undoMove(const MoveHistory &history, const QString &moveId, MoveJournal &journal, MainView *window)
+UndoReport undoMove(const MoveHistory &history, const QString &moveId, MoveJournal &journal, MainView *window,
+                    const MessageTable &messages)
 {
-    Undoer undoer(journal, window);
+    Undoer undoer(journal, window, messages);
     const HistoryMove *move = history.move(moveId);
     if (!move) {
         undoer.report.outcomes.append({moveId, {}, {}, false, u"The journal holds no move of that id."_s});
@@ -300,16 +311,20 @@ UndoReport undoMove(const MoveHistory &history, const QString &moveId, MoveJourn
     return undoer.report;
 }
 
-UndoReport undoPass(const MoveHistory &history, const QString &passId, MoveJournal &journal, MainView *window)
+UndoReport undoPass(const MoveHistory &history, const QString &passId, MoveJournal &journal, MainView *window,
+                    const MessageTable &messages)
 {
-    Undoer undoer(journal, window);
+    Undoer undoer(journal, window, messages);
     const HistoryPass *pass = history.pass(passId);
     if (!pass) {
         undoer.report.outcomes.append({passId, {}, {}, false, u"The journal holds no pass of that id."_s});
         return undoer.report;
     }
-    for (const HistoryMove *move : history.movesToUndo(*pass))
+    for (const HistoryMove *move : history.movesToUndo(*pass)) {
+        if (undoer.stopRequested())
+            break;
         undoer.undo(*move, pass->source);
+    }
     return undoer.report;
 }
 

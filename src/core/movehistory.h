@@ -1,5 +1,6 @@
 #pragma once
 
+#include "messagetable.h"
 #include "movejournal.h"
 
 class MainView;
@@ -106,11 +107,12 @@ namespace MoveUndo {
 
 /// One move (and the companion folder that followed it). `window`, when given, is kept alive during long
 /// copies back.
-UndoReport undoMove(const MoveHistory &history, const QString &moveId, MoveJournal &journal,
-                    MainView *window = nullptr);
+UndoReport undoMove(const MoveHistory &history, const QString &moveId, MoveJournal &journal, MainView *window = nullptr,
+                    const MessageTable &messages = MessageTable());
 
-/// Every move of a pass that is still in place, newest first.
-UndoReport undoPass(const MoveHistory &history, const QString &passId, MoveJournal &journal,
-                    MainView *window = nullptr);
+/// Every move of a pass that is still in place, newest first; the window may stop it between two moves.
+/// The reasons in the report are in `messages`' language.
+UndoReport undoPass(const MoveHistory &history, const QString &passId, MoveJournal &journal, MainView *window = nullptr,
+                    const MessageTable &messages = MessageTable());
 
 } // namespace MoveUndo

@@ -1,10 +1,10 @@
 #include "patternfile.h"
 
-#include "messagetable.h"
-
 #include "marrowdaleerror.h"
+#include "messagetable.h"
 #include "userprompts.h"
 
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -50,6 +50,32 @@ bool saveBeforeSwitching(UserPrompts &prompts, const MessageTable &messages, con
             return true;
         return prompts.askYesNo(messages.text(Message::DiscardChanges).arg(error.message(messages)), QString())
             == UserPrompts::Yes;
+    }
+}
+
+void saveAtClose(UserPrompts &prompts, const MessageTable &messages, const QString &path, const QString &text,
+                 PatternFileState &state)
+{
+    // What the file holds now: another program (the command line, a second window) may have written
+    // it since; its counters and lines are not overwritten without asking.
+    std::optional<QString> onDisk;
+    try {
+        if (QFileInfo::exists(path))
+            onDisk = read(path).savedText;
+    } catch (const MarrowdaleError &) {
+        // Unreadable: the write below tells whether it can be replaced.
+    }
+    if (onDisk && onDisk != state.savedText
+        && prompts.askYesNo(messages.text(Message::ListChangedOnDisk).arg(path), QString()) != UserPrompts::Yes) {
+        return;
+    }
+    try {
+        write(path, text, state);
+    } catch (const MarrowdaleError &) {
+        // A file that already holds this very list loses nothing by not being written: a read-only list
+        // nobody changed does not keep the program from ending.
+        if (onDisk != normalizeBreaks(text))
+            throw;
     }
 }
 

@@ -38,6 +38,12 @@ void write(const QString &path, const QString &text, PatternFileState &state);
 bool saveBeforeSwitching(UserPrompts &prompts, const MessageTable &messages, const QString &path, const QString &text,
                          PatternFileState &state);
 
+/// The save at the close. The list is not written over a file that another program changed since it was
+/// loaded or saved unless the user says so; a file that already holds this very list may stay as it is
+/// when it cannot be written. Throws when a list that differs from the file's cannot be written.
+void saveAtClose(UserPrompts &prompts, const MessageTable &messages, const QString &path, const QString &text,
+                 PatternFileState &state);
+
 /// "\r\n", lone "\r" and lone "\n" as "\n".
 QString normalizeBreaks(const QString &text);
 

@@ -170,6 +170,53 @@ private Q_SLOTS:
         }
     }
 
+    void saveAtClose_data()
+    {
+        QTest::addColumn<QByteArray>("laterOnDisk"); // what another program wrote meanwhile; null: nothing
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<int>("answer"); // to the question about the other program's change
+        QTest::addColumn<QByteArray>("fileAfter"); // null: the error is raised
+        const QByteArray loaded = "a -> ../A\r\n", other = "a -> ../A    << 3/9\r\n";
+        QTest::newRow("written") << QByteArray() << false << u"b -> ../B\n"_s << 0 << "b -> ../B\r\n"_ba;
+        QTest::newRow("changed by another program, kept")
+            << other << false << u"b -> ../B\n"_s << int(UserPrompts::No) << other;
+        QTest::newRow("changed by another program, replaced")
+            << other << false << u"b -> ../B\n"_s << int(UserPrompts::Yes) << "b -> ../B\r\n"_ba;
+        QTest::newRow("read-only, list unchanged: the program may end")
+            << QByteArray() << true << u"a -> ../A\n"_s << 0 << loaded;
+        QTest::newRow("read-only, list changed: error")
+            << QByteArray() << true << u"b -> ../B\n"_s << 0 << QByteArray();
+    }
+    void saveAtClose()
+    {
+        QFETCH(QByteArray, laterOnDisk);
+        QFETCH(bool, readOnly);
+        QFETCH(QString, list);
+        QFETCH(int, answer);
+        QFETCH(QByteArray, fileAfter);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"Default.dat"_s);
+        writeBytes(path, "a -> ../A\r\n");
+        PatternFileState state = PatternFile::read(path);
+        if (!laterOnDisk.isNull())
+            writeBytes(path, laterOnDisk);
+        if (readOnly) // refused for root too: the write checks the mode itself
+            QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+        const QByteArray before = bytesOf(path);
+        ScriptedPrompts prompts;
+        prompts.yesNoAnswers = {answer};
+        if (fileAfter.isNull()) {
+            QVERIFY_THROWS_EXCEPTION(MarrowdaleError,
+                                     PatternFile::saveAtClose(prompts, MessageTable(), path, list, state));
+            QCOMPARE(bytesOf(path), before);
+        } else {
+            PatternFile::saveAtClose(prompts, MessageTable(), path, list, state);
+            QCOMPARE(bytesOf(path), fileAfter);
+        }
+        QCOMPARE(prompts.askedOf(u"askYesNo"_s).size(), laterOnDisk.isNull() ? 0 : 1);
+    }
+
 private:
     QTemporaryDir m_dir;
 };
