@@ -40,8 +40,6 @@ void BatchClassifier::run(const QStringList &files, const QSet<QString> &folders
     for (const QString &path : files)
         report(settle(planner, path));
     m_pass.reset(); // the pass ends with the files it was given
-    m_tally.addTo(m_table);
-    m_tally = SearchTally();
 }
 
 FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &path)
@@ -49,7 +47,7 @@ FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &pat
     FileOutcome outcome;
     outcome.plan = planner.plan(m_table, path);
     const FilePlan &plan = outcome.plan;
-    m_tally.add(plan);
+    m_table.countSearches(plan.tested);
 
     const auto skip = [&outcome](const QString &code, const QString &reason) {
         outcome.status = FileOutcome::Skipped;

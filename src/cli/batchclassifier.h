@@ -84,7 +84,6 @@ private:
     QString m_source;
     QString m_passId;
     MessageTable m_messages;
-    SearchTally m_tally;
     QSet<QString> m_destinationsReady; ///< destinations known to have their parent folder
     DecliningPrompts m_prompts;
     ClassifyView m_view;

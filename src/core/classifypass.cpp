@@ -99,7 +99,7 @@ void ClassifyPass::run(const QStringList &files)
             while (createFolders(plan))
                 plan = planner.plan(m_table, path);
         }
-        countSearches(m_table, plan);
+        m_table.countSearches(plan.tested);
         QList<PlannedCandidate> candidates = plan.candidates;
 
         bool stop = false;

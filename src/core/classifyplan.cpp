@@ -57,7 +57,7 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
     plan.tested = table.size();
     QStringList keys; // candidates' short forms without regard to case
     for (const qsizetype g : std::as_const(mayMatch)) {
-        const KeywordEntry &entry = table[g];
+        const KeywordEntry &entry = table.matchingEntry(g);
         const MatchResult result = matchKeyword(entry, prepared);
         if (result == MatchResult::None)
             continue;
@@ -89,7 +89,7 @@ const ClassifyPlanner::ProbeIndex &ClassifyPlanner::indexOf(const KeywordTable &
     m_index->text = table.sourceText();
     m_index->size = table.size();
     for (qsizetype g = 0; g < table.size(); ++g) {
-        const PathGrams::Probe probe = PathGrams::probeOf(table[g]);
+        const PathGrams::Probe probe = PathGrams::probeOf(table.matchingEntry(g));
         m_index->present[probe] = true;
         m_index->entries[probe].append(g);
     }
@@ -157,39 +157,11 @@ SourceFolder listSourceFolder(const QString &folder)
     return listing;
 }
 
-void SearchTally::add(const FilePlan &plan)
-{
-    if (m_endingAt.size() <= plan.tested)
-        m_endingAt.resize(plan.tested + 1);
-    ++m_endingAt[plan.tested];
-}
-
-void SearchTally::addTo(KeywordTable &table) const
-{
-    // Entry g was tested by every file whose walk went beyond it.
-    int testers = 0;
-    for (qsizetype g = m_endingAt.size() - 2; g >= 0; --g) {
-        testers += m_endingAt.at(g + 1);
-        if (g < table.size() && table[g].counted())
-            table[g].searchCount += testers;
-    }
-}
-
-void countSearches(KeywordTable &table, const FilePlan &plan)
-{
-    const qsizetype end = std::min(plan.tested, table.size());
-    KeywordEntry *entries = table.data(); // one detach for the whole walk
-    for (qsizetype g = 0; g < end; ++g) {
-        if (entries[g].counted())
-            ++entries[g].searchCount;
-    }
-}
-
 void countUse(KeywordTable &table, qsizetype index, const QString &keyword, const QString &destination)
 {
     if (index < 0 || index >= table.size())
         return;
-    KeywordEntry &entry = table[index];
+    const KeywordEntry &entry = table.matchingEntry(index);
     if (entry.keyword == keyword && entry.destination == destination)
-        ++entry.usedCount;
+        table.countUse(index);
 }

@@ -102,21 +102,6 @@ struct SourceFolder
 };
 SourceFolder listSourceFolder(const QString &folder);
 
-/// Adds one search to every counted entry the plan tested.
-void countSearches(KeywordTable &table, const FilePlan &plan);
-
-/// Search counts of many plans of one table, added at once: for a pass that needs no counts while it runs,
-/// this spares a second walk over the table for every file.
-class SearchTally
-{
-public:
-    void add(const FilePlan &plan);
-    void addTo(KeywordTable &table) const;
-
-private:
-    QList<int> m_endingAt; ///< how many walks ended after testing n entries
-};
-
 /// Adds one use to the entry the table held at `index` when the plan was made. A re-parse in between may
 /// have dropped or shifted it; then nothing is counted rather than the wrong line.
 void countUse(KeywordTable &table, qsizetype index, const QString &keyword, const QString &destination);

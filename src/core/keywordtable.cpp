@@ -252,6 +252,7 @@ QStringList keywordListLines(const QString &text)
 void KeywordTable::parse(const QString &text, const QString &rootFolder)
 {
     m_entries.clear();
+    m_searchesEndingAt.clear();
     m_lineCounters.clear();
     m_error.reset();
     m_sourceText = text;
@@ -294,8 +295,31 @@ void KeywordTable::parse(const QString &text, const QString &rootFolder)
     }
 }
 
+void KeywordTable::countSearches(qsizetype tested)
+{
+    tested = std::clamp<qsizetype>(tested, 0, m_entries.size());
+    if (m_searchesEndingAt.size() <= tested)
+        m_searchesEndingAt.resize(tested + 1);
+    ++m_searchesEndingAt[tested];
+}
+
+void KeywordTable::addCountedSearches() const
+{
+    if (m_searchesEndingAt.isEmpty())
+        return;
+    // Entry g was tested by every search that went beyond it.
+    int testers = 0;
+    for (qsizetype g = m_searchesEndingAt.size() - 2; g >= 0; --g) {
+        testers += m_searchesEndingAt.at(g + 1);
+        if (m_entries.at(g).counted())
+            m_entries[g].searchCount += testers;
+    }
+    m_searchesEndingAt.clear();
+}
+
 KeywordCounters KeywordTable::countersOfLine(int line) const
 {
+    addCountedSearches();
     // Entries are in line order; a line with an entry reports the entry's live counters.
     const auto it = std::lower_bound(m_entries.cbegin(), m_entries.cend(), line,
                                      [](const KeywordEntry &entry, int l) { return entry.line < l; });

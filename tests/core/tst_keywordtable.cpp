@@ -152,6 +152,54 @@ private Q_SLOTS:
                  u"news -> ../News    << 5/11\nnote    << 4/4\n"_s);
     }
 
+    // Searches are tallied and added when the counters are read: the sum must be that of adding each one
+    // at once.
+    void countsSearches_data()
+    {
+        QTest::addColumn<QList<int>>("steps"); // entries a search tested, or one of the steps below
+        QTest::addColumn<QList<int>>("counts"); // search counts of a, b, c, d afterwards
+        const int read = -1, parseAgain = -2, setFirst = -3; // setFirst: a's count set to 20 by hand
+        auto row = [](const char *name, const QList<int> &steps, const QList<int> &counts) {
+            QTest::newRow(name) << steps << counts;
+        };
+
+        row("no search", {}, {1, -1, 5, 3});
+        row("a whole walk counts every counted entry", {4}, {2, -1, 6, 4});
+        row("a walk ends after the entries it tested", {1}, {2, -1, 5, 3});
+        row("walks of every length add up", {4, 1, 3, 0}, {4, -1, 7, 4});
+        row("beyond the table counts as the whole table", {9}, {2, -1, 6, 4});
+        row("read in between: nothing added twice", {4, read, 4, read}, {3, -1, 7, 5});
+        row("a new parse forgets the searches before it", {4, parseAgain, 1}, {2, -1, 5, 3});
+        row("a count set by hand comes after the searches before it", {4, setFirst, 1}, {21, -1, 6, 4});
+    }
+
+    void countsSearches()
+    {
+        QFETCH(QList<int>, steps);
+        QFETCH(QList<int>, counts);
+        const QString text = u"a -> /a << 1/1\nb -> /b\nc -> /c << 0/5\nd -> /d << 2/3\n"_s;
+        KeywordTable table;
+        table.parse(text, Root);
+        for (const int step : std::as_const(steps)) {
+            if (step == -1)
+                table.entries();
+            else if (step == -2)
+                table.parse(text, Root);
+            else if (step == -3)
+                table[0].searchCount = 20;
+            else
+                table.countSearches(step);
+        }
+        QList<int> fromLines;
+        for (int line = 0; line < 4; ++line)
+            fromLines.append(table.countersOfLine(line).search);
+        QCOMPARE(fromLines, counts);
+        QList<int> fromEntries;
+        for (const KeywordEntry &entry : table.entries())
+            fromEntries.append(entry.searchCount);
+        QCOMPARE(fromEntries, counts);
+    }
+
     void offer_data()
     {
         QTest::addColumn<QString>("chosen");
