@@ -4,6 +4,7 @@
 
 #include <QCollator>
 #include <QFile>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cstring>
@@ -36,7 +37,6 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
     plan.path = path;
     plan.companion = m_companions.value(FileOps::companionPath(FileOps::reduceRootJoin(path), QString()));
     const PreparedPath prepared = preparePath(path);
-    m_grams.assign(prepared);
 
     // Only the entries whose probe the path holds can match; they are tested in table order, as if every
     // entry were.
@@ -45,12 +45,12 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
     const auto add = [&](PathGrams::Probe probe) {
         if (!index.present[probe])
             return;
-        for (const qsizetype g : index.entries.value(probe))
-            mayMatch.append(g);
+        const auto entries = index.entries.constFind(probe);
+        if (entries != index.entries.cend())
+            mayMatch.append(entries->constData(), entries->size());
     };
     add(PathGrams::Always);
-    for (const PathGrams::Probe probe : m_grams.probesHeld())
-        add(probe);
+    PathGrams::forEachProbe(prepared, add);
     std::sort(mayMatch.begin(), mayMatch.end());
     mayMatch.erase(std::unique(mayMatch.begin(), mayMatch.end()), mayMatch.end());
 

@@ -79,7 +79,6 @@ private:
     QString m_rootLower;
     QSet<QString> m_foldersBeside;
     QHash<QString, QString> m_companions; ///< by the path of their file without its extension
-    PathGrams m_grams;
     std::unique_ptr<ProbeIndex> m_index;
     struct Forms
     {

@@ -204,7 +204,27 @@ QString volumeFolder(const QString &destination)
 
 PreparedPath preparePath(const QString &path)
 {
-    return PreparedPath {toHalfWidth(path), toHalfWidth(path.toLower())};
+    // Most paths are ASCII: nothing to fold, and lower case without the Unicode tables, which cost more
+    // than the rest of a file's matching.
+    const QChar *units = path.constData();
+    const qsizetype size = path.size();
+    qsizetype firstUpper = size;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t u = units[i].unicode();
+        if (u >= 0x80)
+            return PreparedPath {toHalfWidth(path), toHalfWidth(path.toLower())};
+        if (u >= u'A' && u <= u'Z' && firstUpper == size)
+            firstUpper = i;
+    }
+    QString lower = path;
+    if (firstUpper < size) {
+        QChar *out = lower.data();
+        for (qsizetype i = firstUpper; i < size; ++i) {
+            if (out[i] >= u'A' && out[i] <= u'Z')
+                out[i] = QChar(char16_t(out[i].unicode() + (u'a' - u'A')));
+        }
+    }
+    return PreparedPath {path, lower};
 }
 
 MatchResult matchKeyword(const KeywordEntry &entry, const PreparedPath &path)

@@ -103,6 +103,31 @@ private Q_SLOTS:
         QCOMPARE(matchKeyword(byHand, path), expected);
     }
 
+    void preparesPath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("folded");
+        QTest::addColumn<QString>("foldedLower");
+        auto row = [](const char *name, const QString &path, const QString &folded, const QString &lower) {
+            QTest::newRow(name) << path << folded << lower;
+        };
+
+        row("lower case stays", u"/in/news.htm"_s, u"/in/news.htm"_s, u"/in/news.htm"_s);
+        row("capitals lowered", u"/In/NEWS.Htm"_s, u"/In/NEWS.Htm"_s, u"/in/news.htm"_s);
+        row("signs beside the capitals stay", u"/@[`{AZ]"_s, u"/@[`{AZ]"_s, u"/@[`{az]"_s);
+        row("full width after capitals", u"/IN/ＮＥＷＳ"_s, u"/IN/NEWS"_s, u"/in/news"_s);
+        row("capitals beyond ASCII", u"/ÄÖ/É"_s, u"/ÄÖ/É"_s, u"/äö/é"_s);
+        row("empty", QString(), QString(), QString());
+    }
+
+    void preparesPath()
+    {
+        QFETCH(QString, path);
+        const PreparedPath prepared = preparePath(path);
+        QTEST(prepared.folded, "folded");
+        QTEST(prepared.foldedLower, "foldedLower");
+    }
+
     void rewrite_data()
     {
         QTest::addColumn<QString>("text");
