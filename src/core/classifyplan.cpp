@@ -96,27 +96,16 @@ const ClassifyPlanner::ProbeIndex &ClassifyPlanner::indexOf(const KeywordTable &
     return *m_index;
 }
 
-QSet<QString> foldersBeside(const QStringList &files)
+namespace {
+
+// The names of the files in a folder (not hidden; unsorted) when `files` is given, and the full paths of the
+// folders in it, hidden ones included.
+QSet<QString> readFolder(const QString &folder, QStringList *files)
 {
     QSet<QString> folders;
-    QSet<QString> listed;
-    for (const QString &path : files) {
-        const QString folder = FileOps::folderOf(FileOps::reduceRootJoin(path));
-        if (listed.contains(folder))
-            continue;
-        listed.insert(folder);
-        folders.unite(listSourceFolder(folder).folders);
-    }
-    return folders;
-}
-
-SourceFolder listSourceFolder(const QString &folder)
-{
-    SourceFolder listing;
     DIR *dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir)
-        return listing;
-    QStringList names;
+        return folders;
     while (const dirent *entry = ::readdir(dir)) {
         const char *name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
@@ -132,11 +121,35 @@ SourceFolder listSourceFolder(const QString &folder)
             isFile = S_ISREG(st.st_mode);
         }
         if (isFolder)
-            listing.folders.insert(FileOps::reduceRootJoin(FileOps::join(folder, QFile::decodeName(name))));
-        else if (isFile && name[0] != '.')
-            names.append(QFile::decodeName(name));
+            folders.insert(FileOps::reduceRootJoin(FileOps::join(folder, QFile::decodeName(name))));
+        else if (files && isFile && name[0] != '.')
+            files->append(QFile::decodeName(name));
     }
     ::closedir(dir);
+    return folders;
+}
+
+} // namespace
+
+QSet<QString> foldersBeside(const QStringList &files)
+{
+    QSet<QString> folders;
+    QSet<QString> listed;
+    for (const QString &path : files) {
+        const QString folder = FileOps::folderOf(FileOps::reduceRootJoin(path));
+        if (listed.contains(folder))
+            continue;
+        listed.insert(folder);
+        folders.unite(readFolder(folder, nullptr));
+    }
+    return folders;
+}
+
+SourceFolder listSourceFolder(const QString &folder)
+{
+    SourceFolder listing;
+    QStringList names;
+    listing.folders = readFolder(folder, &names);
 
     // Sort keys: comparing each pair afresh would cost the collator most of the time spent here.
     QCollator collator;
