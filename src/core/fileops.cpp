@@ -13,6 +13,7 @@
 #include <QScopeGuard>
 #include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -34,6 +35,19 @@ QString decoded(const QByteArray &path)
     return QFile::decodeName(path);
 }
 
+// Characters, not UTF-16 units, as toUcs4() counts them: a name beyond the basic plane must line up as well.
+qsizetype characterCount(QStringView text)
+{
+    qsizetype pairs = 0;
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && text[i + 1].isLowSurrogate()) {
+            ++pairs;
+            ++i;
+        }
+    }
+    return text.size() - pairs;
+}
+
 QString systemError(int code)
 {
     return QString::fromLocal8Bit(std::strerror(code));
@@ -42,12 +56,6 @@ QString systemError(int code)
 bool isRealDir(const QString &path)
 {
     return MoveSteps::isFolder(encoded(path));
-}
-
-bool isLink(const QString &path)
-{
-    struct stat st;
-    return ::lstat(encoded(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 // A folder or a link to one, as the file list's companion test sees it.
@@ -240,8 +248,13 @@ void showMoveFailure(UserPrompts &prompts, const MessageTable &messages, const Q
 std::pair<QString, QString> companionOf(const QString &from, const QString &target,
                                         const QSet<QString> *knownFolders = nullptr)
 {
+    // One string serves for both names: most files have no companion, and this runs for every file.
+    QString companion = FileOps::companionPath(from, QString());
+    const qsizetype stem = companion.size();
+    companion.reserve(stem + companionSuffixes[0].size());
     for (const QString &suffix : companionSuffixes) {
-        const QString companion = FileOps::companionPath(from, suffix);
+        companion.truncate(stem);
+        companion += suffix;
         if ((!knownFolders || knownFolders->contains(companion)) && isFolder(companion))
             return {companion, FileOps::companionPath(target, suffix)};
     }
@@ -319,14 +332,24 @@ QString companionPath(const QString &filePath, const QString &suffix)
 
 QString displayName(const QString &name)
 {
-    // Characters, not UTF-16 units: a name beyond the basic plane must line up as well.
-    const qsizetype characters = name.toUcs4().size();
+    const qsizetype characters = characterCount(name);
     return characters >= 40 ? name : name + QString(40 - characters, u' ');
 }
 
 QString logLine(const QString &name, const QString &destination, const QString &rootFolder)
 {
-    return displayName(fileName(name)) + u"-> "_s + shortForm(destination, rootFolder);
+    // Put together in one piece: a pass makes a line for every file.
+    const QStringView file = QStringView(name).sliced(name.lastIndexOf(u'/') + 1);
+    const qsizetype blanks = std::max<qsizetype>(0, 40 - characterCount(file));
+    const bool underRoot = !rootFolder.isEmpty() && destination.startsWith(rootFolder, Qt::CaseSensitive);
+    const QStringView shown = underRoot ? QStringView(destination).sliced(rootFolder.size()) : destination;
+    QString line;
+    line.reserve(file.size() + blanks + 5 + shown.size());
+    line.append(file);
+    line.resize(line.size() + blanks, u' ');
+    line.append(underRoot ? u"-> .."_s : u"-> "_s);
+    line.append(shown);
+    return line;
 }
 
 bool moveFile(const QString &source, const QString &target, QString *error)
@@ -364,8 +387,10 @@ bool moveFolder(const QString &from, const QString &to, const MoveContext &outer
         context.prompts.notify(ProgramText(message, std::move(fill)).in(context.messages));
     };
     // A link standing for the companion folder moves as the link; what it points to stays where it is.
-    const bool link = isLink(from);
-    if (!link && !isRealDir(from)) {
+    struct stat st;
+    const bool there = ::lstat(encoded(from).constData(), &st) == 0;
+    const bool link = there && S_ISLNK(st.st_mode);
+    if (!link && !(there && S_ISDIR(st.st_mode))) {
         recordRefusal(context, from, to, page, u"does not exist"_s);
         tell(Message::FolderNotThere, {from});
         return false;
