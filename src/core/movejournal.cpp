@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include <fcntl.h>
@@ -22,49 +23,91 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A JSON string of UTF-8 text: only the quote, the backslash and control characters need escapes.
-void appendJsonString(QByteArray &out, const QString &text)
+// One record's line, written into room reserved for the longest it can be: a pass writes two records a
+// file, and building them piece by piece cost more than the moves themselves.
+class RecordLine
 {
-    static constexpr char hex[] = "0123456789abcdef";
-    const QByteArray utf8 = text.toUtf8();
-    const auto escaped = [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte == '"' || byte == '\\' || byte < 0x20;
-    };
-    out += '"';
-    if (std::none_of(utf8.cbegin(), utf8.cend(), escaped)) {
-        out += utf8; // a path nearly always
-    } else {
-        for (const char c : utf8) {
-            if (!escaped(c)) {
-                out += c;
-            } else if (c == '"' || c == '\\') {
-                out += '\\';
-                out += c;
-            } else {
-                const auto byte = static_cast<unsigned char>(c);
-                out += "\\u00";
-                out += hex[byte >> 4];
-                out += hex[byte & 15];
+public:
+    explicit RecordLine(qsizetype room)
+        : m_bytes(room, Qt::Uninitialized)
+        , m_out(m_bytes.data())
+    { }
+
+    /// The room a string takes at most: an escape of six bytes for every unit, and the quotes.
+    static qsizetype room(const QString &text) { return 6 * text.size() + 2; }
+
+    void put(std::string_view text) { m_out = std::copy(text.cbegin(), text.cend(), m_out); }
+    void put(char c) { *m_out++ = c; }
+
+    /// A JSON string of UTF-8 text: only the quote, the backslash and control characters need escapes.
+    void putString(const QString &text)
+    {
+        put('"');
+        const QChar *units = text.constData();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t u = units[i].unicode();
+            if (u >= 0x80) {
+                // Rare in a path: the rest goes through Qt's encoder. No pair of surrogates is cut, as all
+                // before it are ASCII.
+                putUtf8(QStringView(text).sliced(i).toUtf8());
+                break;
             }
+            putByte(char(u));
+        }
+        put('"');
+    }
+
+    /// "2026-12-07T10:14:59.123Z"; the part up to the second changes once a second, so it is kept.
+    void putTime(qint64 msecsSinceEpoch)
+    {
+        thread_local qint64 cachedSecond = -1;
+        thread_local QByteArray cachedPrefix;
+        const qint64 second = msecsSinceEpoch / 1000;
+        if (second != cachedSecond) {
+            cachedSecond = second;
+            cachedPrefix
+                = QDateTime::fromSecsSinceEpoch(second, Qt::UTC).toString(u"yyyy-MM-dd'T'HH:mm:ss."_s).toLatin1();
+        }
+        put(std::string_view(cachedPrefix.constData(), size_t(cachedPrefix.size())));
+        const int ms = int(msecsSinceEpoch % 1000);
+        put(char('0' + ms / 100));
+        put(char('0' + ms / 10 % 10));
+        put(char('0' + ms % 10));
+        put('Z');
+    }
+
+    QByteArray take()
+    {
+        m_bytes.truncate(m_out - m_bytes.constData());
+        return std::move(m_bytes);
+    }
+
+private:
+    void putByte(char c)
+    {
+        static constexpr char hex[] = "0123456789abcdef";
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '"' || byte == '\\') {
+            put('\\');
+            put(c);
+        } else if (byte < 0x20) {
+            put("\\u00");
+            put(hex[byte >> 4]);
+            put(hex[byte & 15]);
+        } else {
+            put(c);
         }
     }
-    out += '"';
-}
 
-// "2026-12-07T10:14:59.123Z"; the part up to the second changes once a second, so it is kept.
-QByteArray isoUtcTime(qint64 msecsSinceEpoch)
-{
-    thread_local qint64 cachedSecond = -1;
-    thread_local QByteArray cachedPrefix;
-    const qint64 second = msecsSinceEpoch / 1000;
-    if (second != cachedSecond) {
-        cachedSecond = second;
-        cachedPrefix = QDateTime::fromSecsSinceEpoch(second, Qt::UTC).toString(u"yyyy-MM-dd'T'HH:mm:ss."_s).toLatin1();
+    void putUtf8(const QByteArray &utf8)
+    {
+        for (const char c : utf8)
+            putByte(c);
     }
-    const int ms = int(msecsSinceEpoch % 1000);
-    return cachedPrefix + char('0' + ms / 100) + char('0' + ms / 10 % 10) + char('0' + ms % 10) + 'Z';
-}
+
+    QByteArray m_bytes;
+    char *m_out;
+};
 
 } // namespace
 
@@ -250,47 +293,55 @@ void MoveJournal::write(const QByteArray &lines)
 
 QByteArray MoveJournal::encode(const JournalRecord &record)
 {
-    // Written by hand rather than through QJsonDocument: a pass writes two records a file, and building a
-    // document for each costs more than the moves themselves.
-    QByteArray line;
-    line.reserve(256 + 3 * (record.src.size() + record.dst.size() + record.tmp.size()));
-    line += "{\"op\":";
-    appendJsonString(line, record.op);
-    line += ",\"time\":\"";
-    line += isoUtcTime(record.time.isValid() ? record.time.toMSecsSinceEpoch() : QDateTime::currentMSecsSinceEpoch());
-    line += '"';
-    const auto put = [&line](const char *key, const QString &value, bool always = false) {
+    // Written by hand rather than through QJsonDocument, which costs more than a move.
+    const QString *const strings[]
+        = {&record.op,           &record.pass,   &record.id,   &record.what,  &record.source,
+           &record.kind,         &record.src,    &record.dst,  &record.tmp,   &record.companionSrc,
+           &record.companionDst, &record.undoes, &record.page, &record.reason};
+    qsizetype room = 512; // keys, time, pid and marks take under 250 bytes
+    for (const QString *text : strings)
+        room += RecordLine::room(*text);
+    RecordLine line(room);
+    line.put("{\"op\":");
+    line.putString(record.op);
+    line.put(",\"time\":\"");
+    line.putTime(record.time.isValid() ? record.time.toMSecsSinceEpoch() : QDateTime::currentMSecsSinceEpoch());
+    line.put('"');
+    const auto put = [&line](std::string_view key, const QString &value, bool always = false) {
         if (value.isEmpty() && !always)
             return;
-        line += ",\"";
-        line += key;
-        line += "\":";
-        appendJsonString(line, value);
+        line.put(",\"");
+        line.put(key);
+        line.put("\":");
+        line.putString(value);
     };
     put("pass", record.pass);
     put("id", record.id);
     put("what", record.what);
     put("source", record.source, record.op == u"pass"_s);
-    if (record.pid != 0)
-        line += ",\"pid\":" + QByteArray::number(record.pid);
+    if (record.pid != 0) {
+        line.put(",\"pid\":");
+        const QByteArray pid = QByteArray::number(record.pid);
+        line.put(std::string_view(pid.constData(), size_t(pid.size())));
+    }
     put("kind", record.kind);
     put("src", record.src);
     put("dst", record.dst);
     put("tmp", record.tmp);
     if (!record.companionSrc.isEmpty() || !record.companionDst.isEmpty()) {
-        line += ",\"companion\":{\"src\":";
-        appendJsonString(line, record.companionSrc);
-        line += ",\"dst\":";
-        appendJsonString(line, record.companionDst);
-        line += '}';
+        line.put(",\"companion\":{\"src\":");
+        line.putString(record.companionSrc);
+        line.put(",\"dst\":");
+        line.putString(record.companionDst);
+        line.put('}');
     }
     put("undoes", record.undoes);
     put("page", record.page);
     if (record.merge)
-        line += ",\"merge\":true";
+        line.put(",\"merge\":true");
     put("reason", record.reason);
-    line += '}';
-    return line;
+    line.put('}');
+    return line.take();
 }
 
 std::optional<JournalRecord> MoveJournal::decode(const QByteArray &line)
