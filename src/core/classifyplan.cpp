@@ -38,19 +38,35 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
     plan.companion = m_companions.value(FileOps::companionPath(FileOps::reduceRootJoin(path), QString()));
     const PreparedPath prepared = preparePath(path);
 
-    // Only the entries whose probe the path holds can match; they are tested in table order, as if every
+    // Only the entries whose group the path holds can match; they are tested in table order, as if every
     // entry were.
     const ProbeIndex &index = indexOf(table);
-    QVarLengthArray<qsizetype, 64> mayMatch;
-    const auto add = [&](PathGrams::Probe probe) {
-        if (!index.present[probe])
-            return;
-        const auto entries = index.entries.constFind(probe);
-        if (entries != index.entries.cend())
-            mayMatch.append(entries->constData(), entries->size());
+    const auto entriesOf = [&index](const PathGrams::Group &group) -> const QList<qsizetype> * {
+        if (!index.present[group.probe()])
+            return nullptr;
+        const auto entries = index.entries.constFind(group);
+        return entries == index.entries.cend() ? nullptr : &*entries;
     };
-    add(PathGrams::Always);
-    PathGrams::forEachProbe(prepared, add);
+    const qsizetype foldedFolder = prepared.folded.lastIndexOf(u'/') + 1;
+    const qsizetype lowerFolder = prepared.foldedLower.lastIndexOf(u'/') + 1;
+    const QStringView folded = QStringView(prepared.folded).first(foldedFolder);
+    const QStringView lower = QStringView(prepared.foldedLower).first(lowerFolder);
+    if (!m_folder || m_folder->folded != folded || m_folder->lower != lower) {
+        m_folder = FolderGroups {folded.toString(), lower.toString(), index.always};
+        PathGrams::forEachGroup(PreparedPath {m_folder->folded, m_folder->lower}, [&](const PathGrams::Group &group) {
+            if (const QList<qsizetype> *entries = entriesOf(group))
+                m_folder->entries.append(*entries);
+        });
+    }
+    QVarLengthArray<qsizetype, 64> mayMatch(m_folder->entries.cbegin(), m_folder->entries.cend());
+    // A group that begins three units or more before the name lies within the folder part.
+    PathGrams::forEachGroup(
+        prepared,
+        [&](const PathGrams::Group &group) {
+            if (const QList<qsizetype> *entries = entriesOf(group))
+                mayMatch.append(entries->constData(), entries->size());
+        },
+        std::max<qsizetype>(0, foldedFolder - 3), std::max<qsizetype>(0, lowerFolder - 3));
     std::sort(mayMatch.begin(), mayMatch.end());
     mayMatch.erase(std::unique(mayMatch.begin(), mayMatch.end()), mayMatch.end());
 
@@ -86,12 +102,17 @@ const ClassifyPlanner::ProbeIndex &ClassifyPlanner::indexOf(const KeywordTable &
     if (m_index && table.sourceText().constData() == m_index->text.constData() && table.size() == m_index->size)
         return *m_index;
     m_index = std::make_unique<ProbeIndex>();
+    m_folder.reset();
     m_index->text = table.sourceText();
     m_index->size = table.size();
     for (qsizetype g = 0; g < table.size(); ++g) {
-        const PathGrams::Probe probe = PathGrams::probeOf(table.matchingEntry(g));
-        m_index->present[probe] = true;
-        m_index->entries[probe].append(g);
+        const std::optional<PathGrams::Group> group = PathGrams::groupOf(table.matchingEntry(g));
+        if (!group) {
+            m_index->always.append(g);
+            continue;
+        }
+        m_index->present[group->probe()] = true;
+        m_index->entries[*group].append(g);
     }
     return *m_index;
 }

@@ -11,6 +11,7 @@
 
 #include <bitset>
 #include <memory>
+#include <optional>
 
 // What the Classify pass would do with one file, decided without moving, creating or asking anything.
 // The pass, the command line and the window's preview all take their decisions from here.
@@ -65,21 +66,32 @@ public:
     const QSet<QString> &foldersBeside() const { return m_foldersBeside; }
 
 private:
-    // The entries of a table by the probes of their search texts.
+    // The entries of a table by the letter group their search text begins with, in table order.
     struct ProbeIndex
     {
         QString text; ///< held, so that its storage can never be taken for that of a table parsed afresh
         qsizetype size = -1;
-        std::bitset<PathGrams::ProbeCount> present;
-        QHash<PathGrams::Probe, QList<qsizetype>> entries; ///< in table order
+        QList<qsizetype> always; ///< search texts too short for a group: they may occur in any path
+        std::bitset<PathGrams::ProbeCount> present; ///< the probes of the groups in `entries`
+        QHash<PathGrams::Group, QList<qsizetype>> entries;
     };
     const ProbeIndex &indexOf(const KeywordTable &table);
+
+    // The entries the folder part of the last path (up to its last "/") may hold: the same for every file
+    // of a folder, so only the groups that reach into the name are looked up for each.
+    struct FolderGroups
+    {
+        QString folded;
+        QString lower;
+        QList<qsizetype> entries;
+    };
 
     QString m_root;
     QString m_rootLower;
     QSet<QString> m_foldersBeside;
     QHash<QString, QString> m_companions; ///< by the path of their file without its extension
     std::unique_ptr<ProbeIndex> m_index;
+    std::optional<FolderGroups> m_folder; ///< of m_index
     struct Forms
     {
         QString shortForm;

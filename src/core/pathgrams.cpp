@@ -1,20 +1,19 @@
 #include "pathgrams.h"
 
-PathGrams::Probe PathGrams::probeOf(const KeywordEntry &entry)
+std::optional<PathGrams::Group> PathGrams::groupOf(const KeywordEntry &entry)
 {
     const qsizetype size = entry.needle.size();
     if (size < 2)
-        return Always;
+        return std::nullopt;
     const QChar *units = entry.needle.constData();
-    quint64 key = quint64(units[0].unicode()) | quint64(units[1].unicode()) << 16;
-    qsizetype length = 2;
+    Group group {quint64(units[0].unicode()) | quint64(units[1].unicode()) << 16, 2, !entry.caseSensitive};
     if (size > 2) {
-        key |= quint64(units[2].unicode()) << 32;
-        ++length;
+        group.units |= quint64(units[2].unicode()) << 32;
+        group.length = 3;
         if (size > 3) {
-            key |= quint64(units[3].unicode()) << 48;
-            ++length;
+            group.units |= quint64(units[3].unicode()) << 48;
+            group.length = 4;
         }
     }
-    return Probe(bitOf(key, length)) + (entry.caseSensitive ? Folded : Lower);
+    return group;
 }

@@ -2,54 +2,71 @@
 
 #include "keywordtable.h"
 
+#include <QHashFunctions>
+
+#include <optional>
+
 // The short letter groups of a prepared path: they tell at once, for most keywords, that their search
 // text cannot occur in it, so the pass searches only for the few that might.
 class PathGrams
 {
+    static constexpr quint32 Bits = 1 << 16;
+
 public:
-    /// Stands for an entry's search text: an entry can only match a path that holds its probe. Worked out
-    /// once per table, it spares a pass reading each entry's search text for every file.
-    using Probe = quint32;
-    static constexpr Probe ProbeCount = 2 * (1 << 16) + 1;
-    /// The probe of a search text too short to tell (one unit, or nothing): every path holds it.
-    static constexpr Probe Always = ProbeCount - 1;
-
-    static Probe probeOf(const KeywordEntry &entry);
-
-    /// Calls `visit` with every probe the path holds, Always left out; some more than once.
-    template<typename Visit> static void forEachProbe(const PreparedPath &path, Visit visit)
+    /// 2, 3 or 4 UTF-16 units, packed, of the path as written (for case-sensitive keywords) or of the
+    /// lower-cased path. An entry's search text can only occur in a path that holds the group it begins
+    /// with; a longer search text is looked up by its first four units.
+    struct Group
     {
-        forEachGroup(Folded, path.folded, visit);
-        forEachGroup(Lower, path.foldedLower, visit);
+        quint64 units = 0;
+        quint32 length = 0;
+        bool lower = false;
+
+        /// Stands for the group in a set of bits small enough to stay in the cache, so that most groups
+        /// of a path are passed over without a look-up.
+        quint32 probe() const
+        {
+            // The length is mixed in so that "ab" and "ab" followed by a zero unit differ.
+            return quint32(((units ^ length) * 0x9E3779B97F4A7C15ull) >> 48) + (lower ? Bits : 0);
+        }
+
+        friend bool operator==(const Group &, const Group &) = default;
+        friend size_t qHash(const Group &group, size_t seed = 0)
+        {
+            return qHashMulti(seed, group.units, group.length, group.lower);
+        }
+    };
+    static constexpr quint32 ProbeCount = 2 * Bits;
+
+    /// The group an entry's search text begins with; none when the text is shorter than two units, as
+    /// such an entry may occur in any path.
+    static std::optional<Group> groupOf(const KeywordEntry &entry);
+
+    /// Calls `visit` with every group of the path that begins at or after the given unit of its form as
+    /// written and of its lower-cased form; some more than once.
+    template<typename Visit>
+    static void forEachGroup(const PreparedPath &path, Visit visit, qsizetype foldedFrom = 0, qsizetype lowerFrom = 0)
+    {
+        forEachGroup(path.folded, false, foldedFrom, visit);
+        forEachGroup(path.foldedLower, true, lowerFrom, visit);
     }
 
 private:
-    static constexpr quint32 Bits = 1 << 16;
-    // One range of probes for the groups of the path as written (for case-sensitive keywords), then one
-    // for those of the lower-cased path, then Always.
-    static constexpr Probe Folded = 0;
-    static constexpr Probe Lower = Bits;
-
-    // A group of 2, 3 or 4 UTF-16 units packed into `key`; a longer search text is looked up by its
-    // first four. The length is mixed in so that "ab" and "ab" followed by a zero unit differ.
-    static Probe bitOf(quint64 key, qsizetype length)
-    {
-        return Probe(((key ^ quint64(length)) * 0x9E3779B97F4A7C15ull) >> 48);
-    }
-
-    template<typename Visit> static void forEachGroup(Probe offset, const QString &text, Visit &visit)
+    template<typename Visit> static void forEachGroup(const QString &text, bool lower, qsizetype from, Visit &visit)
     {
         const QChar *units = text.constData();
         const qsizetype size = text.size();
-        for (qsizetype start = 0; start + 1 < size; ++start) {
-            quint64 key = quint64(units[start].unicode()) | quint64(units[start + 1].unicode()) << 16;
-            visit(offset + bitOf(key, 2));
+        for (qsizetype start = from; start + 1 < size; ++start) {
+            Group group {quint64(units[start].unicode()) | quint64(units[start + 1].unicode()) << 16, 2, lower};
+            visit(group);
             if (start + 2 < size) {
-                key |= quint64(units[start + 2].unicode()) << 32;
-                visit(offset + bitOf(key, 3));
+                group.units |= quint64(units[start + 2].unicode()) << 32;
+                group.length = 3;
+                visit(group);
                 if (start + 3 < size) {
-                    key |= quint64(units[start + 3].unicode()) << 48;
-                    visit(offset + bitOf(key, 4));
+                    group.units |= quint64(units[start + 3].unicode()) << 48;
+                    group.length = 4;
+                    visit(group);
                 }
             }
         }
