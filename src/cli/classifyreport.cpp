@@ -1,6 +1,5 @@
 #include "classifyreport.h"
 
-#include "fileops.h"
 #include "keywordtable.h"
 
 #include <QJsonArray>
@@ -36,8 +35,9 @@ QJsonValue pathOrNull(const QString &path)
 
 void printLine(std::FILE *stream, const QString &text)
 {
-    const QByteArray bytes = text.toUtf8() + '\n';
+    const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fputc('\n', stream);
 }
 
 ClassifyReport::ClassifyReport(Style style, const QString &rootFolder, bool dryRun, std::FILE *out)
@@ -103,24 +103,38 @@ void ClassifyReport::file(const FileOutcome &outcome)
     if (outcome.status == FileOutcome::NoKeyword && !explain)
         return;
 
-    const QString name = FileOps::fileName(outcome.plan.path);
+    // Put together in one piece: a pass prints a line for every file.
+    const QStringView name = QStringView(outcome.plan.path).sliced(outcome.plan.path.lastIndexOf(u'/') + 1);
+    const QString &companion = outcome.plan.companion;
     QString line;
+    line.reserve(32 + name.size() + outcome.shortDestination.size() + outcome.reason.size() + companion.size());
+    const auto withReason = [&](const QString &status) {
+        line += status;
+        line += name;
+        line += u": "_s;
+        line += outcome.reason;
+    };
     switch (outcome.status) {
     case FileOutcome::Moved:
     case FileOutcome::WouldMove:
-        line = (outcome.status == FileOutcome::Moved ? u"moved      "_s : u"would move "_s) + name + u" -> "_s
-            + outcome.shortDestination;
-        if (!outcome.plan.companion.isEmpty())
-            line += u" (with "_s + FileOps::fileName(outcome.plan.companion) + u')';
+        line += outcome.status == FileOutcome::Moved ? u"moved      "_s : u"would move "_s;
+        line += name;
+        line += u" -> "_s;
+        line += outcome.shortDestination;
+        if (!companion.isEmpty()) {
+            line += u" (with "_s;
+            line += QStringView(companion).sliced(companion.lastIndexOf(u'/') + 1);
+            line += u')';
+        }
         break;
     case FileOutcome::NoKeyword:
-        line = u"stays      "_s + name + u": "_s + outcome.reason;
+        withReason(u"stays      "_s);
         break;
     case FileOutcome::Skipped:
-        line = u"skipped    "_s + name + u": "_s + outcome.reason;
+        withReason(u"skipped    "_s);
         break;
     case FileOutcome::Failed:
-        line = u"failed     "_s + name + u": "_s + outcome.reason;
+        withReason(u"failed     "_s);
         break;
     }
     write(line);

@@ -313,7 +313,12 @@ QString folderOf(const QString &path)
 
 QString join(const QString &folder, const QString &name)
 {
-    return folder + u'/' + name;
+    QString path;
+    path.reserve(folder.size() + 1 + name.size()); // one allocation: every move joins a few paths
+    path += folder;
+    path += u'/';
+    path += name;
+    return path;
 }
 
 QString reduceRootJoin(const QString &path)
