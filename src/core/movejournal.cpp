@@ -23,15 +23,18 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// One record's line, written into room reserved for the longest it can be: a pass writes two records a
-// file, and building them piece by piece cost more than the moves themselves.
+// One record's line added to `bytes`, written into room reserved for the longest it can be: a pass writes
+// two records a file, and building them piece by piece cost more than the moves themselves.
 class RecordLine
 {
 public:
-    explicit RecordLine(qsizetype room)
-        : m_bytes(room, Qt::Uninitialized)
-        , m_out(m_bytes.data())
-    { }
+    RecordLine(QByteArray &bytes, qsizetype room)
+        : m_bytes(bytes)
+    {
+        const qsizetype start = bytes.size();
+        bytes.resize(start + room);
+        m_out = bytes.data() + start;
+    }
 
     /// The room a string takes at most: an escape of six bytes for every unit, and the quotes.
     static qsizetype room(const QString &text) { return 6 * text.size() + 2; }
@@ -90,11 +93,8 @@ public:
         put('Z');
     }
 
-    QByteArray take()
-    {
-        m_bytes.truncate(m_out - m_bytes.constData());
-        return std::move(m_bytes);
-    }
+    /// Gives back the room left over.
+    void finish() { m_bytes.truncate(m_out - m_bytes.constData()); }
 
 private:
     void putByte(char c)
@@ -119,7 +119,7 @@ private:
             putByte(c);
     }
 
-    QByteArray m_bytes;
+    QByteArray &m_bytes;
     char *m_out;
 };
 
@@ -220,18 +220,17 @@ void MoveJournal::done(const QString &id)
     JournalRecord record;
     record.op = u"done"_s;
     record.id = id;
-    record.time = QDateTime();
     // Goes out with the next record: a crash that loses it leaves an intent whose move is found complete
     // on disk, which the next start settles as done. Half the writes of a pass.
-    m_pendingDone += encode(record) + '\n';
-    if (m_pendingDone.size() > 65536)
+    appendLine(m_pending, record, QDateTime::currentMSecsSinceEpoch());
+    if (m_pending.size() > 65536)
         flush();
 }
 
 void MoveJournal::flush()
 {
-    if (!m_pendingDone.isEmpty())
-        write(std::exchange(m_pendingDone, {}));
+    if (!m_pending.isEmpty())
+        writePending();
 }
 
 void MoveJournal::failed(const QString &id, const QString &reason)
@@ -283,29 +282,39 @@ qint64 MoveJournal::size() const
     return m_fd >= 0 && ::fstat(m_fd, &st) == 0 ? qint64(st.st_size) : 0;
 }
 
-void MoveJournal::append(JournalRecord record)
+void MoveJournal::append(const JournalRecord &record)
 {
     if (m_fd < 0)
         return;
-    record.time = QDateTime(); // stamped with the time it is written
-    write(std::exchange(m_pendingDone, {}) + encode(record) + '\n');
+    appendLine(m_pending, record, QDateTime::currentMSecsSinceEpoch()); // stamped with the time it is written
+    writePending();
 }
 
-void MoveJournal::write(const QByteArray &lines)
+void MoveJournal::writePending()
 {
-    if (m_fd < 0)
-        return;
-    // One write: O_APPEND keeps records of several writers whole.
-    const ssize_t written = ::write(m_fd, lines.constData(), size_t(lines.size()));
-    if (written != lines.size()) {
-        m_error = ProgramText(Message::JournalWriteFailed,
-                              {m_path,
-                               written < 0 ? ProgramText(QString::fromLocal8Bit(std::strerror(errno)))
-                                           : ProgramText(Message::ReasonDiskFull)});
+    if (m_fd >= 0) {
+        // One write: O_APPEND keeps records of several writers whole.
+        const ssize_t written = ::write(m_fd, m_pending.constData(), size_t(m_pending.size()));
+        if (written != m_pending.size()) {
+            m_error = ProgramText(Message::JournalWriteFailed,
+                                  {m_path,
+                                   written < 0 ? ProgramText(QString::fromLocal8Bit(std::strerror(errno)))
+                                               : ProgramText(Message::ReasonDiskFull)});
+        }
     }
+    m_pending.resize(0); // keeps the buffer for the next records
 }
 
 QByteArray MoveJournal::encode(const JournalRecord &record)
+{
+    QByteArray line;
+    appendLine(line, record,
+               record.time.isValid() ? record.time.toMSecsSinceEpoch() : QDateTime::currentMSecsSinceEpoch());
+    line.chop(1);
+    return line;
+}
+
+void MoveJournal::appendLine(QByteArray &lines, const JournalRecord &record, qint64 msecsSinceEpoch)
 {
     // Written by hand rather than through QJsonDocument, which costs more than a move.
     const QString *const strings[]
@@ -315,11 +324,11 @@ QByteArray MoveJournal::encode(const JournalRecord &record)
     qsizetype room = 512; // keys, time, pid and marks take under 250 bytes
     for (const QString *text : strings)
         room += RecordLine::room(*text);
-    RecordLine line(room);
+    RecordLine line(lines, room);
     line.put("{\"op\":");
     line.putString(record.op);
     line.put(",\"time\":\"");
-    line.putTime(record.time.isValid() ? record.time.toMSecsSinceEpoch() : QDateTime::currentMSecsSinceEpoch());
+    line.putTime(msecsSinceEpoch);
     line.put('"');
     const auto put = [&line](std::string_view key, const QString &value, bool always = false) {
         if (value.isEmpty() && !always)
@@ -354,8 +363,8 @@ QByteArray MoveJournal::encode(const JournalRecord &record)
     if (record.merge)
         line.put(",\"merge\":true");
     put("reason", record.reason);
-    line.put('}');
-    return line.take();
+    line.put("}\n");
+    line.finish();
 }
 
 std::optional<JournalRecord> MoveJournal::decode(const QByteArray &line)
