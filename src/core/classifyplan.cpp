@@ -53,7 +53,8 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
     const QStringView lower = QStringView(prepared.foldedLower).first(lowerFolder);
     if (!m_folder || m_folder->folded != folded || m_folder->lower != lower) {
         m_folder = FolderGroups {folded.toString(), lower.toString(), index.always};
-        PathGrams::forEachGroup(PreparedPath {m_folder->folded, m_folder->lower}, [&](const PathGrams::Group &group) {
+        const PreparedPath folder {m_folder->folded, m_folder->lower};
+        PathGrams::forEachGroup(folder, index.kinds, [&](const PathGrams::Group &group) {
             if (const QList<qsizetype> *entries = entriesOf(group))
                 m_folder->entries.append(*entries);
         });
@@ -61,7 +62,7 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
     QVarLengthArray<qsizetype, 64> mayMatch(m_folder->entries.cbegin(), m_folder->entries.cend());
     // A group that begins three units or more before the name lies within the folder part.
     PathGrams::forEachGroup(
-        prepared,
+        prepared, index.kinds,
         [&](const PathGrams::Group &group) {
             if (const QList<qsizetype> *entries = entriesOf(group))
                 mayMatch.append(entries->constData(), entries->size());
@@ -112,6 +113,7 @@ const ClassifyPlanner::ProbeIndex &ClassifyPlanner::indexOf(const KeywordTable &
             continue;
         }
         m_index->present[group->probe()] = true;
+        m_index->kinds.add(*group);
         m_index->entries[*group].append(g);
     }
     return *m_index;

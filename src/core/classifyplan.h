@@ -73,6 +73,7 @@ private:
         qsizetype size = -1;
         QList<qsizetype> always; ///< search texts too short for a group: they may occur in any path
         std::bitset<PathGrams::ProbeCount> present; ///< the probes of the groups in `entries`
+        PathGrams::Kinds kinds; ///< of the groups in `entries`
         QHash<PathGrams::Group, QList<qsizetype>> entries;
     };
     const ProbeIndex &indexOf(const KeywordTable &table);

@@ -42,31 +42,48 @@ public:
     /// such an entry may occur in any path.
     static std::optional<Group> groupOf(const KeywordEntry &entry);
 
-    /// Calls `visit` with every group of the path that begins at or after the given unit of its form as
-    /// written and of its lower-cased form; some more than once.
-    template<typename Visit>
-    static void forEachGroup(const PreparedPath &path, Visit visit, qsizetype foldedFrom = 0, qsizetype lowerFrom = 0)
+    /// The kinds of group some entries begin with (a bit for each length, of either form): most lists
+    /// hold keywords of four letters or more in lower case, so a path's other groups need no look-up.
+    struct Kinds
     {
-        forEachGroup(path.folded, false, foldedFrom, visit);
-        forEachGroup(path.foldedLower, true, lowerFrom, visit);
+        quint8 folded = 0;
+        quint8 lower = 0;
+
+        void add(const Group &group) { (group.lower ? lower : folded) |= quint8(1 << group.length); }
+    };
+
+    /// Calls `visit` with every group of the kinds given that begins at or after the given unit of the
+    /// path as written and of its lower-cased form; some more than once.
+    template<typename Visit>
+    static void forEachGroup(const PreparedPath &path, Kinds kinds, Visit visit, qsizetype foldedFrom = 0,
+                             qsizetype lowerFrom = 0)
+    {
+        forEachGroup(path.folded, false, kinds.folded, foldedFrom, visit);
+        forEachGroup(path.foldedLower, true, kinds.lower, lowerFrom, visit);
     }
 
 private:
-    template<typename Visit> static void forEachGroup(const QString &text, bool lower, qsizetype from, Visit &visit)
+    template<typename Visit>
+    static void forEachGroup(const QString &text, bool lower, quint8 lengths, qsizetype from, Visit &visit)
     {
+        if (lengths == 0)
+            return;
         const QChar *units = text.constData();
         const qsizetype size = text.size();
         for (qsizetype start = from; start + 1 < size; ++start) {
             Group group {quint64(units[start].unicode()) | quint64(units[start + 1].unicode()) << 16, 2, lower};
-            visit(group);
+            if (lengths & 1 << 2)
+                visit(group);
             if (start + 2 < size) {
                 group.units |= quint64(units[start + 2].unicode()) << 32;
                 group.length = 3;
-                visit(group);
+                if (lengths & 1 << 3)
+                    visit(group);
                 if (start + 3 < size) {
                     group.units |= quint64(units[start + 3].unicode()) << 48;
                     group.length = 4;
-                    visit(group);
+                    if (lengths & 1 << 4)
+                        visit(group);
                 }
             }
         }
