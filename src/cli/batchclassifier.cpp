@@ -3,6 +3,7 @@
 #include "fileops.h"
 #include "keywordtable.h"
 #include "movejournal.h"
+#include "pathcodec.h"
 
 #include <QFileInfo>
 
@@ -15,7 +16,7 @@ namespace {
 bool pathExists(const QString &path)
 {
     struct stat st;
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+    return ::lstat(PathCodec::encode(path).constData(), &st) == 0;
 }
 
 QString quoted(const QString &text)

@@ -1,9 +1,9 @@
 #include "classifyplan.h"
 
 #include "fileops.h"
+#include "pathcodec.h"
 
 #include <QCollator>
-#include <QFile>
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -126,7 +126,7 @@ namespace {
 QSet<QString> readFolder(const QString &folder, QStringList *files)
 {
     QSet<QString> folders;
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    DIR *dir = ::opendir(PathCodec::encode(folder).constData());
     if (!dir)
         return folders;
     while (const dirent *entry = ::readdir(dir)) {
@@ -144,9 +144,9 @@ QSet<QString> readFolder(const QString &folder, QStringList *files)
             isFile = S_ISREG(st.st_mode);
         }
         if (isFolder)
-            folders.insert(FileOps::reduceRootJoin(FileOps::join(folder, QFile::decodeName(name))));
+            folders.insert(FileOps::reduceRootJoin(FileOps::join(folder, PathCodec::decode(name))));
         else if (files && isFile && name[0] != '.')
-            files->append(QFile::decodeName(name));
+            files->append(PathCodec::decode(name));
     }
     ::closedir(dir);
     return folders;

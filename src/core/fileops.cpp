@@ -4,11 +4,11 @@
 #include "messagetable.h"
 #include "movejournal.h"
 #include "movesteps.h"
+#include "pathcodec.h"
 #include "programtext.h"
 #include "userprompts.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QStringList>
@@ -27,12 +27,12 @@ namespace {
 
 QByteArray encoded(const QString &path)
 {
-    return QFile::encodeName(path);
+    return PathCodec::encode(path);
 }
 
 QString decoded(const QByteArray &path)
 {
-    return QFile::decodeName(path);
+    return PathCodec::decode(path);
 }
 
 // Characters, not UTF-16 units, as toUcs4() counts them: a name beyond the basic plane must line up as well.
