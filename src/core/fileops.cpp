@@ -82,14 +82,18 @@ QString moveFailure(const MessageTable &messages, const QString &source, const Q
 }
 
 // One move of a file or companion folder under its intent in the journal: the intent is written before
-// anything happens, done or failed after. Without a journal the same steps run unrecorded.
+// anything happens, done or failed after. Without a journal the same steps run unrecorded. What moves is
+// always the intent's source to its target.
 class JournaledMove
 {
 public:
     JournaledMove(const MoveContext &context, JournalRecord intent)
         : m_context(context)
+        , m_target(intent.dst)
+        , m_fromBytes(encoded(intent.src))
+        , m_toBytes(encoded(intent.dst))
     {
-        m_plan.temporary = MoveSteps::temporaryName(MoveSteps::folderOf(encoded(intent.dst)));
+        m_plan.temporary = MoveSteps::temporaryName(MoveSteps::folderOf(m_toBytes));
         m_plan.messages = &context.messages;
         m_plan.keepAlive = [view = &context.view] { view->keepAlive(); };
         if (MoveJournal *journal = context.journal) {
@@ -113,16 +117,16 @@ public:
     QString id() const { return m_id; }
     MoveSteps::CopyPlan &plan() { return m_plan; }
 
-    int moveEntry(const QString &from, const QString &to)
+    int moveEntry()
     {
         m_plan.detail.clear();
-        return noteLosses(MoveSteps::moveEntry(encoded(from), encoded(to), m_plan), to);
+        return noteLosses(MoveSteps::moveEntry(m_fromBytes, m_toBytes, m_plan), m_target);
     }
 
-    int replaceFile(const QString &from, const QString &to)
+    int replaceFile()
     {
         m_plan.detail.clear();
-        return noteLosses(MoveSteps::replaceFile(encoded(from), encoded(to), m_plan), to);
+        return noteLosses(MoveSteps::replaceFile(m_fromBytes, m_toBytes, m_plan), m_target);
     }
 
     /// For the entries of a merge: the copy of an entry uses the move's temporary name in its own folder.
@@ -158,6 +162,9 @@ private:
     }
 
     const MoveContext &m_context;
+    QString m_target;
+    QByteArray m_fromBytes; ///< converted once for every attempt
+    QByteArray m_toBytes;
     MoveSteps::CopyPlan m_plan;
     QString m_id;
     bool m_open = true;
@@ -424,7 +431,7 @@ bool moveFolder(const QString &from, const QString &to, const MoveContext &outer
     intent.page = page;
     intent.merge = merge;
     intent.undoes = undoes;
-    JournaledMove move(context, intent);
+    JournaledMove move(context, std::move(intent));
     if (merge) {
         QStringList problems;
         const bool arrived = mergeFolder(encoded(from), encoded(to), move, context, &problems);
@@ -437,9 +444,9 @@ bool moveFolder(const QString &from, const QString &to, const MoveContext &outer
         }
         return arrived;
     }
-    int e = move.moveEntry(from, to);
+    int e = move.moveEntry();
     if (e == ENOENT && createFolderPath(folderOf(to)))
-        e = move.moveEntry(from, to);
+        e = move.moveEntry();
     if (e != 0) {
         move.failed(reasonOf(e, move.plan()));
         prompts.notify(ProgramText(Message::FolderNotMoved, {from, to, systemError(e)}).in(context.messages)
@@ -498,20 +505,20 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
     JournalRecord intent = intentOf(u"file"_s, from, target);
     intent.companionSrc = companion;
     intent.companionDst = companionTarget;
-    JournaledMove move(context, intent);
+    JournaledMove move(context, std::move(intent));
 
     // Try the move first: when it succeeds, the destination and its parent existed and nothing was in
     // the way, so none of the questions below would have been asked.
     // The file list named a file here; should a folder have taken its name since, it moves as it is,
     // still never over anything.
-    int e = move.moveEntry(from, target);
+    int e = move.moveEntry();
     if (e != 0 && e != EEXIST && !isFolder(destination)) {
         if (parentFolderMissing(destination) && prompts.askYesNo(messages.text(13), QString()) != UserPrompts::Yes) {
             move.failed(u"declined: the destination's parent folder does not exist"_s);
             return false;
         }
         createFolderPath(destination);
-        e = move.moveEntry(from, target);
+        e = move.moveEntry();
     }
     if (e == EEXIST && !isRealDir(target)) {
         if (prompts.askYesNo(messages.text(14), name) != UserPrompts::Yes) {
@@ -524,7 +531,7 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
             prompts.notify(ProgramText(Message::SameFileNothingMoved, {from, target}).in(messages));
             return true;
         }
-        e = move.replaceFile(from, target);
+        e = move.replaceFile();
     }
     if (e != 0) {
         move.failed(reasonOf(e, move.plan()));
@@ -568,9 +575,9 @@ QStringList moveFilesWithCompanions(const QStringList &sources, const QString &f
             intent.companionSrc = companionPath(from, companions.first());
             intent.companionDst = companionPath(target, companions.first());
         }
-        JournaledMove move(context, intent);
+        JournaledMove move(context, std::move(intent));
         // A file that stayed keeps its companions beside it.
-        const int e = isRealDir(from) ? EISDIR : move.moveEntry(from, target);
+        const int e = isRealDir(from) ? EISDIR : move.moveEntry();
         if (e != 0) {
             move.failed(reasonOf(e, move.plan()));
             failed.append(fileName(from));
@@ -598,9 +605,9 @@ bool undoMove(const LoggedMove &logged, const QString &currentFolder, const Move
     intent.companionSrc = companion;
     intent.companionDst = companionReturn;
     intent.undoes = logged.journalId;
-    JournaledMove move(context, intent);
+    JournaledMove move(context, std::move(intent));
     // Gone from the logged place, or a namesake already back home: say so and keep the line.
-    const int e = isRealDir(current) ? EISDIR : move.moveEntry(current, returnPath);
+    const int e = isRealDir(current) ? EISDIR : move.moveEntry();
     if (e != 0) {
         move.failed(reasonOf(e, move.plan()));
         showMoveFailure(context.prompts, context.messages, logged.fileName);

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringBuilder>
 
 #include <algorithm>
 #include <cerrno>
@@ -210,7 +211,7 @@ QString MoveJournal::intent(JournalRecord record)
 {
     record.op = u"intent"_s;
     record.pass = m_pass;
-    record.id = m_pass + u'/' + QString::number(++m_counter);
+    record.id = m_pass % u'/' % QString::number(++m_counter); // one allocation: a pass records every move
     append(record);
     return record.id;
 }
