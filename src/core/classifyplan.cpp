@@ -180,7 +180,7 @@ SourceFolder listSourceFolder(const QString &folder)
     std::vector<QCollatorSortKey> keys;
     keys.reserve(size_t(names.size()));
     for (const QString &name : std::as_const(names))
-        keys.push_back(collator.sortKey(name.toLower()));
+        keys.push_back(collator.sortKey(toLowerCase(name)));
     std::vector<qsizetype> order(size_t(names.size()));
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {

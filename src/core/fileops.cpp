@@ -35,6 +35,14 @@ QString decoded(const QByteArray &path)
     return PathCodec::decode(path);
 }
 
+// The path without the extension of its last name.
+qsizetype stemLength(const QString &path)
+{
+    const qsizetype nameStart = path.lastIndexOf(u'/') + 1;
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return dot < nameStart ? path.size() : dot;
+}
+
 // Characters, not UTF-16 units, as toUcs4() counts them: a name beyond the basic plane must line up as well.
 qsizetype characterCount(QStringView text)
 {
@@ -256,9 +264,10 @@ std::pair<QString, QString> companionOf(const QString &from, const QString &targ
                                         const QSet<QString> *knownFolders = nullptr)
 {
     // One string serves for both names: most files have no companion, and this runs for every file.
-    QString companion = FileOps::companionPath(from, QString());
-    const qsizetype stem = companion.size();
+    const qsizetype stem = stemLength(from);
+    QString companion;
     companion.reserve(stem + companionSuffixes[0].size());
+    companion.append(QStringView(from).first(stem));
     for (const QString &suffix : companionSuffixes) {
         companion.truncate(stem);
         companion += suffix;
@@ -335,11 +344,12 @@ QString reduceRootJoin(const QString &path)
 
 QString companionPath(const QString &filePath, const QString &suffix)
 {
-    const qsizetype nameStart = filePath.lastIndexOf(u'/') + 1;
-    const qsizetype dot = filePath.lastIndexOf(u'.');
-    if (dot < nameStart)
-        return filePath + suffix;
-    return filePath.left(dot) + suffix;
+    const qsizetype stem = stemLength(filePath);
+    QString path;
+    path.reserve(stem + suffix.size());
+    path.append(QStringView(filePath).first(stem));
+    path.append(suffix);
+    return path;
 }
 
 QString displayName(const QString &name)

@@ -153,9 +153,13 @@ void deriveMatchFields(KeywordEntry &entry)
 
 QString toHalfWidth(const QString &text)
 {
-    // Nothing below the Hangul jamo has a half-width form; most paths never reach ICU.
-    const bool plain = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x1100; });
-    if (plain)
+    // Nothing below the Hangul jamo has a half-width form; most paths never reach ICU. Told without a
+    // branch per unit, so that the compiler takes many at once.
+    const char16_t *units = reinterpret_cast<const char16_t *>(text.constData());
+    char16_t wide = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        wide |= char16_t(units[i] >= 0x1100);
+    if (wide == 0)
         return text;
     const icu::Transliterator *transliterator = halfWidthTransliterator();
     if (!transliterator)
@@ -202,29 +206,34 @@ QString volumeFolder(const QString &destination)
     return u"/"_s;
 }
 
+QString toLowerCase(const QString &text)
+{
+    // Most paths and names are ASCII: lower case without the Unicode tables, which cost more than the rest
+    // of a file's matching. The loops have no branch per unit, so that the compiler takes many at once.
+    const auto isCapital = [](char16_t u) { return char16_t(u - u'A') < 26; };
+    const char16_t *units = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype size = text.size();
+    char16_t beyondAscii = 0;
+    char16_t capitals = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        beyondAscii |= char16_t(units[i] >= 0x80);
+        capitals |= char16_t(isCapital(units[i]));
+    }
+    if (beyondAscii)
+        return text.toLower();
+    if (!capitals)
+        return text;
+    QString lower(size, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(lower.data());
+    for (qsizetype i = 0; i < size; ++i)
+        out[i] = units[i] + (isCapital(units[i]) ? u'a' - u'A' : 0);
+    return lower;
+}
+
 PreparedPath preparePath(const QString &path)
 {
-    // Most paths are ASCII: nothing to fold, and lower case without the Unicode tables, which cost more
-    // than the rest of a file's matching.
-    const QChar *units = path.constData();
-    const qsizetype size = path.size();
-    qsizetype firstUpper = size;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t u = units[i].unicode();
-        if (u >= 0x80)
-            return PreparedPath {toHalfWidth(path), toHalfWidth(path.toLower())};
-        if (u >= u'A' && u <= u'Z' && firstUpper == size)
-            firstUpper = i;
-    }
-    QString lower = path;
-    if (firstUpper < size) {
-        QChar *out = lower.data();
-        for (qsizetype i = firstUpper; i < size; ++i) {
-            if (out[i] >= u'A' && out[i] <= u'Z')
-                out[i] = QChar(char16_t(out[i].unicode() + (u'a' - u'A')));
-        }
-    }
-    return PreparedPath {path, lower};
+    // toHalfWidth() hands back an ASCII path as it is.
+    return PreparedPath {toHalfWidth(path), toHalfWidth(toLowerCase(path))};
 }
 
 MatchResult matchKeyword(const KeywordEntry &entry, const PreparedPath &path)

@@ -11,6 +11,9 @@ class MessageTable;
 // Full-width letters, digits, signs, katakana and the ideographic space folded to half width.
 QString toHalfWidth(const QString &text);
 
+// The text in lower case, as QString::toLower() gives it; quicker for ASCII.
+QString toLowerCase(const QString &text);
+
 // A destination written relative to the parent folder ("..") made absolute; "\" becomes "/".
 QString expandDestination(const QString &destinationPart, const QString &rootFolder);
 
