@@ -72,7 +72,7 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
     mayMatch.erase(std::unique(mayMatch.begin(), mayMatch.end()), mayMatch.end());
 
     plan.tested = table.size();
-    QStringList keys; // candidates' short forms without regard to case
+    QVarLengthArray<QString, 4> keys; // candidates' short forms without regard to case
     for (const qsizetype g : std::as_const(mayMatch)) {
         const KeywordEntry &entry = table.matchingEntry(g);
         const MatchResult result = matchKeyword(entry, prepared);

@@ -339,7 +339,7 @@ QString join(const QString &folder, const QString &name)
 
 QString reduceRootJoin(const QString &path)
 {
-    return path.startsWith(u"//"_s) ? path.mid(1) : path;
+    return path.size() > 1 && path.at(0) == u'/' && path.at(1) == u'/' ? path.mid(1) : path;
 }
 
 QString companionPath(const QString &filePath, const QString &suffix)
@@ -402,7 +402,7 @@ bool renameNoReplace(const QString &from, const QString &to, QString *error)
 bool moveFolder(const QString &from, const QString &to, const MoveContext &outer, const QString &page,
                 const QString &undoes)
 {
-    MovePass pass(outer, u"move"_s, folderOf(from));
+    MovePass pass(outer, u"move"_s, outer.pass ? QString() : folderOf(from));
     const MoveContext &context = pass.context();
     UserPrompts &prompts = context.prompts;
     const auto tell = [&context](Message message, std::vector<ProgramText> fill) {
@@ -504,7 +504,8 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
 {
     using namespace FileOps;
     const QString from = reduceRootJoin(source);
-    MovePass pass(outer, u"classify"_s, folderOf(from));
+    // The folder only names a pass that begins here; most moves are made inside one.
+    MovePass pass(outer, u"classify"_s, outer.pass ? QString() : folderOf(from));
     const MoveContext &context = pass.context();
     UserPrompts &prompts = context.prompts;
     const MessageTable &messages = context.messages;
