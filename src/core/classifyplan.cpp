@@ -16,6 +16,23 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The path without the extension of its last name, as FileOps::companionPath() takes it.
+QStringView stemOf(const QString &path)
+{
+    const qsizetype nameStart = path.lastIndexOf(u'/') + 1;
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return QStringView(path).first(dot < nameStart ? path.size() : dot);
+}
+
+size_t companionKeyBit(QStringView stem)
+{
+    return qHash(stem) & 0xFFFF;
+}
+
+} // namespace
+
 ClassifyPlanner::ClassifyPlanner(const QString &rootFolder, QSet<QString> foldersBeside)
     : m_root(rootFolder)
     , m_rootLower(rootFolder.toLower())
@@ -25,8 +42,11 @@ ClassifyPlanner::ClassifyPlanner(const QString &rootFolder, QSet<QString> folder
     // last, so that it wins where a file has both.
     for (const QString &suffix : {u".files"_s, u"_files"_s}) {
         for (const QString &folder : std::as_const(m_foldersBeside)) {
-            if (folder.endsWith(suffix))
-                m_companions.insert(folder.chopped(suffix.size()), folder);
+            if (folder.endsWith(suffix)) {
+                const QString stem = folder.chopped(suffix.size());
+                m_companions.insert(stem, folder);
+                m_companionKeys[companionKeyBit(stem)] = true;
+            }
         }
     }
 }
@@ -35,12 +55,15 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
 {
     FilePlan plan;
     plan.path = path;
-    plan.companion = m_companions.value(FileOps::companionPath(FileOps::reduceRootJoin(path), QString()));
+    const QString from = FileOps::reduceRootJoin(path);
+    const QStringView stem = stemOf(from);
+    if (m_companionKeys[companionKeyBit(stem)])
+        plan.companion = m_companions.value(stem.toString());
     const PreparedPath prepared = preparePath(path);
 
     // Only the entries whose group the path holds can match; they are tested in table order, as if every
     // entry were.
-    const ProbeIndex &index = indexOf(table);
+    ProbeIndex &index = indexOf(table);
     const auto entriesOf = [&index](const PathGrams::Group &group) -> const QList<qsizetype> * {
         if (!index.present[group.probe()])
             return nullptr;
@@ -84,21 +107,18 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
             plan.tested = g + 1;
             break;
         }
-        auto forms = m_forms.constFind(entry.destination);
-        if (forms == m_forms.cend()) {
-            forms = m_forms.insert(
-                entry.destination,
-                {shortForm(entry.destination, m_root), shortForm(entry.destination.toLower(), m_rootLower)});
-        }
-        if (!keys.contains(forms->key)) {
-            keys.append(forms->key);
-            plan.candidates.append({entry.destination, forms->shortForm, g, entry.keyword});
+        ProbeIndex::Forms &forms = index.forms[g];
+        if (forms.shortForm.isEmpty())
+            forms = {shortForm(entry.destination, m_root), shortForm(entry.destination.toLower(), m_rootLower)};
+        if (!keys.contains(forms.key)) {
+            keys.append(forms.key);
+            plan.candidates.append({entry.destination, forms.shortForm, g, entry.keyword});
         }
     }
     return plan;
 }
 
-const ClassifyPlanner::ProbeIndex &ClassifyPlanner::indexOf(const KeywordTable &table)
+ClassifyPlanner::ProbeIndex &ClassifyPlanner::indexOf(const KeywordTable &table)
 {
     if (m_index && table.sourceText().constData() == m_index->text.constData() && table.size() == m_index->size)
         return *m_index;
@@ -106,6 +126,7 @@ const ClassifyPlanner::ProbeIndex &ClassifyPlanner::indexOf(const KeywordTable &
     m_folder.reset();
     m_index->text = table.sourceText();
     m_index->size = table.size();
+    m_index->forms.resize(table.size());
     for (qsizetype g = 0; g < table.size(); ++g) {
         const std::optional<PathGrams::Group> group = PathGrams::groupOf(table.matchingEntry(g));
         if (!group) {

@@ -75,8 +75,14 @@ private:
         std::bitset<PathGrams::ProbeCount> present; ///< the probes of the groups in `entries`
         PathGrams::Kinds kinds; ///< of the groups in `entries`
         QHash<PathGrams::Group, QList<qsizetype>> entries;
+        struct Forms
+        {
+            QString shortForm; ///< empty until the entry first matches
+            QString key; ///< the short form without regard to case
+        };
+        QList<Forms> forms; ///< of each entry's destination
     };
-    const ProbeIndex &indexOf(const KeywordTable &table);
+    ProbeIndex &indexOf(const KeywordTable &table);
 
     // The entries the folder part of the last path (up to its last "/") may hold: the same for every file
     // of a folder, so only the groups that reach into the name are looked up for each.
@@ -91,14 +97,11 @@ private:
     QString m_rootLower;
     QSet<QString> m_foldersBeside;
     QHash<QString, QString> m_companions; ///< by the path of their file without its extension
+    /// A bit for the hash of each key of m_companions: most files have no companion and are told so
+    /// without putting their key together.
+    std::bitset<1 << 16> m_companionKeys;
     std::unique_ptr<ProbeIndex> m_index;
     std::optional<FolderGroups> m_folder; ///< of m_index
-    struct Forms
-    {
-        QString shortForm;
-        QString key; ///< the short form without regard to case
-    };
-    QHash<QString, Forms> m_forms; ///< by destination
 };
 
 /// The folders in the folders of `files`, each folder listed once: most files have no companion folder to
