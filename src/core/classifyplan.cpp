@@ -95,7 +95,7 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
     mayMatch.erase(std::unique(mayMatch.begin(), mayMatch.end()), mayMatch.end());
 
     plan.tested = table.size();
-    QVarLengthArray<QString, 4> keys; // candidates' short forms without regard to case
+    QVarLengthArray<const QString *, 4> keys; // candidates' short forms without regard to case
     for (const qsizetype g : std::as_const(mayMatch)) {
         const KeywordEntry &entry = table.matchingEntry(g);
         const MatchResult result = matchKeyword(entry, prepared);
@@ -107,12 +107,22 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
             plan.tested = g + 1;
             break;
         }
-        ProbeIndex::Forms &forms = index.forms[g];
-        if (forms.shortForm.isEmpty())
-            forms = {shortForm(entry.destination, m_root), shortForm(entry.destination.toLower(), m_rootLower)};
-        if (!keys.contains(forms.key)) {
-            keys.append(forms.key);
-            plan.candidates.append({entry.destination, forms.shortForm, g, entry.keyword});
+        const Forms *&forms = index.forms[g];
+        if (!forms) {
+            auto known = m_forms.find(entry.destination);
+            if (known == m_forms.end()) {
+                known = m_forms
+                            .emplace(entry.destination,
+                                     Forms {shortForm(entry.destination, m_root),
+                                            shortForm(entry.destination.toLower(), m_rootLower)})
+                            .first;
+            }
+            forms = &known->second;
+        }
+        const auto sameKey = [forms](const QString *key) { return *key == forms->key; };
+        if (std::none_of(keys.cbegin(), keys.cend(), sameKey)) {
+            keys.append(&forms->key);
+            plan.candidates.append({entry.destination, forms->shortForm, g, entry.keyword});
         }
     }
     return plan;

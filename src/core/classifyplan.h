@@ -12,6 +12,7 @@
 #include <bitset>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 
 // What the Classify pass would do with one file, decided without moving, creating or asking anything.
 // The pass, the command line and the window's preview all take their decisions from here.
@@ -66,6 +67,12 @@ public:
     const QSet<QString> &foldersBeside() const { return m_foldersBeside; }
 
 private:
+    struct Forms
+    {
+        QString shortForm;
+        QString key; ///< the short form without regard to case
+    };
+
     // The entries of a table by the letter group their search text begins with, in table order.
     struct ProbeIndex
     {
@@ -75,12 +82,7 @@ private:
         std::bitset<PathGrams::ProbeCount> present; ///< the probes of the groups in `entries`
         PathGrams::Kinds kinds; ///< of the groups in `entries`
         QHash<PathGrams::Group, QList<qsizetype>> entries;
-        struct Forms
-        {
-            QString shortForm; ///< empty until the entry first matches
-            QString key; ///< the short form without regard to case
-        };
-        QList<Forms> forms; ///< of each entry's destination
+        QList<const Forms *> forms; ///< of each entry's destination, from m_forms once the entry matched
     };
     ProbeIndex &indexOf(const KeywordTable &table);
 
@@ -102,6 +104,7 @@ private:
     std::bitset<1 << 16> m_companionKeys;
     std::unique_ptr<ProbeIndex> m_index;
     std::optional<FolderGroups> m_folder; ///< of m_index
+    std::unordered_map<QString, Forms> m_forms; ///< by destination; a node-based map, so that they stay put
 };
 
 /// The folders in the folders of `files`, each folder listed once: most files have no companion folder to
