@@ -117,7 +117,7 @@ void BatchClassifier::move(FileOutcome &outcome, const PlannedCandidate &candida
     m_view.logged = false;
     const MoveContext &context = m_pass->context();
     const bool goOn = moveWithCompanions(outcome.plan.path, candidate.destination, m_options.rootFolder, context,
-                                         &planner.foldersBeside());
+                                         planner.companionFolders(outcome.plan));
 
     if (m_view.logged) {
         outcome.status = FileOutcome::Moved;

@@ -64,7 +64,13 @@ public:
 
     FilePlan plan(const KeywordTable &table, const QString &path);
 
-    const QSet<QString> &foldersBeside() const { return m_foldersBeside; }
+    /// The folders a move of the planned file is to look for its companion among (see moveWithCompanions()):
+    /// none when the plan found none, which spares the move searching all folders beside the files for
+    /// names that are not there.
+    const QSet<QString> *companionFolders(const FilePlan &plan) const
+    {
+        return plan.companion.isEmpty() ? &m_noFolders : &m_foldersBeside;
+    }
 
 private:
     struct Forms
@@ -98,6 +104,7 @@ private:
     QString m_root;
     QString m_rootLower;
     QSet<QString> m_foldersBeside;
+    const QSet<QString> m_noFolders;
     QHash<QString, QString> m_companions; ///< by the path of their file without its extension
     /// A bit for the hash of each key of m_companions: most files have no companion and are told so
     /// without putting their key together.
