@@ -152,7 +152,7 @@ ClassifyPlanner::ProbeIndex &ClassifyPlanner::indexOf(const KeywordTable &table)
 
 namespace {
 
-// The names of the files in a folder (not hidden; unsorted) when `files` is given, and the full paths of the
+// The full paths of the files in a folder (not hidden; unsorted) when `files` is given, and those of the
 // folders in it, hidden ones included.
 QSet<QString> readFolder(const QString &folder, QStringList *files)
 {
@@ -177,7 +177,7 @@ QSet<QString> readFolder(const QString &folder, QStringList *files)
         if (isFolder)
             folders.insert(FileOps::reduceRootJoin(FileOps::join(folder, PathCodec::decode(name))));
         else if (files && isFile && name[0] != '.')
-            files->append(PathCodec::decode(name));
+            files->append(FileOps::join(folder, PathCodec::decode(name)));
     }
     ::closedir(dir);
     return folders;
@@ -202,25 +202,30 @@ QSet<QString> foldersBeside(const QStringList &files)
 SourceFolder listSourceFolder(const QString &folder)
 {
     SourceFolder listing;
-    QStringList names;
-    listing.folders = readFolder(folder, &names);
+    QStringList paths;
+    listing.folders = readFolder(folder, &paths);
+    const qsizetype nameStart = folder.size() + 1; // after the one "/" join() puts in
 
-    // Sort keys: comparing each pair afresh would cost the collator most of the time spent here.
+    // Sort keys: comparing each pair afresh would cost the collator most of the time spent here. The
+    // names are handed over in place, without a copy.
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::vector<QCollatorSortKey> keys;
-    keys.reserve(size_t(names.size()));
-    for (const QString &name : std::as_const(names))
+    keys.reserve(size_t(paths.size()));
+    for (const QString &path : std::as_const(paths)) {
+        const QString name = QString::fromRawData(path.constData() + nameStart, path.size() - nameStart);
         keys.push_back(collator.sortKey(toLowerCase(name)));
-    std::vector<qsizetype> order(size_t(names.size()));
+    }
+    std::vector<qsizetype> order(size_t(paths.size()));
     std::iota(order.begin(), order.end(), 0);
+    // Paths in one folder compare as their names do.
     std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
         const int byKey = keys[size_t(a)].compare(keys[size_t(b)]);
-        return byKey != 0 ? byKey < 0 : names.at(a) < names.at(b);
+        return byKey != 0 ? byKey < 0 : paths.at(a) < paths.at(b);
     });
-    listing.files.reserve(names.size());
+    listing.files.reserve(paths.size());
     for (const qsizetype i : order)
-        listing.files.append(FileOps::join(folder, names.at(i)));
+        listing.files.append(std::move(paths[i]));
     return listing;
 }
 

@@ -24,11 +24,11 @@ QByteArray encode(const QString &path)
     return QFile::encodeName(path);
 }
 
-QString decode(const QByteArray &path)
+QString decode(QByteArrayView path)
 {
-    if (isAscii(reinterpret_cast<const unsigned char *>(path.constData()), path.size()))
+    if (isAscii(reinterpret_cast<const unsigned char *>(path.data()), path.size()))
         return QString::fromLatin1(path);
-    return QFile::decodeName(path);
+    return QFile::decodeName(path.toByteArray());
 }
 
 } // namespace PathCodec

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // Paths between text and the bytes the system calls take, as QFile::encodeName() and decodeName() turn
@@ -9,6 +10,6 @@
 namespace PathCodec {
 
 QByteArray encode(const QString &path);
-QString decode(const QByteArray &path);
+QString decode(QByteArrayView path);
 
 } // namespace PathCodec
