@@ -6,6 +6,7 @@
 #include <QCollator>
 #include <QFileInfo>
 #include <QLocale>
+#include <QStringBuilder>
 
 #include <unicode/translit.h>
 
@@ -25,6 +26,18 @@ const QString TrailerMark = u"<<"_s;
 bool isBlank(QChar c)
 {
     return c.unicode() <= 0x20;
+}
+
+// The same as a view, for text that is read further rather than kept.
+QStringView trimmedBlanks(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
+    return text.sliced(begin, end - begin);
 }
 
 QString trimBlanks(const QString &text)
@@ -86,19 +99,19 @@ struct TrailerReading
     bool ok = true;
 };
 
-TrailerReading readTrailer(const QString &line)
+TrailerReading readTrailer(QStringView line)
 {
     TrailerReading reading;
     const qsizetype mark = line.indexOf(TrailerMark);
     if (mark < 0)
         return reading;
-    const QString rest = trimBlanks(line.mid(mark + TrailerMark.size() + 1));
+    const QStringView rest = trimmedBlanks(line.mid(mark + TrailerMark.size() + 1));
     const qsizetype slash = rest.indexOf(u'/');
     bool usedOk = false;
     bool searchOk = false;
     if (slash >= 0) {
-        reading.counters.used = trimBlanks(rest.left(slash)).toInt(&usedOk, 10);
-        reading.counters.search = trimBlanks(rest.mid(slash + 1)).toInt(&searchOk, 10);
+        reading.counters.used = trimmedBlanks(rest.left(slash)).toInt(&usedOk, 10);
+        reading.counters.search = trimmedBlanks(rest.mid(slash + 1)).toInt(&searchOk, 10);
     }
     reading.ok = usedOk && searchOk;
     if (!reading.ok)
@@ -292,6 +305,9 @@ void KeywordTable::parse(const QString &text, const QString &rootFolder)
 
     const QStringList lines = keywordListLines(text);
     m_hasLines = !lines.isEmpty();
+    // Parts are read as views and copied once they are kept: a list may have thousands of lines.
+    m_entries.reserve(lines.size());
+    m_lineCounters.reserve(lines.size());
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString &line = lines.at(i);
         const TrailerReading trailer = readTrailer(line);
@@ -302,28 +318,28 @@ void KeywordTable::parse(const QString &text, const QString &rootFolder)
         }
         m_lineCounters.append(trailer.counters);
 
-        QString keyword;
+        QStringView keyword;
         QString destination;
         const qsizetype arrow = line.indexOf(Arrow);
         if (arrow >= 0) {
-            keyword = trimBlanks(line.left(arrow));
+            keyword = trimmedBlanks(QStringView(line).left(arrow));
             const qsizetype from = arrow + Arrow.size();
             const qsizetype mark = line.indexOf(TrailerMark, from);
-            destination = trimBlanks(mark < 0 ? line.mid(from) : line.mid(from, mark - from));
-            destination = expandDestination(destination, rootFolder);
+            const QStringView part = mark < 0 ? QStringView(line).mid(from) : QStringView(line).mid(from, mark - from);
+            destination = expandDestination(trimmedBlanks(part).toString(), rootFolder);
         }
         m_lastLineDestination = destination;
 
         if (keyword.isEmpty() || destination.isEmpty())
             continue;
         KeywordEntry entry;
-        entry.keyword = keyword;
+        entry.keyword = keyword.toString();
         entry.destination = destination;
         entry.usedCount = trailer.counters.used;
         entry.searchCount = trailer.counters.search;
         entry.line = int(i);
         deriveMatchFields(entry);
-        m_entries.append(entry);
+        m_entries.append(std::move(entry));
     }
 }
 
@@ -399,7 +415,9 @@ QString rewriteKeywordList(const QString &text, const KeywordTable &table, const
         if (line.isEmpty())
             continue;
 
-        const QString withTrailer = line + u"    << %1/%2"_s.arg(counters.used).arg(counters.search);
+        // Put together without arg(), which parses its text anew for every line of the list.
+        const QString withTrailer
+            = line % u"    << "_s % QString::number(counters.used) % u'/' % QString::number(counters.search);
         if (!options.sift) {
             kept.append(withTrailer);
         } else if (counters.search <= 0) {
