@@ -101,7 +101,11 @@ public:
         , m_fromBytes(encoded(intent.src))
         , m_toBytes(encoded(intent.dst))
     {
-        m_plan.temporary = MoveSteps::temporaryName(MoveSteps::folderOf(m_toBytes));
+        // The target's folder is handed over in place where it is a plain prefix of the target, as
+        // temporaryName() copies what it needs: one allocation less for every move.
+        const qsizetype separator = m_toBytes.lastIndexOf('/');
+        m_plan.temporary = MoveSteps::temporaryName(
+            separator > 0 ? QByteArray::fromRawData(m_toBytes.constData(), separator) : MoveSteps::folderOf(m_toBytes));
         m_plan.messages = &context.messages;
         m_plan.keepAlive = [view = &context.view] { view->keepAlive(); };
         if (MoveJournal *journal = context.journal) {
