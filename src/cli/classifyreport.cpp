@@ -103,11 +103,11 @@ void ClassifyReport::file(const FileOutcome &outcome)
     if (outcome.status == FileOutcome::NoKeyword && !explain)
         return;
 
-    // Put together in one piece: a pass prints a line for every file.
+    // Put together in a string kept for the pass: a pass prints a line for every file.
     const QStringView name = QStringView(outcome.plan.path).sliced(outcome.plan.path.lastIndexOf(u'/') + 1);
     const QString &companion = outcome.plan.companion;
-    QString line;
-    line.reserve(32 + name.size() + outcome.shortDestination.size() + outcome.reason.size() + companion.size());
+    QString &line = m_line;
+    line.resize(0);
     const auto withReason = [&](const QString &status) {
         line += status;
         line += name;
@@ -171,7 +171,11 @@ void ClassifyReport::summary(const QString &passId, bool countersWritten)
     write(line);
 }
 
-void ClassifyReport::write(const QString &text)
+void ClassifyReport::write(QStringView text)
 {
-    printLine(m_out, text);
+    // As printLine() writes it, through a buffer kept for the pass.
+    m_bytes.resize(m_encoder.requiredSpace(text.size()) + 1);
+    char *end = m_encoder.appendToBuffer(m_bytes.data(), text);
+    *end++ = '\n';
+    std::fwrite(m_bytes.constData(), 1, size_t(end - m_bytes.constData()), m_out);
 }
