@@ -364,17 +364,17 @@ QString displayName(const QString &name)
 
 QString logLine(const QString &name, const QString &destination, const QString &rootFolder)
 {
-    // Put together in one piece: a pass makes a line for every file.
+    // Written in place into a string of its final size: a pass makes a line for every file.
     const QStringView file = QStringView(name).sliced(name.lastIndexOf(u'/') + 1);
     const qsizetype blanks = std::max<qsizetype>(0, 40 - characterCount(file));
     const bool underRoot = !rootFolder.isEmpty() && destination.startsWith(rootFolder, Qt::CaseSensitive);
+    const QStringView arrow = underRoot ? u"-> .." : u"-> ";
     const QStringView shown = underRoot ? QStringView(destination).sliced(rootFolder.size()) : destination;
-    QString line;
-    line.reserve(file.size() + blanks + 5 + shown.size());
-    line.append(file);
-    line.resize(line.size() + blanks, u' ');
-    line.append(underRoot ? u"-> .."_s : u"-> "_s);
-    line.append(shown);
+    QString line(file.size() + blanks + arrow.size() + shown.size(), Qt::Uninitialized);
+    QChar *out = std::copy(file.cbegin(), file.cend(), line.data());
+    out = std::fill_n(out, blanks, QChar(u' '));
+    out = std::copy(arrow.cbegin(), arrow.cend(), out);
+    std::copy(shown.cbegin(), shown.cend(), out);
     return line;
 }
 

@@ -49,17 +49,17 @@ public:
         put('"');
         const char16_t *units = reinterpret_cast<const char16_t *>(text.constData());
         const qsizetype size = text.size();
-        // Most texts are paths of plain ASCII: told by one pass and copied by another, both without a
-        // branch per unit (and written so), so that the compiler takes eight units at once.
+        // Most texts are paths of plain ASCII: copied as they are while told to be, in one pass without a
+        // branch per unit (and written so), so that the compiler takes eight units at once. The room is
+        // there; what was copied stands only when no unit needed more.
         char16_t special = 0;
+        char *out = m_out;
         for (qsizetype i = 0; i < size; ++i) {
             const char16_t u = units[i];
             special |= char16_t(u < 0x20) | char16_t(u >= 0x80) | char16_t(u == u'"') | char16_t(u == u'\\');
+            out[i] = char(u);
         }
         if (special == 0) {
-            char *out = m_out;
-            for (qsizetype i = 0; i < size; ++i)
-                out[i] = char(units[i]);
             m_out = out + size;
         } else {
             for (qsizetype i = 0; i < size; ++i) {
