@@ -267,6 +267,8 @@ void showMoveFailure(UserPrompts &prompts, const MessageTable &messages, const Q
 std::pair<QString, QString> companionOf(const QString &from, const QString &target,
                                         const QSet<QString> *knownFolders = nullptr)
 {
+    if (knownFolders && knownFolders->isEmpty())
+        return {}; // nothing stood beside the file to look for
     // One string serves for both names: most files have no companion, and this runs for every file.
     const qsizetype stem = stemLength(from);
     QString companion;
