@@ -35,9 +35,8 @@ QJsonValue pathOrNull(const QString &path)
 
 void printLine(std::FILE *stream, const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = text.toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fputc('\n', stream);
 }
 
 ClassifyReport::ClassifyReport(Style style, const QString &rootFolder, bool dryRun, std::FILE *out)
