@@ -153,13 +153,22 @@ bool fitsInALine(const QString &part)
     return !part.contains(Arrow) && !part.contains(TrailerMark) && !part.contains(u'\n') && !part.contains(u'\r');
 }
 
+// As text == text.toUpper(), without a copy for ASCII text (nearly every keyword of a long list).
+bool isUpperCase(const QString &text)
+{
+    const auto ascii = [](QChar c) { return c.unicode() < 0x80; };
+    if (!std::all_of(text.cbegin(), text.cend(), ascii))
+        return text == text.toUpper();
+    return std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'a' && c <= u'z'; });
+}
+
 void deriveMatchFields(KeywordEntry &entry)
 {
-    entry.caseSensitive = entry.keyword == entry.keyword.toUpper();
+    entry.caseSensitive = isUpperCase(entry.keyword);
     entry.confirmEachTime = entry.keyword.endsWith(u'?');
     QString searched = entry.confirmEachTime ? entry.keyword.chopped(1) : entry.keyword;
     if (!entry.caseSensitive)
-        searched = searched.toLower();
+        searched = toLowerCase(searched);
     entry.needle = toHalfWidth(searched);
 }
 
@@ -437,9 +446,15 @@ QString rewriteKeywordList(const QString &text, const KeywordTable &table, const
     std::stable_sort(kept.begin(), kept.end(),
                      [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
 
-    QString result;
+    qsizetype size = 0;
     for (const QString &line : std::as_const(kept))
-        result += line + u'\n';
+        size += line.size() + 1;
+    QString result;
+    result.reserve(size);
+    for (const QString &line : std::as_const(kept)) {
+        result += line;
+        result += u'\n';
+    }
     return result;
 }
 
