@@ -3,6 +3,7 @@
 #include "fileops.h"
 #include "keywordtable.h"
 #include "movejournal.h"
+#include "pathcodec.h"
 
 #include <QFileInfo>
 
@@ -15,7 +16,7 @@ namespace {
 bool pathExists(const QString &path)
 {
     struct stat st;
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+    return ::lstat(PathCodec::encode(path).constData(), &st) == 0;
 }
 
 QString quoted(const QString &text)
@@ -40,8 +41,6 @@ void BatchClassifier::run(const QStringList &files, const QSet<QString> &folders
     for (const QString &path : files)
         report(settle(planner, path));
     m_pass.reset(); // the pass ends with the files it was given
-    m_tally.addTo(m_table);
-    m_tally = SearchTally();
 }
 
 FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &path)
@@ -49,7 +48,7 @@ FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &pat
     FileOutcome outcome;
     outcome.plan = planner.plan(m_table, path);
     const FilePlan &plan = outcome.plan;
-    m_tally.add(plan);
+    m_table.countSearches(plan.tested);
 
     const auto skip = [&outcome](const QString &code, const QString &reason) {
         outcome.status = FileOutcome::Skipped;
@@ -87,11 +86,14 @@ FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &pat
 
     if (outcome.target == from)
         return skip(u"already-there"_s, u"it is in its destination already"_s);
-    if (!m_destinationsReady.contains(candidate.destination)) {
-        if (FileOps::parentFolderMissing(candidate.destination))
-            return skip(u"missing-parent-folder"_s,
-                        u"the parent folder of %1 does not exist"_s.arg(quoted(outcome.destination)));
-        m_destinationsReady.insert(candidate.destination);
+    if (!m_ownersReady.contains(candidate.owner)) {
+        if (!m_destinationsReady.contains(candidate.destination)) {
+            if (FileOps::parentFolderMissing(candidate.destination))
+                return skip(u"missing-parent-folder"_s,
+                            u"the parent folder of %1 does not exist"_s.arg(quoted(outcome.destination)));
+            m_destinationsReady.insert(candidate.destination);
+        }
+        m_ownersReady.insert(candidate.owner);
     }
     // The move never replaces anything by itself; only a dry run has to look first.
     if (m_options.dryRun && pathExists(outcome.target))
@@ -118,7 +120,7 @@ void BatchClassifier::move(FileOutcome &outcome, const PlannedCandidate &candida
     m_view.logged = false;
     const MoveContext &context = m_pass->context();
     const bool goOn = moveWithCompanions(outcome.plan.path, candidate.destination, m_options.rootFolder, context,
-                                         &planner.foldersBeside());
+                                         planner.companionFolders(outcome.plan));
 
     if (m_view.logged) {
         outcome.status = FileOutcome::Moved;

@@ -84,8 +84,10 @@ private:
     QString m_source;
     QString m_passId;
     MessageTable m_messages;
-    SearchTally m_tally;
     QSet<QString> m_destinationsReady; ///< destinations known to have their parent folder
+    /// Entries of the table (which no pass parses again) whose destination is known so: told by their
+    /// index, as reading each file's destination path again cost more than the check.
+    QSet<qsizetype> m_ownersReady;
     DecliningPrompts m_prompts;
     ClassifyView m_view;
     std::optional<MovePass> m_pass; ///< from the first move to the end of run(); uses the members above

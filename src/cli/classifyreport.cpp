@@ -1,6 +1,5 @@
 #include "classifyreport.h"
 
-#include "fileops.h"
 #include "keywordtable.h"
 
 #include <QJsonArray>
@@ -103,24 +102,38 @@ void ClassifyReport::file(const FileOutcome &outcome)
     if (outcome.status == FileOutcome::NoKeyword && !explain)
         return;
 
-    const QString name = FileOps::fileName(outcome.plan.path);
-    QString line;
+    // Put together in a string kept for the pass: a pass prints a line for every file.
+    const QStringView name = QStringView(outcome.plan.path).sliced(outcome.plan.path.lastIndexOf(u'/') + 1);
+    const QString &companion = outcome.plan.companion;
+    QString &line = m_line;
+    line.resize(0);
+    const auto withReason = [&](const QString &status) {
+        line += status;
+        line += name;
+        line += u": "_s;
+        line += outcome.reason;
+    };
     switch (outcome.status) {
     case FileOutcome::Moved:
     case FileOutcome::WouldMove:
-        line = (outcome.status == FileOutcome::Moved ? u"moved      "_s : u"would move "_s) + name + u" -> "_s
-            + outcome.shortDestination;
-        if (!outcome.plan.companion.isEmpty())
-            line += u" (with "_s + FileOps::fileName(outcome.plan.companion) + u')';
+        line += outcome.status == FileOutcome::Moved ? u"moved      "_s : u"would move "_s;
+        line += name;
+        line += u" -> "_s;
+        line += outcome.shortDestination;
+        if (!companion.isEmpty()) {
+            line += u" (with "_s;
+            line += QStringView(companion).sliced(companion.lastIndexOf(u'/') + 1);
+            line += u')';
+        }
         break;
     case FileOutcome::NoKeyword:
-        line = u"stays      "_s + name + u": "_s + outcome.reason;
+        withReason(u"stays      "_s);
         break;
     case FileOutcome::Skipped:
-        line = u"skipped    "_s + name + u": "_s + outcome.reason;
+        withReason(u"skipped    "_s);
         break;
     case FileOutcome::Failed:
-        line = u"failed     "_s + name + u": "_s + outcome.reason;
+        withReason(u"failed     "_s);
         break;
     }
     write(line);
@@ -157,7 +170,11 @@ void ClassifyReport::summary(const QString &passId, bool countersWritten)
     write(line);
 }
 
-void ClassifyReport::write(const QString &text)
+void ClassifyReport::write(QStringView text)
 {
-    printLine(m_out, text);
+    // As printLine() writes it, through a buffer kept for the pass.
+    m_bytes.resize(m_encoder.requiredSpace(text.size()) + 1);
+    char *end = m_encoder.appendToBuffer(m_bytes.data(), text);
+    *end++ = '\n';
+    std::fwrite(m_bytes.constData(), 1, size_t(end - m_bytes.constData()), m_out);
 }

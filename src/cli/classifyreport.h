@@ -2,8 +2,10 @@
 
 #include "batchclassifier.h"
 
+#include <QByteArray>
 #include <QJsonObject>
 #include <QString>
+#include <QStringEncoder>
 
 #include <cstdio>
 
@@ -25,7 +27,7 @@ public:
     static QJsonObject toJson(const FileOutcome &outcome, const QString &rootFolder);
 
 private:
-    void write(const QString &text);
+    void write(QStringView text);
 
     Style m_style;
     QString m_root;
@@ -38,6 +40,9 @@ private:
     int m_skipped = 0;
     int m_failed = 0;
     int m_withProblems = 0;
+    QString m_line;
+    QByteArray m_bytes;
+    QStringEncoder m_encoder {QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
 };
 
 /// Writes a line to stdout or stderr (stdout is flushed when the program ends, or by a watching command

@@ -99,7 +99,7 @@ void ClassifyPass::run(const QStringList &files)
             while (createFolders(plan))
                 plan = planner.plan(m_table, path);
         }
-        countSearches(m_table, plan);
+        m_table.countSearches(plan.tested);
         QList<PlannedCandidate> candidates = plan.candidates;
 
         bool stop = false;
@@ -113,7 +113,7 @@ void ClassifyPass::run(const QStringList &files)
             if (chosen) {
                 m_currentDestination = *chosen;
                 countUse(m_table, asking.entry, asking.keyword, asking.destination);
-                if (!moveWithCompanions(path, *chosen, root, context, &planner.foldersBeside()))
+                if (!moveWithCompanions(path, *chosen, root, context, planner.companionFolders(plan)))
                     stop = true;
                 candidates.clear();
             }
@@ -148,7 +148,7 @@ void ClassifyPass::run(const QStringList &files)
                 }
             }
             countUse(m_table, candidate.owner, candidate.ownerKeyword, candidate.destination);
-            if (!moveWithCompanions(path, destination, root, context, &planner.foldersBeside()))
+            if (!moveWithCompanions(path, destination, root, context, planner.companionFolders(plan)))
                 return;
             continue;
         }
@@ -178,7 +178,7 @@ void ClassifyPass::run(const QStringList &files)
                 learnKeyword(m_prompts, m_view, m_messages, name, root, *destination);
             }
         }
-        if (destination && !moveWithCompanions(path, *destination, root, context, &planner.foldersBeside()))
+        if (destination && !moveWithCompanions(path, *destination, root, context, planner.companionFolders(plan)))
             return;
     }
 }

@@ -1,9 +1,10 @@
 #include "classifyplan.h"
 
 #include "fileops.h"
+#include "pathcodec.h"
 
 #include <QCollator>
-#include <QFile>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cstring>
@@ -15,6 +16,23 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The path without the extension of its last name, as FileOps::companionPath() takes it.
+QStringView stemOf(const QString &path)
+{
+    const qsizetype nameStart = path.lastIndexOf(u'/') + 1;
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return QStringView(path).first(dot < nameStart ? path.size() : dot);
+}
+
+size_t companionKeyBit(QStringView stem)
+{
+    return qHash(stem) & 0xFFFF;
+}
+
+} // namespace
+
 ClassifyPlanner::ClassifyPlanner(const QString &rootFolder, QSet<QString> foldersBeside)
     : m_root(rootFolder)
     , m_rootLower(rootFolder.toLower())
@@ -24,8 +42,11 @@ ClassifyPlanner::ClassifyPlanner(const QString &rootFolder, QSet<QString> folder
     // last, so that it wins where a file has both.
     for (const QString &suffix : {u".files"_s, u"_files"_s}) {
         for (const QString &folder : std::as_const(m_foldersBeside)) {
-            if (folder.endsWith(suffix))
-                m_companions.insert(folder.chopped(suffix.size()), folder);
+            if (folder.endsWith(suffix)) {
+                const QString stem = folder.chopped(suffix.size());
+                m_companions.insert(stem, folder);
+                m_companionKeys[companionKeyBit(stem)] = true;
+            }
         }
     }
 }
@@ -34,30 +55,49 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
 {
     FilePlan plan;
     plan.path = path;
-    plan.companion = m_companions.value(FileOps::companionPath(FileOps::reduceRootJoin(path), QString()));
+    const QString from = FileOps::reduceRootJoin(path);
+    const QStringView stem = stemOf(from);
+    if (m_companionKeys[companionKeyBit(stem)])
+        plan.companion = m_companions.value(stem.toString());
     const PreparedPath prepared = preparePath(path);
-    m_grams.assign(prepared);
 
-    // Only the entries whose probe the path holds can match; they are tested in table order, as if every
+    // Only the entries whose group the path holds can match; they are tested in table order, as if every
     // entry were.
-    const ProbeIndex &index = indexOf(table);
-    QVarLengthArray<qsizetype, 64> mayMatch;
-    const auto add = [&](PathGrams::Probe probe) {
-        if (!index.present[probe])
-            return;
-        for (const qsizetype g : index.entries.value(probe))
-            mayMatch.append(g);
+    ProbeIndex &index = indexOf(table);
+    const auto entriesOf = [&index](const PathGrams::Group &group) -> const QList<qsizetype> * {
+        if (!index.present[group.probe()])
+            return nullptr;
+        const auto entries = index.entries.constFind(group);
+        return entries == index.entries.cend() ? nullptr : &*entries;
     };
-    add(PathGrams::Always);
-    for (const PathGrams::Probe probe : m_grams.probesHeld())
-        add(probe);
+    const qsizetype foldedFolder = prepared.folded.lastIndexOf(u'/') + 1;
+    const qsizetype lowerFolder = prepared.foldedLower.lastIndexOf(u'/') + 1;
+    const QStringView folded = QStringView(prepared.folded).first(foldedFolder);
+    const QStringView lower = QStringView(prepared.foldedLower).first(lowerFolder);
+    if (!m_folder || m_folder->folded != folded || m_folder->lower != lower) {
+        m_folder = FolderGroups {folded.toString(), lower.toString(), index.always};
+        const PreparedPath folder {m_folder->folded, m_folder->lower};
+        PathGrams::forEachGroup(folder, index.kinds, [&](const PathGrams::Group &group) {
+            if (const QList<qsizetype> *entries = entriesOf(group))
+                m_folder->entries.append(*entries);
+        });
+    }
+    QVarLengthArray<qsizetype, 64> mayMatch(m_folder->entries.cbegin(), m_folder->entries.cend());
+    // A group that begins three units or more before the name lies within the folder part.
+    PathGrams::forEachGroup(
+        prepared, index.kinds,
+        [&](const PathGrams::Group &group) {
+            if (const QList<qsizetype> *entries = entriesOf(group))
+                mayMatch.append(entries->constData(), entries->size());
+        },
+        std::max<qsizetype>(0, foldedFolder - 3), std::max<qsizetype>(0, lowerFolder - 3));
     std::sort(mayMatch.begin(), mayMatch.end());
     mayMatch.erase(std::unique(mayMatch.begin(), mayMatch.end()), mayMatch.end());
 
     plan.tested = table.size();
-    QStringList keys; // candidates' short forms without regard to case
+    QVarLengthArray<const QString *, 4> keys; // candidates' short forms without regard to case
     for (const qsizetype g : std::as_const(mayMatch)) {
-        const KeywordEntry &entry = table[g];
+        const KeywordEntry &entry = table.matchingEntry(g);
         const MatchResult result = matchKeyword(entry, prepared);
         if (result == MatchResult::None)
             continue;
@@ -67,56 +107,59 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
             plan.tested = g + 1;
             break;
         }
-        auto forms = m_forms.constFind(entry.destination);
-        if (forms == m_forms.cend()) {
-            forms = m_forms.insert(
-                entry.destination,
-                {shortForm(entry.destination, m_root), shortForm(entry.destination.toLower(), m_rootLower)});
+        const Forms *&forms = index.forms[g];
+        if (!forms) {
+            auto known = m_forms.find(entry.destination);
+            if (known == m_forms.end()) {
+                known = m_forms
+                            .emplace(entry.destination,
+                                     Forms {shortForm(entry.destination, m_root),
+                                            shortForm(entry.destination.toLower(), m_rootLower)})
+                            .first;
+            }
+            forms = &known->second;
         }
-        if (!keys.contains(forms->key)) {
-            keys.append(forms->key);
+        const auto sameKey = [forms](const QString *key) { return *key == forms->key; };
+        if (std::none_of(keys.cbegin(), keys.cend(), sameKey)) {
+            keys.append(&forms->key);
             plan.candidates.append({entry.destination, forms->shortForm, g, entry.keyword});
         }
     }
     return plan;
 }
 
-const ClassifyPlanner::ProbeIndex &ClassifyPlanner::indexOf(const KeywordTable &table)
+ClassifyPlanner::ProbeIndex &ClassifyPlanner::indexOf(const KeywordTable &table)
 {
     if (m_index && table.sourceText().constData() == m_index->text.constData() && table.size() == m_index->size)
         return *m_index;
     m_index = std::make_unique<ProbeIndex>();
+    m_folder.reset();
     m_index->text = table.sourceText();
     m_index->size = table.size();
+    m_index->forms.resize(table.size());
     for (qsizetype g = 0; g < table.size(); ++g) {
-        const PathGrams::Probe probe = PathGrams::probeOf(table[g]);
-        m_index->present[probe] = true;
-        m_index->entries[probe].append(g);
+        const std::optional<PathGrams::Group> group = PathGrams::groupOf(table.matchingEntry(g));
+        if (!group) {
+            m_index->always.append(g);
+            continue;
+        }
+        m_index->present[group->probe()] = true;
+        m_index->kinds.add(*group);
+        m_index->entries[*group].append(g);
     }
     return *m_index;
 }
 
-QSet<QString> foldersBeside(const QStringList &files)
+namespace {
+
+// The full paths of the files in a folder (not hidden; unsorted) when `files` is given, and those of the
+// folders in it, hidden ones included.
+QSet<QString> readFolder(const QString &folder, QStringList *files)
 {
     QSet<QString> folders;
-    QSet<QString> listed;
-    for (const QString &path : files) {
-        const QString folder = FileOps::folderOf(FileOps::reduceRootJoin(path));
-        if (listed.contains(folder))
-            continue;
-        listed.insert(folder);
-        folders.unite(listSourceFolder(folder).folders);
-    }
-    return folders;
-}
-
-SourceFolder listSourceFolder(const QString &folder)
-{
-    SourceFolder listing;
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    DIR *dir = ::opendir(PathCodec::encode(folder).constData());
     if (!dir)
-        return listing;
-    QStringList names;
+        return folders;
     while (const dirent *entry = ::readdir(dir)) {
         const char *name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
@@ -132,64 +175,65 @@ SourceFolder listSourceFolder(const QString &folder)
             isFile = S_ISREG(st.st_mode);
         }
         if (isFolder)
-            listing.folders.insert(FileOps::reduceRootJoin(FileOps::join(folder, QFile::decodeName(name))));
-        else if (isFile && name[0] != '.')
-            names.append(QFile::decodeName(name));
+            folders.insert(FileOps::reduceRootJoin(FileOps::join(folder, PathCodec::decode(name))));
+        else if (files && isFile && name[0] != '.')
+            files->append(FileOps::join(folder, PathCodec::decode(name)));
     }
     ::closedir(dir);
+    return folders;
+}
 
-    // Sort keys: comparing each pair afresh would cost the collator most of the time spent here.
+} // namespace
+
+QSet<QString> foldersBeside(const QStringList &files)
+{
+    QSet<QString> folders;
+    QSet<QString> listed;
+    for (const QString &path : files) {
+        const QString folder = FileOps::folderOf(FileOps::reduceRootJoin(path));
+        if (listed.contains(folder))
+            continue;
+        listed.insert(folder);
+        folders.unite(readFolder(folder, nullptr));
+    }
+    return folders;
+}
+
+SourceFolder listSourceFolder(const QString &folder)
+{
+    SourceFolder listing;
+    QStringList paths;
+    listing.folders = readFolder(folder, &paths);
+    const qsizetype nameStart = folder.size() + 1; // after the one "/" join() puts in
+
+    // Sort keys: comparing each pair afresh would cost the collator most of the time spent here. The
+    // names are handed over in place, without a copy.
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::vector<QCollatorSortKey> keys;
-    keys.reserve(size_t(names.size()));
-    for (const QString &name : std::as_const(names))
-        keys.push_back(collator.sortKey(name.toLower()));
-    std::vector<qsizetype> order(size_t(names.size()));
+    keys.reserve(size_t(paths.size()));
+    for (const QString &path : std::as_const(paths)) {
+        const QString name = QString::fromRawData(path.constData() + nameStart, path.size() - nameStart);
+        keys.push_back(collator.sortKey(toLowerCase(name)));
+    }
+    std::vector<qsizetype> order(size_t(paths.size()));
     std::iota(order.begin(), order.end(), 0);
+    // Paths in one folder compare as their names do.
     std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
         const int byKey = keys[size_t(a)].compare(keys[size_t(b)]);
-        return byKey != 0 ? byKey < 0 : names.at(a) < names.at(b);
+        return byKey != 0 ? byKey < 0 : paths.at(a) < paths.at(b);
     });
-    listing.files.reserve(names.size());
+    listing.files.reserve(paths.size());
     for (const qsizetype i : order)
-        listing.files.append(FileOps::join(folder, names.at(i)));
+        listing.files.append(std::move(paths[i]));
     return listing;
-}
-
-void SearchTally::add(const FilePlan &plan)
-{
-    if (m_endingAt.size() <= plan.tested)
-        m_endingAt.resize(plan.tested + 1);
-    ++m_endingAt[plan.tested];
-}
-
-void SearchTally::addTo(KeywordTable &table) const
-{
-    // Entry g was tested by every file whose walk went beyond it.
-    int testers = 0;
-    for (qsizetype g = m_endingAt.size() - 2; g >= 0; --g) {
-        testers += m_endingAt.at(g + 1);
-        if (g < table.size() && table[g].counted())
-            table[g].searchCount += testers;
-    }
-}
-
-void countSearches(KeywordTable &table, const FilePlan &plan)
-{
-    const qsizetype end = std::min(plan.tested, table.size());
-    KeywordEntry *entries = table.data(); // one detach for the whole walk
-    for (qsizetype g = 0; g < end; ++g) {
-        if (entries[g].counted())
-            ++entries[g].searchCount;
-    }
 }
 
 void countUse(KeywordTable &table, qsizetype index, const QString &keyword, const QString &destination)
 {
     if (index < 0 || index >= table.size())
         return;
-    KeywordEntry &entry = table[index];
+    const KeywordEntry &entry = table.matchingEntry(index);
     if (entry.keyword == keyword && entry.destination == destination)
-        ++entry.usedCount;
+        table.countUse(index);
 }

@@ -11,6 +11,8 @@
 
 #include <bitset>
 #include <memory>
+#include <optional>
+#include <unordered_map>
 
 // What the Classify pass would do with one file, decided without moving, creating or asking anything.
 // The pass, the command line and the window's preview all take their decisions from here.
@@ -62,31 +64,54 @@ public:
 
     FilePlan plan(const KeywordTable &table, const QString &path);
 
-    const QSet<QString> &foldersBeside() const { return m_foldersBeside; }
+    /// The folders a move of the planned file is to look for its companion among (see moveWithCompanions()):
+    /// none when the plan found none, which spares the move searching all folders beside the files for
+    /// names that are not there.
+    const QSet<QString> *companionFolders(const FilePlan &plan) const
+    {
+        return plan.companion.isEmpty() ? &m_noFolders : &m_foldersBeside;
+    }
 
 private:
-    // The entries of a table by the probes of their search texts.
-    struct ProbeIndex
-    {
-        QString text; ///< held, so that its storage can never be taken for that of a table parsed afresh
-        qsizetype size = -1;
-        std::bitset<PathGrams::ProbeCount> present;
-        QHash<PathGrams::Probe, QList<qsizetype>> entries; ///< in table order
-    };
-    const ProbeIndex &indexOf(const KeywordTable &table);
-
-    QString m_root;
-    QString m_rootLower;
-    QSet<QString> m_foldersBeside;
-    QHash<QString, QString> m_companions; ///< by the path of their file without its extension
-    PathGrams m_grams;
-    std::unique_ptr<ProbeIndex> m_index;
     struct Forms
     {
         QString shortForm;
         QString key; ///< the short form without regard to case
     };
-    QHash<QString, Forms> m_forms; ///< by destination
+
+    // The entries of a table by the letter group their search text begins with, in table order.
+    struct ProbeIndex
+    {
+        QString text; ///< held, so that its storage can never be taken for that of a table parsed afresh
+        qsizetype size = -1;
+        QList<qsizetype> always; ///< search texts too short for a group: they may occur in any path
+        std::bitset<PathGrams::ProbeCount> present; ///< the probes of the groups in `entries`
+        PathGrams::Kinds kinds; ///< of the groups in `entries`
+        QHash<PathGrams::Group, QList<qsizetype>> entries;
+        QList<const Forms *> forms; ///< of each entry's destination, from m_forms once the entry matched
+    };
+    ProbeIndex &indexOf(const KeywordTable &table);
+
+    // The entries the folder part of the last path (up to its last "/") may hold: the same for every file
+    // of a folder, so only the groups that reach into the name are looked up for each.
+    struct FolderGroups
+    {
+        QString folded;
+        QString lower;
+        QList<qsizetype> entries;
+    };
+
+    QString m_root;
+    QString m_rootLower;
+    QSet<QString> m_foldersBeside;
+    const QSet<QString> m_noFolders;
+    QHash<QString, QString> m_companions; ///< by the path of their file without its extension
+    /// A bit for the hash of each key of m_companions: most files have no companion and are told so
+    /// without putting their key together.
+    std::bitset<1 << 16> m_companionKeys;
+    std::unique_ptr<ProbeIndex> m_index;
+    std::optional<FolderGroups> m_folder; ///< of m_index
+    std::unordered_map<QString, Forms> m_forms; ///< by destination; a node-based map, so that they stay put
 };
 
 /// The folders in the folders of `files`, each folder listed once: most files have no companion folder to
@@ -101,21 +126,6 @@ struct SourceFolder
     QSet<QString> folders;
 };
 SourceFolder listSourceFolder(const QString &folder);
-
-/// Adds one search to every counted entry the plan tested.
-void countSearches(KeywordTable &table, const FilePlan &plan);
-
-/// Search counts of many plans of one table, added at once: for a pass that needs no counts while it runs,
-/// this spares a second walk over the table for every file.
-class SearchTally
-{
-public:
-    void add(const FilePlan &plan);
-    void addTo(KeywordTable &table) const;
-
-private:
-    QList<int> m_endingAt; ///< how many walks ended after testing n entries
-};
 
 /// Adds one use to the entry the table held at `index` when the plan was made. A re-parse in between may
 /// have dropped or shifted it; then nothing is counted rather than the wrong line.

@@ -4,15 +4,16 @@
 #include "messagetable.h"
 #include "movejournal.h"
 #include "movesteps.h"
+#include "pathcodec.h"
 #include "programtext.h"
 #include "userprompts.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -26,12 +27,33 @@ namespace {
 
 QByteArray encoded(const QString &path)
 {
-    return QFile::encodeName(path);
+    return PathCodec::encode(path);
 }
 
 QString decoded(const QByteArray &path)
 {
-    return QFile::decodeName(path);
+    return PathCodec::decode(path);
+}
+
+// The path without the extension of its last name.
+qsizetype stemLength(const QString &path)
+{
+    const qsizetype nameStart = path.lastIndexOf(u'/') + 1;
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return dot < nameStart ? path.size() : dot;
+}
+
+// Characters, not UTF-16 units, as toUcs4() counts them: a name beyond the basic plane must line up as well.
+qsizetype characterCount(QStringView text)
+{
+    qsizetype pairs = 0;
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && text[i + 1].isLowSurrogate()) {
+            ++pairs;
+            ++i;
+        }
+    }
+    return text.size() - pairs;
 }
 
 QString systemError(int code)
@@ -42,12 +64,6 @@ QString systemError(int code)
 bool isRealDir(const QString &path)
 {
     return MoveSteps::isFolder(encoded(path));
-}
-
-bool isLink(const QString &path)
-{
-    struct stat st;
-    return ::lstat(encoded(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 // A folder or a link to one, as the file list's companion test sees it.
@@ -74,14 +90,22 @@ QString moveFailure(const MessageTable &messages, const QString &source, const Q
 }
 
 // One move of a file or companion folder under its intent in the journal: the intent is written before
-// anything happens, done or failed after. Without a journal the same steps run unrecorded.
+// anything happens, done or failed after. Without a journal the same steps run unrecorded. What moves is
+// always the intent's source to its target.
 class JournaledMove
 {
 public:
     JournaledMove(const MoveContext &context, JournalRecord intent)
         : m_context(context)
+        , m_target(intent.dst)
+        , m_fromBytes(encoded(intent.src))
+        , m_toBytes(encoded(intent.dst))
     {
-        m_plan.temporary = MoveSteps::temporaryName(MoveSteps::folderOf(encoded(intent.dst)));
+        // The target's folder is handed over in place where it is a plain prefix of the target, as
+        // temporaryName() copies what it needs: one allocation less for every move.
+        const qsizetype separator = m_toBytes.lastIndexOf('/');
+        m_plan.temporary = MoveSteps::temporaryName(
+            separator > 0 ? QByteArray::fromRawData(m_toBytes.constData(), separator) : MoveSteps::folderOf(m_toBytes));
         m_plan.messages = &context.messages;
         m_plan.keepAlive = [view = &context.view] { view->keepAlive(); };
         if (MoveJournal *journal = context.journal) {
@@ -105,16 +129,16 @@ public:
     QString id() const { return m_id; }
     MoveSteps::CopyPlan &plan() { return m_plan; }
 
-    int moveEntry(const QString &from, const QString &to)
+    int moveEntry()
     {
         m_plan.detail.clear();
-        return noteLosses(MoveSteps::moveEntry(encoded(from), encoded(to), m_plan), to);
+        return noteLosses(MoveSteps::moveEntry(m_fromBytes, m_toBytes, m_plan), m_target);
     }
 
-    int replaceFile(const QString &from, const QString &to)
+    int replaceFile()
     {
         m_plan.detail.clear();
-        return noteLosses(MoveSteps::replaceFile(encoded(from), encoded(to), m_plan), to);
+        return noteLosses(MoveSteps::replaceFile(m_fromBytes, m_toBytes, m_plan), m_target);
     }
 
     /// For the entries of a merge: the copy of an entry uses the move's temporary name in its own folder.
@@ -150,6 +174,9 @@ private:
     }
 
     const MoveContext &m_context;
+    QString m_target;
+    QByteArray m_fromBytes; ///< converted once for every attempt
+    QByteArray m_toBytes;
     MoveSteps::CopyPlan m_plan;
     QString m_id;
     bool m_open = true;
@@ -240,8 +267,16 @@ void showMoveFailure(UserPrompts &prompts, const MessageTable &messages, const Q
 std::pair<QString, QString> companionOf(const QString &from, const QString &target,
                                         const QSet<QString> *knownFolders = nullptr)
 {
+    if (knownFolders && knownFolders->isEmpty())
+        return {}; // nothing stood beside the file to look for
+    // One string serves for both names: most files have no companion, and this runs for every file.
+    const qsizetype stem = stemLength(from);
+    QString companion;
+    companion.reserve(stem + companionSuffixes[0].size());
+    companion.append(QStringView(from).first(stem));
     for (const QString &suffix : companionSuffixes) {
-        const QString companion = FileOps::companionPath(from, suffix);
+        companion.truncate(stem);
+        companion += suffix;
         if ((!knownFolders || knownFolders->contains(companion)) && isFolder(companion))
             return {companion, FileOps::companionPath(target, suffix)};
     }
@@ -300,33 +335,49 @@ QString folderOf(const QString &path)
 
 QString join(const QString &folder, const QString &name)
 {
-    return folder + u'/' + name;
+    QString path;
+    path.reserve(folder.size() + 1 + name.size()); // one allocation: every move joins a few paths
+    path += folder;
+    path += u'/';
+    path += name;
+    return path;
 }
 
 QString reduceRootJoin(const QString &path)
 {
-    return path.startsWith(u"//"_s) ? path.mid(1) : path;
+    return path.size() > 1 && path.at(0) == u'/' && path.at(1) == u'/' ? path.mid(1) : path;
 }
 
 QString companionPath(const QString &filePath, const QString &suffix)
 {
-    const qsizetype nameStart = filePath.lastIndexOf(u'/') + 1;
-    const qsizetype dot = filePath.lastIndexOf(u'.');
-    if (dot < nameStart)
-        return filePath + suffix;
-    return filePath.left(dot) + suffix;
+    const qsizetype stem = stemLength(filePath);
+    QString path;
+    path.reserve(stem + suffix.size());
+    path.append(QStringView(filePath).first(stem));
+    path.append(suffix);
+    return path;
 }
 
 QString displayName(const QString &name)
 {
-    // Characters, not UTF-16 units: a name beyond the basic plane must line up as well.
-    const qsizetype characters = name.toUcs4().size();
+    const qsizetype characters = characterCount(name);
     return characters >= 40 ? name : name + QString(40 - characters, u' ');
 }
 
 QString logLine(const QString &name, const QString &destination, const QString &rootFolder)
 {
-    return displayName(fileName(name)) + u"-> "_s + shortForm(destination, rootFolder);
+    // Written in place into a string of its final size: a pass makes a line for every file.
+    const QStringView file = QStringView(name).sliced(name.lastIndexOf(u'/') + 1);
+    const qsizetype blanks = std::max<qsizetype>(0, 40 - characterCount(file));
+    const bool underRoot = !rootFolder.isEmpty() && destination.startsWith(rootFolder, Qt::CaseSensitive);
+    const QStringView arrow = underRoot ? u"-> .." : u"-> ";
+    const QStringView shown = underRoot ? QStringView(destination).sliced(rootFolder.size()) : destination;
+    QString line(file.size() + blanks + arrow.size() + shown.size(), Qt::Uninitialized);
+    QChar *out = std::copy(file.cbegin(), file.cend(), line.data());
+    out = std::fill_n(out, blanks, QChar(u' '));
+    out = std::copy(arrow.cbegin(), arrow.cend(), out);
+    std::copy(shown.cbegin(), shown.cend(), out);
+    return line;
 }
 
 bool moveFile(const QString &source, const QString &target, QString *error)
@@ -357,15 +408,17 @@ bool renameNoReplace(const QString &from, const QString &to, QString *error)
 bool moveFolder(const QString &from, const QString &to, const MoveContext &outer, const QString &page,
                 const QString &undoes)
 {
-    MovePass pass(outer, u"move"_s, folderOf(from));
+    MovePass pass(outer, u"move"_s, outer.pass ? QString() : folderOf(from));
     const MoveContext &context = pass.context();
     UserPrompts &prompts = context.prompts;
     const auto tell = [&context](Message message, std::vector<ProgramText> fill) {
         context.prompts.notify(ProgramText(message, std::move(fill)).in(context.messages));
     };
     // A link standing for the companion folder moves as the link; what it points to stays where it is.
-    const bool link = isLink(from);
-    if (!link && !isRealDir(from)) {
+    struct stat st;
+    const bool there = ::lstat(encoded(from).constData(), &st) == 0;
+    const bool link = there && S_ISLNK(st.st_mode);
+    if (!link && !(there && S_ISDIR(st.st_mode))) {
         recordRefusal(context, from, to, page, u"does not exist"_s);
         tell(Message::FolderNotThere, {from});
         return false;
@@ -394,7 +447,7 @@ bool moveFolder(const QString &from, const QString &to, const MoveContext &outer
     intent.page = page;
     intent.merge = merge;
     intent.undoes = undoes;
-    JournaledMove move(context, intent);
+    JournaledMove move(context, std::move(intent));
     if (merge) {
         QStringList problems;
         const bool arrived = mergeFolder(encoded(from), encoded(to), move, context, &problems);
@@ -407,9 +460,9 @@ bool moveFolder(const QString &from, const QString &to, const MoveContext &outer
         }
         return arrived;
     }
-    int e = move.moveEntry(from, to);
+    int e = move.moveEntry();
     if (e == ENOENT && createFolderPath(folderOf(to)))
-        e = move.moveEntry(from, to);
+        e = move.moveEntry();
     if (e != 0) {
         move.failed(reasonOf(e, move.plan()));
         prompts.notify(ProgramText(Message::FolderNotMoved, {from, to, systemError(e)}).in(context.messages)
@@ -457,7 +510,8 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
 {
     using namespace FileOps;
     const QString from = reduceRootJoin(source);
-    MovePass pass(outer, u"classify"_s, folderOf(from));
+    // The folder only names a pass that begins here; most moves are made inside one.
+    MovePass pass(outer, u"classify"_s, outer.pass ? QString() : folderOf(from));
     const MoveContext &context = pass.context();
     UserPrompts &prompts = context.prompts;
     const MessageTable &messages = context.messages;
@@ -468,20 +522,20 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
     JournalRecord intent = intentOf(u"file"_s, from, target);
     intent.companionSrc = companion;
     intent.companionDst = companionTarget;
-    JournaledMove move(context, intent);
+    JournaledMove move(context, std::move(intent));
 
     // Try the move first: when it succeeds, the destination and its parent existed and nothing was in
     // the way, so none of the questions below would have been asked.
     // The file list named a file here; should a folder have taken its name since, it moves as it is,
     // still never over anything.
-    int e = move.moveEntry(from, target);
+    int e = move.moveEntry();
     if (e != 0 && e != EEXIST && !isFolder(destination)) {
         if (parentFolderMissing(destination) && prompts.askYesNo(messages.text(13), QString()) != UserPrompts::Yes) {
             move.failed(u"declined: the destination's parent folder does not exist"_s);
             return false;
         }
         createFolderPath(destination);
-        e = move.moveEntry(from, target);
+        e = move.moveEntry();
     }
     if (e == EEXIST && !isRealDir(target)) {
         if (prompts.askYesNo(messages.text(14), name) != UserPrompts::Yes) {
@@ -494,7 +548,7 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
             prompts.notify(ProgramText(Message::SameFileNothingMoved, {from, target}).in(messages));
             return true;
         }
-        e = move.replaceFile(from, target);
+        e = move.replaceFile();
     }
     if (e != 0) {
         move.failed(reasonOf(e, move.plan()));
@@ -538,9 +592,9 @@ QStringList moveFilesWithCompanions(const QStringList &sources, const QString &f
             intent.companionSrc = companionPath(from, companions.first());
             intent.companionDst = companionPath(target, companions.first());
         }
-        JournaledMove move(context, intent);
+        JournaledMove move(context, std::move(intent));
         // A file that stayed keeps its companions beside it.
-        const int e = isRealDir(from) ? EISDIR : move.moveEntry(from, target);
+        const int e = isRealDir(from) ? EISDIR : move.moveEntry();
         if (e != 0) {
             move.failed(reasonOf(e, move.plan()));
             failed.append(fileName(from));
@@ -568,9 +622,9 @@ bool undoMove(const LoggedMove &logged, const QString &currentFolder, const Move
     intent.companionSrc = companion;
     intent.companionDst = companionReturn;
     intent.undoes = logged.journalId;
-    JournaledMove move(context, intent);
+    JournaledMove move(context, std::move(intent));
     // Gone from the logged place, or a namesake already back home: say so and keep the line.
-    const int e = isRealDir(current) ? EISDIR : move.moveEntry(current, returnPath);
+    const int e = isRealDir(current) ? EISDIR : move.moveEntry();
     if (e != 0) {
         move.failed(reasonOf(e, move.plan()));
         showMoveFailure(context.prompts, context.messages, logged.fileName);

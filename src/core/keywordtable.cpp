@@ -6,11 +6,13 @@
 #include <QCollator>
 #include <QFileInfo>
 #include <QLocale>
+#include <QStringBuilder>
 
 #include <unicode/translit.h>
 
 #include <algorithm>
 #include <memory>
+#include <string_view>
 
 using namespace Qt::StringLiterals;
 
@@ -24,6 +26,18 @@ const QString TrailerMark = u"<<"_s;
 bool isBlank(QChar c)
 {
     return c.unicode() <= 0x20;
+}
+
+// The same as a view, for text that is read further rather than kept.
+QStringView trimmedBlanks(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
+    return text.sliced(begin, end - begin);
 }
 
 QString trimBlanks(const QString &text)
@@ -85,19 +99,19 @@ struct TrailerReading
     bool ok = true;
 };
 
-TrailerReading readTrailer(const QString &line)
+TrailerReading readTrailer(QStringView line)
 {
     TrailerReading reading;
     const qsizetype mark = line.indexOf(TrailerMark);
     if (mark < 0)
         return reading;
-    const QString rest = trimBlanks(line.mid(mark + TrailerMark.size() + 1));
+    const QStringView rest = trimmedBlanks(line.mid(mark + TrailerMark.size() + 1));
     const qsizetype slash = rest.indexOf(u'/');
     bool usedOk = false;
     bool searchOk = false;
     if (slash >= 0) {
-        reading.counters.used = trimBlanks(rest.left(slash)).toInt(&usedOk, 10);
-        reading.counters.search = trimBlanks(rest.mid(slash + 1)).toInt(&searchOk, 10);
+        reading.counters.used = trimmedBlanks(rest.left(slash)).toInt(&usedOk, 10);
+        reading.counters.search = trimmedBlanks(rest.mid(slash + 1)).toInt(&searchOk, 10);
     }
     reading.ok = usedOk && searchOk;
     if (!reading.ok)
@@ -139,13 +153,22 @@ bool fitsInALine(const QString &part)
     return !part.contains(Arrow) && !part.contains(TrailerMark) && !part.contains(u'\n') && !part.contains(u'\r');
 }
 
+// As text == text.toUpper(), without a copy for ASCII text (nearly every keyword of a long list).
+bool isUpperCase(const QString &text)
+{
+    const auto ascii = [](QChar c) { return c.unicode() < 0x80; };
+    if (!std::all_of(text.cbegin(), text.cend(), ascii))
+        return text == text.toUpper();
+    return std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'a' && c <= u'z'; });
+}
+
 void deriveMatchFields(KeywordEntry &entry)
 {
-    entry.caseSensitive = entry.keyword == entry.keyword.toUpper();
+    entry.caseSensitive = isUpperCase(entry.keyword);
     entry.confirmEachTime = entry.keyword.endsWith(u'?');
     QString searched = entry.confirmEachTime ? entry.keyword.chopped(1) : entry.keyword;
     if (!entry.caseSensitive)
-        searched = searched.toLower();
+        searched = toLowerCase(searched);
     entry.needle = toHalfWidth(searched);
 }
 
@@ -153,9 +176,13 @@ void deriveMatchFields(KeywordEntry &entry)
 
 QString toHalfWidth(const QString &text)
 {
-    // Nothing below the Hangul jamo has a half-width form; most paths never reach ICU.
-    const bool plain = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x1100; });
-    if (plain)
+    // Nothing below the Hangul jamo has a half-width form; most paths never reach ICU. Told without a
+    // branch per unit, so that the compiler takes many at once.
+    const char16_t *units = reinterpret_cast<const char16_t *>(text.constData());
+    char16_t wide = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        wide |= char16_t(units[i] >= 0x1100);
+    if (wide == 0)
         return text;
     const icu::Transliterator *transliterator = halfWidthTransliterator();
     if (!transliterator)
@@ -202,9 +229,34 @@ QString volumeFolder(const QString &destination)
     return u"/"_s;
 }
 
+QString toLowerCase(const QString &text)
+{
+    // Most paths and names are ASCII: lower case without the Unicode tables, which cost more than the rest
+    // of a file's matching. The loops have no branch per unit, so that the compiler takes many at once.
+    const auto isCapital = [](char16_t u) { return char16_t(u - u'A') < 26; };
+    const char16_t *units = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype size = text.size();
+    char16_t beyondAscii = 0;
+    char16_t capitals = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        beyondAscii |= char16_t(units[i] >= 0x80);
+        capitals |= char16_t(isCapital(units[i]));
+    }
+    if (beyondAscii)
+        return text.toLower();
+    if (!capitals)
+        return text;
+    QString lower(size, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(lower.data());
+    for (qsizetype i = 0; i < size; ++i)
+        out[i] = units[i] + (isCapital(units[i]) ? u'a' - u'A' : 0);
+    return lower;
+}
+
 PreparedPath preparePath(const QString &path)
 {
-    return PreparedPath {toHalfWidth(path), toHalfWidth(path.toLower())};
+    // toHalfWidth() hands back an ASCII path as it is.
+    return PreparedPath {toHalfWidth(path), toHalfWidth(toLowerCase(path))};
 }
 
 MatchResult matchKeyword(const KeywordEntry &entry, const PreparedPath &path)
@@ -212,7 +264,9 @@ MatchResult matchKeyword(const KeywordEntry &entry, const PreparedPath &path)
     if (entry.needle.isEmpty())
         return MatchResult::None;
     const QString &haystack = entry.caseSensitive ? path.folded : path.foldedLower;
-    if (!haystack.contains(entry.needle, Qt::CaseSensitive))
+    // A plain search: Qt's prepares for long texts, and costs more than scanning a path.
+    const auto view = [](QStringView text) { return std::u16string_view(text.utf16(), size_t(text.size())); };
+    if (view(haystack).find(view(entry.needle)) == std::u16string_view::npos)
         return MatchResult::None;
     return entry.confirmEachTime ? MatchResult::ConfirmEachTime : MatchResult::Match;
 }
@@ -252,6 +306,7 @@ QStringList keywordListLines(const QString &text)
 void KeywordTable::parse(const QString &text, const QString &rootFolder)
 {
     m_entries.clear();
+    m_searchesEndingAt.clear();
     m_lineCounters.clear();
     m_error.reset();
     m_sourceText = text;
@@ -259,6 +314,9 @@ void KeywordTable::parse(const QString &text, const QString &rootFolder)
 
     const QStringList lines = keywordListLines(text);
     m_hasLines = !lines.isEmpty();
+    // Parts are read as views and copied once they are kept: a list may have thousands of lines.
+    m_entries.reserve(lines.size());
+    m_lineCounters.reserve(lines.size());
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString &line = lines.at(i);
         const TrailerReading trailer = readTrailer(line);
@@ -269,33 +327,56 @@ void KeywordTable::parse(const QString &text, const QString &rootFolder)
         }
         m_lineCounters.append(trailer.counters);
 
-        QString keyword;
+        QStringView keyword;
         QString destination;
         const qsizetype arrow = line.indexOf(Arrow);
         if (arrow >= 0) {
-            keyword = trimBlanks(line.left(arrow));
+            keyword = trimmedBlanks(QStringView(line).left(arrow));
             const qsizetype from = arrow + Arrow.size();
             const qsizetype mark = line.indexOf(TrailerMark, from);
-            destination = trimBlanks(mark < 0 ? line.mid(from) : line.mid(from, mark - from));
-            destination = expandDestination(destination, rootFolder);
+            const QStringView part = mark < 0 ? QStringView(line).mid(from) : QStringView(line).mid(from, mark - from);
+            destination = expandDestination(trimmedBlanks(part).toString(), rootFolder);
         }
         m_lastLineDestination = destination;
 
         if (keyword.isEmpty() || destination.isEmpty())
             continue;
         KeywordEntry entry;
-        entry.keyword = keyword;
+        entry.keyword = keyword.toString();
         entry.destination = destination;
         entry.usedCount = trailer.counters.used;
         entry.searchCount = trailer.counters.search;
         entry.line = int(i);
         deriveMatchFields(entry);
-        m_entries.append(entry);
+        m_entries.append(std::move(entry));
     }
+}
+
+void KeywordTable::countSearches(qsizetype tested)
+{
+    tested = std::clamp<qsizetype>(tested, 0, m_entries.size());
+    if (m_searchesEndingAt.size() <= tested)
+        m_searchesEndingAt.resize(tested + 1);
+    ++m_searchesEndingAt[tested];
+}
+
+void KeywordTable::addCountedSearches() const
+{
+    if (m_searchesEndingAt.isEmpty())
+        return;
+    // Entry g was tested by every search that went beyond it.
+    int testers = 0;
+    for (qsizetype g = m_searchesEndingAt.size() - 2; g >= 0; --g) {
+        testers += m_searchesEndingAt.at(g + 1);
+        if (m_entries.at(g).counted())
+            m_entries[g].searchCount += testers;
+    }
+    m_searchesEndingAt.clear();
 }
 
 KeywordCounters KeywordTable::countersOfLine(int line) const
 {
+    addCountedSearches();
     // Entries are in line order; a line with an entry reports the entry's live counters.
     const auto it = std::lower_bound(m_entries.cbegin(), m_entries.cend(), line,
                                      [](const KeywordEntry &entry, int l) { return entry.line < l; });
@@ -343,7 +424,9 @@ QString rewriteKeywordList(const QString &text, const KeywordTable &table, const
         if (line.isEmpty())
             continue;
 
-        const QString withTrailer = line + u"    << %1/%2"_s.arg(counters.used).arg(counters.search);
+        // Put together without arg(), which parses its text anew for every line of the list.
+        const QString withTrailer
+            = line % u"    << "_s % QString::number(counters.used) % u'/' % QString::number(counters.search);
         if (!options.sift) {
             kept.append(withTrailer);
         } else if (counters.search <= 0) {
@@ -363,9 +446,15 @@ QString rewriteKeywordList(const QString &text, const KeywordTable &table, const
     std::stable_sort(kept.begin(), kept.end(),
                      [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
 
-    QString result;
+    qsizetype size = 0;
     for (const QString &line : std::as_const(kept))
-        result += line + u'\n';
+        size += line.size() + 1;
+    QString result;
+    result.reserve(size);
+    for (const QString &line : std::as_const(kept)) {
+        result += line;
+        result += u'\n';
+    }
     return result;
 }
 

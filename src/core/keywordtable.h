@@ -11,6 +11,9 @@ class MessageTable;
 // Full-width letters, digits, signs, katakana and the ideographic space folded to half width.
 QString toHalfWidth(const QString &text);
 
+// The text in lower case, as QString::toLower() gives it; quicker for ASCII.
+QString toLowerCase(const QString &text);
+
 // A destination written relative to the parent folder ("..") made absolute; "\" becomes "/".
 QString expandDestination(const QString &destinationPart, const QString &rootFolder);
 
@@ -75,11 +78,31 @@ public:
     void parse(const QString &text, const QString &rootFolder);
 
     qsizetype size() const { return m_entries.size(); }
-    KeywordEntry &operator[](qsizetype i) { return m_entries[i]; }
-    const KeywordEntry &operator[](qsizetype i) const { return m_entries[i]; }
-    const QList<KeywordEntry> &entries() const { return m_entries; }
-    /// For walks that change every entry's counters: the entries, without a check at each one.
-    KeywordEntry *data() { return m_entries.data(); }
+    /// The entries with their counters as they are now.
+    KeywordEntry &operator[](qsizetype i)
+    {
+        addCountedSearches();
+        return m_entries[i];
+    }
+    const KeywordEntry &operator[](qsizetype i) const
+    {
+        addCountedSearches();
+        return m_entries[i];
+    }
+    const QList<KeywordEntry> &entries() const
+    {
+        addCountedSearches();
+        return m_entries;
+    }
+    /// An entry for matching: its search count may not hold the searches counted since the counters were
+    /// last read, which a pass would otherwise add up for every file.
+    const KeywordEntry &matchingEntry(qsizetype i) const { return m_entries[i]; }
+
+    /// One search more for every counted entry among the first `tested`. Kept as a tally until the
+    /// counters are read: walking the whole table for every file of a pass costs more than the moves.
+    void countSearches(qsizetype tested);
+    /// One use more for entry i.
+    void countUse(qsizetype i) { ++m_entries[i].usedCount; }
 
     const std::optional<KeywordLineError> &error() const { return m_error; }
     const QString &sourceText() const { return m_sourceText; }
@@ -92,7 +115,11 @@ public:
     bool hasLines() const { return m_hasLines; }
 
 private:
-    QList<KeywordEntry> m_entries;
+    void addCountedSearches() const;
+
+    // Mutable for the counted searches, which are added on the first read.
+    mutable QList<KeywordEntry> m_entries;
+    mutable QList<int> m_searchesEndingAt; ///< how many searches tested exactly n entries, not yet added
     QList<KeywordCounters> m_lineCounters;
     std::optional<KeywordLineError> m_error;
     QString m_sourceText;

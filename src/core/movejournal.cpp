@@ -7,10 +7,12 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringBuilder>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include <fcntl.h>
@@ -22,49 +24,105 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A JSON string of UTF-8 text: only the quote, the backslash and control characters need escapes.
-void appendJsonString(QByteArray &out, const QString &text)
+// One record's line added to `bytes`, written into room reserved for the longest it can be: a pass writes
+// two records a file, and building them piece by piece cost more than the moves themselves.
+class RecordLine
 {
-    static constexpr char hex[] = "0123456789abcdef";
-    const QByteArray utf8 = text.toUtf8();
-    const auto escaped = [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte == '"' || byte == '\\' || byte < 0x20;
-    };
-    out += '"';
-    if (std::none_of(utf8.cbegin(), utf8.cend(), escaped)) {
-        out += utf8; // a path nearly always
-    } else {
-        for (const char c : utf8) {
-            if (!escaped(c)) {
-                out += c;
-            } else if (c == '"' || c == '\\') {
-                out += '\\';
-                out += c;
-            } else {
-                const auto byte = static_cast<unsigned char>(c);
-                out += "\\u00";
-                out += hex[byte >> 4];
-                out += hex[byte & 15];
+public:
+    RecordLine(QByteArray &bytes, qsizetype room)
+        : m_bytes(bytes)
+    {
+        const qsizetype start = bytes.size();
+        bytes.resize(start + room);
+        m_out = bytes.data() + start;
+    }
+
+    /// The room a string takes at most: an escape of six bytes for every unit, and the quotes.
+    static qsizetype room(const QString &text) { return 6 * text.size() + 2; }
+
+    void put(std::string_view text) { m_out = std::copy(text.cbegin(), text.cend(), m_out); }
+    void put(char c) { *m_out++ = c; }
+
+    /// A JSON string of UTF-8 text: only the quote, the backslash and control characters need escapes.
+    void putString(const QString &text)
+    {
+        put('"');
+        const char16_t *units = reinterpret_cast<const char16_t *>(text.constData());
+        const qsizetype size = text.size();
+        // Most texts are paths of plain ASCII: copied as they are while told to be, in one pass without a
+        // branch per unit (and written so), so that the compiler takes eight units at once. The room is
+        // there; what was copied stands only when no unit needed more.
+        char16_t special = 0;
+        char *out = m_out;
+        for (qsizetype i = 0; i < size; ++i) {
+            const char16_t u = units[i];
+            special |= char16_t(u < 0x20) | char16_t(u >= 0x80) | char16_t(u == u'"') | char16_t(u == u'\\');
+            out[i] = char(u);
+        }
+        if (special == 0) {
+            m_out = out + size;
+        } else {
+            for (qsizetype i = 0; i < size; ++i) {
+                if (units[i] >= 0x80) {
+                    // The rest goes through Qt's encoder. No pair of surrogates is cut, as all before it
+                    // are ASCII.
+                    putUtf8(QStringView(text).sliced(i).toUtf8());
+                    break;
+                }
+                putByte(char(units[i]));
             }
         }
+        put('"');
     }
-    out += '"';
-}
 
-// "2026-12-07T10:14:59.123Z"; the part up to the second changes once a second, so it is kept.
-QByteArray isoUtcTime(qint64 msecsSinceEpoch)
-{
-    thread_local qint64 cachedSecond = -1;
-    thread_local QByteArray cachedPrefix;
-    const qint64 second = msecsSinceEpoch / 1000;
-    if (second != cachedSecond) {
-        cachedSecond = second;
-        cachedPrefix = QDateTime::fromSecsSinceEpoch(second, Qt::UTC).toString(u"yyyy-MM-dd'T'HH:mm:ss."_s).toLatin1();
+    /// "2026-12-07T10:14:59.123Z"; the part up to the second changes once a second, so it is kept.
+    void putTime(qint64 msecsSinceEpoch)
+    {
+        thread_local qint64 cachedSecond = -1;
+        thread_local QByteArray cachedPrefix;
+        const qint64 second = msecsSinceEpoch / 1000;
+        if (second != cachedSecond) {
+            cachedSecond = second;
+            cachedPrefix
+                = QDateTime::fromSecsSinceEpoch(second, Qt::UTC).toString(u"yyyy-MM-dd'T'HH:mm:ss."_s).toLatin1();
+        }
+        put(std::string_view(cachedPrefix.constData(), size_t(cachedPrefix.size())));
+        const int ms = int(msecsSinceEpoch % 1000);
+        put(char('0' + ms / 100));
+        put(char('0' + ms / 10 % 10));
+        put(char('0' + ms % 10));
+        put('Z');
     }
-    const int ms = int(msecsSinceEpoch % 1000);
-    return cachedPrefix + char('0' + ms / 100) + char('0' + ms / 10 % 10) + char('0' + ms % 10) + 'Z';
-}
+
+    /// Gives back the room left over.
+    void finish() { m_bytes.truncate(m_out - m_bytes.constData()); }
+
+private:
+    void putByte(char c)
+    {
+        static constexpr char hex[] = "0123456789abcdef";
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '"' || byte == '\\') {
+            put('\\');
+            put(c);
+        } else if (byte < 0x20) {
+            put("\\u00");
+            put(hex[byte >> 4]);
+            put(hex[byte & 15]);
+        } else {
+            put(c);
+        }
+    }
+
+    void putUtf8(const QByteArray &utf8)
+    {
+        for (const char c : utf8)
+            putByte(c);
+    }
+
+    QByteArray &m_bytes;
+    char *m_out;
+};
 
 } // namespace
 
@@ -153,7 +211,7 @@ QString MoveJournal::intent(JournalRecord record)
 {
     record.op = u"intent"_s;
     record.pass = m_pass;
-    record.id = m_pass + u'/' + QString::number(++m_counter);
+    record.id = m_pass % u'/' % QString::number(++m_counter); // one allocation: a pass records every move
     append(record);
     return record.id;
 }
@@ -163,18 +221,17 @@ void MoveJournal::done(const QString &id)
     JournalRecord record;
     record.op = u"done"_s;
     record.id = id;
-    record.time = QDateTime();
     // Goes out with the next record: a crash that loses it leaves an intent whose move is found complete
     // on disk, which the next start settles as done. Half the writes of a pass.
-    m_pendingDone += encode(record) + '\n';
-    if (m_pendingDone.size() > 65536)
+    appendLine(m_pending, record, QDateTime::currentMSecsSinceEpoch());
+    if (m_pending.size() > 65536)
         flush();
 }
 
 void MoveJournal::flush()
 {
-    if (!m_pendingDone.isEmpty())
-        write(std::exchange(m_pendingDone, {}));
+    if (!m_pending.isEmpty())
+        writePending();
 }
 
 void MoveJournal::failed(const QString &id, const QString &reason)
@@ -226,71 +283,89 @@ qint64 MoveJournal::size() const
     return m_fd >= 0 && ::fstat(m_fd, &st) == 0 ? qint64(st.st_size) : 0;
 }
 
-void MoveJournal::append(JournalRecord record)
+void MoveJournal::append(const JournalRecord &record)
 {
     if (m_fd < 0)
         return;
-    record.time = QDateTime(); // stamped with the time it is written
-    write(std::exchange(m_pendingDone, {}) + encode(record) + '\n');
+    appendLine(m_pending, record, QDateTime::currentMSecsSinceEpoch()); // stamped with the time it is written
+    writePending();
 }
 
-void MoveJournal::write(const QByteArray &lines)
+void MoveJournal::writePending()
 {
-    if (m_fd < 0)
-        return;
-    // One write: O_APPEND keeps records of several writers whole.
-    const ssize_t written = ::write(m_fd, lines.constData(), size_t(lines.size()));
-    if (written != lines.size()) {
-        m_error = ProgramText(Message::JournalWriteFailed,
-                              {m_path,
-                               written < 0 ? ProgramText(QString::fromLocal8Bit(std::strerror(errno)))
-                                           : ProgramText(Message::ReasonDiskFull)});
+    if (m_fd >= 0) {
+        // One write: O_APPEND keeps records of several writers whole.
+        const ssize_t written = ::write(m_fd, m_pending.constData(), size_t(m_pending.size()));
+        if (written != m_pending.size()) {
+            m_error = ProgramText(Message::JournalWriteFailed,
+                                  {m_path,
+                                   written < 0 ? ProgramText(QString::fromLocal8Bit(std::strerror(errno)))
+                                               : ProgramText(Message::ReasonDiskFull)});
+        }
     }
+    m_pending.resize(0); // keeps the buffer for the next records
 }
 
 QByteArray MoveJournal::encode(const JournalRecord &record)
 {
-    // Written by hand rather than through QJsonDocument: a pass writes two records a file, and building a
-    // document for each costs more than the moves themselves.
     QByteArray line;
-    line.reserve(256 + 3 * (record.src.size() + record.dst.size() + record.tmp.size()));
-    line += "{\"op\":";
-    appendJsonString(line, record.op);
-    line += ",\"time\":\"";
-    line += isoUtcTime(record.time.isValid() ? record.time.toMSecsSinceEpoch() : QDateTime::currentMSecsSinceEpoch());
-    line += '"';
-    const auto put = [&line](const char *key, const QString &value, bool always = false) {
+    appendLine(line, record,
+               record.time.isValid() ? record.time.toMSecsSinceEpoch() : QDateTime::currentMSecsSinceEpoch());
+    line.chop(1);
+    return line;
+}
+
+void MoveJournal::appendLine(QByteArray &lines, const JournalRecord &record, qint64 msecsSinceEpoch)
+{
+    // Written by hand rather than through QJsonDocument, which costs more than a move.
+    const QString *const strings[]
+        = {&record.op,           &record.pass,   &record.id,   &record.what,  &record.source,
+           &record.kind,         &record.src,    &record.dst,  &record.tmp,   &record.companionSrc,
+           &record.companionDst, &record.undoes, &record.page, &record.reason};
+    qsizetype room = 512; // keys, time, pid and marks take under 250 bytes
+    for (const QString *text : strings)
+        room += RecordLine::room(*text);
+    RecordLine line(lines, room);
+    line.put("{\"op\":");
+    line.putString(record.op);
+    line.put(",\"time\":\"");
+    line.putTime(msecsSinceEpoch);
+    line.put('"');
+    const auto put = [&line](std::string_view key, const QString &value, bool always = false) {
         if (value.isEmpty() && !always)
             return;
-        line += ",\"";
-        line += key;
-        line += "\":";
-        appendJsonString(line, value);
+        line.put(",\"");
+        line.put(key);
+        line.put("\":");
+        line.putString(value);
     };
     put("pass", record.pass);
     put("id", record.id);
     put("what", record.what);
     put("source", record.source, record.op == u"pass"_s);
-    if (record.pid != 0)
-        line += ",\"pid\":" + QByteArray::number(record.pid);
+    if (record.pid != 0) {
+        line.put(",\"pid\":");
+        const QByteArray pid = QByteArray::number(record.pid);
+        line.put(std::string_view(pid.constData(), size_t(pid.size())));
+    }
     put("kind", record.kind);
     put("src", record.src);
     put("dst", record.dst);
     put("tmp", record.tmp);
     if (!record.companionSrc.isEmpty() || !record.companionDst.isEmpty()) {
-        line += ",\"companion\":{\"src\":";
-        appendJsonString(line, record.companionSrc);
-        line += ",\"dst\":";
-        appendJsonString(line, record.companionDst);
-        line += '}';
+        line.put(",\"companion\":{\"src\":");
+        line.putString(record.companionSrc);
+        line.put(",\"dst\":");
+        line.putString(record.companionDst);
+        line.put('}');
     }
     put("undoes", record.undoes);
     put("page", record.page);
     if (record.merge)
-        line += ",\"merge\":true";
+        line.put(",\"merge\":true");
     put("reason", record.reason);
-    line += '}';
-    return line;
+    line.put("}\n");
+    line.finish();
 }
 
 std::optional<JournalRecord> MoveJournal::decode(const QByteArray &line)

@@ -123,15 +123,18 @@ public:
     static std::optional<JournalRecord> decode(const QByteArray &line);
 
 private:
-    void append(JournalRecord record);
-    void write(const QByteArray &lines);
+    void append(const JournalRecord &record);
+    /// Writes the pending lines with one write() and empties the buffer.
+    void writePending();
+    /// The record's line, ended by a line break, added to `lines`.
+    static void appendLine(QByteArray &lines, const JournalRecord &record, qint64 msecsSinceEpoch);
 
     QString m_path;
     ProgramText m_error;
     QString m_pass;
     QDateTime m_lastPassTime;
     int m_fd = -1;
-    QByteArray m_pendingDone; ///< done records not written yet
+    QByteArray m_pending; ///< done records not written yet; kept as the buffer every record is written from
     int m_lockFd = -1;
     enum class Lock { None, Shared, Exclusive } m_lock = Lock::None;
     int m_counter = 0;

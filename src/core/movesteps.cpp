@@ -10,6 +10,7 @@
 #include <array>
 #include <cstring>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -541,12 +542,20 @@ QByteArray temporaryName(const QByteArray &folder)
 {
     // Not looked up first: every copy creates its temporary name exclusively (O_EXCL, mkdir), so a name
     // that is taken after all fails the move instead of replacing anything; 62 random bits make that rare.
+    // Written in place: a pass chooses one for every move.
     static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    static constexpr std::string_view prefix = ".marrowdale-";
+    constexpr int randomLetters = 12;
     quint64 bits = QRandomGenerator::global()->generate64();
-    QByteArray name = ".marrowdale-";
-    for (int i = 0; i < 12; ++i, bits /= 36)
-        name += letters[bits % 36];
-    return child(folder, name);
+    const bool slash = !folder.endsWith('/');
+    QByteArray path(folder.size() + (slash ? 1 : 0) + qsizetype(prefix.size()) + randomLetters, Qt::Uninitialized);
+    char *out = std::copy(folder.cbegin(), folder.cend(), path.data());
+    if (slash)
+        *out++ = '/';
+    out = std::copy(prefix.cbegin(), prefix.cend(), out);
+    for (int i = 0; i < randomLetters; ++i, bits /= 36)
+        *out++ = letters[bits % 36];
+    return path;
 }
 
 int renameExclusive(const QByteArray &from, const QByteArray &to)

@@ -2,51 +2,90 @@
 
 #include "keywordtable.h"
 
-#include <QVarLengthArray>
+#include <QHashFunctions>
 
-#include <bitset>
+#include <optional>
 
-// The short letter groups of one prepared path: tells at once, for most keywords, that their search
+// The short letter groups of a prepared path: they tell at once, for most keywords, that their search
 // text cannot occur in it, so the pass searches only for the few that might.
 class PathGrams
 {
-public:
-    /// Stands for an entry's search text: an entry can only match a path that holds its probe. Worked out
-    /// once per table, it spares a pass reading each entry's search text for every file.
-    using Probe = quint32;
-    static constexpr Probe ProbeCount = 2 * (1 << 16) + 1;
-    /// The probe of a search text too short to tell (one unit, or nothing): every path holds it.
-    static constexpr Probe Always = ProbeCount - 1;
-
-    PathGrams() { m_bits[Always] = true; }
-
-    /// Forgets the previous path and takes in this one.
-    void assign(const PreparedPath &path);
-
-    static Probe probeOf(const KeywordEntry &entry);
-
-    /// False only when the search text of the probe certainly does not occur in the path.
-    bool holds(Probe probe) const { return m_bits[probe]; }
-
-    /// The probes the current path holds, Always left out; some more than once.
-    const QVarLengthArray<Probe, 1024> &probesHeld() const { return m_held; }
-
-private:
     static constexpr quint32 Bits = 1 << 16;
-    // One set of bits: the groups of the path as written (for case-sensitive keywords), then those of the
-    // lower-cased path, then Always.
-    static constexpr Probe Folded = 0;
-    static constexpr Probe Lower = Bits;
 
-    // A group of 2, 3 or 4 UTF-16 units packed into `key`; a longer search text is looked up by its
-    // first four. The length is mixed in so that "ab" and "ab" followed by a zero unit differ.
-    static std::size_t bitOf(quint64 key, qsizetype length)
+public:
+    /// 2, 3 or 4 UTF-16 units, packed, of the path as written (for case-sensitive keywords) or of the
+    /// lower-cased path. An entry's search text can only occur in a path that holds the group it begins
+    /// with; a longer search text is looked up by its first four units.
+    struct Group
     {
-        return std::size_t(((key ^ quint64(length)) * 0x9E3779B97F4A7C15ull) >> 48);
+        quint64 units = 0;
+        quint32 length = 0;
+        bool lower = false;
+
+        /// Stands for the group in a set of bits small enough to stay in the cache, so that most groups
+        /// of a path are passed over without a look-up.
+        quint32 probe() const
+        {
+            // The length is mixed in so that "ab" and "ab" followed by a zero unit differ.
+            return quint32(((units ^ length) * 0x9E3779B97F4A7C15ull) >> 48) + (lower ? Bits : 0);
+        }
+
+        friend bool operator==(const Group &, const Group &) = default;
+        friend size_t qHash(const Group &group, size_t seed = 0)
+        {
+            return qHashMulti(seed, group.units, group.length, group.lower);
+        }
+    };
+    static constexpr quint32 ProbeCount = 2 * Bits;
+
+    /// The group an entry's search text begins with; none when the text is shorter than two units, as
+    /// such an entry may occur in any path.
+    static std::optional<Group> groupOf(const KeywordEntry &entry);
+
+    /// The kinds of group some entries begin with (a bit for each length, of either form): most lists
+    /// hold keywords of four letters or more in lower case, so a path's other groups need no look-up.
+    struct Kinds
+    {
+        quint8 folded = 0;
+        quint8 lower = 0;
+
+        void add(const Group &group) { (group.lower ? lower : folded) |= quint8(1 << group.length); }
+    };
+
+    /// Calls `visit` with every group of the kinds given that begins at or after the given unit of the
+    /// path as written and of its lower-cased form; some more than once.
+    template<typename Visit>
+    static void forEachGroup(const PreparedPath &path, Kinds kinds, Visit visit, qsizetype foldedFrom = 0,
+                             qsizetype lowerFrom = 0)
+    {
+        forEachGroup(path.folded, false, kinds.folded, foldedFrom, visit);
+        forEachGroup(path.foldedLower, true, kinds.lower, lowerFrom, visit);
     }
 
-    void addGroups(Probe offset, const QString &text);
-
-    std::bitset<ProbeCount> m_bits;
-    QVarLengthArray<Probe, 1024> m_held; ///< bits set for the current path, to clear them cheaply
+private:
+    template<typename Visit>
+    static void forEachGroup(const QString &text, bool lower, quint8 lengths, qsizetype from, Visit &visit)
+    {
+        if (lengths == 0)
+            return;
+        const QChar *units = text.constData();
+        const qsizetype size = text.size();
+        for (qsizetype start = from; start + 1 < size; ++start) {
+            Group group {quint64(units[start].unicode()) | quint64(units[start + 1].unicode()) << 16, 2, lower};
+            if (lengths & 1 << 2)
+                visit(group);
+            if (start + 2 < size) {
+                group.units |= quint64(units[start + 2].unicode()) << 32;
+                group.length = 3;
+                if (lengths & 1 << 3)
+                    visit(group);
+                if (start + 3 < size) {
+                    group.units |= quint64(units[start + 3].unicode()) << 48;
+                    group.length = 4;
+                    if (lengths & 1 << 4)
+                        visit(group);
+                }
+            }
+        }
+    }
 };

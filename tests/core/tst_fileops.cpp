@@ -187,6 +187,9 @@ private Q_SLOTS:
         QTest::newRow("40 characters, no blank") << x40 << u"/x"_s << x40 + u"-> /x"_s;
         QTest::newRow("beyond the basic plane counts once")
             << u"\U0001D11E.htm"_s << u"/x"_s << u"\U0001D11E.htm"_s + QString(35, u' ') + u"-> /x"_s;
+        const QString lone = QChar(0xD800) + u".htm"_s;
+        QTest::newRow("a lone surrogate counts once") << lone << u"/x"_s << lone + QString(35, u' ') + u"-> /x"_s;
+        QTest::newRow("the name without its folder") << u"/in/"_s + name << u"/x"_s << padded + u"-> /x"_s;
     }
     void logLine()
     {

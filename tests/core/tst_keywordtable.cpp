@@ -103,6 +103,31 @@ private Q_SLOTS:
         QCOMPARE(matchKeyword(byHand, path), expected);
     }
 
+    void preparesPath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("folded");
+        QTest::addColumn<QString>("foldedLower");
+        auto row = [](const char *name, const QString &path, const QString &folded, const QString &lower) {
+            QTest::newRow(name) << path << folded << lower;
+        };
+
+        row("lower case stays", u"/in/news.htm"_s, u"/in/news.htm"_s, u"/in/news.htm"_s);
+        row("capitals lowered", u"/In/NEWS.Htm"_s, u"/In/NEWS.Htm"_s, u"/in/news.htm"_s);
+        row("signs beside the capitals stay", u"/@[`{AZ]"_s, u"/@[`{AZ]"_s, u"/@[`{az]"_s);
+        row("full width after capitals", u"/IN/ＮＥＷＳ"_s, u"/IN/NEWS"_s, u"/in/news"_s);
+        row("capitals beyond ASCII", u"/ÄÖ/É"_s, u"/ÄÖ/É"_s, u"/äö/é"_s);
+        row("empty", QString(), QString(), QString());
+    }
+
+    void preparesPath()
+    {
+        QFETCH(QString, path);
+        const PreparedPath prepared = preparePath(path);
+        QTEST(prepared.folded, "folded");
+        QTEST(prepared.foldedLower, "foldedLower");
+    }
+
     void rewrite_data()
     {
         QTest::addColumn<QString>("text");
@@ -150,6 +175,54 @@ private Q_SLOTS:
         table[0].searchCount = 11;
         QCOMPARE(rewriteKeywordList(text, table, RewriteOptions {false, 1000, false}),
                  u"news -> ../News    << 5/11\nnote    << 4/4\n"_s);
+    }
+
+    // Searches are tallied and added when the counters are read: the sum must be that of adding each one
+    // at once.
+    void countsSearches_data()
+    {
+        QTest::addColumn<QList<int>>("steps"); // entries a search tested, or one of the steps below
+        QTest::addColumn<QList<int>>("counts"); // search counts of a, b, c, d afterwards
+        const int read = -1, parseAgain = -2, setFirst = -3; // setFirst: a's count set to 20 by hand
+        auto row = [](const char *name, const QList<int> &steps, const QList<int> &counts) {
+            QTest::newRow(name) << steps << counts;
+        };
+
+        row("no search", {}, {1, -1, 5, 3});
+        row("a whole walk counts every counted entry", {4}, {2, -1, 6, 4});
+        row("a walk ends after the entries it tested", {1}, {2, -1, 5, 3});
+        row("walks of every length add up", {4, 1, 3, 0}, {4, -1, 7, 4});
+        row("beyond the table counts as the whole table", {9}, {2, -1, 6, 4});
+        row("read in between: nothing added twice", {4, read, 4, read}, {3, -1, 7, 5});
+        row("a new parse forgets the searches before it", {4, parseAgain, 1}, {2, -1, 5, 3});
+        row("a count set by hand comes after the searches before it", {4, setFirst, 1}, {21, -1, 6, 4});
+    }
+
+    void countsSearches()
+    {
+        QFETCH(QList<int>, steps);
+        QFETCH(QList<int>, counts);
+        const QString text = u"a -> /a << 1/1\nb -> /b\nc -> /c << 0/5\nd -> /d << 2/3\n"_s;
+        KeywordTable table;
+        table.parse(text, Root);
+        for (const int step : std::as_const(steps)) {
+            if (step == -1)
+                table.entries();
+            else if (step == -2)
+                table.parse(text, Root);
+            else if (step == -3)
+                table[0].searchCount = 20;
+            else
+                table.countSearches(step);
+        }
+        QList<int> fromLines;
+        for (int line = 0; line < 4; ++line)
+            fromLines.append(table.countersOfLine(line).search);
+        QCOMPARE(fromLines, counts);
+        QList<int> fromEntries;
+        for (const KeywordEntry &entry : table.entries())
+            fromEntries.append(entry.searchCount);
+        QCOMPARE(fromEntries, counts);
     }
 
     void offer_data()
