@@ -138,6 +138,12 @@ void BatchClassifier::move(FileOutcome &outcome, const PlannedCandidate &candida
         outcome.status = FileOutcome::Skipped;
         outcome.reasonCode = u"target-exists"_s;
         outcome.reason = u"%1 exists already"_s.arg(quoted(outcome.target));
+    } else if (m_prompts.notices.contains(
+                   m_messages.text(Message::MoveBusy).arg(FileOps::fileName(outcome.plan.path)))) {
+        // Still being written: a later run (or the watch) takes it once it is complete.
+        outcome.status = FileOutcome::Skipped;
+        outcome.reasonCode = u"busy"_s;
+        outcome.reason = u"it changed while it was copied; it is probably still being written"_s;
     } else {
         outcome.status = FileOutcome::Failed;
         outcome.reasonCode = u"move-failed"_s;

@@ -264,6 +264,7 @@ int classify(const QStringList &arguments)
 
     QString passId;
     const SourceFolder source = listSourceFolder(setup->source);
+    report.unreadableNames(setup->source, source.unreadableNames);
     const bool written = classifyFiles(*setup, *list, source.files, source.folders, journalOrNone, report, &passId);
     report.summary(passId, setup->writeCounters && written);
     return report.allHandled() && written ? Handled : NotAllHandled;

@@ -158,6 +158,7 @@ void ClassifyReport::summary(const QString &passId, bool countersWritten)
                                    {u"skipped"_s, m_skipped},
                                    {u"failed"_s, m_failed},
                                    {u"withProblems"_s, m_withProblems},
+                                   {u"unreadableNames"_s, m_unreadable},
                                    {u"pass"_s, pathOrNull(passId)},
                                    {u"countersWritten"_s, countersWritten}};
         write(QString::fromUtf8(QJsonDocument(QJsonObject {{u"summary"_s, summary}}).toJson(QJsonDocument::Compact)));
@@ -168,6 +169,17 @@ void ClassifyReport::summary(const QString &passId, bool countersWritten)
     if (!passId.isEmpty())
         line += u" Pass %1."_s.arg(passId);
     write(line);
+}
+
+void ClassifyReport::unreadableNames(const QString &folder, int count)
+{
+    if (count == 0)
+        return;
+    m_unreadable += count;
+    printLine(stderr,
+              u"marrowdale: %1 files in \"%2\" have names that are not UTF-8; they were left where they are "
+              "(the window offers to rename them to their Shift-JIS reading)"_s.arg(count)
+                  .arg(folder));
 }
 
 void ClassifyReport::write(QStringView text)

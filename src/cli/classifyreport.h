@@ -20,9 +20,11 @@ public:
     void file(const FileOutcome &outcome);
     /// `passId` empty when nothing was moved; `counters` says whether they were written into the list.
     void summary(const QString &passId, bool countersWritten);
+    /// Files of the folder that were not looked at: their names are not UTF-8.
+    void unreadableNames(const QString &folder, int count);
 
     /// Every file was moved, would be moved or had no keyword, with nothing left to see to.
-    bool allHandled() const { return m_skipped == 0 && m_failed == 0 && m_withProblems == 0; }
+    bool allHandled() const { return m_skipped == 0 && m_failed == 0 && m_withProblems == 0 && m_unreadable == 0; }
 
     static QJsonObject toJson(const FileOutcome &outcome, const QString &rootFolder);
 
@@ -40,6 +42,7 @@ private:
     int m_skipped = 0;
     int m_failed = 0;
     int m_withProblems = 0;
+    int m_unreadable = 0;
     QString m_line;
     QByteArray m_bytes;
     QStringEncoder m_encoder {QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};

@@ -154,7 +154,7 @@ namespace {
 
 // The full paths of the files in a folder (not hidden; unsorted) when `files` is given, and those of the
 // folders in it, hidden ones included.
-QSet<QString> readFolder(const QString &folder, QStringList *files)
+QSet<QString> readFolder(const QString &folder, QStringList *files, int *unreadable = nullptr)
 {
     QSet<QString> folders;
     DIR *dir = ::opendir(PathCodec::encode(folder).constData());
@@ -174,10 +174,18 @@ QSet<QString> readFolder(const QString &folder, QStringList *files)
             isFolder = S_ISDIR(st.st_mode);
             isFile = S_ISREG(st.st_mode);
         }
+        // A name that is not valid UTF-8 would come back from its text as another name: such entries are
+        // counted, not listed (moves of companion folders carry them by their bytes).
+        if (!QByteArrayView(name).isValidUtf8()) {
+            if (unreadable && isFile && name[0] != '.')
+                ++*unreadable;
+            continue;
+        }
+        const QString decoded = PathCodec::decode(name);
         if (isFolder)
-            folders.insert(FileOps::reduceRootJoin(FileOps::join(folder, PathCodec::decode(name))));
+            folders.insert(FileOps::reduceRootJoin(FileOps::join(folder, decoded)));
         else if (files && isFile && name[0] != '.')
-            files->append(FileOps::join(folder, PathCodec::decode(name)));
+            files->append(FileOps::join(folder, decoded));
     }
     ::closedir(dir);
     return folders;
@@ -203,7 +211,7 @@ SourceFolder listSourceFolder(const QString &folder)
 {
     SourceFolder listing;
     QStringList paths;
-    listing.folders = readFolder(folder, &paths);
+    listing.folders = readFolder(folder, &paths, &listing.unreadableNames);
     const qsizetype nameStart = folder.size() + 1; // after the one "/" join() puts in
 
     // Sort keys: comparing each pair afresh would cost the collator most of the time spent here. The

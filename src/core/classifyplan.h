@@ -124,6 +124,7 @@ struct SourceFolder
 {
     QStringList files;
     QSet<QString> folders;
+    int unreadableNames = 0; ///< files left out: their names are not UTF-8
 };
 SourceFolder listSourceFolder(const QString &folder);
 

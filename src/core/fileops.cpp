@@ -257,9 +257,12 @@ bool mergeFolder(const QByteArray &from, const QByteArray &to, JournaledMove &mo
 
 const QString companionSuffixes[] = {u"_files"_s, u".files"_s};
 
-void showMoveFailure(UserPrompts &prompts, const MessageTable &messages, const QString &name)
+void showMoveFailure(UserPrompts &prompts, const MessageTable &messages, const QString &name, int error)
 {
-    prompts.msgBox(FileOps::displayName(name) + messages.text(15), QString(), u"OK"_s, 1);
+    // A file still being written (a download) is not a fault of the name or the disk.
+    prompts.msgBox(error == MoveSteps::sourceChanged ? messages.text(Message::MoveBusy).arg(name)
+                                                     : FileOps::displayName(name) + messages.text(15),
+                   QString(), u"OK"_s, 1);
 }
 
 // The companion folder of a file that is to follow it: the "_files" one when there, else ".files".
@@ -552,7 +555,7 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
     }
     if (e != 0) {
         move.failed(reasonOf(e, move.plan()));
-        showMoveFailure(prompts, messages, name);
+        showMoveFailure(prompts, messages, name, e);
         return true;
     }
     move.done();
@@ -627,7 +630,7 @@ bool undoMove(const LoggedMove &logged, const QString &currentFolder, const Move
     const int e = isRealDir(current) ? EISDIR : move.moveEntry();
     if (e != 0) {
         move.failed(reasonOf(e, move.plan()));
-        showMoveFailure(context.prompts, context.messages, logged.fileName);
+        showMoveFailure(context.prompts, context.messages, logged.fileName, e);
         return false;
     }
     move.done();

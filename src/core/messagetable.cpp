@@ -140,6 +140,9 @@ constexpr NamedText namedTexts[] = {
      u"The folder \"%1\" holds %2 not UTF-8 and cannot be read as Shift-JIS either; such entries are not listed and "
      u"cannot be classified:<br>%3"},
     {Message::RawNameNotRenamed, u"RawNameNotRenamed", u"\"%1\" cannot be renamed to \"%2\": %3"},
+    {Message::MoveBusy, u"MoveBusy",
+     u"\"%1\" changed while it was copied, so it is probably still being written (a download, say). It stays "
+     u"where it is; classify it again once it is complete."},
     {Message::ListChangedOnDisk, u"ListChangedOnDisk",
      u"The keyword list \"%1\" was changed by another program since it was loaded.<br>Replace it with the list "
      u"shown here? (No keeps the file as it is; the list shown here is then not saved.)"},

@@ -89,6 +89,7 @@ enum class Message {
 
     DiscardChanges, ///< a pattern file could not be written before switching
     ListChangedOnDisk, ///< the close found the pattern file changed by another program
+    MoveBusy, ///< a file changed while it was copied to another disk: it stays
     // preview and history
     PreviewNoKeyword,
     PreviewSeveralKeywords,

@@ -11,6 +11,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -112,6 +115,7 @@ private Q_SLOTS:
     void classifies();
     void dryRunChangesNothing();
     void jsonParses();
+    void namesThatAreNotUtf8AreLeftAndReported();
     void exitStatuses_data();
     void exitStatuses();
     void countersWrittenBack_data();
@@ -270,6 +274,26 @@ void TestCommandLine::jsonParses()
     QVERIFY(std::any_of(journal.cbegin(), journal.cend(), [&pass](const JournalRecord &record) {
         return record.op == u"pass"_s && record.pass == pass && record.what == u"classify"_s;
     }));
+}
+
+void TestCommandLine::namesThatAreNotUtf8AreLeftAndReported()
+{
+    Sandbox box;
+    box.make({u"in/news.htm=page"_s});
+    // "news" and a Shift-JIS name: it must not be filed under a name that is not its own.
+    const QByteArray legacy = QFile::encodeName(box.in) + "/news \x83\x6A.htm";
+    const int fd = ::open(legacy.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    QVERIFY(fd >= 0);
+    ::close(fd);
+    const QList<QJsonObject> report = box.runJson({u"classify"_s});
+    QCOMPARE(report.size(), 2);
+    QCOMPARE(report.last().value(u"summary"_s).toObject().value(u"unreadableNames"_s).toInt(), 1);
+    QVERIFY(QFile::exists(box.root + u"/News/news.htm"_s));
+    QCOMPARE(QDir(box.in).entryList(QDir::Files).size(), 0); // Qt cannot show it either
+    QVERIFY(::access(legacy.constData(), F_OK) == 0);
+    const Result plain = box.run({u"classify"_s});
+    QCOMPARE(plain.code, 1);
+    QVERIFY2(plain.err.contains(u"not UTF-8"_s), qPrintable(plain.err));
 }
 
 void TestCommandLine::exitStatuses_data()

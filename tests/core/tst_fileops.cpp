@@ -579,7 +579,8 @@ private Q_SLOTS:
         QCOMPARE(bytesOf(m_in + u"/page_files/img.png"_s), "img"_ba);
         QVERIFY(!exists(other + u"/News/page_files"_s));
         QCOMPARE(TreeSnapshot::leftovers(TreeSnapshot::of(other)), QList<QByteArray>());
-        QCOMPARE(prompts.askedOf(u"msgBox"_s), pageMoves ? QStringList() : QStringList {failureBox()});
+        const QString busyBox = m_messages.text(Message::MoveBusy).arg(u"page.htm"_s);
+        QCOMPARE(prompts.askedOf(u"msgBox"_s), pageMoves ? QStringList() : QStringList {busyBox});
         QCOMPARE(prompts.askedOf(u"notify"_s).size(), pageMoves ? 1 : 0);
         const QList<JournalRecord> records = journalOf(journal.path());
         QCOMPARE(records.last().op, u"failed"_s);
