@@ -38,6 +38,9 @@ struct FileOutcome
     }
 };
 
+/// A message the window would show in a box, with its line breaks as a terminal shows them.
+QString asPlainText(QString message);
+
 struct BatchOptions
 {
     QString rootFolder;
@@ -60,6 +63,8 @@ public:
 
     /// The journal's id of the pass; empty when nothing was moved.
     QString passId() const { return m_passId; }
+    /// What the pass said at its end about all its moves (folders that could not hold a file's attributes).
+    QStringList passNotices() const { return m_passNotices; }
 
 private:
     class ClassifyView : public MainView
@@ -83,6 +88,7 @@ private:
     MoveJournal *m_journal;
     QString m_source;
     QString m_passId;
+    QStringList m_passNotices;
     MessageTable m_messages;
     QSet<QString> m_destinationsReady; ///< destinations known to have their parent folder
     /// Entries of the table (which no pass parses again) whose destination is known so: told by their

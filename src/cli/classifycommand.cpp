@@ -108,7 +108,7 @@ bool writeCounters(const ClassifySetup &setup, const QString &text, const Keywor
         const QString rewritten = RetiredLines::rewriteKeepingRetired(prompts, MessageTable(), setup.list, text, table,
                                                                       setup.rewrite, QDateTime::currentDateTime());
         for (const QString &notice : std::as_const(prompts.notices))
-            printLine(stderr, u"marrowdale: "_s + notice);
+            printLine(stderr, u"marrowdale: "_s + asPlainText(notice));
         if (rewritten != text)
             PatternFile::write(setup.list, rewritten, state);
     } catch (const MarrowdaleError &error) {
@@ -148,6 +148,8 @@ bool classifyFiles(const ClassifySetup &setup, KeywordList &list, const QStringL
     BatchClassifier classifier(list.table, setup.batch, journal, setup.source);
     classifier.run(files, folders, [&report](const FileOutcome &outcome) { report.file(outcome); });
     *passId = classifier.passId();
+    for (const QString &notice : classifier.passNotices())
+        printLine(stderr, u"marrowdale: "_s + notice);
     if (journal && !journal->errorString().isEmpty())
         printLine(stderr, u"marrowdale: "_s + journal->errorString());
     return files.isEmpty() || !setup.writeCounters || writeCounters(setup, list.text, list.table);

@@ -1,4 +1,5 @@
 #include "movejournal.h"
+#include "systemtest.h"
 #include "testfiles.h"
 #include "treesnapshot.h"
 
@@ -12,6 +13,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -116,6 +118,7 @@ private Q_SLOTS:
     void dryRunChangesNothing();
     void jsonParses();
     void namesThatAreNotUtf8AreLeftAndReported();
+    void attributesLostAreReportedOnce();
     void exitStatuses_data();
     void exitStatuses();
     void countersWrittenBack_data();
@@ -294,6 +297,30 @@ void TestCommandLine::namesThatAreNotUtf8AreLeftAndReported()
     const Result plain = box.run({u"classify"_s});
     QCOMPARE(plain.code, 1);
     QVERIFY2(plain.err.contains(u"not UTF-8"_s), qPrintable(plain.err));
+}
+
+// A saved page's address lives in an extended attribute; a disk that cannot hold it still gets the files.
+void TestCommandLine::attributesLostAreReportedOnce()
+{
+    Sandbox box(u"news -> ../News"_s);
+    if (!SystemTest::mountTmpfs(box.in, u"1m"_s))
+        QSKIP("a second file system needs the superuser");
+    const auto unmountSource = qScopeGuard([&] { SystemTest::unmount(box.in); });
+    if (QProcess::execute(u"mount"_s, {u"-t"_s, u"ramfs"_s, u"ramfs"_s, box.root}) != 0)
+        QSKIP("ramfs cannot be mounted here");
+    const auto unmountRoot = qScopeGuard([&] { SystemTest::unmount(box.root); });
+    box.make({u"in/a news.htm=a"_s, u"in/b news.htm=b"_s});
+    for (const char *name : {"/a news.htm", "/b news.htm"}) {
+        const QByteArray path = QFile::encodeName(box.in) + name;
+        QVERIFY(::setxattr(path.constData(), "user.xdg.origin.url", "https://example.org/", 20, 0) == 0);
+    }
+    const Result result = box.run({u"classify"_s});
+    QCOMPARE(result.code, 0);
+    QVERIFY(QFile::exists(box.root + u"/News/a news.htm"_s));
+    QVERIFY(QFile::exists(box.root + u"/News/b news.htm"_s));
+    QCOMPARE(result.err.count(u"cannot hold extended attributes"_s), 1);
+    QVERIFY2(result.err.contains(u'\n' + box.root + u"/News"_s), qPrintable(result.err));
+    QVERIFY2(!result.err.contains(u"<br>"_s), qPrintable(result.err));
 }
 
 void TestCommandLine::exitStatuses_data()
