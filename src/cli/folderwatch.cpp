@@ -44,6 +44,13 @@ QByteArray signatureOf(const QString &file)
     return signature;
 }
 
+// Browsers write a download under such a name and give it its own only once it is complete, however
+// long it stalls meanwhile.
+bool isDownloadInProgress(const QString &path)
+{
+    return path.endsWith(u".part"_s) || path.endsWith(u".crdownload"_s);
+}
+
 int signalSockets[2] = {-1, -1};
 
 void onSignal(int)
@@ -76,6 +83,8 @@ void FolderWatch::look()
     const QStringList files = listSourceFolder(m_folder).files;
     QStringList ready;
     for (const QString &path : files) {
+        if (isDownloadInProgress(path))
+            continue;
         const QByteArray signature = signatureOf(FileOps::reduceRootJoin(path));
         const auto handed = m_handedOn.constFind(path);
         if (handed != m_handedOn.cend()) {

@@ -463,6 +463,8 @@ void TestCommandLine::watchWaitsForAPageToStopGrowing()
 
     const QString page = box.in + u"/slow news.htm"_s;
     box.make({u"in/slow news_files/style.css=css"_s});
+    // Downloads that stalled: the browser renames them when they are complete.
+    box.make({u"in/stalled news.htm.part=half"_s, u"in/stalled news.htm.crdownload=half"_s});
     QFile file(page);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QByteArray written;
@@ -483,6 +485,8 @@ void TestCommandLine::watchWaitsForAPageToStopGrowing()
     QVERIFY2(still.elapsed() >= 1500, "filed before it had been still for long enough");
     QCOMPARE(bytesOf(filed), written);
     QCOMPARE(bytesOf(box.root + u"/News/slow news_files/style.css"_s), QByteArray("css"));
+    QCOMPARE(QDir(box.in).entryList(QDir::Files),
+             QStringList({u"stalled news.htm.crdownload"_s, u"stalled news.htm.part"_s}));
 
     watch.terminate();
     QVERIFY(watch.waitForFinished(10000));
