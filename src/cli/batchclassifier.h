@@ -67,17 +67,11 @@ public:
     QStringList passNotices() const { return m_passNotices; }
 
 private:
-    class ClassifyView : public MainView
+    class ClassifyView : public QuietView
     {
     public:
         bool logged = false;
         void appendMove(const LoggedMove &) override { logged = true; }
-        void refreshFileList() override { }
-        void appendKeywordLine(const QString &) override { }
-        void setProgressVisible(bool) override { }
-        void setProgress(int) override { }
-        void showWait(int) override { }
-        void hideWait() override { }
     };
 
     FileOutcome settle(ClassifyPlanner &planner, const QString &path);

@@ -46,3 +46,17 @@ public:
     virtual void showWait(int percent) = 0;
     virtual void hideWait() = 0;
 };
+
+// A view for work done without a window to show it in (the command line, a pass taken back): it shows
+// nothing; a subclass picks out what it wants to hear of.
+class QuietView : public MainView
+{
+public:
+    void appendMove(const LoggedMove &) override { }
+    void refreshFileList() override { }
+    void appendKeywordLine(const QString &) override { }
+    void setProgressVisible(bool) override { }
+    void setProgress(int) override { }
+    void showWait(int) override { }
+    void hideWait() override { }
+};

@@ -98,7 +98,7 @@ private:
     }
 
     // Nobody to ask: the moves back never merge into or replace anything. A window only stays alive.
-    class SilentView : public MainView
+    class SilentView : public QuietView
     {
     public:
         explicit SilentView(MainView *window)
@@ -109,13 +109,6 @@ private:
             if (m_window)
                 m_window->keepAlive();
         }
-        void appendMove(const LoggedMove &) override { }
-        void refreshFileList() override { }
-        void appendKeywordLine(const QString &) override { }
-        void setProgressVisible(bool) override { }
-        void setProgress(int) override { }
-        void showWait(int) override { }
-        void hideWait() override { }
 
     private:
         MainView *m_window;

@@ -30,7 +30,7 @@ using namespace FileOps;
 
 namespace {
 
-struct RecordingView : MainView
+struct RecordingView : QuietView
 {
     QStringList log;
     QList<LoggedMove> moves;
@@ -41,11 +41,6 @@ struct RecordingView : MainView
         moves << move;
     }
     void refreshFileList() override { ++refreshes; }
-    void appendKeywordLine(const QString &) override { }
-    void setProgressVisible(bool) override { }
-    void setProgress(int) override { }
-    void showWait(int) override { }
-    void hideWait() override { }
 };
 
 // A window in a pass: counts how often it was kept alive and can stop the pass before a given file.

@@ -50,18 +50,6 @@ QByteArray pageContent(int i)
     return line.repeated((i % 250 == 0 ? 2 << 20 : 2048) / line.size());
 }
 
-class SilentView : public MainView
-{
-public:
-    void appendMove(const LoggedMove &) override { }
-    void refreshFileList() override { }
-    void appendKeywordLine(const QString &) override { }
-    void setProgressVisible(bool) override { }
-    void setProgress(int) override { }
-    void showWait(int) override { }
-    void hideWait() override { }
-};
-
 // The child: one Classify pass of every page of `base`/in into `base`/out/Pages.
 int classifyChild(const QString &base)
 {
@@ -70,7 +58,7 @@ int classifyChild(const QString &base)
     table.parse(u"page -> "_s + out + u"/Pages"_s, out);
     MessageTable messages;
     ScriptedPrompts prompts;
-    SilentView view;
+    QuietView view;
     MoveJournal journal(MoveJournal::defaultPath());
     // A pace that no machine outruns: a kill drawn within the first 150 ms of a pass finds it at work, even
     // in the last rounds, when few pages are left; and each copy waits a moment before its rename.
