@@ -23,7 +23,7 @@ using namespace Qt::StringLiterals;
 
 PreviewDialog::PreviewDialog(QWidget *parent)
     : QDialog(parent)
-    , m_language(u"Preview"_s)
+    , m_language(u"Preview"_s, LanguageTable::MissingKeys::English)
 {
     setWindowTitle(u"Preview"_s);
     setFont(ProgramFonts::proportional(12));
@@ -50,14 +50,10 @@ PreviewDialog::PreviewDialog(QWidget *parent)
     layout->addWidget(m_table);
     layout->addLayout(buttons);
 
-    // Keys of their own: a language file made before the preview still shows English here.
     m_language.windowTitle(this)
-        .orEnglish()
         .columnTitles(u"Table"_s, m_table)
         .caption(u"btnCopy"_s, m_copyButton)
-        .orEnglish()
-        .caption(u"btnClose"_s, m_closeButton)
-        .orEnglish();
+        .caption(u"btnClose"_s, m_closeButton);
     WindowPlacement::keepCentred(this);
 }
 

@@ -42,13 +42,8 @@ QStringView trimmedBlanks(QStringView text)
 
 QString trimBlanks(const QString &text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text.at(begin)))
-        ++begin;
-    while (end > begin && isBlank(text.at(end - 1)))
-        --end;
-    return text.mid(begin, end - begin);
+    const QStringView trimmed = trimmedBlanks(text);
+    return trimmed.size() == text.size() ? text : trimmed.toString(); // shared when there is nothing to trim
 }
 
 QString trimBlanksRight(const QString &text)

@@ -100,17 +100,12 @@ FolderChooser::FolderChooser(QWidget *parent, const QString &startFolder, int he
 
 void FolderChooser::applyLanguage(QLabel *folderLabel)
 {
-    LanguageTable language(objectName());
+    LanguageTable language(objectName(), LanguageTable::MissingKeys::English);
     language.windowTitle(this)
-        .orEnglish()
         .caption(folderLabel->objectName(), folderLabel)
-        .orEnglish()
         .caption(m_okButton->objectName(), m_okButton)
-        .orEnglish()
         .caption(m_cancelButton->objectName(), m_cancelButton)
-        .orEnglish()
-        .caption(m_helpButton->objectName(), m_helpButton)
-        .orEnglish();
+        .caption(m_helpButton->objectName(), m_helpButton);
     const LanguageFile file(ProgramLanguage::file());
     if (file.exists())
         language.apply(file);

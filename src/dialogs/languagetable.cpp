@@ -12,14 +12,17 @@
 
 using namespace Qt::StringLiterals;
 
-LanguageTable::LanguageTable(QString section)
+LanguageTable::LanguageTable(QString section, MissingKeys missing)
     : m_section(std::move(section))
+    , m_missing(missing)
 { }
 
 LanguageTable &LanguageTable::add(const QString &key, std::function<void(const QString &)> set,
                                   std::function<QString()> get, bool lineBreaks)
 {
     m_entries.append({key, std::move(set), std::move(get), lineBreaks, std::nullopt});
+    if (m_missing == MissingKeys::English && m_entries.last().get)
+        orEnglish();
     return *this;
 }
 

@@ -22,7 +22,11 @@ class QWidget;
 class LanguageTable
 {
 public:
-    explicit LanguageTable(QString section);
+    /// What a key the language file lacks sets: the empty text, as the first language files expect, or,
+    /// for a section that came after them, the text the control was given in the code.
+    enum class MissingKeys { Empty, English };
+
+    explicit LanguageTable(QString section, MissingKeys missing = MissingKeys::Empty);
 
     /// "<name>->Caption": the control's caption.
     LanguageTable &caption(const QString &name, QAbstractButton *control);
@@ -52,7 +56,7 @@ public:
     LanguageTable &orEnglish();
 
     /// Sets every text from the file's section, in table order; a key the file lacks sets the empty text
-    /// (or the English text, for entries marked orEnglish()).
+    /// (or the English text, in a MissingKeys::English table and for entries marked orEnglish()).
     void apply(const LanguageFile &file) const;
 
 private:
@@ -68,5 +72,6 @@ private:
                        bool lineBreaks = false);
 
     QString m_section;
+    MissingKeys m_missing;
     QList<Entry> m_entries;
 };

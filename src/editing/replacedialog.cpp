@@ -17,7 +17,7 @@ using namespace Qt::StringLiterals;
 
 ReplaceDialog::ReplaceDialog(QWidget *parent)
     : QDialog(parent)
-    , m_language(u"ReplaceDialog"_s)
+    , m_language(u"ReplaceDialog"_s, LanguageTable::MissingKeys::English)
 {
     setObjectName(u"ReplaceDialog"_s);
     setWindowTitle(u"Replace"_s);
@@ -73,31 +73,18 @@ ReplaceDialog::ReplaceDialog(QWidget *parent)
     outer->addLayout(grid, 1);
     outer->addLayout(buttons);
 
-    // Keys that came after the first language files: a file without them keeps the English texts.
     m_language.windowTitle(this)
-        .orEnglish()
         .caption(u"findLabel"_s, findLabel)
-        .orEnglish()
         .caption(u"replaceLabel"_s, replaceLabel)
-        .orEnglish()
         .caption(u"wholeWordCheck"_s, m_wholeWord)
-        .orEnglish()
         .caption(u"matchCaseCheck"_s, m_matchCase)
-        .orEnglish()
         .caption(u"directionGroup"_s, direction)
-        .orEnglish()
         .caption(u"upButton"_s, m_up)
-        .orEnglish()
         .caption(u"downButton"_s, m_down)
-        .orEnglish()
         .caption(u"findNextButton"_s, m_findNext)
-        .orEnglish()
         .caption(u"replaceButton"_s, m_replace)
-        .orEnglish()
         .caption(u"replaceAllButton"_s, m_replaceAll)
-        .orEnglish()
-        .caption(u"cancelButton"_s, m_cancel)
-        .orEnglish();
+        .caption(u"cancelButton"_s, m_cancel);
 
     connect(m_findEdit, &QLineEdit::textChanged, this, &ReplaceDialog::updateButtons);
     connect(m_findNext, &QPushButton::clicked, this, &ReplaceDialog::findNext);
