@@ -3,6 +3,7 @@
 #include "mainview.h"
 #include "messagetable.h"
 #include "movejournal.h"
+#include "testfiles.h"
 #include "userprompts.h"
 
 #include <QDir>
@@ -124,8 +125,7 @@ struct Sandbox
 
     Sandbox()
     {
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(base + u"/config"_s));
-        qputenv("XDG_STATE_HOME", QFile::encodeName(base + u"/state"_s));
+        useOwnProgramFolders(base);
         QDir().mkpath(root);
         QDir().mkpath(source);
         QFile(base + u"/blocker"_s).open(QIODevice::WriteOnly);

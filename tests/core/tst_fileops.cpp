@@ -152,8 +152,7 @@ private Q_SLOTS:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
-        qputenv("XDG_CONFIG_HOME", path(u"config"_s).toUtf8());
-        qputenv("XDG_STATE_HOME", path(u"state"_s).toUtf8());
+        useOwnProgramFolders(m_dir->path());
         m_in = path(u"in"_s);
         m_root = path(u"Sorted"_s);
         QDir().mkpath(m_in);

@@ -1,6 +1,7 @@
 #include "journalsettlement.h"
 #include "messagetable.h"
 #include "movejournal.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -84,8 +85,7 @@ private Q_SLOTS:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath(u"config"_s)));
-        qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir->filePath(u"state"_s)));
+        useOwnProgramFolders(m_dir->path());
         m_files = m_dir->filePath(u"files"_s);
         m_journal = m_dir->filePath(u"state/marrowdale/journal.jsonl"_s);
         QVERIFY(QDir().mkpath(m_files + u"/out"_s));

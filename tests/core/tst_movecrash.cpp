@@ -7,6 +7,7 @@
 #include "movesteps.h"
 #include "scriptedprompts.h"
 #include "systemtest.h"
+#include "testfiles.h"
 #include "treesnapshot.h"
 
 #include <QDir>
@@ -174,8 +175,7 @@ private Q_SLOTS:
         m_mounts << source;
         MOUNT_TMPFS_OR_SKIP(out, u"256m"_s);
         m_mounts << out;
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(source + u"/config"_s));
-        qputenv("XDG_STATE_HOME", QFile::encodeName(source + u"/state"_s));
+        useOwnProgramFolders(source);
         m_in = source + u"/in"_s;
         m_pages = out + u"/Pages"_s;
         m_journal = MoveJournal::defaultPath();

@@ -23,11 +23,7 @@ class TestPatternFile : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase()
-    {
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(u"config"_s)));
-        qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir.filePath(u"state"_s)));
-    }
+    void initTestCase() { useOwnProgramFolders(m_dir.path()); }
 
     void roundTrip_data()
     {

@@ -1,6 +1,7 @@
 #include "messagetable.h"
 #include "movesteps.h"
 #include "rawnames.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,8 +73,7 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         // Names that are not UTF-8 are beyond QDir's reach, also when the test stops early.
         const auto removeAll = qScopeGuard([&dir] { MoveSteps::removeTree(QFile::encodeName(dir.path())); });
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(u"config"_s)));
-        qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath(u"state"_s)));
+        useOwnProgramFolders(dir.path());
         const QString folder = dir.filePath(u"in"_s);
         const QByteArray raw = QFile::encodeName(folder);
         QVERIFY(QDir().mkpath(folder));

@@ -1,9 +1,9 @@
-#include "treesnapshot.h"
 #include "inifile.h"
 #include "marrowdaleerror.h"
 #include "settings.h"
 #include "systemtest.h"
 #include "testfiles.h"
+#include "treesnapshot.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,8 +30,7 @@ private:
 
 void TestSettings::initTestCase()
 {
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(u"config"_s)));
-    qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir.filePath(u"state"_s)));
+    useOwnProgramFolders(m_dir.path());
 }
 
 void TestSettings::read_data()

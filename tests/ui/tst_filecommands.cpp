@@ -54,8 +54,7 @@ private:
 void TestFileCommands::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath(u"config"_s)));
-    qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir->filePath(u"state"_s)));
+    useOwnProgramFolders(m_dir->path());
     // The trash Delete uses lies on the same file system as the files, as the home folder's does.
     qputenv("HOME", QFile::encodeName(m_dir->filePath(u"home"_s)));
     QDir().mkpath(m_dir->filePath(u"home"_s));

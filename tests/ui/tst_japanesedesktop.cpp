@@ -184,8 +184,7 @@ void TestJapaneseDesktop::initTestCase()
     qputenv("LANG", "ja_JP.UTF-8");
     qputenv("LC_ALL", "ja_JP.UTF-8");
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(u"config"_s)));
-    qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir.filePath(u"state"_s)));
+    useOwnProgramFolders(m_dir.path());
     qputenv("HOME", QFile::encodeName(m_dir.filePath(u"home"_s)));
     QVERIFY(!QFile::exists(m_dir.filePath(u"config/marrowdale/marrowdale.lng"_s)));
     // What main() does first.

@@ -93,8 +93,7 @@ private:
 void TestKeyboard::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath(u"config"_s)));
-    qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir->filePath(u"state"_s)));
+    useOwnProgramFolders(m_dir->path());
     qputenv("HOME", QFile::encodeName(m_dir->path()));
     QDir().mkpath(inbox());
     QDir().mkpath(sorted());

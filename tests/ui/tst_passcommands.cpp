@@ -29,8 +29,7 @@ private Q_SLOTS:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(path(u"config"_s)));
-        qputenv("XDG_STATE_HOME", QFile::encodeName(path(u"state"_s)));
+        useOwnProgramFolders(m_dir->path());
         qputenv("HOME", QFile::encodeName(path(u"home"_s)));
         writeBytes(path(u"config/marrowdale/marrowdale.ini"_s),
                    "[Setting]\nConfirm=0\nIniFolder=" + QFile::encodeName(path(u"in"_s)) + "\n");

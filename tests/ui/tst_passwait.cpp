@@ -41,8 +41,7 @@ private:
 void TestPassWait::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath(u"config"_s)));
-    qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir->filePath(u"state"_s)));
+    useOwnProgramFolders(m_dir->path());
     m_prompts = ScriptedPrompts();
 }
 
