@@ -83,7 +83,7 @@ esac
 # waits at its welcome message until the timeout ends it).
 if [ -x "$root/bin/marrowdale" ]; then
   mkdir -p "$scratch/config"
-  XDG_CONFIG_HOME="$scratch/config" QT_QPA_PLATFORM=offscreen timeout 3 "$root/bin/marrowdale" >"$scratch/run.log" 2>&1
+  HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" XDG_STATE_HOME="$scratch/state" QT_QPA_PLATFORM=offscreen timeout 3 "$root/bin/marrowdale" >"$scratch/run.log" 2>&1
   rc=$?
   [ "$rc" -eq 124 ] || { cat "$scratch/run.log"; fail "installed executable ended early with status $rc"; }
 fi

@@ -73,7 +73,7 @@ private:
 void TestEditing::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(path(u"config"_s)));
+    useOwnProgramFolders(m_dir->path());
     qputenv("HOME", QFile::encodeName(path(u"home"_s)));
     QDir().mkpath(path(u"config/marrowdale"_s));
     writeBytes(path(u"config/marrowdale/marrowdale.ini"_s), "[Setting]\n");

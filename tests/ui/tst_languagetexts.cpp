@@ -133,7 +133,7 @@ private:
 void TestLanguageTexts::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(u"config"_s)));
+    useOwnProgramFolders(m_dir.path());
     qputenv("HOME", QFile::encodeName(m_dir.filePath(u"home"_s)));
     writeBytes(m_dir.filePath(u"config/marrowdale/marrowdale.ini"_s), "[Setting]\n");
     const QList<LanguageKey> keys = englishKeys();

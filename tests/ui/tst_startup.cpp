@@ -96,7 +96,7 @@ private:
 void TestStartup::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path() + u"/config"_s));
+    useOwnProgramFolders(m_dir->path());
     qputenv("HOME", QFile::encodeName(m_dir->path() + u"/home"_s));
     QDir().mkpath(documents());
     QDir().mkpath(configFolder());
