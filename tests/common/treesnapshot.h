@@ -93,17 +93,6 @@ inline QMap<QByteArray, QByteArray> of(const QString &root, int detail = Content
     return tree;
 }
 
-/// The entries of a snapshot at and below one of its paths.
-inline QMap<QByteArray, QByteArray> below(const QMap<QByteArray, QByteArray> &tree, const QByteArray &folder)
-{
-    QMap<QByteArray, QByteArray> part;
-    for (auto it = tree.begin(); it != tree.end(); ++it) {
-        if (it.key() == folder || it.key().startsWith(folder + '/'))
-            part.insert(it.key(), it.value());
-    }
-    return part;
-}
-
 /// The snapshot without the entries at and below `folder`.
 inline QMap<QByteArray, QByteArray> without(QMap<QByteArray, QByteArray> tree, const QByteArray &folder)
 {
