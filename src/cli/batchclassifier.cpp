@@ -24,19 +24,7 @@ QString quoted(const QString &text)
     return u'"' + text + u'"';
 }
 
-QStringList asPlainTexts(QStringList messages)
-{
-    for (QString &message : messages)
-        message = asPlainText(std::move(message));
-    return messages;
-}
-
 } // namespace
-
-QString asPlainText(QString message)
-{
-    return message.replace(u"<br>"_s, u"\n"_s);
-}
 
 BatchClassifier::BatchClassifier(KeywordTable &table, const BatchOptions &options, MoveJournal *journal,
                                  const QString &source)
@@ -55,7 +43,7 @@ void BatchClassifier::run(const QStringList &files, const QSet<QString> &folders
     // The pass ends with the files it was given, and says at its end what went for all of them.
     m_prompts.clear();
     m_pass.reset();
-    m_passNotices = asPlainTexts(m_prompts.notices);
+    m_passNotices = m_prompts.notices;
 }
 
 FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &path)
@@ -141,7 +129,7 @@ void BatchClassifier::move(FileOutcome &outcome, const PlannedCandidate &candida
         outcome.status = FileOutcome::Moved;
         countUse(m_table, candidate.owner, candidate.ownerKeyword, candidate.destination);
         // Only a companion folder that stayed behind or arrived in part has anything to say.
-        outcome.problems = asPlainTexts(m_prompts.notices);
+        outcome.problems = m_prompts.notices;
         return;
     }
     // Between the checks and the move something changed on disk: the question that followed was declined.

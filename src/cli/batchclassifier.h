@@ -38,9 +38,6 @@ struct FileOutcome
     }
 };
 
-/// A message the window would show in a box, with its line breaks as a terminal shows them.
-QString asPlainText(QString message);
-
 struct BatchOptions
 {
     QString rootFolder;

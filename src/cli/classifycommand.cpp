@@ -93,8 +93,10 @@ std::optional<ClassifySetup> resolveSetup(const QCommandLineParser &parser, QStr
 
 // Writes the counters back as the window's close does (retired lines kept beside the list, the file
 // written back in its own encoding), unless the list changed on disk meanwhile: the other writer's text is
-// not to be overwritten with counts taken from an older one.
-bool writeCounters(const ClassifySetup &setup, const QString &text, const KeywordTable &table)
+// not to be overwritten with counts taken from an older one. `writtenAt`, when given, learns the time the
+// list was written at.
+bool writeCounters(const ClassifySetup &setup, const QString &text, const KeywordTable &table,
+                   QDateTime *writtenAt = nullptr)
 {
     try {
         PatternFileState state = PatternFile::read(setup.list);
@@ -108,9 +110,12 @@ bool writeCounters(const ClassifySetup &setup, const QString &text, const Keywor
         const QString rewritten = RetiredLines::rewriteKeepingRetired(prompts, MessageTable(), setup.list, text, table,
                                                                       setup.rewrite, QDateTime::currentDateTime());
         for (const QString &notice : std::as_const(prompts.notices))
-            printLine(stderr, u"marrowdale: "_s + asPlainText(notice));
-        if (rewritten != text)
+            printLine(stderr, u"marrowdale: "_s + notice);
+        if (rewritten != text) {
             PatternFile::write(setup.list, rewritten, state);
+            if (writtenAt)
+                *writtenAt = QFileInfo(setup.list).lastModified();
+        }
     } catch (const MarrowdaleError &error) {
         printLine(stderr, u"marrowdale: "_s + error.message());
         return false;
@@ -143,7 +148,8 @@ std::optional<KeywordList> loadList(const ClassifySetup &setup, QString *error)
 
 // One pass over `files`. False when the counters could not be written.
 bool classifyFiles(const ClassifySetup &setup, KeywordList &list, const QStringList &files,
-                   const QSet<QString> &folders, MoveJournal *journal, ClassifyReport &report, QString *passId)
+                   const QSet<QString> &folders, MoveJournal *journal, ClassifyReport &report, QString *passId,
+                   QDateTime *countersWrittenAt = nullptr)
 {
     BatchClassifier classifier(list.table, setup.batch, journal, setup.source);
     classifier.run(files, folders, [&report](const FileOutcome &outcome) { report.file(outcome); });
@@ -152,14 +158,15 @@ bool classifyFiles(const ClassifySetup &setup, KeywordList &list, const QStringL
         printLine(stderr, u"marrowdale: "_s + notice);
     if (journal && !journal->errorString().isEmpty())
         printLine(stderr, u"marrowdale: "_s + journal->errorString());
-    return files.isEmpty() || !setup.writeCounters || writeCounters(setup, list.text, list.table);
+    return files.isEmpty() || !setup.writeCounters || writeCounters(setup, list.text, list.table, countersWrittenAt);
 }
 
 int watch(const ClassifySetup &setup, MoveJournal *journal, ClassifyReport &report)
 {
     bool allWritten = true; // for the summary
     QString lastPass;
-    const auto round = [&](const QStringList &files) {
+    QDateTime ownCounters; // when this watch last wrote the list: its own counters change no rule
+    const auto round = [&](const QStringList &files, const QSet<QString> &folders) {
         // The list is read afresh for every round: the window may have changed it meanwhile.
         QString error;
         std::optional<KeywordList> list = loadList(setup, &error);
@@ -169,15 +176,14 @@ int watch(const ClassifySetup &setup, MoveJournal *journal, ClassifyReport &repo
             return;
         }
         QString passId;
-        const QSet<QString> folders = listSourceFolder(setup.source).folders;
-        allWritten = classifyFiles(setup, *list, files, folders, journal, report, &passId) && allWritten;
+        allWritten = classifyFiles(setup, *list, files, folders, journal, report, &passId, &ownCounters) && allWritten;
         if (!passId.isEmpty())
             lastPass = passId;
     };
     // Called from the event loop, which no exception may cross.
-    FolderWatch watch(setup.source, SettleMilliseconds, [&](const QStringList &files) {
+    FolderWatch watch(setup.source, SettleMilliseconds, [&](const QStringList &files, const QSet<QString> &folders) {
         try {
-            round(files);
+            round(files, folders);
         } catch (const std::exception &error) {
             printLine(stderr, u"marrowdale: "_s + QString::fromUtf8(error.what()));
             allWritten = false;
@@ -191,7 +197,8 @@ int watch(const ClassifySetup &setup, MoveJournal *journal, ClassifyReport &repo
         const QDateTime changed = QFileInfo(setup.list).lastModified();
         if (changed != listChanged) {
             listChanged = changed;
-            watch.forget();
+            if (changed != ownCounters)
+                watch.forget();
         }
     });
     QuitOnSignals quit;

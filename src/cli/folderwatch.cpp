@@ -29,12 +29,14 @@ void addStat(QByteArray &signature, const QString &path)
 
 // Size and modification time of the file and of everything in its companion folders: a saved page is at
 // rest only when its companion folder is complete as well.
-QByteArray signatureOf(const QString &file)
+QByteArray signatureOf(const QString &file, const QSet<QString> &folders)
 {
     QByteArray signature;
     addStat(signature, file);
     for (const QString &suffix : {u"_files"_s, u".files"_s}) {
         const QString companion = FileOps::companionPath(file, suffix);
+        if (!folders.contains(companion))
+            continue;
         addStat(signature, companion);
         QDirIterator it(companion, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                         QDirIterator::Subdirectories);
@@ -80,12 +82,13 @@ void FolderWatch::start(int interval)
 void FolderWatch::look()
 {
     const qint64 now = m_clock.elapsed();
-    const QStringList files = listSourceFolder(m_folder).files;
+    const SourceFolder listing = listSourceFolder(m_folder);
+    const QStringList &files = listing.files;
     QStringList ready;
     for (const QString &path : files) {
         if (isDownloadInProgress(path))
             continue;
-        const QByteArray signature = signatureOf(FileOps::reduceRootJoin(path));
+        const QByteArray signature = signatureOf(FileOps::reduceRootJoin(path), listing.folders);
         const auto handed = m_handedOn.constFind(path);
         if (handed != m_handedOn.cend()) {
             if (*handed == signature)
@@ -106,7 +109,7 @@ void FolderWatch::look()
         return;
     for (const QString &path : std::as_const(ready))
         m_handedOn.insert(path, m_seen.take(path).signature);
-    m_handler(ready);
+    m_handler(ready, listing.folders);
 }
 
 QuitOnSignals::QuitOnSignals(QObject *parent)

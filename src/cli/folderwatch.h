@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <QTimer>
 
@@ -18,7 +19,8 @@ class FolderWatch : public QObject
     Q_OBJECT
 
 public:
-    using Handler = std::function<void(const QStringList &files)>;
+    /// `folders`: the folders beside the files, as the folder was listed.
+    using Handler = std::function<void(const QStringList &files, const QSet<QString> &folders)>;
 
     FolderWatch(const QString &folder, int settleMilliseconds, Handler handler, QObject *parent = nullptr);
 

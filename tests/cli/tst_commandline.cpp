@@ -455,7 +455,7 @@ void TestCommandLine::undoNeverOverwrites()
 // companion folder.
 void TestCommandLine::watchWaitsForAPageToStopGrowing()
 {
-    Sandbox box;
+    Sandbox box(u"news -> ../News << 1/5"_s);
     QProcess watch;
     watch.setProcessEnvironment(box.environment());
     watch.start(QStringLiteral(MARROWDALE_EXECUTABLE), {u"classify"_s, u"--watch"_s, box.in});
@@ -465,6 +465,7 @@ void TestCommandLine::watchWaitsForAPageToStopGrowing()
     box.make({u"in/slow news_files/style.css=css"_s});
     // Downloads that stalled: the browser renames them when they are complete.
     box.make({u"in/stalled news.htm.part=half"_s, u"in/stalled news.htm.crdownload=half"_s});
+    box.make({u"in/other.htm=no keyword"_s});
     QFile file(page);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QByteArray written;
@@ -486,7 +487,11 @@ void TestCommandLine::watchWaitsForAPageToStopGrowing()
     QCOMPARE(bytesOf(filed), written);
     QCOMPARE(bytesOf(box.root + u"/News/slow news_files/style.css"_s), QByteArray("css"));
     QCOMPARE(QDir(box.in).entryList(QDir::Files),
-             QStringList({u"stalled news.htm.crdownload"_s, u"stalled news.htm.part"_s}));
+             QStringList({u"other.htm"_s, u"stalled news.htm.crdownload"_s, u"stalled news.htm.part"_s}));
+    // The counters the watch writes are no new rules: the file left is not searched again and again.
+    QTRY_VERIFY_WITH_TIMEOUT(bytesOf(box.list).contains("<< 2/7"), 5000);
+    QTest::qWait(3000);
+    QVERIFY2(bytesOf(box.list).contains("<< 2/7"), bytesOf(box.list).constData());
 
     watch.terminate();
     QVERIFY(watch.waitForFinished(10000));
