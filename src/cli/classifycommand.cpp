@@ -220,10 +220,8 @@ int classify(const QStringList &arguments)
     parser.setApplicationDescription(
         u"Files the files of SOURCE into the destination folders of the keyword list, as Classify does, without "
         "asking: a file the window would ask about stays where it is and is reported."_s);
-    const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
     parser.addOptions(
-        {help,
-         {u"list"_s, u"The keyword list (default: the pattern file of the settings)."_s, u"FILE"_s},
+        {{u"list"_s, u"The keyword list (default: the pattern file of the settings)."_s, u"FILE"_s},
          {u"root"_s, u"The parent folder of the destinations (default: that of the settings)."_s, u"DIR"_s},
          {u"dry-run"_s, u"Shows what would be done; changes nothing."_s},
          {u"explain"_s, u"Shows the keyword lines that matched each file and why a file stays."_s},
@@ -237,12 +235,9 @@ int classify(const QStringList &arguments)
     parser.addPositionalArgument(u"classify"_s, u"The command."_s);
     parser.addPositionalArgument(u"source"_s, u"The folder to file from (default: that of the settings)."_s,
                                  u"[SOURCE]"_s);
-    if (!parser.parse(arguments))
-        return usageError(parser.errorText());
-    if (parser.isSet(help)) {
-        printLine(stdout, Commands::helpText(parser));
-        return Handled;
-    }
+    int status = Handled;
+    if (!parse(parser, arguments, &status))
+        return status;
     if (parser.positionalArguments().size() > 2)
         return usageError(u"classify takes one source folder"_s);
 
@@ -263,7 +258,7 @@ int classify(const QStringList &arguments)
         journal.emplace(MoveJournal::defaultPath());
         // A move that would not be on record could not be taken back.
         if (!journal->isOpen())
-            return usageError(journal->errorString());
+            return failure(journal->errorString());
     }
     if (journal)
         settleInterruptedMoves();

@@ -54,16 +54,41 @@ int usageError(const QString &message)
     return UsageError;
 }
 
+int failure(const QString &message)
+{
+    printLine(stderr, u"marrowdale: "_s + message);
+    return NotAllHandled;
+}
+
+bool parse(QCommandLineParser &parser, const QStringList &arguments, int *status)
+{
+    const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
+    parser.addOption(help);
+    if (!parser.parse(arguments)) {
+        *status = usageError(parser.errorText());
+        return false;
+    }
+    if (parser.isSet(help)) {
+        printLine(stdout, helpText(parser));
+        *status = Handled;
+        return false;
+    }
+    return true;
+}
+
 } // namespace Commands
 
-std::optional<int> runCommandLine(int argc, char **argv)
+namespace {
+
+bool isCommand(const char *argument)
 {
-    if (argc <= 1)
-        return std::nullopt;
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(u"marrowdale"_s);
-    QCoreApplication::setApplicationVersion(QStringLiteral(MARROWDALE_VERSION));
-    const QStringList arguments = QCoreApplication::arguments();
+    // Options of Qt's own ("-platform", "-style", a session manager's "-session") are the window's.
+    const QByteArrayView word(argument);
+    return !word.startsWith('-') || word == "-h" || word == "--help" || word == "-v" || word == "--version";
+}
+
+int runCommand(const QStringList &arguments)
+{
     const QString command = arguments.at(1);
     try {
         if (command == u"classify"_s)
@@ -73,8 +98,7 @@ std::optional<int> runCommandLine(int argc, char **argv)
         if (command == u"undo"_s)
             return Commands::undo(arguments);
     } catch (const MarrowdaleError &error) {
-        printLine(stderr, u"marrowdale: "_s + error.message());
-        return Commands::NotAllHandled;
+        return Commands::failure(error.message());
     }
     if (arguments.size() == 2 && (command == u"--help"_s || command == u"-h"_s)) {
         printLine(stdout, Overview);
@@ -85,4 +109,22 @@ std::optional<int> runCommandLine(int argc, char **argv)
         return Commands::Handled;
     }
     return Commands::usageError(u"unknown command \"%1\""_s.arg(command));
+}
+
+} // namespace
+
+std::optional<int> runCommandLine(int argc, char **argv)
+{
+    if (argc <= 1 || !isCommand(argv[1]))
+        return std::nullopt;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"marrowdale"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(MARROWDALE_VERSION));
+    const int status = runCommand(QCoreApplication::arguments());
+    // A report that did not reach its reader (a full disk behind a redirection) is no success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        const int error = errno;
+        return Commands::failure(u"the report could not be written: "_s + qt_error_string(error));
+    }
+    return status;
 }

@@ -19,6 +19,12 @@ QString helpText(const QCommandLineParser &parser);
 
 /// Reports a command that cannot run as given; returns UsageError.
 int usageError(const QString &message);
+/// Reports a command that could not do its work for a reason that is not the caller's (a journal that
+/// cannot be written, say); returns NotAllHandled.
+int failure(const QString &message);
+
+/// Adds --help to the parser and parses; false (with `*status` set) when the command is to end here.
+bool parse(QCommandLineParser &parser, const QStringList &arguments, int *status);
 
 /// Before a command moves anything: finishes or explains what an interrupted run left half-moved (as the
 /// window does at its start) and says so on stderr.

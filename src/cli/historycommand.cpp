@@ -6,6 +6,7 @@
 #include "movejournal.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,23 +18,6 @@ namespace {
 QString localTime(const QDateTime &time)
 {
     return time.isValid() ? time.toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_s) : u"(time unknown)"_s;
-}
-
-// The parser of a command, with --help handled; nothing (and *status set) when the command is to end.
-bool parseCommand(QCommandLineParser &parser, const QStringList &arguments, int *status)
-{
-    const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
-    parser.addOption(help);
-    if (!parser.parse(arguments)) {
-        *status = Commands::usageError(parser.errorText());
-        return false;
-    }
-    if (parser.isSet(help)) {
-        printLine(stdout, Commands::helpText(parser));
-        *status = Commands::Handled;
-        return false;
-    }
-    return true;
 }
 
 QJsonObject moveJson(const HistoryMove &move, const MoveHistory &history)
@@ -57,6 +41,15 @@ QJsonObject moveJson(const HistoryMove &move, const MoveHistory &history)
                                    {u"state"_s, stateWord(companion->state)}});
     }
     return object;
+}
+
+// Why the history cannot be read, or nothing: a journal that is not there yet is an empty history.
+QString journalUnreadable()
+{
+    QFile journal(MoveJournal::defaultPath());
+    if (!journal.exists() || journal.open(QIODevice::ReadOnly))
+        return {};
+    return u"the journal %1 cannot be read: %2"_s.arg(journal.fileName(), journal.errorString());
 }
 
 QString moveLine(const HistoryMove &move, const MoveHistory &history)
@@ -106,7 +99,7 @@ int history(const QStringList &arguments)
                        {u"json"_s, u"One JSON object per pass, with its moves."_s}});
     parser.addPositionalArgument(u"history"_s, u"The command."_s);
     int status = Handled;
-    if (!parseCommand(parser, arguments, &status))
+    if (!parse(parser, arguments, &status))
         return status;
     if (parser.positionalArguments().size() > 1)
         return usageError(u"history takes no folder or id"_s);
@@ -118,6 +111,8 @@ int history(const QStringList &arguments)
             return usageError(u"--last takes a number of passes from 1 up, not \"%1\""_s.arg(parser.value(u"last"_s)));
     }
 
+    if (const QString error = journalUnreadable(); !error.isEmpty())
+        return failure(error);
     const MoveHistory history = MoveHistory::read(MoveJournal::defaultPath());
     const QList<HistoryPass> &passes = history.passes();
     const qsizetype first = count < 0 ? 0 : std::max<qsizetype>(0, passes.size() - count);
@@ -160,15 +155,21 @@ int undo(const QStringList &arguments)
     parser.addPositionalArgument(u"undo"_s, u"The command."_s);
     parser.addPositionalArgument(u"id"_s, u"One move to take back."_s, u"[ID]"_s);
     int status = Handled;
-    if (!parseCommand(parser, arguments, &status))
+    if (!parse(parser, arguments, &status))
         return status;
     const QStringList positional = parser.positionalArguments();
     const int ways = int(positional.size() > 1) + int(parser.isSet(u"pass"_s)) + int(parser.isSet(u"last"_s));
     if (ways != 1 || positional.size() > 2)
         return usageError(u"undo takes one of: a move id, --pass ID, --last"_s);
 
+    // Moves back that could not be recorded could not be settled after a crash either.
+    MoveJournal journal(MoveJournal::defaultPath());
+    if (!journal.isOpen())
+        return failure(journal.errorString());
+    if (const QString error = journalUnreadable(); !error.isEmpty())
+        return failure(error);
     settleInterruptedMoves();
-    const MoveHistory history = MoveHistory::read(MoveJournal::defaultPath());
+    const MoveHistory history = MoveHistory::read(journal.path());
     QString passId;
     if (parser.isSet(u"last"_s)) {
         const HistoryPass *last = history.lastFilingPass();
@@ -185,9 +186,6 @@ int undo(const QStringList &arguments)
         return usageError(u"the journal holds no move \"%1\""_s.arg(positional.at(1)));
     }
 
-    MoveJournal journal(MoveJournal::defaultPath());
-    if (!journal.isOpen())
-        return usageError(journal.errorString());
     const UndoReport report = passId.isEmpty() ? MoveUndo::undoMove(history, positional.at(1), journal)
                                                : MoveUndo::undoPass(history, passId, journal);
     if (report.outcomes.isEmpty()) {

@@ -121,6 +121,9 @@ private Q_SLOTS:
     void attributesLostAreReportedOnce();
     void exitStatuses_data();
     void exitStatuses();
+    void failuresThatAreNotTheCallers_data();
+    void failuresThatAreNotTheCallers();
+    void qtOptionsStartTheWindow();
     void countersWrittenBack_data();
     void countersWrittenBack();
     void undoLastRestoresTheTree();
@@ -381,6 +384,59 @@ void TestCommandLine::exitStatuses()
         QVERIFY(!result.err.isEmpty());
         COMPARE_TREES(TreeSnapshot::without(TreeSnapshot::of(box.base, TreeSnapshot::NoFolderTimes), "state"), before);
     }
+}
+
+void TestCommandLine::failuresThatAreNotTheCallers_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("journalIsAFolder");
+    QTest::addColumn<QString>("said");
+
+    using S = QStringList;
+    QTest::newRow("classify, journal that cannot be opened") << S {u"classify"_s} << true << u"journal"_s;
+    QTest::newRow("undo, journal that cannot be opened") << S {u"undo"_s, u"--last"_s} << true << u"journal"_s;
+    QTest::newRow("history, journal that cannot be read") << S {u"history"_s} << true << u"cannot be read"_s;
+    QTest::newRow("report to a full disk")
+        << S {u"classify"_s, u"--dry-run"_s} << false << u"report could not be written"_s;
+}
+
+// Not the caller's mistake: status 1 and no hint to read the help; nothing of the user's moved.
+void TestCommandLine::failuresThatAreNotTheCallers()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, journalIsAFolder);
+    QFETCH(QString, said);
+
+    Sandbox box;
+    box.make({u"in/news.htm=page"_s});
+    if (journalIsAFolder)
+        QVERIFY(QDir().mkpath(box.journal));
+    QProcess process;
+    process.setProcessEnvironment(box.environment());
+    process.setWorkingDirectory(box.base);
+    if (!journalIsAFolder)
+        process.setStandardOutputFile(u"/dev/full"_s);
+    process.start(QStringLiteral(MARROWDALE_EXECUTABLE), arguments);
+    QVERIFY(process.waitForFinished(60000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY2(err.contains(said), qPrintable(err));
+    QVERIFY2(!err.contains(u"--help"_s), qPrintable(err));
+    QCOMPARE(bytesOf(box.in + u"/news.htm"_s), "page"_ba);
+}
+
+// A session manager or a user may hand the window Qt's own options.
+void TestCommandLine::qtOptionsStartTheWindow()
+{
+    Sandbox box;
+    QProcess process;
+    process.setProcessEnvironment(box.environment());
+    process.start(QStringLiteral(MARROWDALE_EXECUTABLE), {u"-platform"_s, u"offscreen"_s});
+    QVERIFY(process.waitForStarted());
+    // The window waits for its user; a command would have ended at once.
+    QVERIFY2(!process.waitForFinished(1500), process.readAllStandardError().constData());
+    process.kill();
+    process.waitForFinished();
 }
 
 void TestCommandLine::countersWrittenBack_data()
