@@ -30,12 +30,6 @@ struct FileOutcome
     QString reasonCode; ///< for scripts: "several-keywords", "asks-each-time", "missing-parent-folder", ...
     QString reason; ///< for people
     QStringList problems; ///< what went wrong although the file moved (its companion folder stayed)
-
-    /// Nothing was left undone that the user would have to see to.
-    bool handled() const
-    {
-        return (status == Moved || status == WouldMove || status == NoKeyword) && problems.isEmpty();
-    }
 };
 
 struct BatchOptions

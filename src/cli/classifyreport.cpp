@@ -39,11 +39,10 @@ void printLine(std::FILE *stream, const QString &text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
-ClassifyReport::ClassifyReport(Style style, const QString &rootFolder, bool dryRun, std::FILE *out)
+ClassifyReport::ClassifyReport(Style style, const QString &rootFolder, bool dryRun)
     : m_style(style)
     , m_root(rootFolder)
     , m_dryRun(dryRun)
-    , m_out(out)
 { }
 
 QJsonObject ClassifyReport::toJson(const FileOutcome &outcome, const QString &rootFolder)
@@ -188,5 +187,5 @@ void ClassifyReport::write(QStringView text)
     m_bytes.resize(m_encoder.requiredSpace(text.size()) + 1);
     char *end = m_encoder.appendToBuffer(m_bytes.data(), text);
     *end++ = '\n';
-    std::fwrite(m_bytes.constData(), 1, size_t(end - m_bytes.constData()), m_out);
+    std::fwrite(m_bytes.constData(), 1, size_t(end - m_bytes.constData()), stdout);
 }

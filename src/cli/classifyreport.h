@@ -15,7 +15,7 @@ class ClassifyReport
 public:
     enum class Style { Plain, Explain, Json };
 
-    ClassifyReport(Style style, const QString &rootFolder, bool dryRun, std::FILE *out = stdout);
+    ClassifyReport(Style style, const QString &rootFolder, bool dryRun);
 
     void file(const FileOutcome &outcome);
     /// `passId` empty when nothing was moved; `counters` says whether they were written into the list.
@@ -34,7 +34,6 @@ private:
     Style m_style;
     QString m_root;
     bool m_dryRun;
-    std::FILE *m_out;
     int m_files = 0;
     int m_moved = 0;
     int m_wouldMove = 0;
