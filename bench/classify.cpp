@@ -9,10 +9,10 @@
 // and the counters written back into the keyword list included; its CPU time is that of the child.
 
 #include "classifypass.h"
+#include "decliningprompts.h"
 #include "keywordtable.h"
 #include "mainview.h"
 #include "messagetable.h"
-#include "userprompts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -204,7 +204,7 @@ Timing runPass(const QStringList &words, int keywordCount)
     table.parse(layout.keywordText, layout.root);
     if (table.size() != keywordCount)
         qFatal("keyword list read as %lld entries", qlonglong(table.size()));
-    SilentPrompts prompts;
+    DecliningPrompts prompts; // Confirm is off and every file has one candidate: nothing may be asked
     CountingView view;
     MessageTable messages;
     ClassifyPass pass(table, {prompts, messages, view}, [&layout] { return Options {layout.root, true, 1000, false}; });
@@ -213,8 +213,9 @@ Timing runPass(const QStringList &words, int keywordCount)
     pass.run(layout.files);
     const Timing timing = watch.elapsed();
 
-    if (prompts.questions != 0 || view.logLines != FileCount)
-        qFatal("pass asked %d questions and moved %d files", prompts.questions, view.logLines);
+    if (!prompts.questions.isEmpty() || !prompts.notices.isEmpty() || view.logLines != FileCount)
+        qFatal("pass asked %d questions, told %d things and moved %d files", int(prompts.questions.size()),
+               int(prompts.notices.size()), view.logLines);
     for (qsizetype c = 0; c < layout.companions.size(); c += 97) {
         if (!QFileInfo(layout.companionTargets.at(c)).isDir())
             qFatal("companion folder %s did not move", qPrintable(layout.companions.at(c)));
