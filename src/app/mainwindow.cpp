@@ -403,9 +403,12 @@ void MainWindow::loadKeywordList()
     try {
         m_state.patternFileState = PatternFile::read(m_state.patternFile);
         m_keywordList->setPlainText(*m_state.patternFileState.savedText);
-    } catch (const MarrowdaleError &) {
-        // A missing or unreadable list at start leaves the box as it is.
+    } catch (const MarrowdaleError &error) {
+        // The box stays as it is. A missing list is a new one; one that is there but cannot be read is
+        // worth a word, as the close will not replace it without asking.
         m_state.patternFileState = {};
+        if (QFileInfo::exists(m_state.patternFile))
+            prompts().notify(error.message(m_state.messages));
     }
 }
 

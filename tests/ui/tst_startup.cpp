@@ -66,6 +66,8 @@ private Q_SLOTS:
     void closeThatCannotWriteKeepsTheWindowOpen_data();
     void closeThatCannotWriteKeepsTheWindowOpen();
     void listInAReadOnlyFolderIsWrittenInPlace();
+    void unreadableListAtStartIsToldAndKept_data();
+    void unreadableListAtStartIsToldAndKept();
     void closeOnAFullDiskKeepsBothFiles();
     void editingBlocksClassifyUntilTheParse();
     void secondEditDoesNotRestartTheParseTimer();
@@ -243,6 +245,39 @@ void TestStartup::listInAReadOnlyFolderIsWrittenInPlace()
     QVERIFY(QFile::setPermissions(m_dir->filePath(u"ro"_s), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     QVERIFY(m_windows.main->close());
     QCOMPARE(bytesOf(pattern), "news -> ../News\r\n"_ba);
+}
+
+void TestStartup::unreadableListAtStartIsToldAndKept_data()
+{
+    QTest::addColumn<int>("answer"); // to the question at the close
+    QTest::addColumn<bool>("replaced");
+    // The start said nothing, and the close wrote the empty box over the list it could not read.
+    QTest::newRow("unreadable list overwritten at close, kept") << int(UserPrompts::No) << false;
+    QTest::newRow("unreadable list replaced when the user says so") << int(UserPrompts::Yes) << true;
+}
+
+void TestStartup::unreadableListAtStartIsToldAndKept()
+{
+    RUN_WITHOUT_ROOT(); // root reads any file
+    QFETCH(int, answer);
+    QFETCH(bool, replaced);
+    const QString pattern = m_dir->filePath(u"lists/list.dat"_s);
+    writeBytes(pattern, "old -> ../Old\r\n");
+    QVERIFY(QFile::setPermissions(pattern, QFileDevice::WriteOwner));
+    writeBytes(settingsFile(), "[Setting]\nPtnFile=" + QFile::encodeName(pattern) + "\n");
+    start();
+    const QStringList told = m_prompts.askedOf(u"notify"_s);
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told.first().contains(pattern), qPrintable(told.first()));
+    QCOMPARE(m_windows.main->keywordList()->toPlainText(), QString());
+
+    m_prompts.yesNoAnswers = {answer};
+    QVERIFY(m_windows.main->close());
+    const QStringList asked = m_prompts.askedOf(u"askYesNo"_s);
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked.first().contains(pattern), qPrintable(asked.first()));
+    QVERIFY(QFile::setPermissions(pattern, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QCOMPARE(bytesOf(pattern), replaced ? QByteArray() : "old -> ../Old\r\n"_ba);
 }
 
 void TestStartup::closeOnAFullDiskKeepsBothFiles()
