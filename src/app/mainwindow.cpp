@@ -508,9 +508,6 @@ void MainWindow::classify()
 {
     ClassifyPass pass(m_state.table, moveContext(), [this] { return m_optionsDialog->options(); });
     pass.setCurrentDestination(m_state.currentDestination);
-    // Each companion folder moved would re-read the whole list; once at the end shows the same.
-    m_deferFileListRefresh = true;
-    const auto refreshOnce = qScopeGuard([this] { m_deferFileListRefresh = false; });
     runPass([&] { pass.run(m_fileList->filePaths()); });
     m_state.currentDestination = pass.currentDestination();
 }
@@ -680,8 +677,7 @@ void MainWindow::appendMove(const LoggedMove &move)
 
 void MainWindow::refreshFileList()
 {
-    if (!m_deferFileListRefresh)
-        m_fileList->reread();
+    // Every move of this window runs inside runPass(), which lists the folder again at its end.
 }
 
 void MainWindow::appendKeywordLine(const QString &line)

@@ -198,7 +198,6 @@ private:
     QLabel *m_logCaption = nullptr;
     QListWidget *m_log = nullptr;
     QTimer m_parseTimer;
-    bool m_deferFileListRefresh = false; ///< a Classify pass re-reads the file list once, at its end
     LanguageTable m_language;
     MoveJournal m_journal {MoveJournal::defaultPath()};
     bool m_journalTrouble = false;

@@ -101,5 +101,4 @@ void PassCommands::undoSelectedPass()
         m_main->prompts().notify(
             m_main->state().messages.text(Message::UndoPassProblems).arg(problems.size()).arg(problems.join(u'\n')));
     }
-    m_main->refreshFileList();
 }
