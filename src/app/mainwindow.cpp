@@ -49,6 +49,7 @@
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTextBlock>
 
 using namespace Qt::StringLiterals;
@@ -329,13 +330,16 @@ void MainWindow::firstShow()
         applyLanguage();
         m_state.documentsFolder = AppPaths::documentsFolder();
         m_state.firstRun = !QFileInfo::exists(AppPaths::settingsFile());
-        readSettings();
+        {
+            // The folder the settings name is followed only after the settlement below: following it
+            // may rename files. The start folder sends no change, so it is followed explicitly too.
+            const QSignalBlocker quiet(m_folderList);
+            readSettings();
+        }
         // Before anything can move: finish or explain what an interrupted run left half-moved.
         if (const QString report = settleJournal(m_journal.path(), m_state.messages); !report.isEmpty())
             prompts().notify(report);
-        m_volumeChooser->followFolder(m_folderList->folder());
-        m_fileList->setFolder(m_folderList->folder());
-        watchSourceFolder(m_folderList->folder());
+        followSourceFolder(m_folderList->folder());
         QApplication::processEvents();
         if (m_state.firstRun) {
             prompts().msgBox(m_state.messages.text(1), QString(), u"OK"_s, 1);

@@ -29,6 +29,9 @@
 
 #include <QListWidget>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -69,6 +72,8 @@ private Q_SLOTS:
     void unreadableListAtStartIsToldAndKept_data();
     void unreadableListAtStartIsToldAndKept();
     void closeOnAFullDiskKeepsBothFiles();
+    void unreadableNamesAreOfferedOnceAtStart_data();
+    void unreadableNamesAreOfferedOnceAtStart();
     void editingBlocksClassifyUntilTheParse();
     void secondEditDoesNotRestartTheParseTimer();
     void languageFileWithOnlyACaptionEmptiesTheRest();
@@ -309,6 +314,35 @@ void TestStartup::closeOnAFullDiskKeepsBothFiles()
         QCOMPARE(bytesOf(settings), stored);
         m_windows.main->state().patternFile = m_dir->filePath(u"elsewhere.dat"_s);
     }
+}
+
+void TestStartup::unreadableNamesAreOfferedOnceAtStart_data()
+{
+    QTest::addColumn<bool>("savedIsStartFolder");
+    // A saved folder equal to the one the program started in sent no change, and nothing was offered.
+    QTest::newRow("rename offer missing for the start folder") << true;
+    QTest::newRow("saved folder elsewhere") << false;
+}
+
+void TestStartup::unreadableNamesAreOfferedOnceAtStart()
+{
+    QFETCH(bool, savedIsStartFolder);
+    const QString folder = m_dir->filePath(u"downloads"_s);
+    QVERIFY(QDir().mkpath(folder));
+    // A Shift-JIS name: no text the file dialogs or the list could show.
+    const int raw = ::open((QFile::encodeName(folder) + "/\x95\x5C.txt").constData(), O_CREAT | O_WRONLY, 0644);
+    QVERIFY(raw >= 0);
+    ::close(raw);
+    writeBytes(folder + u"/plain.txt"_s, "x");
+    writeBytes(settingsFile(), "[Setting]\nIniFolder=" + QFile::encodeName(folder) + "\n");
+    const QString before = QDir::currentPath();
+    const auto back = qScopeGuard([&] { QDir::setCurrent(before); });
+    QVERIFY(QDir::setCurrent(savedIsStartFolder ? folder : documents()));
+    start();
+    const QStringList asked = m_prompts.askedOf(u"askYesNo"_s);
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked.first().contains(folder), qPrintable(asked.first()));
+    QCOMPARE(m_windows.main->fileList()->filePaths(), QStringList {folder + u"/plain.txt"_s});
 }
 
 void TestStartup::editingBlocksClassifyUntilTheParse()
