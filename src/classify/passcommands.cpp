@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QSet>
 
 using namespace Qt::StringLiterals;
 
@@ -87,13 +88,14 @@ void PassCommands::undoSelectedPass()
     UndoReport report;
     m_main->runPass(
         [&] { report = MoveUndo::undoPass(history, recorded->pass, journal, m_main, m_main->state().messages); });
+    QSet<QString> restored;
     for (const UndoOutcome &outcome : report.outcomes) {
-        if (!outcome.restored)
-            continue;
-        for (int row = log->count() - 1; row >= 0; --row) {
-            if (log->item(row)->data(MainWindow::LoggedMoveRole).value<LoggedMove>().journalId == outcome.move)
-                delete log->takeItem(row);
-        }
+        if (outcome.restored)
+            restored.insert(outcome.move);
+    }
+    for (int row = log->count() - 1; row >= 0; --row) {
+        if (restored.contains(log->item(row)->data(MainWindow::LoggedMoveRole).value<LoggedMove>().journalId))
+            delete log->takeItem(row);
     }
     log->clearSelection();
     log->setCurrentRow(-1);
