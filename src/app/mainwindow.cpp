@@ -7,7 +7,6 @@
 #include "folderlist.h"
 #include "inifile.h"
 #include "journalsettlement.h"
-#include "languagefile.h"
 #include "mainlayout.h"
 #include "marrowdaleerror.h"
 #include "modalwait.h"
@@ -374,15 +373,9 @@ void MainWindow::readSettings()
 
 void MainWindow::applyLanguage()
 {
-    const LanguageFile language(ProgramLanguage::file());
-    if (!language.exists()) {
-        m_state.messages = MessageTable();
-        return;
-    }
-    m_language.apply(language);
-    m_state.messages.clear();
-    language.readMessages(m_state.messages);
-    fitButtons();
+    m_state.messages = ProgramLanguage::messages();
+    if (m_language.applyProgramLanguage())
+        fitButtons();
 }
 
 void MainWindow::fitButtons()

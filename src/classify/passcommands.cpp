@@ -1,10 +1,8 @@
 #include "passcommands.h"
 
 #include "classifypreview.h"
-#include "languagefile.h"
 #include "mainview.h"
 #include "movehistory.h"
-#include "programlanguage.h"
 #include "userprompts.h"
 
 #include "app/filelist.h"
@@ -65,7 +63,7 @@ void PassCommands::preview()
     ProgramState &state = m_main->state();
     const QList<PreviewRow> rows
         = previewPass(state.table, m_main->fileList()->filePaths(), m_main->optionsDialog()->rootFolder());
-    m_previewDialog->applyLanguage(LanguageFile(ProgramLanguage::file()));
+    m_previewDialog->applyLanguage();
     m_previewDialog->showPreview(rows, state.messages);
 }
 

@@ -18,7 +18,7 @@ public:
     explicit PreviewDialog(QWidget *parent = nullptr);
 
     /// Takes the texts of the language file, if there is one.
-    void applyLanguage(const LanguageFile &language);
+    void applyLanguage();
     /// Fills the table and shows it modally.
     void showPreview(const QList<PreviewRow> &rows, const MessageTable &messages);
 

@@ -3,7 +3,6 @@
 #include "apppaths.h"
 #include "boxtexts.h"
 #include "helpcontext.h"
-#include "languagefile.h"
 #include "languagetable.h"
 #include "programfonts.h"
 #include "programlanguage.h"
@@ -106,9 +105,7 @@ void FolderChooser::applyLanguage(QLabel *folderLabel)
         .caption(m_okButton->objectName(), m_okButton)
         .caption(m_cancelButton->objectName(), m_cancelButton)
         .caption(m_helpButton->objectName(), m_helpButton);
-    const LanguageFile file(ProgramLanguage::file());
-    if (file.exists())
-        language.apply(file);
+    language.applyProgramLanguage();
 }
 
 QMessageBox::StandardButton FolderChooser::ask(QMessageBox::Icon icon, const QString &text,

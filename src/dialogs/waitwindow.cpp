@@ -1,8 +1,6 @@
 #include "waitwindow.h"
 
-#include "languagefile.h"
 #include "programfonts.h"
-#include "programlanguage.h"
 #include "windowplacement.h"
 
 #include <QCoreApplication>
@@ -57,9 +55,7 @@ void WaitWindow::showIfHidden()
 {
     if (isVisible())
         return;
-    const LanguageFile file(ProgramLanguage::file());
-    if (file.exists()) {
-        m_language.apply(file);
+    if (m_language.applyProgramLanguage()) {
         m_notice->adjustSize();
         // A longer translation moves left as far as it must to stay whole.
         m_notice->move(std::min(NoticeLeft, std::max(0, (width() - m_notice->width()) / 2)), m_notice->y());
