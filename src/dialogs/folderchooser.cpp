@@ -111,12 +111,8 @@ void FolderChooser::applyLanguage(QLabel *folderLabel)
 QMessageBox::StandardButton FolderChooser::ask(QMessageBox::Icon icon, const QString &text,
                                                QMessageBox::StandardButtons buttons)
 {
-    QMessageBox box(icon, windowTitle(), text, buttons, this);
-    if (buttons & QMessageBox::Yes)
-        box.setDefaultButton(QMessageBox::Yes);
-    BoxTexts::nameButtons(box, m_messages);
-    box.exec();
-    return box.standardButton(box.clickedButton());
+    return BoxTexts::ask(this, icon, windowTitle(), text, buttons,
+                         buttons & QMessageBox::Yes ? QMessageBox::Yes : QMessageBox::NoButton);
 }
 
 void FolderChooser::goTo(const QString &folder)
