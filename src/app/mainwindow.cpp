@@ -190,8 +190,9 @@ void MainWindow::createControls()
     connect(m_keywordList, &QPlainTextEdit::textChanged, this, [this] { scheduleParse(); });
     connect(m_volumeChooser, &QComboBox::activated, this,
             [this](int index) { runGuarded(this, [this, index] { openVolume(index); }); });
+    // Following a folder may ask and rename.
     connect(m_folderList, &FolderList::folderChanged, this,
-            [this](const QString &folder) { followSourceFolder(folder); });
+            [this](const QString &folder) { runGuarded(this, [this, folder] { followSourceFolder(folder); }); });
     // Undo and Move follow the selections, however they are made.
     connect(m_log, &QListWidget::itemSelectionChanged, this, [this] { updateUndoButton(); });
     connect(m_fileList, &QListWidget::itemSelectionChanged, this, [this] { updateMoveButton(); });

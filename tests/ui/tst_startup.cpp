@@ -4,6 +4,7 @@
 #include "filecmds/filelistcommands.h"
 #include "fileops.h"
 #include "inifile.h"
+#include "marrowdaleerror.h"
 #include "scriptedprompts.h"
 #include "systemtest.h"
 #include "testfiles.h"
@@ -74,6 +75,7 @@ private Q_SLOTS:
     void closeOnAFullDiskKeepsBothFiles();
     void unreadableNamesAreOfferedOnceAtStart_data();
     void unreadableNamesAreOfferedOnceAtStart();
+    void failureWhileFollowingAFolderIsShown();
     void editingBlocksClassifyUntilTheParse();
     void secondEditDoesNotRestartTheParseTimer();
     void languageFileWithOnlyACaptionEmptiesTheRest();
@@ -343,6 +345,34 @@ void TestStartup::unreadableNamesAreOfferedOnceAtStart()
     QCOMPARE(asked.size(), 1);
     QVERIFY2(asked.first().contains(folder), qPrintable(asked.first()));
     QCOMPARE(m_windows.main->fileList()->filePaths(), QStringList {folder + u"/plain.txt"_s});
+}
+
+void TestStartup::failureWhileFollowingAFolderIsShown()
+{
+    // Following a folder asks about its unreadable names; a failure there escaped the folder list's
+    // signal into the event loop.
+    const QString folder = m_dir->filePath(u"downloads"_s);
+    QVERIFY(QDir().mkpath(folder));
+    const int raw = ::open((QFile::encodeName(folder) + "/\x95\x5C.txt").constData(), O_CREAT | O_WRONLY, 0644);
+    QVERIFY(raw >= 0);
+    ::close(raw);
+    writeBytes(settingsFile(), "[Setting]\nIniFolder=" + QFile::encodeName(documents()) + "\n");
+    start();
+    m_prompts.onQuestion = [](const QString &) { throw MarrowdaleError(ProgramText(Message::FolderMissing, {})); };
+    QString shown;
+    whenModalShows([&](QWidget *modal) {
+        if (auto *box = qobject_cast<QMessageBox *>(modal))
+            shown = box->text();
+    });
+    bool escaped = false;
+    try {
+        m_windows.main->folderList()->setFolder(folder);
+    } catch (...) {
+        escaped = true;
+    }
+    QVERIFY(!escaped);
+    QVERIFY(!shown.isEmpty());
+    QCOMPARE(m_windows.main->folderList()->folder(), folder);
 }
 
 void TestStartup::editingBlocksClassifyUntilTheParse()
