@@ -216,8 +216,6 @@ void MainWindow::attachCommands()
     connect(m_keywordListMenu, &KeywordListMenu::replaceRequested, this,
             guarded(this, [this] { m_findReplaceCommands->showDialog(); }));
 
-    connect(this, &MainWindow::firstShowDone, this, [this] { m_fileListCommands->resetLastClickedIndex(); });
-    connect(this, &MainWindow::moveSelectedFilesDone, this, [this] { m_fileListCommands->resetLastClickedIndex(); });
     updateMoveButton(); // Send in the popup too
 }
 
@@ -259,11 +257,9 @@ void MainWindow::createLanguageTable()
 void MainWindow::attachWindows(KeywordChoiceDialog *keywordChoiceDialog, HelpWindow *helpWindow, WaitWindow *waitWindow,
                                OptionsDialog *optionsDialog, MessageDialog *messageDialog)
 {
-    m_keywordChoiceDialog = keywordChoiceDialog;
     m_helpWindow = helpWindow;
     m_waitWindow = waitWindow;
     m_optionsDialog = optionsDialog;
-    m_messageDialog = messageDialog;
     m_ownPrompts = std::make_unique<WidgetPrompts>(this, messageDialog, keywordChoiceDialog);
     if (!m_prompts)
         m_prompts = m_ownPrompts.get();
@@ -351,7 +347,7 @@ void MainWindow::firstShow()
         startParseTimer();
         m_state.firstShowDone = true;
         applyLayout();
-        Q_EMIT firstShowDone();
+        m_fileListCommands->resetLastClickedIndex();
     });
 }
 
@@ -539,7 +535,7 @@ void MainWindow::moveSelectedFiles()
         if (!failed.isEmpty())
             prompts().msgBox(failed.join(u'\n') + u'\n' + m_state.messages.text(15), QString(), u"OK"_s, 1);
     }
-    Q_EMIT moveSelectedFilesDone();
+    m_fileListCommands->resetLastClickedIndex();
 }
 
 void MainWindow::undoSelectedMove()
@@ -562,7 +558,7 @@ void MainWindow::undoSelectedMove()
 
 void MainWindow::updateUndoButton()
 {
-    m_undoButton->setEnabled(m_log->count() > 0 && !m_log->selectedItems().isEmpty());
+    m_undoButton->setEnabled(!m_log->selectedItems().isEmpty());
 }
 
 void MainWindow::updateMoveButton()

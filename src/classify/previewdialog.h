@@ -23,8 +23,6 @@ public:
     void showPreview(const QList<PreviewRow> &rows, const MessageTable &messages);
 
     QTableWidget *table() const { return m_table; }
-    /// The table as text, as Copy puts it on the clipboard.
-    QString text() const { return m_text; }
 
 private:
     QTableWidget *m_table = nullptr;

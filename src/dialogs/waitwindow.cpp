@@ -46,11 +46,6 @@ void WaitWindow::setPosition(int percent)
     m_progressBar->setValue(qBound(0, percent, 100));
 }
 
-int WaitWindow::position() const
-{
-    return m_progressBar->value();
-}
-
 void WaitWindow::showIfHidden()
 {
     if (isVisible())
