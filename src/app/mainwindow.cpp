@@ -7,7 +7,6 @@
 #include "folderlist.h"
 #include "inifile.h"
 #include "journalsettlement.h"
-#include "languagefile.h"
 #include "mainlayout.h"
 #include "marrowdaleerror.h"
 #include "modalwait.h"
@@ -49,6 +48,7 @@
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTextBlock>
 
 using namespace Qt::StringLiterals;
@@ -190,8 +190,9 @@ void MainWindow::createControls()
     connect(m_keywordList, &QPlainTextEdit::textChanged, this, [this] { scheduleParse(); });
     connect(m_volumeChooser, &QComboBox::activated, this,
             [this](int index) { runGuarded(this, [this, index] { openVolume(index); }); });
+    // Following a folder may ask and rename.
     connect(m_folderList, &FolderList::folderChanged, this,
-            [this](const QString &folder) { followSourceFolder(folder); });
+            [this](const QString &folder) { runGuarded(this, [this, folder] { followSourceFolder(folder); }); });
     // Undo and Move follow the selections, however they are made.
     connect(m_log, &QListWidget::itemSelectionChanged, this, [this] { updateUndoButton(); });
     connect(m_fileList, &QListWidget::itemSelectionChanged, this, [this] { updateMoveButton(); });
@@ -215,8 +216,6 @@ void MainWindow::attachCommands()
     connect(m_keywordListMenu, &KeywordListMenu::replaceRequested, this,
             guarded(this, [this] { m_findReplaceCommands->showDialog(); }));
 
-    connect(this, &MainWindow::firstShowDone, this, [this] { m_fileListCommands->resetLastClickedIndex(); });
-    connect(this, &MainWindow::moveSelectedFilesDone, this, [this] { m_fileListCommands->resetLastClickedIndex(); });
     updateMoveButton(); // Send in the popup too
 }
 
@@ -258,11 +257,9 @@ void MainWindow::createLanguageTable()
 void MainWindow::attachWindows(KeywordChoiceDialog *keywordChoiceDialog, HelpWindow *helpWindow, WaitWindow *waitWindow,
                                OptionsDialog *optionsDialog, MessageDialog *messageDialog)
 {
-    m_keywordChoiceDialog = keywordChoiceDialog;
     m_helpWindow = helpWindow;
     m_waitWindow = waitWindow;
     m_optionsDialog = optionsDialog;
-    m_messageDialog = messageDialog;
     m_ownPrompts = std::make_unique<WidgetPrompts>(this, messageDialog, keywordChoiceDialog);
     if (!m_prompts)
         m_prompts = m_ownPrompts.get();
@@ -329,13 +326,16 @@ void MainWindow::firstShow()
         applyLanguage();
         m_state.documentsFolder = AppPaths::documentsFolder();
         m_state.firstRun = !QFileInfo::exists(AppPaths::settingsFile());
-        readSettings();
+        {
+            // The folder the settings name is followed only after the settlement below: following it
+            // may rename files. The start folder sends no change, so it is followed explicitly too.
+            const QSignalBlocker quiet(m_folderList);
+            readSettings();
+        }
         // Before anything can move: finish or explain what an interrupted run left half-moved.
         if (const QString report = settleJournal(m_journal.path(), m_state.messages); !report.isEmpty())
             prompts().notify(report);
-        m_volumeChooser->followFolder(m_folderList->folder());
-        m_fileList->setFolder(m_folderList->folder());
-        watchSourceFolder(m_folderList->folder());
+        followSourceFolder(m_folderList->folder());
         QApplication::processEvents();
         if (m_state.firstRun) {
             prompts().msgBox(m_state.messages.text(1), QString(), u"OK"_s, 1);
@@ -347,7 +347,7 @@ void MainWindow::firstShow()
         startParseTimer();
         m_state.firstShowDone = true;
         applyLayout();
-        Q_EMIT firstShowDone();
+        m_fileListCommands->resetLastClickedIndex();
     });
 }
 
@@ -370,15 +370,9 @@ void MainWindow::readSettings()
 
 void MainWindow::applyLanguage()
 {
-    const LanguageFile language(ProgramLanguage::file());
-    if (!language.exists()) {
-        m_state.messages = MessageTable();
-        return;
-    }
-    m_language.apply(language);
-    m_state.messages.clear();
-    language.readMessages(m_state.messages);
-    fitButtons();
+    m_state.messages = ProgramLanguage::messages();
+    if (m_language.applyProgramLanguage())
+        fitButtons();
 }
 
 void MainWindow::fitButtons()
@@ -403,9 +397,12 @@ void MainWindow::loadKeywordList()
     try {
         m_state.patternFileState = PatternFile::read(m_state.patternFile);
         m_keywordList->setPlainText(*m_state.patternFileState.savedText);
-    } catch (const MarrowdaleError &) {
-        // A missing or unreadable list at start leaves the box as it is.
+    } catch (const MarrowdaleError &error) {
+        // The box stays as it is. A missing list is a new one; one that is there but cannot be read is
+        // worth a word, as the close will not replace it without asking.
         m_state.patternFileState = {};
+        if (QFileInfo::exists(m_state.patternFile))
+            prompts().notify(error.message(m_state.messages));
     }
 }
 
@@ -505,9 +502,6 @@ void MainWindow::classify()
 {
     ClassifyPass pass(m_state.table, moveContext(), [this] { return m_optionsDialog->options(); });
     pass.setCurrentDestination(m_state.currentDestination);
-    // Each companion folder moved would re-read the whole list; once at the end shows the same.
-    m_deferFileListRefresh = true;
-    const auto refreshOnce = qScopeGuard([this] { m_deferFileListRefresh = false; });
     runPass([&] { pass.run(m_fileList->filePaths()); });
     m_state.currentDestination = pass.currentDestination();
 }
@@ -541,7 +535,7 @@ void MainWindow::moveSelectedFiles()
         if (!failed.isEmpty())
             prompts().msgBox(failed.join(u'\n') + u'\n' + m_state.messages.text(15), QString(), u"OK"_s, 1);
     }
-    Q_EMIT moveSelectedFilesDone();
+    m_fileListCommands->resetLastClickedIndex();
 }
 
 void MainWindow::undoSelectedMove()
@@ -564,7 +558,7 @@ void MainWindow::undoSelectedMove()
 
 void MainWindow::updateUndoButton()
 {
-    m_undoButton->setEnabled(m_log->count() > 0 && !m_log->selectedItems().isEmpty());
+    m_undoButton->setEnabled(!m_log->selectedItems().isEmpty());
 }
 
 void MainWindow::updateMoveButton()
@@ -677,8 +671,7 @@ void MainWindow::appendMove(const LoggedMove &move)
 
 void MainWindow::refreshFileList()
 {
-    if (!m_deferFileListRefresh)
-        m_fileList->reread();
+    // Every move of this window runs inside runPass(), which lists the folder again at its end.
 }
 
 void MainWindow::appendKeywordLine(const QString &line)

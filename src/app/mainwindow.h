@@ -131,9 +131,6 @@ public:
     bool passRunning() const { return m_passWait != nullptr; }
 
 Q_SIGNALS:
-    /// Hooks for the command groups that live beside the window.
-    void firstShowDone();
-    void moveSelectedFilesDone();
     /// The window has closed for good: the program ends with it, whatever else is open.
     void closed();
 
@@ -198,7 +195,6 @@ private:
     QLabel *m_logCaption = nullptr;
     QListWidget *m_log = nullptr;
     QTimer m_parseTimer;
-    bool m_deferFileListRefresh = false; ///< a Classify pass re-reads the file list once, at its end
     LanguageTable m_language;
     MoveJournal m_journal {MoveJournal::defaultPath()};
     bool m_journalTrouble = false;
@@ -207,11 +203,9 @@ private:
     QTimer m_folderChanged; ///< gathers a burst of changes into one re-read
     std::unique_ptr<ModalWait> m_passWait;
 
-    KeywordChoiceDialog *m_keywordChoiceDialog = nullptr;
     HelpWindow *m_helpWindow = nullptr;
     WaitWindow *m_waitWindow = nullptr;
     OptionsDialog *m_optionsDialog = nullptr;
-    MessageDialog *m_messageDialog = nullptr;
     PatternFileCommands *m_patternFileCommands = nullptr;
     FindReplaceCommands *m_findReplaceCommands = nullptr;
     KeywordListMenu *m_keywordListMenu = nullptr;

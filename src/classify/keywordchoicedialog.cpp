@@ -3,8 +3,6 @@
 #include "dialogs/helpcontext.h"
 #include "dialogs/programfonts.h"
 #include "dialogs/windowplacement.h"
-#include "languagefile.h"
-#include "programlanguage.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -120,11 +118,5 @@ void KeywordChoiceDialog::showEvent(QShowEvent *event)
 
 void KeywordChoiceDialog::applyLanguage()
 {
-    try {
-        const LanguageFile file(ProgramLanguage::file());
-        if (file.exists())
-            m_language.apply(file);
-    } catch (...) {
-        // An unreadable translation leaves the captions read so far; the dialog still works.
-    }
+    m_language.applyProgramLanguage();
 }

@@ -1,10 +1,8 @@
 #include "passcommands.h"
 
 #include "classifypreview.h"
-#include "languagefile.h"
 #include "mainview.h"
 #include "movehistory.h"
-#include "programlanguage.h"
 #include "userprompts.h"
 
 #include "app/filelist.h"
@@ -17,6 +15,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QSet>
 
 using namespace Qt::StringLiterals;
 
@@ -64,7 +63,7 @@ void PassCommands::preview()
     ProgramState &state = m_main->state();
     const QList<PreviewRow> rows
         = previewPass(state.table, m_main->fileList()->filePaths(), m_main->optionsDialog()->rootFolder());
-    m_previewDialog->applyLanguage(LanguageFile(ProgramLanguage::file()));
+    m_previewDialog->applyLanguage();
     m_previewDialog->showPreview(rows, state.messages);
 }
 
@@ -87,13 +86,14 @@ void PassCommands::undoSelectedPass()
     UndoReport report;
     m_main->runPass(
         [&] { report = MoveUndo::undoPass(history, recorded->pass, journal, m_main, m_main->state().messages); });
+    QSet<QString> restored;
     for (const UndoOutcome &outcome : report.outcomes) {
-        if (!outcome.restored)
-            continue;
-        for (int row = log->count() - 1; row >= 0; --row) {
-            if (log->item(row)->data(MainWindow::LoggedMoveRole).value<LoggedMove>().journalId == outcome.move)
-                delete log->takeItem(row);
-        }
+        if (outcome.restored)
+            restored.insert(outcome.move);
+    }
+    for (int row = log->count() - 1; row >= 0; --row) {
+        if (restored.contains(log->item(row)->data(MainWindow::LoggedMoveRole).value<LoggedMove>().journalId))
+            delete log->takeItem(row);
     }
     log->clearSelection();
     log->setCurrentRow(-1);
@@ -101,5 +101,4 @@ void PassCommands::undoSelectedPass()
         m_main->prompts().notify(
             m_main->state().messages.text(Message::UndoPassProblems).arg(problems.size()).arg(problems.join(u'\n')));
     }
-    m_main->refreshFileList();
 }

@@ -1,6 +1,5 @@
 #include "previewdialog.h"
 
-#include "languagefile.h"
 #include "messagetable.h"
 
 #include "dialogs/helpcontext.h"
@@ -57,10 +56,9 @@ PreviewDialog::PreviewDialog(QWidget *parent)
     WindowPlacement::keepCentred(this);
 }
 
-void PreviewDialog::applyLanguage(const LanguageFile &language)
+void PreviewDialog::applyLanguage()
 {
-    if (language.exists())
-        m_language.apply(language);
+    m_language.applyProgramLanguage();
 }
 
 void PreviewDialog::showPreview(const QList<PreviewRow> &rows, const MessageTable &messages)

@@ -18,13 +18,11 @@ public:
     explicit PreviewDialog(QWidget *parent = nullptr);
 
     /// Takes the texts of the language file, if there is one.
-    void applyLanguage(const LanguageFile &language);
+    void applyLanguage();
     /// Fills the table and shows it modally.
     void showPreview(const QList<PreviewRow> &rows, const MessageTable &messages);
 
     QTableWidget *table() const { return m_table; }
-    /// The table as text, as Copy puts it on the clipboard.
-    QString text() const { return m_text; }
 
 private:
     QTableWidget *m_table = nullptr;

@@ -171,6 +171,9 @@ constexpr NamedText namedTexts[] = {
     {Message::StopPass, u"StopPass", u"Files are still being moved. Stop after the current file?"},
     {Message::StopPassAndClose, u"StopPassAndClose",
      u"Files are still being moved. Stop after the current file and close Marrowdale?"},
+    {Message::ListUnreadable, u"ListUnreadable",
+     u"The keyword list \"%1\" could not be read (%2).<br>Replace it with the list shown here? (No keeps the file "
+     u"as it is; the list shown here is then not saved.)"},
 };
 
 const NamedText &named(Message message)

@@ -16,6 +16,26 @@ bool PatternFileState::isModified(const QString &listText) const
 
 namespace PatternFile {
 
+namespace {
+
+// A file that is there but that this run could neither read nor has read holds a list nobody has seen:
+// it is replaced only when the user says so. True when it must stay as it is.
+bool keepUnreadable(UserPrompts &prompts, const MessageTable &messages, const QString &path,
+                    const PatternFileState &state)
+{
+    if (state.savedText || !QFileInfo::exists(path))
+        return false;
+    try {
+        read(path);
+        return false;
+    } catch (const MarrowdaleError &error) {
+        return prompts.askYesNo(messages.text(Message::ListUnreadable).arg(path, error.message(messages)), QString())
+            != UserPrompts::Yes;
+    }
+}
+
+} // namespace
+
 QString normalizeBreaks(const QString &text)
 {
     QString result = text;
@@ -42,6 +62,8 @@ void write(const QString &path, const QString &text, PatternFileState &state)
 bool saveBeforeSwitching(UserPrompts &prompts, const MessageTable &messages, const QString &path, const QString &text,
                          PatternFileState &state)
 {
+    if (keepUnreadable(prompts, messages, path, state))
+        return true;
     try {
         write(path, text, state);
         return true;
@@ -56,6 +78,8 @@ bool saveBeforeSwitching(UserPrompts &prompts, const MessageTable &messages, con
 void saveAtClose(UserPrompts &prompts, const MessageTable &messages, const QString &path, const QString &text,
                  PatternFileState &state)
 {
+    if (keepUnreadable(prompts, messages, path, state))
+        return;
     // What the file holds now: another program (the command line, a second window) may have written
     // it since; its counters and lines are not overwritten without asking.
     std::optional<QString> onDisk;
@@ -63,7 +87,7 @@ void saveAtClose(UserPrompts &prompts, const MessageTable &messages, const QStri
         if (QFileInfo::exists(path))
             onDisk = read(path).savedText;
     } catch (const MarrowdaleError &) {
-        // Unreadable: the write below tells whether it can be replaced.
+        // Read before by this run but unreadable now: the write below tells whether it can be replaced.
     }
     if (onDisk && onDisk != state.savedText
         && prompts.askYesNo(messages.text(Message::ListChangedOnDisk).arg(path), QString()) != UserPrompts::Yes) {

@@ -34,13 +34,15 @@ void write(const QString &path, const QString &text, PatternFileState &state);
 
 /// New List and Load write the list before another file becomes current. When that fails, a list unchanged
 /// since it was loaded or saved is let go without a word; otherwise the user is asked whether to discard
-/// the changes. Returns whether the command goes on.
+/// the changes. A file this run could not read is replaced only when the user says so. Returns whether the
+/// command goes on.
 bool saveBeforeSwitching(UserPrompts &prompts, const MessageTable &messages, const QString &path, const QString &text,
                          PatternFileState &state);
 
 /// The save at the close. The list is not written over a file that another program changed since it was
-/// loaded or saved unless the user says so; a file that already holds this very list may stay as it is
-/// when it cannot be written. Throws when a list that differs from the file's cannot be written.
+/// loaded or saved, nor over one this run could not read, unless the user says so; a file that already holds
+/// this very list may stay as it is when it cannot be written. Throws when a list that differs from the file's cannot
+/// be written.
 void saveAtClose(UserPrompts &prompts, const MessageTable &messages, const QString &path, const QString &text,
                  PatternFileState &state);
 

@@ -1,6 +1,7 @@
 #include "boxtexts.h"
 
 #include "messagetable.h"
+#include "programlanguage.h"
 
 #include <QAbstractButton>
 #include <QInputDialog>
@@ -34,6 +35,17 @@ void nameButtons(QInputDialog &box, const MessageTable &messages)
         box.setOkButtonText(*ok);
     if (const std::optional<QString> cancel = messages.translated(Message::CancelButton))
         box.setCancelButtonText(*cancel);
+}
+
+QMessageBox::StandardButton ask(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text,
+                                QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
+{
+    QMessageBox box(icon, BoxTexts::title(title), text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    nameButtons(box, ProgramLanguage::messages());
+    box.exec();
+    return box.standardButton(box.clickedButton());
 }
 
 } // namespace BoxTexts

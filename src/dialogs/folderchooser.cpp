@@ -3,8 +3,6 @@
 #include "apppaths.h"
 #include "boxtexts.h"
 #include "helpcontext.h"
-#include "languagefile.h"
-#include "languagetable.h"
 #include "programfonts.h"
 #include "programlanguage.h"
 #include "programtext.h"
@@ -34,6 +32,7 @@ std::optional<QString> FolderChooser::choose(QWidget *parent, const QString &sta
 FolderChooser::FolderChooser(QWidget *parent, const QString &startFolder, int helpContext)
     : QDialog(parent)
     , m_messages(ProgramLanguage::messages())
+    , m_language(u"FolderChooser"_s, LanguageTable::MissingKeys::English)
 {
     setObjectName(u"FolderChooser"_s);
     setWindowTitle(u"Select a folder"_s);
@@ -55,19 +54,20 @@ FolderChooser::FolderChooser(QWidget *parent, const QString &startFolder, int he
     m_tree->setUniformRowHeights(true);
 
     auto *label = new QLabel(u"&Folder:"_s, this);
-    label->setObjectName(u"folderLabel"_s);
     m_folderEdit = new QLineEdit(this);
     m_folderEdit->setObjectName(u"folderEdit"_s);
     label->setBuddy(m_folderEdit);
 
     m_okButton = new QPushButton(u"&OK"_s, this);
-    m_okButton->setObjectName(u"okButton"_s);
     m_okButton->setDefault(true);
     m_cancelButton = new QPushButton(u"&Cancel"_s, this);
-    m_cancelButton->setObjectName(u"cancelButton"_s);
     m_helpButton = new QPushButton(u"&Help"_s, this);
-    m_helpButton->setObjectName(u"helpButton"_s);
-    applyLanguage(label);
+    m_language.windowTitle(this)
+        .caption(u"folderLabel"_s, label)
+        .caption(u"okButton"_s, m_okButton)
+        .caption(u"cancelButton"_s, m_cancelButton)
+        .caption(u"helpButton"_s, m_helpButton);
+    m_language.applyProgramLanguage();
     connect(m_okButton, &QPushButton::clicked, this, &FolderChooser::accept);
     connect(m_cancelButton, &QPushButton::clicked, this, &FolderChooser::reject);
     connect(m_helpButton, &QPushButton::clicked, this, [this] { HelpContext::request(HelpContext::of(this)); });
@@ -98,28 +98,11 @@ FolderChooser::FolderChooser(QWidget *parent, const QString &startFolder, int he
     m_folderEdit->selectAll();
 }
 
-void FolderChooser::applyLanguage(QLabel *folderLabel)
-{
-    LanguageTable language(objectName(), LanguageTable::MissingKeys::English);
-    language.windowTitle(this)
-        .caption(folderLabel->objectName(), folderLabel)
-        .caption(m_okButton->objectName(), m_okButton)
-        .caption(m_cancelButton->objectName(), m_cancelButton)
-        .caption(m_helpButton->objectName(), m_helpButton);
-    const LanguageFile file(ProgramLanguage::file());
-    if (file.exists())
-        language.apply(file);
-}
-
 QMessageBox::StandardButton FolderChooser::ask(QMessageBox::Icon icon, const QString &text,
                                                QMessageBox::StandardButtons buttons)
 {
-    QMessageBox box(icon, windowTitle(), text, buttons, this);
-    if (buttons & QMessageBox::Yes)
-        box.setDefaultButton(QMessageBox::Yes);
-    BoxTexts::nameButtons(box, m_messages);
-    box.exec();
-    return box.standardButton(box.clickedButton());
+    return BoxTexts::ask(this, icon, windowTitle(), text, buttons,
+                         buttons & QMessageBox::Yes ? QMessageBox::Yes : QMessageBox::NoButton);
 }
 
 void FolderChooser::goTo(const QString &folder)

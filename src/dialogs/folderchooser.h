@@ -1,5 +1,6 @@
 #pragma once
 
+#include "languagetable.h"
 #include "messagetable.h"
 
 #include <QDialog>
@@ -9,7 +10,6 @@
 #include <optional>
 
 class QFileSystemModel;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTreeView;
@@ -35,8 +35,6 @@ public Q_SLOTS:
     void accept() override;
 
 private:
-    /// The window's texts from its section of the language file, the English ones where it has none.
-    void applyLanguage(QLabel *folderLabel);
     /// A box over the chooser: the button that ended it.
     QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString &text, QMessageBox::StandardButtons buttons);
     void goTo(const QString &folder);
@@ -49,6 +47,7 @@ private:
     QPushButton *m_cancelButton = nullptr;
     QPushButton *m_helpButton = nullptr;
     MessageTable m_messages;
+    LanguageTable m_language; ///< English where the language file has no text
     QString m_startFolder;
     QString m_chosen;
 };

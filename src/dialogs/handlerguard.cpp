@@ -10,9 +10,7 @@ using namespace Qt::StringLiterals;
 
 void showErrorBox(QWidget *parent, const QString &message)
 {
-    QMessageBox box(QMessageBox::Critical, BoxTexts::title(QString()), message, QMessageBox::Ok, parent);
-    BoxTexts::nameButtons(box, ProgramLanguage::messages());
-    box.exec();
+    BoxTexts::ask(parent, QMessageBox::Critical, QString(), message, QMessageBox::Ok);
 }
 
 bool runGuarded(QWidget *parent, const std::function<void()> &body)

@@ -1,6 +1,7 @@
 #include "languagetable.h"
 
 #include "languagefile.h"
+#include "programlanguage.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -149,4 +150,13 @@ void LanguageTable::apply(const LanguageFile &file) const
             text->replace(u"<br>"_s, u"\n"_s);
         entry.set(*text);
     }
+}
+
+bool LanguageTable::applyProgramLanguage() const
+{
+    const LanguageFile file(ProgramLanguage::file());
+    if (!file.exists())
+        return false;
+    apply(file);
+    return true;
 }

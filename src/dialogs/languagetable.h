@@ -58,6 +58,9 @@ public:
     /// Sets every text from the file's section, in table order; a key the file lacks sets the empty text
     /// (or the English text, in a MissingKeys::English table and for entries marked orEnglish()).
     void apply(const LanguageFile &file) const;
+    /// apply() with the language file the program speaks; false, and nothing set, when it speaks its own
+    /// English.
+    bool applyProgramLanguage() const;
 
 private:
     struct Entry

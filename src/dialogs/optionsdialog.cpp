@@ -8,7 +8,6 @@
 #include "messagedialog.h"
 #include "messagelayout.h"
 #include "programfonts.h"
-#include "programlanguage.h"
 #include "thresholdspinbox.h"
 #include "windowplacement.h"
 
@@ -188,13 +187,7 @@ void OptionsDialog::refreshTexts()
 
 void OptionsDialog::applyLanguage()
 {
-    try {
-        const LanguageFile file(ProgramLanguage::file());
-        if (file.exists())
-            m_language.apply(file);
-    } catch (...) {
-        // A translation that cannot be read leaves what was read so far.
-    }
+    m_language.applyProgramLanguage();
     QList<ButtonRow::Place> places;
     for (const int left : ButtonLefts)
         places.append({left, ButtonWidth});

@@ -1,8 +1,6 @@
 #include "waitwindow.h"
 
-#include "languagefile.h"
 #include "programfonts.h"
-#include "programlanguage.h"
 #include "windowplacement.h"
 
 #include <QCoreApplication>
@@ -48,18 +46,11 @@ void WaitWindow::setPosition(int percent)
     m_progressBar->setValue(qBound(0, percent, 100));
 }
 
-int WaitWindow::position() const
-{
-    return m_progressBar->value();
-}
-
 void WaitWindow::showIfHidden()
 {
     if (isVisible())
         return;
-    const LanguageFile file(ProgramLanguage::file());
-    if (file.exists()) {
-        m_language.apply(file);
+    if (m_language.applyProgramLanguage()) {
         m_notice->adjustSize();
         // A longer translation moves left as far as it must to stay whole.
         m_notice->move(std::min(NoticeLeft, std::max(0, (width() - m_notice->width()) / 2)), m_notice->y());

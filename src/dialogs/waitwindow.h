@@ -16,7 +16,6 @@ public:
     explicit WaitWindow(QWidget *parent = nullptr);
 
     void setPosition(int percent);
-    int position() const;
     /// Shows the window with its texts from the language file.
     void showIfHidden();
     /// Paints at once: the caller does not return to the event loop while it works.

@@ -17,15 +17,6 @@ namespace {
 
 constexpr int MoveQuestionHelpContext = 5;
 
-QMessageBox::StandardButton ask(QWidget *parent, const QString &text, const QString &title,
-                                QMessageBox::StandardButtons buttons)
-{
-    QMessageBox box(QMessageBox::Question, BoxTexts::title(title), text, buttons, parent);
-    BoxTexts::nameButtons(box, ProgramLanguage::messages());
-    box.exec();
-    return box.standardButton(box.clickedButton());
-}
-
 } // namespace
 
 WidgetPrompts::WidgetPrompts(QWidget *parent, MessageDialog *messageDialog, KeywordChoiceDialog *keywordChoiceDialog)
@@ -48,12 +39,18 @@ QString WidgetPrompts::receiveString(const QString &caption, const QString &prom
 int WidgetPrompts::askYesNo(const QString &text, const QString &title)
 {
     // No is the box's escape button, so closing it answers No.
-    return ask(m_parent, text, title, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes ? Yes : No;
+    return BoxTexts::ask(m_parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No)
+            == QMessageBox::Yes
+        ? Yes
+        : No;
 }
 
 int WidgetPrompts::askOkCancel(const QString &text, const QString &title)
 {
-    return ask(m_parent, text, title, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok ? Ok : Cancel;
+    return BoxTexts::ask(m_parent, QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel)
+            == QMessageBox::Ok
+        ? Ok
+        : Cancel;
 }
 
 int WidgetPrompts::confirmMove(const QString &text)
@@ -86,9 +83,7 @@ int WidgetPrompts::confirmMove(const QString &text)
 
 void WidgetPrompts::notify(const QString &text)
 {
-    QMessageBox box(QMessageBox::Information, BoxTexts::title(QString()), text, QMessageBox::Ok, m_parent);
-    BoxTexts::nameButtons(box, ProgramLanguage::messages());
-    box.exec();
+    BoxTexts::ask(m_parent, QMessageBox::Information, QString(), text, QMessageBox::Ok);
 }
 
 std::optional<QString> WidgetPrompts::chooseFolder(const QString &startFolder, int helpContext)

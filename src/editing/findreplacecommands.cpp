@@ -51,7 +51,20 @@ void FindReplaceCommands::findNext()
 
 void FindReplaceCommands::replaceEverywhere()
 {
-    replaceAllInKeywordList(m_dialog->findText(), m_dialog->replaceText(), m_dialog->matchCase(), true);
+    const TextSearch::Replaced result = TextSearch::replaceAll(m_main->keywordListText(), m_dialog->findText(),
+                                                               m_dialog->replaceText(), m_dialog->matchCase());
+    if (result.count > 0) {
+        // One edit block over the whole text keeps the box's undo history: one undo takes it back.
+        // The caret goes to the top, as for a new text, so that Find Next walks the whole list again.
+        QTextCursor cursor(list()->document());
+        cursor.beginEditBlock();
+        cursor.select(QTextCursor::Document);
+        cursor.insertText(result.text);
+        cursor.endEditBlock();
+        cursor.setPosition(0);
+        list()->setTextCursor(cursor);
+    }
+    m_main->prompts().msgBox(QString::number(result.count) + m_main->state().messages.text(22), QString(), u"OK"_s, 1);
     m_dialog->close();
 }
 
@@ -64,26 +77,4 @@ void FindReplaceCommands::replaceSelection()
         list()->setTextCursor(cursor);
     }
     findNext();
-}
-
-qsizetype FindReplaceCommands::replaceAllInKeywordList(const QString &find, const QString &replacement, bool matchCase,
-                                                       bool showCount)
-{
-    const TextSearch::Replaced result = TextSearch::replaceAll(m_main->keywordListText(), find, replacement, matchCase);
-    if (result.count > 0) {
-        // One edit block over the whole text keeps the box's undo history: one undo takes it back.
-        // The caret goes to the top, as for a new text, so that Find Next walks the whole list again.
-        QTextCursor cursor(list()->document());
-        cursor.beginEditBlock();
-        cursor.select(QTextCursor::Document);
-        cursor.insertText(result.text);
-        cursor.endEditBlock();
-        cursor.setPosition(0);
-        list()->setTextCursor(cursor);
-    }
-    if (showCount) {
-        m_main->prompts().msgBox(QString::number(result.count) + m_main->state().messages.text(22), QString(), u"OK"_s,
-                                 1);
-    }
-    return result.count;
 }

@@ -22,11 +22,8 @@ public:
     void findNext();
     /// Replace: whatever is selected, then Find Next.
     void replaceSelection();
-    /// Replace All, then the dialog closes.
+    /// Replace All as one undoable edit, the count told, then the dialog closes.
     void replaceEverywhere();
-
-    /// Replaces every occurrence in the list as one undoable edit; returns the count.
-    qsizetype replaceAllInKeywordList(const QString &find, const QString &replacement, bool matchCase, bool showCount);
 
 private:
     QPlainTextEdit *list() const;

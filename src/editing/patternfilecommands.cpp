@@ -1,6 +1,7 @@
 #include "patternfilecommands.h"
 
 #include "apppaths.h"
+#include "marrowdaleerror.h"
 #include "patternfile.h"
 #include "programlanguage.h"
 #include "userprompts.h"
@@ -8,6 +9,7 @@
 #include "app/mainwindow.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -72,15 +74,24 @@ void PatternFileCommands::loadList()
     const QString chosen = m_chooseOpen(m_main, AppPaths::withoutTrailingSlash(AppPaths::configFolder()));
     if (chosen.isEmpty())
         return;
+    // Read before anything changes: a file that is there but cannot be read leaves the list and the
+    // current file as they are, or the close would write the empty list over it.
+    std::optional<PatternFileState> loaded;
+    std::optional<MarrowdaleError> missing;
+    try {
+        loaded = PatternFile::read(chosen);
+    } catch (const MarrowdaleError &error) {
+        if (QFileInfo::exists(chosen))
+            throw;
+        missing = error; // a new name: the next save creates it with whatever the list holds then
+    }
     // A changed list that cannot be written stays unless the user lets it go.
     if (!saveCurrentList())
         return;
-    m_main->keywordList()->clear();
     ProgramState &state = m_main->state();
     state.patternFile = chosen;
-    state.patternFileState = {};
-    state.patternFileState = PatternFile::read(chosen);
-    m_main->keywordList()->setPlainText(*state.patternFileState.savedText);
-    m_main->classifyButton()->setEnabled(false);
-    m_main->startParseTimer();
+    state.patternFileState = loaded.value_or(PatternFileState {});
+    m_main->keywordList()->setPlainText(loaded ? *loaded->savedText : QString());
+    if (missing)
+        throw *missing;
 }

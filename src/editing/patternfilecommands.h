@@ -19,7 +19,8 @@ public:
 
     /// New List: the current list is saved, then a new file becomes current with an empty list.
     void startNewList();
-    /// Load: the current list is saved, then the chosen file is read into the list.
+    /// Load: the chosen file is read, then the current list is saved and the chosen file's list shown. A file
+    /// that is there but cannot be read changes nothing; a new name becomes current with an empty list.
     void loadList();
 
     /// Tests answer the file dialogs themselves.
@@ -30,7 +31,6 @@ public:
     static QString fileFilter();
 
 private:
-    /// Writes the list into the current file, or throws and nothing has changed.
     /// Writes the list before another file becomes current; false when the command must stop.
     bool saveCurrentList();
 

@@ -1,8 +1,5 @@
 #include "replacedialog.h"
 
-#include "languagefile.h"
-#include "programlanguage.h"
-
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -126,9 +123,7 @@ void ReplaceDialog::setMatchCase(bool on)
 
 void ReplaceDialog::showDialog()
 {
-    const LanguageFile file(ProgramLanguage::file());
-    if (file.exists())
-        m_language.apply(file);
+    m_language.applyProgramLanguage();
     show();
     raise();
     activateWindow();

@@ -81,14 +81,19 @@ void FileListCommands::openCurrentFile()
 
 void FileListCommands::renameCurrentFile()
 {
-    const int row = fileList()->currentRow();
     const QString current = fileList()->currentFilePath();
-    const QString typed = m_main->prompts().inputBox(m_main->state().messages.text(18),
-                                                     m_main->state().messages.text(19), FileOps::fileName(current));
-    // The typed text goes after the folder as it is, so "sub/name" moves the file into "sub".
+    if (current.isEmpty())
+        return;
+    const int row = fileList()->currentRow();
+    const QString name = FileOps::fileName(current);
+    const QString typed
+        = m_main->prompts().inputBox(m_main->state().messages.text(18), m_main->state().messages.text(19), name);
+    // The typed text goes after the folder as it is, so "sub/name" moves the file into "sub". The name
+    // left as it was (also by Cancel) is no rename.
     const QString folderPart = current.left(current.lastIndexOf(u'/') + 1);
-    if (!current.isEmpty())
-        FileOps::renameNoReplace(current, FileOps::reduceRootJoin(folderPart + typed));
+    QString error;
+    if (typed != name && !FileOps::renameNoReplace(current, FileOps::reduceRootJoin(folderPart + typed), &error))
+        m_main->prompts().notify(error);
     rereadAt(row);
 }
 

@@ -24,7 +24,6 @@ public:
 
     explicit FileListCommands(MainWindow *main);
 
-    QMenu *popupMenu() const { return m_popupMenu; }
     QAction *openAction() const { return m_openAction; }
     QAction *sendAction() const { return m_sendAction; }
     QAction *renameAction() const { return m_renameAction; }

@@ -83,11 +83,8 @@ void HelpTree::showContents()
         fillList(HelpFiles::parseContents(readTextFile(path)));
     } catch (const MarrowdaleError &) {
         clear(); // not the entries of the tab shown before
-        const MessageTable messages = ProgramLanguage::messages();
-        QMessageBox box(QMessageBox::NoIcon, BoxTexts::title(QString()), messages.text(Message::ContentsNotLoaded),
-                        QMessageBox::Ok, this);
-        BoxTexts::nameButtons(box, messages);
-        box.exec();
+        BoxTexts::ask(this, QMessageBox::NoIcon, QString(),
+                      ProgramLanguage::messages().text(Message::ContentsNotLoaded), QMessageBox::Ok);
     }
 }
 

@@ -22,7 +22,6 @@ public:
     /// "Help" means the program's help folder; another relative name lies beside the executable,
     /// an absolute one is taken as it is. helpFolder() is its subfolder for the program's language when
     /// that holds a translation of the pages.
-    QString helpDir() const { return m_helpDir; }
     void setHelpDir(const QString &dir) { m_helpDir = dir; }
     QString helpFolder() const;
 

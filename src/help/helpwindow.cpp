@@ -6,8 +6,6 @@
 #include "dialogs/programfonts.h"
 #include "dialogs/windowplacement.h"
 #include "help/helptree.h"
-#include "languagefile.h"
-#include "programlanguage.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -137,10 +135,8 @@ void HelpWindow::showEvent(QShowEvent *event)
 
 void HelpWindow::applyLanguage()
 {
-    const LanguageFile language(ProgramLanguage::file());
-    if (!language.exists())
+    if (!m_language.applyProgramLanguage())
         return;
-    m_language.apply(language);
     m_prompt->adjustSize();
     ButtonFit::placeRow({m_searchButton}, {{SearchButtonLeft, SearchButtonWidth}});
 }

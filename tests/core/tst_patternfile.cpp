@@ -213,6 +213,46 @@ private Q_SLOTS:
         QCOMPARE(prompts.askedOf(u"askYesNo"_s).size(), laterOnDisk.isNull() ? 0 : 1);
     }
 
+    // A list that could not be read at start showed an empty box, and the close wrote that over it.
+    void unreadableListIsReplacedOnlyWhenAsked_data()
+    {
+        QTest::addColumn<bool>("atClose"); // else before New List or Load
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("replaced");
+        const int yes = UserPrompts::Yes, no = UserPrompts::No;
+        QTest::newRow("unreadable list overwritten at close, kept") << true << no << false;
+        QTest::newRow("unreadable list overwritten at close, replaced") << true << yes << true;
+        QTest::newRow("unreadable list overwritten by Load, kept") << false << no << false;
+        QTest::newRow("unreadable list overwritten by Load, replaced") << false << yes << true;
+    }
+    void unreadableListIsReplacedOnlyWhenAsked()
+    {
+        RUN_WITHOUT_ROOT(); // root reads any file
+        QFETCH(bool, atClose);
+        QFETCH(int, answer);
+        QFETCH(bool, replaced);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"Default.dat"_s);
+        writeBytes(path, "a -> ../A\r\n");
+        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+        const auto restore
+            = qScopeGuard([&] { QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner); });
+        PatternFileState state; // as the start left it: nothing read
+        ScriptedPrompts prompts;
+        prompts.yesNoAnswers = {answer};
+        const QString list = u"b -> ../B\n"_s;
+        if (atClose)
+            PatternFile::saveAtClose(prompts, MessageTable(), path, list, state);
+        else
+            QVERIFY(PatternFile::saveBeforeSwitching(prompts, MessageTable(), path, list, state));
+        const QStringList asked = prompts.askedOf(u"askYesNo"_s);
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked.first().startsWith(u"The keyword list \"%1\" could not be read ("_s.arg(path)),
+                 qPrintable(asked.first()));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QCOMPARE(bytesOf(path), replaced ? "b -> ../B\r\n"_ba : "a -> ../A\r\n"_ba);
+    }
+
 private:
     QTemporaryDir m_dir;
 };

@@ -38,6 +38,7 @@ private Q_SLOTS:
     void newListAsksBeforeNamingAnExistingFile_data();
     void newListAsksBeforeNamingAnExistingFile();
     void missingFileIsCreatedAtClose();
+    void loadOfAnUnreadableFileChangesNothing();
     void findNextWalk_data();
     void findNextWalk();
     void replaceTakesAnySelection_data();
@@ -245,6 +246,26 @@ void TestEditing::missingFileIsCreatedAtClose()
     list()->setPlainText(u"k -> ../K"_s);
     QVERIFY(main()->close());
     QCOMPARE(bytesOf(path(u"new.dat"_s)), QByteArray("k -> ../K\r\n"));
+}
+
+void TestEditing::loadOfAnUnreadableFileChangesNothing()
+{
+    // Load once emptied the list and made the file current before reading it: the close then wrote
+    // the empty list over it.
+    RUN_WITHOUT_ROOT(); // root reads any file
+    const QString locked = path(u"locked.dat"_s);
+    writeBytes(locked, "kept -> ../Kept\r\n");
+    QVERIFY(QFile::setPermissions(locked, QFileDevice::WriteOwner));
+    writeBytes(path(u"current.dat"_s), "old\r");
+    main()->state().patternFile = path(u"current.dat"_s);
+    list()->setPlainText(u"k -> ../K\n"_s);
+    chooseFile(u"locked.dat"_s);
+    QVERIFY_THROWS_EXCEPTION(MarrowdaleError, main()->patternFileCommands()->loadList());
+    QCOMPARE(list()->toPlainText(), u"k -> ../K\n"_s);
+    QCOMPARE(main()->state().patternFile, path(u"current.dat"_s));
+    QCOMPARE(bytesOf(path(u"current.dat"_s)), "old\r"_ba);
+    QVERIFY(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QCOMPARE(bytesOf(locked), "kept -> ../Kept\r\n"_ba);
 }
 
 void TestEditing::findNextWalk_data()

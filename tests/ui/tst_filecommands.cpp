@@ -104,20 +104,25 @@ void TestFileCommands::rename_data()
     QTest::addColumn<QStringList>("answers"); // typed names; none left: Cancel
     QTest::addColumn<int>("renames");
     QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("told"); // in the notice of a failed rename; empty: none
 
     const QStringList untouched {u"a.htm"_s, u"b.htm"_s, u"c.htm"_s, u"d.htm"_s};
     QTest::newRow("second click") << QStringList {u"click 2"_s, u"click 2"_s} << QStringList {u"z.htm"_s} << 1
-                                  << QStringList {u"a.htm"_s, u"b.htm"_s, u"d.htm"_s, u"z.htm"_s};
+                                  << QStringList {u"a.htm"_s, u"b.htm"_s, u"d.htm"_s, u"z.htm"_s} << QString();
     QTest::newRow("third click only remembers")
-        << QStringList {u"click 2"_s, u"click 2"_s, u"click 2"_s} << QStringList {} << 1 << untouched;
-    QTest::newRow("clicks on two items") << QStringList {u"click 1"_s, u"click 2"_s} << QStringList {} << 0
-                                         << untouched;
+        << QStringList {u"click 2"_s, u"click 2"_s, u"click 2"_s} << QStringList {} << 1 << untouched << QString();
+    QTest::newRow("clicks on two items") << QStringList {u"click 1"_s, u"click 2"_s} << QStringList {} << 0 << untouched
+                                         << QString();
     QTest::newRow("F2") << QStringList {u"click 2"_s, u"key F2"_s} << QStringList {u"0.htm"_s} << 1
-                        << QStringList {u"0.htm"_s, u"a.htm"_s, u"b.htm"_s, u"d.htm"_s};
-    QTest::newRow("onto an existing name")
-        << QStringList {u"click 2"_s, u"key F2"_s} << QStringList {u"d.htm"_s} << 1 << untouched;
+                        << QStringList {u"0.htm"_s, u"a.htm"_s, u"b.htm"_s, u"d.htm"_s} << QString();
+    // A name that was taken did nothing and said nothing.
+    QTest::newRow("rename onto an existing name says nothing")
+        << QStringList {u"click 2"_s, u"key F2"_s} << QStringList {u"d.htm"_s} << 1 << untouched << u"d.htm"_s;
     QTest::newRow("into a subfolder") << QStringList {u"click 2"_s, u"key F2"_s} << QStringList {u"sub/c.htm"_s} << 1
-                                      << QStringList {u"a.htm"_s, u"b.htm"_s, u"d.htm"_s};
+                                      << QStringList {u"a.htm"_s, u"b.htm"_s, u"d.htm"_s} << QString();
+    // The input box came up with an empty name, for nothing.
+    QTest::newRow("rename asks without a current file")
+        << QStringList {u"key F2"_s} << QStringList {} << 0 << untouched << QString();
 }
 
 void TestFileCommands::rename()
@@ -132,8 +137,13 @@ void TestFileCommands::rename()
     }
     QCOMPARE(m_prompts.askedOf(u"inputBox"_s), QStringList(renames, u"Please input the new name"_s));
     QTEST(listed(), "files");
-    QVERIFY(m_windows.main->moveButton()->isEnabled());
+    QCOMPARE(m_windows.main->moveButton()->isEnabled(), actions.constFirst().startsWith(u"click"_s));
     QCOMPARE(bytesOf(source(u"d.htm"_s)), QByteArray("d.htm"));
+    QFETCH(QString, told);
+    const QStringList notices = m_prompts.askedOf(u"notify"_s);
+    QCOMPARE(notices.size(), told.isEmpty() ? 0 : 1);
+    if (!told.isEmpty())
+        QVERIFY2(notices.first().contains(told), qPrintable(notices.first()));
     if (renames > 0)
         QCOMPARE(list()->currentRow(), 2);
 }

@@ -275,7 +275,7 @@ void TestLanguageTexts::describeControls(Windows &w)
         shows(u"ReplaceDialog"_s, name + u"->Caption"_s, textOf<QAbstractButton>(replace, name));
 
     PreviewDialog *preview = main->passCommands()->previewDialog();
-    preview->applyLanguage(LanguageFile(ProgramLanguage::file())); // as it does when it is shown
+    preview->applyLanguage(); // as it does when it is shown
     shows(u"Preview"_s, u"Caption"_s, [preview] { return preview->windowTitle(); });
     for (int column = 0; column < 4; ++column)
         shows(u"Preview"_s, u"Table->Columns->Items%1"_s.arg(column),

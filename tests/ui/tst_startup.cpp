@@ -4,6 +4,7 @@
 #include "filecmds/filelistcommands.h"
 #include "fileops.h"
 #include "inifile.h"
+#include "marrowdaleerror.h"
 #include "scriptedprompts.h"
 #include "systemtest.h"
 #include "testfiles.h"
@@ -28,6 +29,9 @@
 #include "help/helpwindow.h"
 
 #include <QListWidget>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -66,7 +70,12 @@ private Q_SLOTS:
     void closeThatCannotWriteKeepsTheWindowOpen_data();
     void closeThatCannotWriteKeepsTheWindowOpen();
     void listInAReadOnlyFolderIsWrittenInPlace();
+    void unreadableListAtStartIsToldAndKept_data();
+    void unreadableListAtStartIsToldAndKept();
     void closeOnAFullDiskKeepsBothFiles();
+    void unreadableNamesAreOfferedOnceAtStart_data();
+    void unreadableNamesAreOfferedOnceAtStart();
+    void failureWhileFollowingAFolderIsShown();
     void editingBlocksClassifyUntilTheParse();
     void secondEditDoesNotRestartTheParseTimer();
     void languageFileWithOnlyACaptionEmptiesTheRest();
@@ -245,6 +254,39 @@ void TestStartup::listInAReadOnlyFolderIsWrittenInPlace()
     QCOMPARE(bytesOf(pattern), "news -> ../News\r\n"_ba);
 }
 
+void TestStartup::unreadableListAtStartIsToldAndKept_data()
+{
+    QTest::addColumn<int>("answer"); // to the question at the close
+    QTest::addColumn<bool>("replaced");
+    // The start said nothing, and the close wrote the empty box over the list it could not read.
+    QTest::newRow("unreadable list overwritten at close, kept") << int(UserPrompts::No) << false;
+    QTest::newRow("unreadable list replaced when the user says so") << int(UserPrompts::Yes) << true;
+}
+
+void TestStartup::unreadableListAtStartIsToldAndKept()
+{
+    RUN_WITHOUT_ROOT(); // root reads any file
+    QFETCH(int, answer);
+    QFETCH(bool, replaced);
+    const QString pattern = m_dir->filePath(u"lists/list.dat"_s);
+    writeBytes(pattern, "old -> ../Old\r\n");
+    QVERIFY(QFile::setPermissions(pattern, QFileDevice::WriteOwner));
+    writeBytes(settingsFile(), "[Setting]\nPtnFile=" + QFile::encodeName(pattern) + "\n");
+    start();
+    const QStringList told = m_prompts.askedOf(u"notify"_s);
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told.first().contains(pattern), qPrintable(told.first()));
+    QCOMPARE(m_windows.main->keywordList()->toPlainText(), QString());
+
+    m_prompts.yesNoAnswers = {answer};
+    QVERIFY(m_windows.main->close());
+    const QStringList asked = m_prompts.askedOf(u"askYesNo"_s);
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked.first().contains(pattern), qPrintable(asked.first()));
+    QVERIFY(QFile::setPermissions(pattern, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QCOMPARE(bytesOf(pattern), replaced ? QByteArray() : "old -> ../Old\r\n"_ba);
+}
+
 void TestStartup::closeOnAFullDiskKeepsBothFiles()
 {
     // The program's own folder on a small file system of its own, filled up before the close.
@@ -274,6 +316,63 @@ void TestStartup::closeOnAFullDiskKeepsBothFiles()
         QCOMPARE(bytesOf(settings), stored);
         m_windows.main->state().patternFile = m_dir->filePath(u"elsewhere.dat"_s);
     }
+}
+
+void TestStartup::unreadableNamesAreOfferedOnceAtStart_data()
+{
+    QTest::addColumn<bool>("savedIsStartFolder");
+    // A saved folder equal to the one the program started in sent no change, and nothing was offered.
+    QTest::newRow("rename offer missing for the start folder") << true;
+    QTest::newRow("saved folder elsewhere") << false;
+}
+
+void TestStartup::unreadableNamesAreOfferedOnceAtStart()
+{
+    QFETCH(bool, savedIsStartFolder);
+    const QString folder = m_dir->filePath(u"downloads"_s);
+    QVERIFY(QDir().mkpath(folder));
+    // A Shift-JIS name: no text the file dialogs or the list could show.
+    const int raw = ::open((QFile::encodeName(folder) + "/\x95\x5C.txt").constData(), O_CREAT | O_WRONLY, 0644);
+    QVERIFY(raw >= 0);
+    ::close(raw);
+    writeBytes(folder + u"/plain.txt"_s, "x");
+    writeBytes(settingsFile(), "[Setting]\nIniFolder=" + QFile::encodeName(folder) + "\n");
+    const QString before = QDir::currentPath();
+    const auto back = qScopeGuard([&] { QDir::setCurrent(before); });
+    QVERIFY(QDir::setCurrent(savedIsStartFolder ? folder : documents()));
+    start();
+    const QStringList asked = m_prompts.askedOf(u"askYesNo"_s);
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked.first().contains(folder), qPrintable(asked.first()));
+    QCOMPARE(m_windows.main->fileList()->filePaths(), QStringList {folder + u"/plain.txt"_s});
+}
+
+void TestStartup::failureWhileFollowingAFolderIsShown()
+{
+    // Following a folder asks about its unreadable names; a failure there escaped the folder list's
+    // signal into the event loop.
+    const QString folder = m_dir->filePath(u"downloads"_s);
+    QVERIFY(QDir().mkpath(folder));
+    const int raw = ::open((QFile::encodeName(folder) + "/\x95\x5C.txt").constData(), O_CREAT | O_WRONLY, 0644);
+    QVERIFY(raw >= 0);
+    ::close(raw);
+    writeBytes(settingsFile(), "[Setting]\nIniFolder=" + QFile::encodeName(documents()) + "\n");
+    start();
+    m_prompts.onQuestion = [](const QString &) { throw MarrowdaleError(ProgramText(Message::FolderMissing, {})); };
+    QString shown;
+    whenModalShows([&](QWidget *modal) {
+        if (auto *box = qobject_cast<QMessageBox *>(modal))
+            shown = box->text();
+    });
+    bool escaped = false;
+    try {
+        m_windows.main->folderList()->setFolder(folder);
+    } catch (...) {
+        escaped = true;
+    }
+    QVERIFY(!escaped);
+    QVERIFY(!shown.isEmpty());
+    QCOMPARE(m_windows.main->folderList()->folder(), folder);
 }
 
 void TestStartup::editingBlocksClassifyUntilTheParse()
