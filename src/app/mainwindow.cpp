@@ -370,6 +370,7 @@ void MainWindow::readSettings()
 
 void MainWindow::applyLanguage()
 {
+    ProgramLanguage::reload();
     const LanguageFile language(ProgramLanguage::file());
     if (!language.exists()) {
         m_state.messages = MessageTable();

@@ -3,6 +3,7 @@
 #include "marrowdaleerror.h"
 #include "programlanguage.h"
 #include "programtext.h"
+#include "systemtest.h"
 #include "testfiles.h"
 
 #include <QCoreApplication>
@@ -46,6 +47,7 @@ private Q_SLOTS:
     {
         QFile::remove(userFile());
         QLocale::setDefault(QLocale::c());
+        ProgramLanguage::reload();
         ProgramLanguage::installQtTranslations();
     }
 
@@ -91,6 +93,46 @@ private Q_SLOTS:
             QCOMPARE(chosen, QString());
         else
             QCOMPARE(chosen, dir.filePath(u"languages/"_s + expected));
+    }
+
+    // Something in the user file's place that cannot be read as a file leaves the desktop's translation.
+    void unusableUserFile_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("a folder in the user file's place hides no translation") << true;
+        QTest::newRow("an unreadable user file hides no translation") << false;
+    }
+    void unusableUserFile()
+    {
+        RUN_WITHOUT_ROOT();
+        QFETCH(bool, folder);
+        QTemporaryDir dir;
+        const QString user = dir.filePath(u"config/marrowdale.lng"_s);
+        if (folder) {
+            QVERIFY(QDir().mkpath(user));
+        } else {
+            writeBytes(user, "[Main]\n");
+            QVERIFY(QFile::setPermissions(user, QFileDevice::WriteOwner));
+        }
+        writeBytes(dir.filePath(u"languages/Japanese.lng"_s), "[Main]\n");
+        QCOMPARE(ProgramLanguage::fileFor(user, dir.filePath(u"languages"_s), {u"ja-JP"_s}),
+                 dir.filePath(u"languages/Japanese.lng"_s));
+    }
+
+    // Every box, and every file of a pass, asks for the language: its file is read once, until reload().
+    void languageFileReadOncePerRun()
+    {
+        writeBytes(userFile(), "[Main]\nMsg1=first\n");
+        ProgramLanguage::reload();
+        QCOMPARE(ProgramLanguage::messages().text(1), u"first"_s);
+        writeBytes(userFile(), "[Info]\nLanguage=ja\n[Main]\nMsg1=second\n");
+        QCOMPARE(ProgramLanguage::messages().text(1), u"first"_s);
+        QCOMPARE(ProgramLanguage::languageFile().text(u"Main"_s, u"Msg1"_s), u"first"_s);
+        ProgramLanguage::reload();
+        QCOMPARE(ProgramLanguage::messages().text(1), u"second"_s);
+        QCOMPARE(ProgramLanguage::languageFile().text(u"Main"_s, u"Msg1"_s), u"second"_s);
+        QCOMPARE(ProgramLanguage::code(), u"ja"_s);
+        QCOMPARE(ProgramLanguage::file(), userFile());
     }
 
     void languageCode_data()
@@ -146,11 +188,13 @@ private Q_SLOTS:
         if (!file.isNull())
             writeBytes(userFile(), file);
         QLocale::setDefault(locale);
+        ProgramLanguage::reload();
         QCOMPARE(ProgramLanguage::installQtTranslations(), translated);
         QCOMPARE(qtCancel() != u"Cancel"_s, translated);
         // Loading again replaces the translation rather than stacking another under it.
         QFile::remove(userFile());
         QLocale::setDefault(QLocale::c());
+        ProgramLanguage::reload();
         QVERIFY(!ProgramLanguage::installQtTranslations());
         QCOMPARE(qtCancel(), u"Cancel"_s);
     }
