@@ -56,16 +56,6 @@ qsizetype validSequenceLength(QByteArrayView bytes)
     return length;
 }
 
-bool isValidUtf8(QByteArrayView bytes)
-{
-    for (qsizetype i = 0, length = 0; i < bytes.size(); i += length) {
-        length = validSequenceLength(bytes.sliced(i));
-        if (length == 0)
-            return false;
-    }
-    return true;
-}
-
 // Valid sequences as their characters, every other byte as its lone surrogate. `keptBytes` counts those.
 QString decodeUtf8(QByteArrayView bytes, qsizetype *keptBytes = nullptr)
 {
@@ -285,7 +275,7 @@ bool mostNonAsciiLinesAreNotUtf8(QByteArrayView bytes)
     forEachLine(bytes, [&](QByteArrayView line, qsizetype) {
         if (std::all_of(line.cbegin(), line.cend(), [](char c) { return uchar(c) < 0x80; }))
             return true;
-        ++(isValidUtf8(line) ? valid : invalid);
+        ++(line.isValidUtf8() ? valid : invalid);
         return true;
     });
     return valid < invalid;
