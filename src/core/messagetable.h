@@ -111,6 +111,9 @@ enum class Message {
     NoTrashFolder, ///< why the trash did not take an entry: no trash folder could be set up
     StopPass, ///< Escape while files are being moved
     StopPassAndClose, ///< the main window closed while files are being moved
+
+    // New texts go above, their rows at the end of the table in messagetable.cpp.
+    Count ///< not a text: how many there are
 };
 
 // The message catalogue: messages 1 to 23 of section "Main" of the language file.
