@@ -1,5 +1,4 @@
 #include "apppaths.h"
-#include "buttonrow.h"
 #include "marrowdaleerror.h"
 #include "programlanguage.h"
 #include "programtext.h"
@@ -13,8 +12,6 @@
 
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(QList<ButtonRow::Place>)
-
 namespace {
 
 // Qt's own caption of the Cancel button, as its translation gives it now.
@@ -25,8 +22,7 @@ QString qtCancel()
 
 } // namespace
 
-// Which language the program speaks, how its texts are put together in it, and the room a translated
-// caption gets.
+// Which language the program speaks and how its texts are put together in it.
 class TestProgramLanguage : public QObject
 {
     Q_OBJECT
@@ -230,31 +226,6 @@ private Q_SLOTS:
         japanese.setText(Message::ReasonReadOnly, u"読み取り専用です"_s);
         QCOMPARE(error.message(japanese), u"「/a」に書き込めません: 読み取り専用です"_s);
         QCOMPARE(MarrowdaleError(u"fixed"_s).message(japanese), u"fixed"_s);
-    }
-
-    void buttonRow_data()
-    {
-        using Places = QList<ButtonRow::Place>;
-        QTest::addColumn<Places>("designed");
-        QTest::addColumn<QList<int>>("needed");
-        QTest::addColumn<Places>("expected");
-
-        const Places box {{135, 65}, {220, 65}, {305, 65}};
-        QTest::newRow("captions that fit keep the layout") << box << QList<int> {40, 65, 20} << box;
-        QTest::newRow("a grown button keeps its left edge and pushes the rest along by the gap")
-            << box << QList<int> {40, 89, 40} << Places {{135, 65}, {220, 89}, {329, 65}};
-        QTest::newRow("a pushed button grows from where it was pushed to")
-            << box << QList<int> {75, 75, 40} << Places {{135, 75}, {230, 75}, {325, 65}};
-        QTest::newRow("buttons without a gap stay without one")
-            << Places {{0, 10}, {10, 10}} << QList<int> {15, 0} << Places {{0, 15}, {15, 10}};
-        QTest::newRow("an empty row") << Places {} << QList<int> {} << Places {};
-    }
-    void buttonRow()
-    {
-        using Places = QList<ButtonRow::Place>;
-        QFETCH(Places, designed);
-        QFETCH(QList<int>, needed);
-        QTEST(ButtonRow::fit(designed, needed), "expected");
     }
 };
 
