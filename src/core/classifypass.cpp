@@ -54,6 +54,8 @@ ClassifyPass::ClassifyPass(KeywordTable &table, const MoveContext &context, std:
 
 void ClassifyPass::run(const QStringList &files)
 {
+    UserPrompts &prompts = m_context.prompts;
+    const MessageTable &messages = m_context.messages;
     const QString root = m_options().rootFolder;
     m_context.view.setProgressVisible(true);
     PassEnd end {m_context.view};
@@ -102,10 +104,9 @@ void ClassifyPass::run(const QStringList &files)
         if (plan.asksEachTime()) {
             const KeywordMatch &asking = plan.askingMatch();
             end.hideWait();
-            m_context.prompts.msgBox(m_context.messages.text(6) + name + m_context.messages.text(7), QString(), u"OK"_s,
-                                     1);
+            prompts.msgBox(messages.text(6) + name + messages.text(7), QString(), u"OK"_s, 1);
             m_currentDestination = asking.destination;
-            const std::optional<QString> chosen = m_context.prompts.chooseFolder(asking.destination, 1);
+            const std::optional<QString> chosen = prompts.chooseFolder(asking.destination, 1);
             // Cancelled: the candidates of the entries before it are settled as usual.
             if (chosen) {
                 m_currentDestination = *chosen;
@@ -118,8 +119,7 @@ void ClassifyPass::run(const QStringList &files)
 
         end.hideWait();
         if (i == 0 && !uncreatable.isEmpty()) {
-            m_context.prompts.msgBox(uncreatable.join(u'\n') + u' ' + m_context.messages.text(20), QString(), u"OK"_s,
-                                     1);
+            prompts.msgBox(uncreatable.join(u'\n') + u' ' + messages.text(20), QString(), u"OK"_s, 1);
         }
         if (stop)
             return;
@@ -131,12 +131,11 @@ void ClassifyPass::run(const QStringList &files)
             const PlannedCandidate &candidate = candidates.first();
             QString destination = candidate.destination;
             if (m_options().confirm) {
-                const int answer
-                    = m_context.prompts.confirmMove(m_context.messages.text(10) + name + m_context.messages.text(11)
-                                                    + destination + m_context.messages.text(12));
+                const int answer = prompts.confirmMove(messages.text(10) + name + messages.text(11) + destination
+                                                       + messages.text(12));
                 if (answer == UserPrompts::No) {
                     m_currentDestination = destination;
-                    const std::optional<QString> chosen = m_context.prompts.chooseFolder(destination, 1);
+                    const std::optional<QString> chosen = prompts.chooseFolder(destination, 1);
                     if (!chosen)
                         continue;
                     m_currentDestination = *chosen;
@@ -157,7 +156,7 @@ void ClassifyPass::run(const QStringList &files)
         for (const PlannedCandidate &candidate : std::as_const(candidates))
             shortForms.append(candidate.shortForm);
         int selected = -1;
-        const int answer = m_context.prompts.chooseKeyword(name, shortForms, &selected);
+        const int answer = prompts.chooseKeyword(name, shortForms, &selected);
         std::optional<QString> destination;
         if (answer == 3) {
             return;
@@ -169,10 +168,9 @@ void ClassifyPass::run(const QStringList &files)
             countUse(m_table, candidate.owner, candidate.ownerKeyword, candidate.destination);
         } else {
             const QString start = candidates.first().destination;
-            m_context.prompts.msgBox(m_context.messages.text(6) + name + m_context.messages.text(7), QString(), u"OK"_s,
-                                     1);
+            prompts.msgBox(messages.text(6) + name + messages.text(7), QString(), u"OK"_s, 1);
             m_currentDestination = start;
-            destination = m_context.prompts.chooseFolder(start, 1);
+            destination = prompts.chooseFolder(start, 1);
             if (destination) {
                 m_currentDestination = *destination;
                 learnKeyword(m_context, name, root, *destination);
