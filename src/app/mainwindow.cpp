@@ -370,6 +370,7 @@ void MainWindow::readSettings()
 
 void MainWindow::applyLanguage()
 {
+    ProgramLanguage::reload();
     m_state.messages = ProgramLanguage::messages();
     if (m_language.applyProgramLanguage())
         fitButtons();

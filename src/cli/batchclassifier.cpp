@@ -59,7 +59,7 @@ FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &pat
         outcome.reason = reason;
         return outcome;
     };
-    if (plan.asksEachTime && (plan.candidates.isEmpty() || !m_options.takeFirstCandidate)) {
+    if (plan.asksEachTime() && (plan.candidates.isEmpty() || !m_options.takeFirstCandidate)) {
         const KeywordMatch &asking = plan.askingMatch();
         return skip(u"asks-each-time"_s,
                     u"the keyword %1 on line %2 asks for the folder each time"_s.arg(quoted(asking.keyword))

@@ -82,11 +82,6 @@ QString languageFile()
     return configFolder() + u"/marrowdale.lng"_s;
 }
 
-QString defaultPatternFile()
-{
-    return configFolder() + u"/Default.dat"_s;
-}
-
 QString documentsFolder()
 {
     // The documents folder is only named, not made, by the desktop: one that is not there counts as none.
@@ -102,11 +97,6 @@ QString helpFolder()
 QString languagesFolder()
 {
     return dataFolder(u"languages"_s);
-}
-
-QString helpFolder(const QString &language)
-{
-    return helpFolderFor(helpFolder(), language);
 }
 
 QString helpFolderFor(const QString &englishHelpFolder, const QString &language)

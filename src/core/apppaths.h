@@ -10,7 +10,6 @@ namespace AppPaths {
 QString configFolder();
 QString settingsFile();
 QString languageFile();
-QString defaultPatternFile();
 
 /// $XDG_STATE_HOME/marrowdale (default ~/.local/state/marrowdale), created when missing: the move
 /// journal lives here.
@@ -25,7 +24,6 @@ QString helpFolder();
 /// The pages for a language, given as a locale name ("ja", "ja_JP.UTF-8") or an English language
 /// name ("Japanese"): the subfolder named by the language's code (`ja`) when it holds a table of
 /// contents, otherwise the English pages.
-QString helpFolder(const QString &language);
 QString helpFolderFor(const QString &englishHelpFolder, const QString &language);
 
 /// "languages" beside the executable when present, otherwise the installed one: the translations the

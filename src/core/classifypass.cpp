@@ -38,11 +38,10 @@ struct PassEnd
     }
 };
 
-void learnKeyword(UserPrompts &prompts, MainView &view, const MessageTable &messages, const QString &name,
-                  const QString &root, const QString &chosen)
+void learnKeyword(const MoveContext &context, const QString &name, const QString &root, const QString &chosen)
 {
-    if (const std::optional<QString> line = offerKeyword(prompts, messages, name, root, chosen))
-        view.appendKeywordLine(*line);
+    if (const std::optional<QString> line = offerKeyword(context.prompts, context.messages, name, root, chosen))
+        context.view.appendKeywordLine(*line);
 }
 
 } // namespace
@@ -50,17 +49,16 @@ void learnKeyword(UserPrompts &prompts, MainView &view, const MessageTable &mess
 ClassifyPass::ClassifyPass(KeywordTable &table, const MoveContext &context, std::function<Options()> options)
     : m_table(table)
     , m_context(context)
-    , m_prompts(context.prompts)
-    , m_view(context.view)
-    , m_messages(context.messages)
     , m_options(std::move(options))
 { }
 
 void ClassifyPass::run(const QStringList &files)
 {
+    UserPrompts &prompts = m_context.prompts;
+    const MessageTable &messages = m_context.messages;
     const QString root = m_options().rootFolder;
-    m_view.setProgressVisible(true);
-    PassEnd end {m_view};
+    m_context.view.setProgressVisible(true);
+    PassEnd end {m_context.view};
     if (files.isEmpty())
         return;
     MovePass movePass(m_context, u"classify"_s, FileOps::folderOf(FileOps::reduceRootJoin(files.first())));
@@ -80,7 +78,7 @@ void ClassifyPass::run(const QStringList &files)
                 continue;
             checkedFolders.insert(destination);
             if (!QFileInfo(destination).isDir()) {
-                m_view.showWait(int(g * 100 / m_table.size()));
+                m_context.view.showWait(int(g * 100 / m_table.size()));
                 end.waitShown = shown = true;
                 if (!FileOps::createFolderPath(destination))
                     uncreatable.append(destination);
@@ -93,7 +91,7 @@ void ClassifyPass::run(const QStringList &files)
     for (qsizetype i = 0; i < n; ++i) {
         const QString &path = files.at(i);
         const QString name = FileOps::fileName(path);
-        m_view.setProgress(int(i * 100 / n));
+        m_context.view.setProgress(int(i * 100 / n));
         FilePlan plan = planner.plan(m_table, path);
         if (i == 0) {
             while (createFolders(plan))
@@ -103,12 +101,12 @@ void ClassifyPass::run(const QStringList &files)
         QList<PlannedCandidate> candidates = plan.candidates;
 
         bool stop = false;
-        if (plan.asksEachTime) {
+        if (plan.asksEachTime()) {
             const KeywordMatch &asking = plan.askingMatch();
             end.hideWait();
-            m_prompts.msgBox(m_messages.text(6) + name + m_messages.text(7), QString(), u"OK"_s, 1);
+            prompts.msgBox(messages.text(6) + name + messages.text(7), QString(), u"OK"_s, 1);
             m_currentDestination = asking.destination;
-            const std::optional<QString> chosen = m_prompts.chooseFolder(asking.destination, 1);
+            const std::optional<QString> chosen = prompts.chooseFolder(asking.destination, 1);
             // Cancelled: the candidates of the entries before it are settled as usual.
             if (chosen) {
                 m_currentDestination = *chosen;
@@ -121,7 +119,7 @@ void ClassifyPass::run(const QStringList &files)
 
         end.hideWait();
         if (i == 0 && !uncreatable.isEmpty()) {
-            m_prompts.msgBox(uncreatable.join(u'\n') + u' ' + m_messages.text(20), QString(), u"OK"_s, 1);
+            prompts.msgBox(uncreatable.join(u'\n') + u' ' + messages.text(20), QString(), u"OK"_s, 1);
         }
         if (stop)
             return;
@@ -133,16 +131,16 @@ void ClassifyPass::run(const QStringList &files)
             const PlannedCandidate &candidate = candidates.first();
             QString destination = candidate.destination;
             if (m_options().confirm) {
-                const int answer = m_prompts.confirmMove(m_messages.text(10) + name + m_messages.text(11) + destination
-                                                         + m_messages.text(12));
+                const int answer = prompts.confirmMove(messages.text(10) + name + messages.text(11) + destination
+                                                       + messages.text(12));
                 if (answer == UserPrompts::No) {
                     m_currentDestination = destination;
-                    const std::optional<QString> chosen = m_prompts.chooseFolder(destination, 1);
+                    const std::optional<QString> chosen = prompts.chooseFolder(destination, 1);
                     if (!chosen)
                         continue;
                     m_currentDestination = *chosen;
                     destination = *chosen;
-                    learnKeyword(m_prompts, m_view, m_messages, name, root, *chosen);
+                    learnKeyword(m_context, name, root, *chosen);
                 } else if (answer != UserPrompts::Yes) {
                     return; // Abort, or the box closed
                 }
@@ -158,7 +156,7 @@ void ClassifyPass::run(const QStringList &files)
         for (const PlannedCandidate &candidate : std::as_const(candidates))
             shortForms.append(candidate.shortForm);
         int selected = -1;
-        const int answer = m_prompts.chooseKeyword(name, shortForms, &selected);
+        const int answer = prompts.chooseKeyword(name, shortForms, &selected);
         std::optional<QString> destination;
         if (answer == 3) {
             return;
@@ -170,12 +168,12 @@ void ClassifyPass::run(const QStringList &files)
             countUse(m_table, candidate.owner, candidate.ownerKeyword, candidate.destination);
         } else {
             const QString start = candidates.first().destination;
-            m_prompts.msgBox(m_messages.text(6) + name + m_messages.text(7), QString(), u"OK"_s, 1);
+            prompts.msgBox(messages.text(6) + name + messages.text(7), QString(), u"OK"_s, 1);
             m_currentDestination = start;
-            destination = m_prompts.chooseFolder(start, 1);
+            destination = prompts.chooseFolder(start, 1);
             if (destination) {
                 m_currentDestination = *destination;
-                learnKeyword(m_prompts, m_view, m_messages, name, root, *destination);
+                learnKeyword(m_context, name, root, *destination);
             }
         }
         if (destination && !moveWithCompanions(path, *destination, root, context, planner.companionFolders(plan)))

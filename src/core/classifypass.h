@@ -9,9 +9,6 @@
 #include <functional>
 
 class KeywordTable;
-class UserPrompts;
-class MainView;
-class MessageTable;
 
 // The Classify pass over the files of the source folder.
 class ClassifyPass
@@ -31,9 +28,6 @@ public:
 private:
     KeywordTable &m_table;
     MoveContext m_context;
-    UserPrompts &m_prompts;
-    MainView &m_view;
-    const MessageTable &m_messages;
     std::function<Options()> m_options;
     QString m_currentDestination;
 };

@@ -103,7 +103,6 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
             continue;
         plan.matches.append({g, entry.line + 1, entry.keyword, entry.destination, result != MatchResult::Match});
         if (result == MatchResult::ConfirmEachTime) {
-            plan.asksEachTime = true;
             plan.tested = g + 1;
             break;
         }
@@ -130,12 +129,11 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
 
 ClassifyPlanner::ProbeIndex &ClassifyPlanner::indexOf(const KeywordTable &table)
 {
-    if (m_index && table.sourceText().constData() == m_index->text.constData() && table.size() == m_index->size)
+    if (m_index && table.parseNumber() == m_index->parseNumber)
         return *m_index;
     m_index = std::make_unique<ProbeIndex>();
     m_folder.reset();
-    m_index->text = table.sourceText();
-    m_index->size = table.size();
+    m_index->parseNumber = table.parseNumber();
     m_index->forms.resize(table.size());
     for (qsizetype g = 0; g < table.size(); ++g) {
         const std::optional<PathGrams::Group> group = PathGrams::groupOf(table.matchingEntry(g));

@@ -45,11 +45,12 @@ struct FilePlan
     QString path;
     QList<KeywordMatch> matches; ///< in table order; a confirm-each-time match ends the list
     QList<PlannedCandidate> candidates; ///< from the plain matches, in table order
-    bool asksEachTime = false; ///< the last match is confirm-each-time: the entries after it were not tested
     qsizetype tested = 0; ///< entries tested, from the first: their search counts grow
     QString companion; ///< the companion folder that would travel with the file; empty when none
 
-    /// The confirm-each-time match; only when asksEachTime.
+    /// The last match is confirm-each-time: the entries after it were not tested.
+    bool asksEachTime() const { return !matches.isEmpty() && matches.constLast().confirmEachTime; }
+    /// The confirm-each-time match; only when asksEachTime().
     const KeywordMatch &askingMatch() const { return matches.constLast(); }
 };
 
@@ -82,8 +83,7 @@ private:
     // The entries of a table by the letter group their search text begins with, in table order.
     struct ProbeIndex
     {
-        QString text; ///< held, so that its storage can never be taken for that of a table parsed afresh
-        qsizetype size = -1;
+        quint64 parseNumber = 0; ///< of the table it was built from
         QList<qsizetype> always; ///< search texts too short for a group: they may occur in any path
         std::bitset<PathGrams::ProbeCount> present; ///< the probes of the groups in `entries`
         PathGrams::Kinds kinds; ///< of the groups in `entries`

@@ -16,7 +16,7 @@ QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &file
         row.fileName = FileOps::fileName(path);
         row.matches = plan.matches;
         row.companion = plan.companion.isEmpty() ? QString() : FileOps::fileName(plan.companion);
-        if (plan.asksEachTime) {
+        if (plan.asksEachTime()) {
             row.outcome = PreviewRow::AsksEachTime;
             row.destinations = {shortForm(plan.askingMatch().destination, rootFolder)};
         } else {

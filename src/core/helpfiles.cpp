@@ -101,7 +101,7 @@ QString titleOfText(const QString &html)
     return close > start ? html.mid(start, close - start) : QString();
 }
 
-QString GetTitle(const QString &pagePath)
+QString pageTitle(const QString &pagePath)
 {
     return titleOfText(readTextFile(pagePath));
 }
@@ -141,7 +141,7 @@ QString contentsText(const QList<HelpEntry> &entries)
     return text;
 }
 
-bool SaveVisuallyDesignedContents(const QString &folder, const QList<HelpEntry> &shown)
+bool writeContentsIfMissing(const QString &folder, const QList<HelpEntry> &shown)
 {
     const QString path = QDir(folder).filePath(QString(contentsFile));
     if (shown.isEmpty() || QFileInfo::exists(path))

@@ -41,7 +41,7 @@ QList<HelpEntry> searchPages(const QString &folder, const QString &text);
 
 /// The text between the first "<title>" and the first "</title>" (tags in any case); empty
 /// when the page has no title.
-QString GetTitle(const QString &pagePath);
+QString pageTitle(const QString &pagePath);
 QString titleOfText(const QString &html);
 
 /// The page name for a help context, from the context map of `folder`.
@@ -52,6 +52,6 @@ QString contentsText(const QList<HelpEntry> &entries);
 
 /// Writes the shown entries as the folder's table of contents when it has none yet and there is
 /// at least one entry. Returns whether it wrote the file.
-bool SaveVisuallyDesignedContents(const QString &folder, const QList<HelpEntry> &shown);
+bool writeContentsIfMissing(const QString &folder, const QList<HelpEntry> &shown);
 
 } // namespace HelpFiles

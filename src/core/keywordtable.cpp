@@ -305,6 +305,8 @@ void KeywordTable::parse(const QString &text, const QString &rootFolder)
     m_lineCounters.clear();
     m_error.reset();
     m_sourceText = text;
+    static quint64 parses = 0;
+    m_parseNumber = ++parses;
     m_lastLineDestination.clear();
 
     const QStringList lines = keywordListLines(text);

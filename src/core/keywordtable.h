@@ -106,6 +106,8 @@ public:
 
     const std::optional<KeywordLineError> &error() const { return m_error; }
     const QString &sourceText() const { return m_sourceText; }
+    /// Different after every parse of any table: what was built from one parse knows itself stale.
+    quint64 parseNumber() const { return m_parseNumber; }
 
     /// The counters of line i as the table holds them now (classification changes included).
     KeywordCounters countersOfLine(int line) const;
@@ -123,6 +125,7 @@ private:
     QList<KeywordCounters> m_lineCounters;
     std::optional<KeywordLineError> m_error;
     QString m_sourceText;
+    quint64 m_parseNumber = 0;
     QString m_lastLineDestination;
     bool m_hasLines = false;
 };

@@ -4,6 +4,15 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+QString withLineBreaks(QString text)
+{
+    return text.replace(u"<br>"_s, u"\n"_s);
+}
+
+} // namespace
+
 LanguageFile::LanguageFile(const QString &path)
     : m_ini(path)
 { }
@@ -15,7 +24,7 @@ QString LanguageFile::text(const QString &section, const QString &key) const
 
 QString LanguageFile::message(const QString &section, const QString &key) const
 {
-    return text(section, key).replace(u"<br>"_s, u"\n"_s);
+    return withLineBreaks(text(section, key));
 }
 
 std::optional<QString> LanguageFile::textIfPresent(const QString &section, const QString &key) const
@@ -31,7 +40,7 @@ void LanguageFile::readMessages(MessageTable &table) const
         table.setText(n, message(u"Main"_s, u"Msg%1"_s.arg(n)));
     for (const Message named : MessageTable::namedMessages()) {
         if (const auto text = textIfPresent(u"Messages"_s, MessageTable::key(named)))
-            table.setText(named, QString(*text).replace(u"<br>"_s, u"\n"_s));
+            table.setText(named, withLineBreaks(*text));
     }
 }
 

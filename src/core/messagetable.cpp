@@ -1,5 +1,7 @@
 #include "messagetable.h"
 
+#include <iterator>
+
 using namespace Qt::StringLiterals;
 
 MessageTable::MessageTable()
@@ -35,7 +37,8 @@ struct NamedText
     const char16_t *english;
 };
 
-// One line a text: the key a translator writes and what the program says without one.
+// One line a text, in the order of the enum: the key a translator writes and what the program says
+// without one.
 constexpr NamedText namedTexts[] = {
     // Texts of every window.
     {Message::YesButton, u"YesButton", u"&Yes"},
@@ -140,14 +143,14 @@ constexpr NamedText namedTexts[] = {
      u"The folder \"%1\" holds %2 not UTF-8 and cannot be read as Shift-JIS either; such entries are not listed and "
      u"cannot be classified:<br>%3"},
     {Message::RawNameNotRenamed, u"RawNameNotRenamed", u"\"%1\" cannot be renamed to \"%2\": %3"},
-    {Message::MoveBusy, u"MoveBusy",
-     u"\"%1\" changed while it was copied, so it is probably still being written (a download, say). It stays "
-     u"where it is; classify it again once it is complete."},
+    {Message::DiscardChanges, u"DiscardChanges",
+     u"%1<br><br>Discard the changes made to the keyword list since it was loaded or saved?"},
     {Message::ListChangedOnDisk, u"ListChangedOnDisk",
      u"The keyword list \"%1\" was changed by another program since it was loaded.<br>Replace it with the list "
      u"shown here? (No keeps the file as it is; the list shown here is then not saved.)"},
-    {Message::DiscardChanges, u"DiscardChanges",
-     u"%1<br><br>Discard the changes made to the keyword list since it was loaded or saved?"},
+    {Message::MoveBusy, u"MoveBusy",
+     u"\"%1\" changed while it was copied, so it is probably still being written (a download, say). It stays "
+     u"where it is; classify it again once it is complete."},
     // preview and history
     {Message::PreviewNoKeyword, u"PreviewNoKeyword", u"no keyword"},
     {Message::PreviewSeveralKeywords, u"PreviewSeveralKeywords", u"several keywords: %1"},
@@ -176,13 +179,20 @@ constexpr NamedText namedTexts[] = {
      u"as it is; the list shown here is then not saved.)"},
 };
 
+constexpr bool inEnumOrder()
+{
+    for (std::size_t i = 0; i < std::size(namedTexts); ++i) {
+        if (namedTexts[i].message != Message(i))
+            return false;
+    }
+    return true;
+}
+static_assert(std::size(namedTexts) == std::size_t(Message::Count), "every text has its row");
+static_assert(inEnumOrder(), "the rows follow the enum");
+
 const NamedText &named(Message message)
 {
-    for (const NamedText &text : namedTexts) {
-        if (text.message == message)
-            return text;
-    }
-    Q_UNREACHABLE();
+    return namedTexts[std::size_t(message)];
 }
 
 } // namespace

@@ -112,6 +112,9 @@ enum class Message {
     StopPass, ///< Escape while files are being moved
     StopPassAndClose, ///< the main window closed while files are being moved
     ListUnreadable, ///< the keyword list file could not be read and would be replaced
+
+    // New texts go above, their rows at the end of the table in messagetable.cpp.
+    Count ///< not a text: how many there are
 };
 
 // The message catalogue: messages 1 to 23 of section "Main" of the language file.

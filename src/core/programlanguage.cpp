@@ -27,18 +27,64 @@ QStringList desktopLanguages()
     return QLocale().uiLanguages();
 }
 
+QString codeNamed(const std::optional<QString> &named, const QStringList &uiLanguages)
+{
+    const QLocale::Language language
+        = AppPaths::languageNamed(named && !named->isEmpty() ? *named : uiLanguages.value(0));
+    return language == QLocale::AnyLanguage || language == QLocale::C ? QString() : QLocale::languageToCode(language);
+}
+
+// Every box and every file of a pass asks for the language: reading its file each time would be slow.
+struct Loaded
+{
+    QString file;
+    LanguageFile language;
+    MessageTable messages;
+    QString code;
+};
+
+std::optional<Loaded> store;
+
+const Loaded &loaded()
+{
+    if (!store) {
+        const QStringList desktop = desktopLanguages();
+        const QString file = ProgramLanguage::fileFor(AppPaths::languageFile(), AppPaths::languagesFolder(), desktop);
+        LanguageFile language(file);
+        MessageTable messages;
+        if (language.exists()) {
+            messages.clear();
+            language.readMessages(messages);
+        }
+        const QString code = codeNamed(language.textIfPresent(u"Info"_s, u"Language"_s), desktop);
+        store.emplace(Loaded {file, std::move(language), std::move(messages), code});
+    }
+    return *store;
+}
+
 } // namespace
 
 namespace ProgramLanguage {
 
+void reload()
+{
+    store.reset();
+}
+
 QString file()
 {
-    return fileFor(AppPaths::languageFile(), AppPaths::languagesFolder(), desktopLanguages());
+    return loaded().file;
+}
+
+LanguageFile languageFile()
+{
+    return loaded().language;
 }
 
 QString fileFor(const QString &userFile, const QString &languagesFolder, const QStringList &uiLanguages)
 {
-    if (QFileInfo::exists(userFile))
+    // A folder or a file that cannot be read in its place must not hide the translation.
+    if (const QFileInfo user(userFile); user.isFile() && user.isReadable())
         return userFile;
     // The desktop lists its languages by preference; the first we speak decides.
     for (const QString &name : uiLanguages) {
@@ -54,27 +100,19 @@ QString fileFor(const QString &userFile, const QString &languagesFolder, const Q
 
 QString code()
 {
-    return codeFor(file(), desktopLanguages());
+    return loaded().code;
 }
 
 QString codeFor(const QString &languageFile, const QStringList &uiLanguages)
 {
-    const std::optional<QString> named
-        = languageFile.isEmpty() ? std::nullopt : LanguageFile(languageFile).textIfPresent(u"Info"_s, u"Language"_s);
-    const QLocale::Language language
-        = AppPaths::languageNamed(named && !named->isEmpty() ? *named : uiLanguages.value(0));
-    return language == QLocale::AnyLanguage || language == QLocale::C ? QString() : QLocale::languageToCode(language);
+    return codeNamed(languageFile.isEmpty() ? std::nullopt
+                                            : LanguageFile(languageFile).textIfPresent(u"Info"_s, u"Language"_s),
+                     uiLanguages);
 }
 
 MessageTable messages()
 {
-    MessageTable table;
-    const LanguageFile language(file());
-    if (language.exists()) {
-        table.clear();
-        language.readMessages(table);
-    }
-    return table;
+    return loaded().messages;
 }
 
 bool installQtTranslations()

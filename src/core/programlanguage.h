@@ -1,5 +1,6 @@
 #pragma once
 
+#include "languagefile.h"
 #include "messagetable.h"
 
 #include <QString>
@@ -8,10 +9,17 @@
 // Which language the program speaks. The user's own language file (marrowdale.lng in the config folder)
 // wins; without one, the translation the program brings along for the desktop's language (LANGUAGE,
 // LC_ALL, LC_MESSAGES, LANG, as the locale reports them); without that, English from the program itself.
+//
+// The choice is made and the file read once, on first use; reload() makes them again.
 namespace ProgramLanguage {
+
+/// Chooses and reads the language file anew, as the main window does when it applies its language.
+void reload();
 
 /// The language file every window reads; empty when the program speaks its own English.
 QString file();
+/// That file as read.
+LanguageFile languageFile();
 /// The same for a given user file, folder of translations and list of the desktop's languages.
 QString fileFor(const QString &userFile, const QString &languagesFolder, const QStringList &uiLanguages);
 

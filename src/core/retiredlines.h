@@ -24,8 +24,10 @@ namespace RetiredLines {
 /// The file beside `patternFile`; empty when there is no pattern file.
 QString fileFor(const QString &patternFile);
 
-/// Appends one block, replacing the file as a whole (the old blocks stay byte for byte). Nothing happens
-/// for no lines. Throws MarrowdaleError naming the file when it cannot be read or written.
+/// Appends one block, replacing the file as a whole. The old blocks keep their text, not always their
+/// bytes: every line break is written as CR LF, and a new line with a character the file's encoding
+/// lacks turns the whole file UTF-8. Nothing happens for no lines. Throws MarrowdaleError naming the file
+/// when it cannot be read or written.
 void append(const QString &patternFile, const QStringList &lines, const QDateTime &when);
 
 /// rewriteKeywordList() with the lines it retires appended to the file beside `patternFile`. When they

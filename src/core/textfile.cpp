@@ -4,6 +4,7 @@
 #include "marrowdaleerror.h"
 
 #include <QFile>
+#include <QSet>
 
 #include <unicode/ucnv.h>
 
@@ -53,16 +54,6 @@ qsizetype validSequenceLength(QByteArrayView bytes)
             return 0;
     }
     return length;
-}
-
-bool isValidUtf8(QByteArrayView bytes)
-{
-    for (qsizetype i = 0, length = 0; i < bytes.size(); i += length) {
-        length = validSequenceLength(bytes.sliced(i));
-        if (length == 0)
-            return false;
-    }
-    return true;
 }
 
 // Valid sequences as their characters, every other byte as its lone surrogate. `keptBytes` counts those.
@@ -227,29 +218,41 @@ std::optional<TextFileContent> decodeCp932(QByteArrayView bytes)
         return std::nullopt;
     TextFileContent content;
     content.encoding.kind = TextEncoding::Cp932;
+    QHash<QString, QList<QByteArray>> &originalLines = content.encoding.originalLines;
+    // Two lines may share a text but not its bytes, so each occurrence keeps its own.
+    QSet<QString> reencodedDifferently;
     const bool clean = forEachLine(bytes, [&](QByteArrayView lineBytes, qsizetype end) {
         const std::optional<QString> line = decodeCp932Line(converter.get(), lineBytes);
         if (!line)
             return false;
-        if (encodeCp932Line(converter.get(), *line) != lineBytes.toByteArray())
-            content.encoding.originalLines.insert(*line, lineBytes.toByteArray());
+        if (std::any_of(lineBytes.cbegin(), lineBytes.cend(), [](char c) { return uchar(c) >= 0x80; })) {
+            originalLines[*line].append(lineBytes.toByteArray());
+            if (encodeCp932Line(converter.get(), *line) != lineBytes.toByteArray())
+                reencodedDifferently.insert(*line);
+        }
         content.text += *line;
         if (end < bytes.size())
             content.text += QLatin1Char(bytes[end]);
         return true;
     });
-    return clean ? std::optional(content) : std::nullopt;
+    if (!clean)
+        return std::nullopt;
+    originalLines.removeIf([&](const auto &entry) { return !reencodedDifferently.contains(entry.key()); });
+    return content;
 }
 
-std::optional<QByteArray> encodeCp932(const QString &text, const QHash<QString, QByteArray> &originalLines)
+std::optional<QByteArray> encodeCp932(const QString &text, const QHash<QString, QList<QByteArray>> &originalLines)
 {
     const Converter converter = openCp932();
     if (!converter)
         return std::nullopt;
     QByteArray bytes;
+    QHash<QString, qsizetype> occurrences;
     const bool encodable = forEachLine(QStringView(text), [&](QStringView line, qsizetype end) {
-        if (const auto original = originalLines.constFind(line.toString()); original != originalLines.cend()) {
-            bytes += *original;
+        const auto original = originalLines.constFind(line.toString());
+        const qsizetype occurrence = original != originalLines.cend() ? occurrences[original.key()]++ : 0;
+        if (original != originalLines.cend() && occurrence < original->size()) {
+            bytes += original->at(occurrence);
         } else {
             const std::optional<QByteArray> encoded = encodeCp932Line(converter.get(), line);
             if (!encoded)
@@ -272,7 +275,7 @@ bool mostNonAsciiLinesAreNotUtf8(QByteArrayView bytes)
     forEachLine(bytes, [&](QByteArrayView line, qsizetype) {
         if (std::all_of(line.cbegin(), line.cend(), [](char c) { return uchar(c) < 0x80; }))
             return true;
-        ++(isValidUtf8(line) ? valid : invalid);
+        ++(line.isValidUtf8() ? valid : invalid);
         return true;
     });
     return valid < invalid;

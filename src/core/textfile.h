@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -19,9 +20,9 @@ struct TextEncoding
 
     Kind kind = Utf8;
     bool byteOrderMark = false;
-    /// CP932 lines whose text encodes to other bytes than those they were read from (characters with
-    /// several codes): an unchanged line is written back as it was read.
-    QHash<QString, QByteArray> originalLines;
+    /// The bytes, in file order, of every CP932 line whose text some line gave in other bytes than it
+    /// encodes to (characters with several codes): unchanged lines are written back as they were read.
+    QHash<QString, QList<QByteArray>> originalLines;
 
     /// The bytes of `text`; nothing when a character has no code in this encoding.
     std::optional<QByteArray> encode(const QString &text) const;

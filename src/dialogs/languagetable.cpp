@@ -154,7 +154,7 @@ void LanguageTable::apply(const LanguageFile &file) const
 
 bool LanguageTable::applyProgramLanguage() const
 {
-    const LanguageFile file(ProgramLanguage::file());
+    const LanguageFile file = ProgramLanguage::languageFile();
     if (!file.exists())
         return false;
     apply(file);

@@ -209,7 +209,7 @@ void HelpTree::loadIcons()
 void HelpTree::saveShownContentsIfMissing()
 {
     try {
-        HelpFiles::SaveVisuallyDesignedContents(helpFolder(), shownEntries());
+        HelpFiles::writeContentsIfMissing(helpFolder(), shownEntries());
     } catch (const MarrowdaleError &) {
         // Only a convenience: a read-only help folder must not keep the list from showing.
     }

@@ -18,6 +18,7 @@ private Q_SLOTS:
     void plansOneFile();
     void passesOverNoEntryThatMatches_data();
     void passesOverNoEntryThatMatches();
+    void sameTextParsedForAnotherRoot();
     void listsTheSourceFolder();
 };
 
@@ -96,7 +97,7 @@ void TestClassifyPlan::plansOneFile()
     QTEST(matches, "matches");
     QTEST(candidates, "candidates");
     QTEST(owners, "owners");
-    QTEST(plan.asksEachTime, "asks");
+    QTEST(plan.asksEachTime(), "asks");
     QTEST(int(plan.tested), "tested");
     QFETCH(QString, companion);
     QCOMPARE(plan.companion, companion.isEmpty() ? QString() : source + u'/' + companion);
@@ -161,6 +162,22 @@ void TestClassifyPlan::passesOverNoEntryThatMatches()
             QCOMPARE(found, expected);
             QCOMPARE(plan.tested, tested);
         }
+    }
+}
+
+// Fixed fault: the planner knew a parse by the storage of its text, so the same text parsed for another
+// root folder kept the short forms of the old destinations.
+void TestClassifyPlan::sameTextParsedForAnotherRoot()
+{
+    const QString text = u"news -> ../News\n"_s;
+    KeywordTable table;
+    ClassifyPlanner planner(u"/data"_s, {});
+    for (const QString &root : {u"/data/a/Sorted"_s, u"/data/b/Sorted"_s}) {
+        table.parse(text, root);
+        const FilePlan plan = planner.plan(table, u"/in/news.htm"_s);
+        QCOMPARE(plan.candidates.size(), 1);
+        QCOMPARE(plan.candidates.first().destination, root + u"/News"_s);
+        QCOMPARE(plan.candidates.first().shortForm, shortForm(plan.candidates.first().destination, u"/data"_s));
     }
 }
 

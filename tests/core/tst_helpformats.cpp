@@ -129,12 +129,11 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"Contents.txt"_s);
-        QVERIFY(!HelpFiles::SaveVisuallyDesignedContents(dir.path(), {}));
+        QVERIFY(!HelpFiles::writeContentsIfMissing(dir.path(), {}));
         QVERIFY(!QFile::exists(path));
-        QVERIFY(HelpFiles::SaveVisuallyDesignedContents(dir.path(),
-                                                        {{u"Basics"_s, {}, 0}, {u"Options "_s, u"o.htm"_s, 1}}));
+        QVERIFY(HelpFiles::writeContentsIfMissing(dir.path(), {{u"Basics"_s, {}, 0}, {u"Options "_s, u"o.htm"_s, 1}}));
         // An existing table of contents is never replaced.
-        QVERIFY(!HelpFiles::SaveVisuallyDesignedContents(dir.path(), {{u"Other"_s, {}, 0}}));
+        QVERIFY(!HelpFiles::writeContentsIfMissing(dir.path(), {{u"Other"_s, {}, 0}}));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("Basics\r\n\tOptions \r\n"));
@@ -159,7 +158,7 @@ private Q_SLOTS:
         for (const QString &page : std::as_const(pages)) {
             const QString path = folder + u'/' + page;
             QVERIFY2(QFile::exists(path), qPrintable(page));
-            QVERIFY2(!HelpFiles::GetTitle(path).trimmed().isEmpty(), qPrintable(page));
+            QVERIFY2(!HelpFiles::pageTitle(path).trimmed().isEmpty(), qPrintable(page));
         }
     }
 

@@ -96,7 +96,7 @@ private Q_SLOTS:
         for (const QString &page : std::as_const(named)) {
             const QString path = folder + u'/' + page;
             QVERIFY2(QFile::exists(path), qPrintable(page));
-            QVERIFY2(!HelpFiles::GetTitle(path).trimmed().isEmpty(), qPrintable(page));
+            QVERIFY2(!HelpFiles::pageTitle(path).trimmed().isEmpty(), qPrintable(page));
         }
         for (const QString &page : filesIn(folder, u"*.htm"_s))
             QVERIFY2(inContents.contains(page), qPrintable(page + u" is missing from Contents.txt"_s));

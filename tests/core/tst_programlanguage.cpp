@@ -1,8 +1,8 @@
 #include "apppaths.h"
-#include "buttonrow.h"
 #include "marrowdaleerror.h"
 #include "programlanguage.h"
 #include "programtext.h"
+#include "systemtest.h"
 #include "testfiles.h"
 
 #include <QCoreApplication>
@@ -11,8 +11,6 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
-Q_DECLARE_METATYPE(QList<ButtonRow::Place>)
 
 namespace {
 
@@ -24,8 +22,7 @@ QString qtCancel()
 
 } // namespace
 
-// Which language the program speaks, how its texts are put together in it, and the room a translated
-// caption gets.
+// Which language the program speaks and how its texts are put together in it.
 class TestProgramLanguage : public QObject
 {
     Q_OBJECT
@@ -46,6 +43,7 @@ private Q_SLOTS:
     {
         QFile::remove(userFile());
         QLocale::setDefault(QLocale::c());
+        ProgramLanguage::reload();
         ProgramLanguage::installQtTranslations();
     }
 
@@ -91,6 +89,46 @@ private Q_SLOTS:
             QCOMPARE(chosen, QString());
         else
             QCOMPARE(chosen, dir.filePath(u"languages/"_s + expected));
+    }
+
+    // Something in the user file's place that cannot be read as a file leaves the desktop's translation.
+    void unusableUserFile_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("a folder in the user file's place hides no translation") << true;
+        QTest::newRow("an unreadable user file hides no translation") << false;
+    }
+    void unusableUserFile()
+    {
+        RUN_WITHOUT_ROOT();
+        QFETCH(bool, folder);
+        QTemporaryDir dir;
+        const QString user = dir.filePath(u"config/marrowdale.lng"_s);
+        if (folder) {
+            QVERIFY(QDir().mkpath(user));
+        } else {
+            writeBytes(user, "[Main]\n");
+            QVERIFY(QFile::setPermissions(user, QFileDevice::WriteOwner));
+        }
+        writeBytes(dir.filePath(u"languages/Japanese.lng"_s), "[Main]\n");
+        QCOMPARE(ProgramLanguage::fileFor(user, dir.filePath(u"languages"_s), {u"ja-JP"_s}),
+                 dir.filePath(u"languages/Japanese.lng"_s));
+    }
+
+    // Every box, and every file of a pass, asks for the language: its file is read once, until reload().
+    void languageFileReadOncePerRun()
+    {
+        writeBytes(userFile(), "[Main]\nMsg1=first\n");
+        ProgramLanguage::reload();
+        QCOMPARE(ProgramLanguage::messages().text(1), u"first"_s);
+        writeBytes(userFile(), "[Info]\nLanguage=ja\n[Main]\nMsg1=second\n");
+        QCOMPARE(ProgramLanguage::messages().text(1), u"first"_s);
+        QCOMPARE(ProgramLanguage::languageFile().text(u"Main"_s, u"Msg1"_s), u"first"_s);
+        ProgramLanguage::reload();
+        QCOMPARE(ProgramLanguage::messages().text(1), u"second"_s);
+        QCOMPARE(ProgramLanguage::languageFile().text(u"Main"_s, u"Msg1"_s), u"second"_s);
+        QCOMPARE(ProgramLanguage::code(), u"ja"_s);
+        QCOMPARE(ProgramLanguage::file(), userFile());
     }
 
     void languageCode_data()
@@ -146,11 +184,13 @@ private Q_SLOTS:
         if (!file.isNull())
             writeBytes(userFile(), file);
         QLocale::setDefault(locale);
+        ProgramLanguage::reload();
         QCOMPARE(ProgramLanguage::installQtTranslations(), translated);
         QCOMPARE(qtCancel() != u"Cancel"_s, translated);
         // Loading again replaces the translation rather than stacking another under it.
         QFile::remove(userFile());
         QLocale::setDefault(QLocale::c());
+        ProgramLanguage::reload();
         QVERIFY(!ProgramLanguage::installQtTranslations());
         QCOMPARE(qtCancel(), u"Cancel"_s);
     }
@@ -186,31 +226,6 @@ private Q_SLOTS:
         japanese.setText(Message::ReasonReadOnly, u"読み取り専用です"_s);
         QCOMPARE(error.message(japanese), u"「/a」に書き込めません: 読み取り専用です"_s);
         QCOMPARE(MarrowdaleError(u"fixed"_s).message(japanese), u"fixed"_s);
-    }
-
-    void buttonRow_data()
-    {
-        using Places = QList<ButtonRow::Place>;
-        QTest::addColumn<Places>("designed");
-        QTest::addColumn<QList<int>>("needed");
-        QTest::addColumn<Places>("expected");
-
-        const Places box {{135, 65}, {220, 65}, {305, 65}};
-        QTest::newRow("captions that fit keep the layout") << box << QList<int> {40, 65, 20} << box;
-        QTest::newRow("a grown button keeps its left edge and pushes the rest along by the gap")
-            << box << QList<int> {40, 89, 40} << Places {{135, 65}, {220, 89}, {329, 65}};
-        QTest::newRow("a pushed button grows from where it was pushed to")
-            << box << QList<int> {75, 75, 40} << Places {{135, 75}, {230, 75}, {325, 65}};
-        QTest::newRow("buttons without a gap stay without one")
-            << Places {{0, 10}, {10, 10}} << QList<int> {15, 0} << Places {{0, 15}, {15, 10}};
-        QTest::newRow("an empty row") << Places {} << QList<int> {} << Places {};
-    }
-    void buttonRow()
-    {
-        using Places = QList<ButtonRow::Place>;
-        QFETCH(Places, designed);
-        QFETCH(QList<int>, needed);
-        QTEST(ButtonRow::fit(designed, needed), "expected");
     }
 };
 

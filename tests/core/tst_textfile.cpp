@@ -87,6 +87,8 @@ private Q_SLOTS:
         QTest::newRow("UTF-8 with byte-order mark") << "\xEF\xBB\xBF"_ba + utf8(u"表示\r\n"_s);
         QTest::newRow("UTF-8 list with a Latin-1 line") << mixedUtf8List;
         QTest::newRow("CP932 list") << cp932List;
+        QTest::newRow("two lines of one text in different codes keep their own codes")
+            << "\x95\x5C\x81\xE6\r\n\x95\x5C\x87\x9A\r\n"_ba;
         QTest::newRow("no-break space") << utf8(u"a\u00A0b -> ../c\u00A0d\n"_s);
         QTest::newRow("half-width kana alone") << "\xC8\xBA\r\n"_ba;
         QTest::newRow("half-width kana among CP932 lines") << "\x95\x5C\r\n\x8E\xA6\r\n\xC8\xBA\r\n"_ba;

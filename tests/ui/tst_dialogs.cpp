@@ -12,6 +12,7 @@
 #include "marrowdaleerror.h"
 #include "messagelayout.h"
 #include "messagetable.h"
+#include "programlanguage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -153,11 +154,14 @@ void writeLanguageFile(const QString &text)
     QFile file(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/marrowdale/marrowdale.lng"_s);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(text.toUtf8());
+    file.close();
+    ProgramLanguage::reload();
 }
 
 void removeLanguageFile()
 {
     QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/marrowdale/marrowdale.lng"_s);
+    ProgramLanguage::reload();
 }
 
 } // namespace

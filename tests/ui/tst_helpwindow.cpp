@@ -3,6 +3,7 @@
 #include "help/helpkeyfilter.h"
 #include "help/helptree.h"
 #include "help/helpwindow.h"
+#include "programlanguage.h"
 #include "testfiles.h"
 
 #include <QApplication>
@@ -61,6 +62,7 @@ private Q_SLOTS:
     {
         m_window.reset();
         QFile::remove(AppPaths::languageFile());
+        ProgramLanguage::reload();
     }
 
     void tabs_data()
@@ -201,6 +203,7 @@ private Q_SLOTS:
         writeBytes(AppPaths::languageFile(),
                    "[HelpSearch]\nTabControl->Tabs->Items0=&Inhalt\n"
                    "TabControl->Tabs->Items2=&Suchen\nbtnSearch->Caption=Suchen\n");
+        ProgramLanguage::reload();
         m_window->showContents();
         QCOMPARE(m_window->tabBar()->tabText(0), u"&Inhalt"_s);
         QCOMPARE(m_window->tabBar()->tabText(1), QString());

@@ -419,8 +419,10 @@ void TestJapaneseDesktop::usersLanguageFileWinsOverTheDesktop()
     QVERIFY(QFile::copy(QStringLiteral(MARROWDALE_SOURCE_DIR "/languages/English.lng"), own));
     const auto removeOwn = qScopeGuard([&own] {
         QFile::remove(own);
+        ProgramLanguage::reload();
         ProgramLanguage::installQtTranslations();
     });
+    ProgramLanguage::reload();
     QVERIFY(!ProgramLanguage::installQtTranslations());
     ProgramWindows windows = ProgramWindows::create();
     const auto destroy = qScopeGuard([&windows] { windows.destroy(); });
