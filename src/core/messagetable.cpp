@@ -171,6 +171,9 @@ constexpr NamedText namedTexts[] = {
     {Message::StopPass, u"StopPass", u"Files are still being moved. Stop after the current file?"},
     {Message::StopPassAndClose, u"StopPassAndClose",
      u"Files are still being moved. Stop after the current file and close Marrowdale?"},
+    {Message::ChangedAfterCopy, u"ChangedAfterCopy",
+     u"The copy is complete, but \"%1\" changed after it was copied; what changed or was added since stays "
+     u"there."},
 };
 
 const NamedText &named(Message message)

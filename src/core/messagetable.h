@@ -111,6 +111,7 @@ enum class Message {
     NoTrashFolder, ///< why the trash did not take an entry: no trash folder could be set up
     StopPass, ///< Escape while files are being moved
     StopPassAndClose, ///< the main window closed while files are being moved
+    ChangedAfterCopy, ///< a folder copied to another disk gained or changed entries before its source went
 };
 
 // The message catalogue: messages 1 to 23 of section "Main" of the language file.

@@ -16,7 +16,8 @@ class MessageTable;
 // A move across file systems never shows a half-made copy under the real name: the copy goes to a
 // hidden temporary name in the target's folder, is flushed to disk, checked against the source
 // (size and modification time of every entry, as they were when the copy started) and only then
-// renamed into place without replacing anything; the source is removed last.
+// renamed into place without replacing anything; the source is removed last, each entry only while it is
+// still as it was copied, so that nothing written to it meanwhile is lost.
 namespace MoveSteps {
 
 /// What a move needs besides its two paths, and what it found out.
@@ -77,5 +78,7 @@ int removeTree(const QByteArray &path);
 /// For tests: runs after a source was copied and before it is compared with how it was, so a test can
 /// change it "while it is being copied".
 void setCopyObserver(std::function<void(const QByteArray &source)> observer);
+/// For tests: runs after a copy was renamed into place and before its source is removed.
+void setPlacedObserver(std::function<void(const QByteArray &source)> observer);
 
 } // namespace MoveSteps

@@ -160,6 +160,7 @@ private Q_SLOTS:
     void cleanup()
     {
         MoveSteps::setCopyObserver({});
+        MoveSteps::setPlacedObserver({});
         for (const QString &mount : std::as_const(m_mounts))
             SystemTest::unmount(mount);
         m_mounts.clear();
@@ -535,50 +536,73 @@ private Q_SLOTS:
 
     void busySourceStays_data()
     {
-        QTest::addColumn<QString>("changed"); // the source that changes while it is copied
-        QTest::addColumn<bool>("pageMoves");
-        QTest::newRow("page still being written") << u"page.htm"_s << false;
-        QTest::newRow("file added to the companion folder") << u"page_files"_s << true;
+        QTest::addColumn<QString>("watched"); // the source whose move sees the change
+        QTest::addColumn<QString>("grows"); // the file written to (or added) meanwhile
+        QTest::addColumn<bool>("placed"); // after the copy was checked and renamed into place
+        QTest::newRow("page still being written") << u"page.htm"_s << u"page.htm"_s << false;
+        QTest::newRow("file added to the companion folder") << u"page_files"_s << u"page_files/late.png"_s << false;
+        QTest::newRow("page written to after its copy was checked lost the new bytes")
+            << u"page.htm"_s << u"page.htm"_s << true;
+        QTest::newRow("file added to the companion after its copy was checked was lost")
+            << u"page_files"_s << u"page_files/late.png"_s << true;
+        QTest::newRow("companion file written to after its copy was checked lost the new bytes")
+            << u"page_files"_s << u"page_files/img.png"_s << true;
     }
     void busySourceStays()
     {
-        QFETCH(QString, changed);
-        QFETCH(bool, pageMoves);
+        QFETCH(QString, watched);
+        QFETCH(QString, grows);
+        QFETCH(bool, placed);
         const QString other = otherFileSystem(u"other"_s);
         if (other.isEmpty())
             QSKIP("a second file system needs the superuser");
         put(m_in + u"/page.htm"_s, QByteArray(300000, 'p'));
         put(m_in + u"/page_files/img.png"_s, "img");
-        const QByteArray watched = encoded(m_in + u'/' + changed);
-        MoveSteps::setCopyObserver([&](const QByteArray &source) {
-            if (source != watched)
+        const auto change = [&, source = encoded(m_in + u'/' + watched)](const QByteArray &from) {
+            if (from != source)
                 return;
-            if (changed == u"page.htm"_s) {
-                QFile file(m_in + u"/page.htm"_s);
-                QVERIFY(file.open(QIODevice::Append));
-                file.write("more");
-            } else {
-                put(m_in + u"/page_files/late.png"_s, "late");
-            }
-        });
+            QFile file(m_in + u'/' + grows);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write("more");
+        };
+        if (placed)
+            MoveSteps::setPlacedObserver(change);
+        else
+            MoveSteps::setCopyObserver(change);
         MoveJournal journal(path(u"state/journal.jsonl"_s));
         ScriptedPrompts prompts;
         RecordingView view;
         QVERIFY(moveWithCompanions(m_in + u"/page.htm"_s, other + u"/News"_s, m_root,
                                    {prompts, m_messages, view, &journal}));
+        const bool pageMoves = watched != u"page.htm"_s;
         const QString pageAt = (pageMoves ? other + u"/News"_s : m_in) + u"/page.htm"_s;
         QCOMPARE(bytesOf(pageAt).size(), pageMoves ? 300000 : 300004);
         QCOMPARE(view.log.size(), pageMoves ? 1 : 0);
-        QCOMPARE(bytesOf(m_in + u"/page_files/late.png"_s), pageMoves ? "late"_ba : "<missing>"_ba);
-        QCOMPARE(bytesOf(m_in + u"/page_files/img.png"_s), "img"_ba);
-        QVERIFY(!exists(other + u"/News/page_files"_s));
         QCOMPARE(TreeSnapshot::leftovers(TreeSnapshot::of(other)), QList<QByteArray>());
         const QString busyBox = m_messages.text(Message::MoveBusy).arg(u"page.htm"_s);
         QCOMPARE(prompts.askedOf(u"msgBox"_s), pageMoves ? QStringList() : QStringList {busyBox});
         QCOMPARE(prompts.askedOf(u"notify"_s).size(), pageMoves ? 1 : 0);
         const QList<JournalRecord> records = journalOf(journal.path());
-        QCOMPARE(records.last().op, u"failed"_s);
-        QVERIFY(records.last().reason.contains(u"changed while it was copied"_s));
+        if (!pageMoves) {
+            QVERIFY(!exists(other + u"/News/page.htm"_s));
+            QCOMPARE(records.last().op, u"failed"_s);
+            QVERIFY(records.last().reason.contains(u"changed while it was copied"_s));
+        } else if (!placed) {
+            QCOMPARE(bytesOf(m_in + u"/page_files/late.png"_s), "more"_ba);
+            QCOMPARE(bytesOf(m_in + u"/page_files/img.png"_s), "img"_ba);
+            QVERIFY(!exists(other + u"/News/page_files"_s));
+            QCOMPARE(records.last().op, u"failed"_s);
+            QVERIFY(records.last().reason.contains(u"changed while it was copied"_s));
+        } else {
+            // What was copied arrived and left; what changed since stays, and is said to.
+            QCOMPARE(bytesOf(other + u"/News/page_files/img.png"_s), "img"_ba);
+            const QString stayed = grows.mid(grows.indexOf(u'/') + 1);
+            QCOMPARE(QDir(m_in + u"/page_files"_s).entryList(QDir::Files), QStringList {stayed});
+            QCOMPARE(bytesOf(m_in + u'/' + grows), stayed == u"img.png"_s ? "imgmore"_ba : "more"_ba);
+            QVERIFY(prompts.askedOf(u"notify"_s)
+                        .first()
+                        .contains(ProgramText(Message::ChangedAfterCopy, {m_in + u"/page_files"_s}).english()));
+        }
     }
 
     void overwriteYesOnTheSameFileMovesNothing()
