@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <utility>
 
 #include <sys/stat.h>
@@ -304,13 +305,21 @@ MovePass::~MovePass()
 {
     if (!m_owner)
         return;
-    if (m_context.journal)
-        m_context.journal->endPass();
+    std::optional<ProgramText> unrecorded;
+    if (MoveJournal *journal = m_context.journal) {
+        journal->endPass();
+        if (journal->passWriteError())
+            unrecorded = ProgramText(Message::PassNotRecorded, {journal->path(), *journal->passWriteError()});
+    }
     // No question while an exception is on its way to the handler's guard.
-    if (!m_attributesLostIn.isEmpty() && std::uncaught_exceptions() == m_exceptions) {
+    if (std::uncaught_exceptions() != m_exceptions)
+        return;
+    if (!m_attributesLostIn.isEmpty()) {
         m_context.prompts.notify(
             ProgramText(Message::AttributesLost, {m_attributesLostIn.join(u'\n')}).in(m_context.messages));
     }
+    if (unrecorded)
+        m_context.prompts.notify(unrecorded->in(m_context.messages));
 }
 
 void MovePass::noteAttributesLost(const QString &folder)

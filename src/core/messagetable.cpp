@@ -174,6 +174,9 @@ constexpr NamedText namedTexts[] = {
     {Message::ChangedAfterCopy, u"ChangedAfterCopy",
      u"The copy is complete, but \"%1\" changed after it was copied; what changed or was added since stays "
      u"there."},
+    {Message::PassNotRecorded, u"PassNotRecorded",
+     u"Not every move of this pass could be recorded in the move journal \"%1\": %2<br>The history may not be "
+     u"able to take all of them back."},
 };
 
 const NamedText &named(Message message)

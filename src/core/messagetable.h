@@ -112,6 +112,7 @@ enum class Message {
     StopPass, ///< Escape while files are being moved
     StopPassAndClose, ///< the main window closed while files are being moved
     ChangedAfterCopy, ///< a folder copied to another disk gained or changed entries before its source went
+    PassNotRecorded, ///< records of a pass's moves could not be written to the journal
 };
 
 // The message catalogue: messages 1 to 23 of section "Main" of the language file.

@@ -85,6 +85,8 @@ public:
     /// Why the journal could not be opened or the last record not be written; empty when all is well.
     QString errorString() const { return m_error.english(); }
     const ProgramText &error() const { return m_error; }
+    /// Why a record of the current pass (or the one that ended last) could not be written; none when all were.
+    const std::optional<ProgramText> &passWriteError() const { return m_passWriteError; }
     QString path() const { return m_path; }
 
     /// Starts a pass; the records after it belong to it. Returns its id. Waits while a settlement runs,
@@ -131,6 +133,8 @@ private:
 
     QString m_path;
     ProgramText m_error;
+    std::optional<ProgramText> m_passWriteError;
+    bool m_lineOpen = false; ///< a write was cut short: the next one starts on a line of its own
     QString m_pass;
     QDateTime m_lastPassTime;
     int m_fd = -1;

@@ -41,11 +41,6 @@ bool lstatOk(const QByteArray &path, struct stat *st)
     return ::lstat(path.constData(), st) == 0;
 }
 
-QString systemError(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
-}
-
 // Hard-link fallback for file systems that do not know RENAME_NOREPLACE: link() never replaces.
 // Folders (and files where links are not supported) get an empty placeholder of our own, which a
 // plain rename may replace because nobody else's data is in it.
@@ -454,7 +449,7 @@ QString leftBehind(const MoveSteps::CopyPlan &plan, const QByteArray &from, int 
     // A folder that will not go after all it held went was given something new.
     if (error == MoveSteps::sourceChanged || error == ENOTEMPTY)
         return told(plan, ProgramText(Message::ChangedAfterCopy, {QFile::decodeName(from)}));
-    return told(plan, ProgramText(Message::SourceLeftBehind, {QFile::decodeName(from), systemError(error)}));
+    return told(plan, ProgramText(Message::SourceLeftBehind, {QFile::decodeName(from), MoveSteps::errorText(error)}));
 }
 
 // A file that changed after its copy was checked stays where it was; the copy in place is ours and is taken
@@ -522,6 +517,11 @@ QByteArray folderOf(const QByteArray &path)
 QByteArray nameOf(const QByteArray &path)
 {
     return path.mid(path.lastIndexOf('/') + 1);
+}
+
+QString errorText(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
 }
 
 bool exists(const QByteArray &path)

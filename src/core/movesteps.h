@@ -42,6 +42,9 @@ struct CopyPlan
 /// The error a move returns when its source changed while it was copied.
 inline constexpr int sourceChanged = EBUSY;
 
+/// The system's text for an error the steps return.
+QString errorText(int code);
+
 QByteArray child(const QByteArray &folder, const QByteArray &name);
 QByteArray folderOf(const QByteArray &path);
 QByteArray nameOf(const QByteArray &path);

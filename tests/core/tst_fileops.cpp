@@ -755,6 +755,61 @@ private Q_SLOTS:
         }
         QCOMPARE(ids.size(), 5);
     }
+
+    // A full disk under the journal: each pass says so once; once there is room again, records are written
+    // whole and the history works again.
+    void journalWriteFailureIsToldOncePerPass()
+    {
+        const QString state = path(u"state"_s);
+        MOUNT_TMPFS_OR_SKIP(state, u"64k"_s);
+        m_mounts << state;
+        QVERIFY(QDir().mkpath(m_root));
+        MoveJournal journal(state + u"/journal.jsonl"_s);
+        ScriptedPrompts prompts;
+        RecordingView view;
+        const MoveContext context {prompts, m_messages, view, &journal};
+        const auto movePass = [&](const QString &name) {
+            QStringList files;
+            for (int i = 0; i < 12; ++i) {
+                files << m_in + u"/%1-%2.htm"_s.arg(name).arg(i);
+                put(files.last());
+            }
+            prompts.asked.clear();
+            QCOMPARE(moveFilesWithCompanions(files, m_root, context), QStringList());
+        };
+        movePass(u"before"_s);
+        QVERIFY(prompts.asked.isEmpty());
+        SystemTest::fillUp(state);
+        // Cut short, or not written at all.
+        const auto toldOnce = [&](const ProgramText &reason) {
+            return prompts.askedOf(u"notify"_s)
+                == QStringList {ProgramText(Message::PassNotRecorded, {journal.path(), reason}).english()};
+        };
+        for (const QString &name : {u"full"_s, u"still full"_s}) {
+            movePass(name);
+            QVERIFY2(toldOnce(ProgramText(Message::ReasonDiskFull)) || toldOnce(MoveSteps::errorText(ENOSPC)),
+                     qPrintable(prompts.asked.join(u'\n')));
+            QVERIFY(!journal.errorString().isEmpty());
+        }
+        QVERIFY(QFile::remove(state + u"/.filler"_s));
+        movePass(u"after"_s);
+        QVERIFY(prompts.asked.isEmpty());
+        QVERIFY(journal.errorString().isEmpty());
+
+        // A record cut short by the full disk stays alone on its line: nothing after it is swallowed.
+        const QList<QByteArray> lines = bytesOf(journal.path()).split('\n');
+        for (const QByteArray &line : lines)
+            QVERIFY2(line.count("{\"op\":") <= 1, line.constData());
+        qsizetype unreadable = 0;
+        for (const QByteArray &line : lines)
+            unreadable += !line.isEmpty() && !MoveJournal::decode(line);
+        QCOMPARE(unreadable, 1);
+        const QList<JournalRecord> records = journalOf(journal.path());
+        QStringList lastPass {u"pass move"_s};
+        for (int i = 0; i < 12; ++i)
+            lastPass << u"intent file"_s << u"done"_s;
+        QCOMPARE(shapeOf(records.mid(records.size() - lastPass.size())), lastPass);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFileOps)
