@@ -55,7 +55,7 @@ bool exists(const QByteArray &path);
 bool isFolder(const QByteArray &path);
 /// Both names lead to one file (hard links, or the same name twice).
 bool sameFile(const QByteArray &a, const QByteArray &b);
-/// Same kind, content, size and modification time; folders entry by entry.
+/// Same kind and content (a link's target); folders entry by entry.
 bool identical(const QByteArray &a, const QByteArray &b);
 
 /// The names in a folder, as bytes, without "." and "..".

@@ -9,7 +9,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -186,6 +190,44 @@ private Q_SLOTS:
         QTEST(treeOf(m_files), "after");
         QCOMPARE(openIntents(m_journal), QStringList());
         QCOMPARE(settleJournal(m_journal, MessageTable()), QString()); // settled once, and for good
+    }
+
+    // FAT and exFAT keep coarser times than the original's: a copy whole there is still the same file.
+    void copyWithCoarserTimeArrivedWhole_data()
+    {
+        QTest::addColumn<bool>("link");
+        QTest::newRow("file on a disk with coarse times was kept twice") << false;
+        QTest::newRow("link on a disk with coarse times was kept twice") << true;
+    }
+    void copyWithCoarserTimeArrivedWhole()
+    {
+        QFETCH(bool, link);
+        const QString source = at(u"in/page.htm"_s), copy = at(u"out/page.htm"_s);
+        if (link) {
+            QVERIFY(QDir().mkpath(at(u"in"_s)));
+            QVERIFY(QFile::link(u"elsewhere.htm"_s, source) && QFile::link(u"elsewhere.htm"_s, copy));
+        } else {
+            make(m_files, {u"in/page.htm=whole"_s, u"out/page.htm=whole"_s});
+        }
+        // Rounded up to the next even second, as FAT stores it.
+        struct stat st;
+        QVERIFY(::lstat(QFile::encodeName(source).constData(), &st) == 0);
+        const std::array<struct timespec, 2> times {timespec {0, UTIME_OMIT},
+                                                    timespec {(st.st_mtim.tv_sec | 1) + 1, 0}};
+        QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(copy).constData(), times.data(), AT_SYMLINK_NOFOLLOW) == 0);
+        {
+            MoveJournal journal(m_journal);
+            journal.beginPass(u"classify"_s, at(u"in"_s));
+            JournalRecord intent;
+            intent.kind = u"file"_s;
+            intent.src = source;
+            intent.dst = copy;
+            journal.intent(intent);
+        }
+        const QString report = settleJournal(m_journal, MessageTable());
+        QVERIFY2(report.contains(u"arrived whole"_s), qPrintable(report));
+        QVERIFY(!QFileInfo(source).isSymLink() && !QFileInfo::exists(source));
+        QVERIFY(QFileInfo(copy).isSymLink() == link);
     }
 
     void waitsForAProgramThatIsStillMoving()
