@@ -224,16 +224,22 @@ bool mergeFolder(const QByteArray &from, const QByteArray &to, JournaledMove &mo
     const auto problem = [&context, problems](Message message, std::vector<ProgramText> fill) {
         problems->append(ProgramText(message, std::move(fill)).in(context.messages));
     };
+    const auto moveIn = [&](const QByteArray &source, const QByteArray &target, bool replace) {
+        if (const int e = move.moveEntryInto(source, target, replace))
+            problems->append(moveFailure(context.messages, decoded(source), decoded(target), e, move.plan().detail));
+        else if (!move.plan().detail.isEmpty())
+            problems->append(move.plan().detail);
+    };
+    const qsizetype told = problems->size();
     int listed = 0;
     const QList<QByteArray> names = MoveSteps::entries(from, &listed);
     if (listed != 0)
-        problem(Message::FolderNotReadable, {decoded(from), systemError(listed)});
+        problem(Message::FolderNotReadable, {decoded(from), MoveSteps::errorText(listed)});
     for (const QByteArray &name : names) {
         const QByteArray source = MoveSteps::child(from, name);
         const QByteArray target = MoveSteps::child(to, name);
-        int e = 0;
         if (!MoveSteps::exists(target)) {
-            e = move.moveEntryInto(source, target, false);
+            moveIn(source, target, false);
         } else if (MoveSteps::isFolder(source)) {
             if (MoveSteps::isFolder(target))
                 mergeFolder(source, target, move, context, problems);
@@ -246,14 +252,16 @@ bool mergeFolder(const QByteArray &from, const QByteArray &to, JournaledMove &mo
         } else {
             const ProgramText question(Message::ReplaceInMerge, {decoded(to), decoded(name), decoded(from)});
             if (askMerge(context, question) == UserPrompts::Yes)
-                e = move.moveEntryInto(source, target, true);
+                moveIn(source, target, true);
         }
-        if (e != 0)
-            problems->append(moveFailure(context.messages, decoded(source), decoded(target), e, move.plan().detail));
-        else if (!move.plan().detail.isEmpty())
-            problems->append(move.plan().detail);
     }
-    return ::rmdir(from.constData()) == 0;
+    if (::rmdir(from.constData()) == 0)
+        return true;
+    // A folder that kept what was said above is no news; one that will not go, or gained something, is.
+    const int e = errno;
+    if (e != ENOTEMPTY || problems->size() == told)
+        problem(Message::MergedFolderStays, {decoded(from), MoveSteps::errorText(e)});
+    return false;
 }
 
 const QString companionSuffixes[] = {u"_files"_s, u".files"_s};

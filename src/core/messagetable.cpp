@@ -177,6 +177,7 @@ constexpr NamedText namedTexts[] = {
     {Message::PassNotRecorded, u"PassNotRecorded",
      u"Not every move of this pass could be recorded in the move journal \"%1\": %2<br>The history may not be "
      u"able to take all of them back."},
+    {Message::MergedFolderStays, u"MergedFolderStays", u"\"%1\" could not be removed after its entries were moved: %2"},
 };
 
 const NamedText &named(Message message)

@@ -113,6 +113,7 @@ enum class Message {
     StopPassAndClose, ///< the main window closed while files are being moved
     ChangedAfterCopy, ///< a folder copied to another disk gained or changed entries before its source went
     PassNotRecorded, ///< records of a pass's moves could not be written to the journal
+    MergedFolderStays, ///< a folder merged into another could not be removed afterwards
 };
 
 // The message catalogue: messages 1 to 23 of section "Main" of the language file.

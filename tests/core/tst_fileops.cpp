@@ -484,6 +484,52 @@ private Q_SLOTS:
         QVERIFY(exists(to + u"/sub/mine"_s) && prompts.askedOf(u"notify"_s).isEmpty());
     }
 
+    void mergedFolderThatCannotGoIsTold()
+    {
+        RUN_WITHOUT_ROOT();
+        const QString from = m_in + u"/p_files"_s, to = path(u"to/p_files"_s);
+        put(from + u"/a"_s, "a");
+        put(to + u"/mine"_s);
+        QVERIFY(::chmod(encoded(m_in).constData(), 0555) == 0);
+        const auto unlock = qScopeGuard([&] { ::chmod(encoded(m_in).constData(), 0755); });
+        MoveJournal journal(path(u"state/journal.jsonl"_s));
+        ScriptedPrompts prompts;
+        prompts.yesNoAnswers = {UserPrompts::Yes};
+        RecordingView view;
+        QVERIFY(!moveFolder(from, to, {prompts, m_messages, view, &journal}));
+        QCOMPARE(bytesOf(to + u"/a"_s), "a"_ba);
+        QVERIFY(exists(from));
+        const QString stays = ProgramText(Message::MergedFolderStays, {from, MoveSteps::errorText(EACCES)}).english();
+        QCOMPARE(prompts.askedOf(u"notify"_s),
+                 QStringList {ProgramText(Message::FolderMergedInPart, {from, to, stays}).english()});
+        QCOMPARE(journalOf(journal.path()).last().reason, u"merged in part: "_s + stays);
+    }
+
+    // Inside a merge, what one entry's move had to say is said for it alone.
+    void mergeTellsEachEntrysNoteOnce()
+    {
+        const QString other = otherFileSystem(u"other"_s);
+        if (other.isEmpty())
+            QSKIP("a second file system needs the superuser");
+        const QString from = m_in + u"/p_files"_s, to = other + u"/p_files"_s;
+        put(from + u"/sub/x.png"_s, "x");
+        put(to + u"/sub/mine"_s);
+        MoveSteps::setPlacedObserver([&](const QByteArray &source) {
+            if (source == encoded(from + u"/sub/x.png"_s))
+                put(from + u"/sub/x.png"_s, "changed");
+        });
+        ScriptedPrompts prompts;
+        prompts.yesNoAnswers = {UserPrompts::Yes};
+        RecordingView view;
+        QVERIFY(!moveFolder(from, to, {prompts, m_messages, view}));
+        QCOMPARE(bytesOf(from + u"/sub/x.png"_s), "changed"_ba);
+        QVERIFY(!exists(to + u"/sub/x.png"_s));
+        const QStringList told = prompts.askedOf(u"notify"_s);
+        QCOMPARE(told.size(), 1);
+        const QString note = ProgramText(Message::ChangedWhileCopied, {from + u"/sub/x.png"_s}).english();
+        QCOMPARE(told.first().count(note), 1);
+    }
+
     void acrossFileSystems_data()
     {
         QTest::addColumn<QString>("type");
