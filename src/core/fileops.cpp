@@ -231,6 +231,7 @@ bool mergeFolder(const QByteArray &from, const QByteArray &to, JournaledMove &mo
             problems->append(move.plan().detail);
     };
     const qsizetype told = problems->size();
+    bool kept = false; // an entry the user chose to keep, or a folder below that stayed and said why
     int listed = 0;
     const QList<QByteArray> names = MoveSteps::entries(from, &listed);
     if (listed != 0)
@@ -242,7 +243,7 @@ bool mergeFolder(const QByteArray &from, const QByteArray &to, JournaledMove &mo
             moveIn(source, target, false);
         } else if (MoveSteps::isFolder(source)) {
             if (MoveSteps::isFolder(target))
-                mergeFolder(source, target, move, context, problems);
+                kept |= !mergeFolder(source, target, move, context, problems);
             else
                 problem(Message::EntryBlocksFolder, {decoded(target), decoded(source)});
         } else if (MoveSteps::isFolder(target)) {
@@ -253,13 +254,16 @@ bool mergeFolder(const QByteArray &from, const QByteArray &to, JournaledMove &mo
             const ProgramText question(Message::ReplaceInMerge, {decoded(to), decoded(name), decoded(from)});
             if (askMerge(context, question) == UserPrompts::Yes)
                 moveIn(source, target, true);
+            else
+                kept = true;
         }
     }
     if (::rmdir(from.constData()) == 0)
         return true;
-    // A folder that kept what was said above is no news; one that will not go, or gained something, is.
+    // A folder that kept what the user chose to keep or was told of is no news; one that will not go, or
+    // gained something meanwhile, is.
     const int e = errno;
-    if (e != ENOTEMPTY || problems->size() == told)
+    if (e != ENOTEMPTY || (!kept && problems->size() == told))
         problem(Message::MergedFolderStays, {decoded(from), MoveSteps::errorText(e)});
     return false;
 }
