@@ -404,23 +404,6 @@ QString logLine(const QString &name, const QString &destination, const QString &
     return line;
 }
 
-bool moveFile(const QString &source, const QString &target, QString *error)
-{
-    MoveSteps::CopyPlan plan;
-    int e = EISDIR;
-    if (!isRealDir(source))
-        e = MoveSteps::moveEntry(encoded(source), encoded(target), plan);
-    if (e != 0 && error)
-        *error = moveFailure(MessageTable(), source, target, e, plan.detail);
-    return e == 0;
-}
-
-bool moveFileIntoFolder(const QString &source, const QString &folder, QString *error)
-{
-    const QString from = reduceRootJoin(source);
-    return moveFile(from, reduceRootJoin(join(folder, fileName(from))), error);
-}
-
 bool renameNoReplace(const QString &from, const QString &to, QString *error)
 {
     const int e = MoveSteps::renameExclusive(encoded(from), encoded(to));

@@ -195,20 +195,6 @@ void MoveJournal::endPass()
     m_pass.clear();
 }
 
-QString MoveJournal::intent(const QString &kind, const QString &src, const QString &dst, const QString &tmp,
-                            const QString &companionSrc, const QString &companionDst, const QString &undoes)
-{
-    JournalRecord record;
-    record.kind = kind;
-    record.src = src;
-    record.dst = dst;
-    record.tmp = tmp;
-    record.companionSrc = companionSrc;
-    record.companionDst = companionDst;
-    record.undoes = undoes;
-    return intent(std::move(record));
-}
-
 QString MoveJournal::intent(JournalRecord record)
 {
     record.op = u"intent"_s;

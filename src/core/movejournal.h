@@ -95,10 +95,8 @@ public:
     void endPass();
     QString currentPass() const { return m_pass; }
 
-    /// Records the intent of a move and returns its id. `tmp`, the companion and `undoes` are optional.
-    QString intent(const QString &kind, const QString &src, const QString &dst, const QString &tmp = {},
-                   const QString &companionSrc = {}, const QString &companionDst = {}, const QString &undoes = {});
-    /// The same from a record whose kind, paths and optional fields are filled in.
+    /// Records the intent of a move from a record whose kind, paths and optional fields are filled in, and
+    /// returns its id.
     QString intent(JournalRecord record);
     void done(const QString &id);
     /// Writes what is held back (done records go out with the next record, or at the end of the pass).
