@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <exception>
 #include <optional>
 #include <utility>
@@ -57,11 +56,6 @@ qsizetype characterCount(QStringView text)
     return text.size() - pairs;
 }
 
-QString systemError(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
-}
-
 bool isRealDir(const QString &path)
 {
     return MoveSteps::isFolder(encoded(path));
@@ -84,7 +78,7 @@ bool isInside(const QString &path, const QString &folder)
 QString moveFailure(const MessageTable &messages, const QString &source, const QString &target, int error,
                     const QString &detail = {})
 {
-    QString text = ProgramText(Message::MoveFailed, {source, target, systemError(error)}).in(messages);
+    QString text = ProgramText(Message::MoveFailed, {source, target, MoveSteps::errorText(error)}).in(messages);
     if (!detail.isEmpty() && detail != source && detail != target)
         text += u" (%1)"_s.arg(detail);
     return text;
@@ -206,7 +200,7 @@ void recordRefusal(const MoveContext &context, const QString &from, const QStrin
 
 QString reasonOf(int error, const MoveSteps::CopyPlan &plan)
 {
-    return plan.detail.isEmpty() ? systemError(error) : systemError(error) + u": "_s + plan.detail;
+    return plan.detail.isEmpty() ? MoveSteps::errorText(error) : MoveSteps::errorText(error) + u": "_s + plan.detail;
 }
 
 int askMerge(const MoveContext &context, const ProgramText &question)
@@ -472,7 +466,7 @@ bool moveFolder(const QString &from, const QString &to, const MoveContext &outer
         e = move.moveEntry();
     if (e != 0) {
         move.failed(reasonOf(e, move.plan()));
-        prompts.notify(ProgramText(Message::FolderNotMoved, {from, to, systemError(e)}).in(context.messages)
+        prompts.notify(ProgramText(Message::FolderNotMoved, {from, to, MoveSteps::errorText(e)}).in(context.messages)
                        + (move.plan().detail.isEmpty() ? QString() : u" (%1)"_s.arg(move.plan().detail)));
         return false;
     }

@@ -1,5 +1,6 @@
 #include "movesteps.h"
 
+#include "pathcodec.h"
 #include "programtext.h"
 
 #include <QFile>
@@ -528,6 +529,11 @@ bool exists(const QByteArray &path)
 {
     struct stat st;
     return lstatOk(path, &st);
+}
+
+bool exists(const QString &path)
+{
+    return exists(PathCodec::encode(path));
 }
 
 bool isFolder(const QByteArray &path)

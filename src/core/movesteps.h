@@ -49,8 +49,9 @@ QByteArray child(const QByteArray &folder, const QByteArray &name);
 QByteArray folderOf(const QByteArray &path);
 QByteArray nameOf(const QByteArray &path);
 
-/// The entry itself (links not followed) exists.
+/// The entry itself (links not followed) exists: a dangling link is there too.
 bool exists(const QByteArray &path);
+bool exists(const QString &path);
 /// A real folder, not a link to one.
 bool isFolder(const QByteArray &path);
 /// Both names lead to one file (hard links, or the same name twice).
