@@ -68,7 +68,7 @@ private:
         // A dangling link still stands in the way of a move back.
         if (MoveSteps::exists(move.src))
             return {false, m_messages.text(Message::UndoPlaceTaken).arg(move.src)};
-        if (!m_journal.isOpen() || !m_journal.errorString().isEmpty())
+        if (!m_journal.writable())
             return {false, m_journal.errorString()};
         const QString returnFolder = FileOps::folderOf(move.src);
         if (!FileOps::createFolderPath(returnFolder))

@@ -231,6 +231,13 @@ void MoveJournal::failed(const QString &id, const QString &reason)
     append(record);
 }
 
+bool MoveJournal::writable()
+{
+    if (m_lineOpen)
+        writePending();
+    return isOpen() && !m_lineOpen;
+}
+
 void MoveJournal::sync()
 {
     flush();

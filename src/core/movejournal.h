@@ -82,6 +82,9 @@ public:
     static QString defaultPath();
 
     bool isOpen() const { return m_fd >= 0; }
+    /// Open, and its last write whole; after one that failed, tries again (the line end a record cut short
+    /// needs), so that a disk with room again is found to have it.
+    bool writable();
     /// Why the journal could not be opened or the last record not be written; empty when all is well.
     QString errorString() const { return m_error.english(); }
     const ProgramText &error() const { return m_error; }

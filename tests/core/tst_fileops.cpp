@@ -837,9 +837,10 @@ private Q_SLOTS:
             movePass(name);
             QVERIFY2(toldOnce(ProgramText(Message::ReasonDiskFull)) || toldOnce(MoveSteps::errorText(ENOSPC)),
                      qPrintable(prompts.asked.join(u'\n')));
-            QVERIFY(!journal.errorString().isEmpty());
+            QVERIFY(!journal.errorString().isEmpty() && !journal.writable());
         }
         QVERIFY(QFile::remove(state + u"/.filler"_s));
+        QVERIFY(journal.writable()); // what the history asks before it takes a move back
         movePass(u"after"_s);
         QVERIFY(prompts.asked.isEmpty());
         QVERIFY(journal.errorString().isEmpty());
