@@ -653,6 +653,49 @@ private Q_SLOTS:
         }
     }
 
+    void destinationWithoutRoom_data()
+    {
+        QTest::addColumn<QByteArray>("old"); // the file already at the target; none: nothing there
+        QTest::addColumn<int>("size"); // of the page moved onto a disk of 256 KiB
+        QTest::newRow("disk fills up during the copy") << QByteArray() << (1 << 20);
+        QTest::newRow("overwrite: replaced once the copy is whole") << "old"_ba << (1 << 10);
+        QTest::newRow("overwrite, disk fills up: the old file stays") << "old"_ba << (1 << 20);
+    }
+    void destinationWithoutRoom()
+    {
+        QFETCH(QByteArray, old);
+        QFETCH(int, size);
+        const QString other = path(u"other"_s);
+        MOUNT_TMPFS_OR_SKIP(other, u"256k"_s);
+        m_mounts << other;
+        const QString target = other + u"/page.htm"_s;
+        const QByteArray page(size, 'p');
+        put(m_in + u"/page.htm"_s, page);
+        if (!old.isEmpty())
+            put(target, old);
+        bool copied = false;
+        MoveSteps::setCopyObserver([&](const QByteArray &) {
+            copied = true;
+            QCOMPARE(bytesOf(target), old.isEmpty() ? "<missing>"_ba : old);
+        });
+        MoveJournal journal(path(u"state/journal.jsonl"_s));
+        ScriptedPrompts prompts;
+        prompts.yesNoAnswers = {UserPrompts::Yes};
+        RecordingView view;
+        QVERIFY(moveWithCompanions(m_in + u"/page.htm"_s, other, m_root, {prompts, m_messages, view, &journal}));
+        const bool fits = size < (256 << 10);
+        QCOMPARE(copied, fits);
+        QCOMPARE(prompts.askedOf(u"askYesNo"_s).size(), old.isEmpty() ? 0 : 1);
+        QCOMPARE(TreeSnapshot::leftovers(TreeSnapshot::of(other)), QList<QByteArray>());
+        QCOMPARE(bytesOf(m_in + u"/page.htm"_s), fits ? "<missing>"_ba : page);
+        QCOMPARE(bytesOf(target), fits ? page : old.isEmpty() ? "<missing>"_ba : old);
+        QCOMPARE(prompts.askedOf(u"msgBox"_s), fits ? QStringList() : QStringList {failureBox()});
+        const JournalRecord last = journalOf(journal.path()).last();
+        QCOMPARE(last.op, fits ? u"done"_s : u"failed"_s);
+        if (!fits)
+            QVERIFY2(last.reason.contains(MoveSteps::errorText(ENOSPC)), qPrintable(last.reason));
+    }
+
     void overwriteYesOnTheSameFileMovesNothing()
     {
         const QString target = m_root + u"/News/page.htm"_s;
