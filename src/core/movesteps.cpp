@@ -522,7 +522,7 @@ QByteArray nameOf(const QByteArray &path)
 
 QString errorText(int code)
 {
-    return QString::fromLocal8Bit(std::strerror(code));
+    return QString::fromLocal8Bit(std::strerror(code == sourceChanged ? EBUSY : code));
 }
 
 bool exists(const QByteArray &path)

@@ -39,10 +39,11 @@ struct CopyPlan
     const MessageTable *messages = nullptr;
 };
 
-/// The error a move returns when its source changed while it was copied.
-inline constexpr int sourceChanged = EBUSY;
+/// The error a move returns when its source changed while it was copied: a code of its own, beyond the
+/// system's, so that the system's EBUSY (a mount point) is not taken for a file still being written.
+inline constexpr int sourceChanged = 0x10000;
 
-/// The system's text for an error the steps return.
+/// The system's text for an error the steps return; for sourceChanged, the one for EBUSY.
 QString errorText(int code);
 
 QByteArray child(const QByteArray &folder, const QByteArray &name);

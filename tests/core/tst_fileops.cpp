@@ -696,6 +696,22 @@ private Q_SLOTS:
             QVERIFY2(last.reason.contains(MoveSteps::errorText(ENOSPC)), qPrintable(last.reason));
     }
 
+    // The system's "busy" (here: a file something is mounted on) is a failure like any other.
+    void mountedSourceIsNotTakenForADownload()
+    {
+        const QString page = m_in + u"/page.htm"_s;
+        put(page, "page");
+        put(path(u"mounted.htm"_s), "mounted");
+        if (::geteuid() != 0 || QProcess::execute(u"mount"_s, {u"--bind"_s, path(u"mounted.htm"_s), page}) != 0)
+            QSKIP("a mount needs the superuser");
+        m_mounts << page;
+        ScriptedPrompts prompts;
+        RecordingView view;
+        QVERIFY(moveWithCompanions(page, m_root + u"/News"_s, m_root, {prompts, m_messages, view}));
+        QCOMPARE(prompts.askedOf(u"msgBox"_s), QStringList {failureBox()});
+        QCOMPARE(bytesOf(page), "mounted"_ba);
+    }
+
     void overwriteYesOnTheSameFileMovesNothing()
     {
         const QString target = m_root + u"/News/page.htm"_s;
