@@ -447,7 +447,7 @@ int copyAside(Copier &copier, const QByteArray &from, const QByteArray &to, cons
 
 QString leftBehind(const MoveSteps::CopyPlan &plan, const QByteArray &from, int error)
 {
-    // A folder that will not go after all it held went was given something new.
+    // A folder that is not empty once all it held has gone was given something new meanwhile.
     if (error == MoveSteps::sourceChanged || error == ENOTEMPTY)
         return told(plan, ProgramText(Message::ChangedAfterCopy, {QFile::decodeName(from)}));
     return told(plan, ProgramText(Message::SourceLeftBehind, {QFile::decodeName(from), MoveSteps::errorText(error)}));
