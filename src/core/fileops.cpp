@@ -15,8 +15,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <exception>
+#include <optional>
 #include <utility>
 
 #include <sys/stat.h>
@@ -56,11 +56,6 @@ qsizetype characterCount(QStringView text)
     return text.size() - pairs;
 }
 
-QString systemError(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
-}
-
 bool isRealDir(const QString &path)
 {
     return MoveSteps::isFolder(encoded(path));
@@ -83,7 +78,7 @@ bool isInside(const QString &path, const QString &folder)
 QString moveFailure(const MessageTable &messages, const QString &source, const QString &target, int error,
                     const QString &detail = {})
 {
-    QString text = ProgramText(Message::MoveFailed, {source, target, systemError(error)}).in(messages);
+    QString text = ProgramText(Message::MoveFailed, {source, target, MoveSteps::errorText(error)}).in(messages);
     if (!detail.isEmpty() && detail != source && detail != target)
         text += u" (%1)"_s.arg(detail);
     return text;
@@ -205,7 +200,7 @@ void recordRefusal(const MoveContext &context, const QString &from, const QStrin
 
 QString reasonOf(int error, const MoveSteps::CopyPlan &plan)
 {
-    return plan.detail.isEmpty() ? systemError(error) : systemError(error) + u": "_s + plan.detail;
+    return plan.detail.isEmpty() ? MoveSteps::errorText(error) : MoveSteps::errorText(error) + u": "_s + plan.detail;
 }
 
 int askMerge(const MoveContext &context, const ProgramText &question)
@@ -223,19 +218,26 @@ bool mergeFolder(const QByteArray &from, const QByteArray &to, JournaledMove &mo
     const auto problem = [&context, problems](Message message, std::vector<ProgramText> fill) {
         problems->append(ProgramText(message, std::move(fill)).in(context.messages));
     };
+    const auto moveIn = [&](const QByteArray &source, const QByteArray &target, bool replace) {
+        if (const int e = move.moveEntryInto(source, target, replace))
+            problems->append(moveFailure(context.messages, decoded(source), decoded(target), e, move.plan().detail));
+        else if (!move.plan().detail.isEmpty())
+            problems->append(move.plan().detail);
+    };
+    const qsizetype told = problems->size();
+    bool kept = false; // an entry the user chose to keep, or a folder below that stayed and said why
     int listed = 0;
     const QList<QByteArray> names = MoveSteps::entries(from, &listed);
     if (listed != 0)
-        problem(Message::FolderNotReadable, {decoded(from), systemError(listed)});
+        problem(Message::FolderNotReadable, {decoded(from), MoveSteps::errorText(listed)});
     for (const QByteArray &name : names) {
         const QByteArray source = MoveSteps::child(from, name);
         const QByteArray target = MoveSteps::child(to, name);
-        int e = 0;
         if (!MoveSteps::exists(target)) {
-            e = move.moveEntryInto(source, target, false);
+            moveIn(source, target, false);
         } else if (MoveSteps::isFolder(source)) {
             if (MoveSteps::isFolder(target))
-                mergeFolder(source, target, move, context, problems);
+                kept |= !mergeFolder(source, target, move, context, problems);
             else
                 problem(Message::EntryBlocksFolder, {decoded(target), decoded(source)});
         } else if (MoveSteps::isFolder(target)) {
@@ -245,14 +247,19 @@ bool mergeFolder(const QByteArray &from, const QByteArray &to, JournaledMove &mo
         } else {
             const ProgramText question(Message::ReplaceInMerge, {decoded(to), decoded(name), decoded(from)});
             if (askMerge(context, question) == UserPrompts::Yes)
-                e = move.moveEntryInto(source, target, true);
+                moveIn(source, target, true);
+            else
+                kept = true;
         }
-        if (e != 0)
-            problems->append(moveFailure(context.messages, decoded(source), decoded(target), e, move.plan().detail));
-        else if (!move.plan().detail.isEmpty())
-            problems->append(move.plan().detail);
     }
-    return ::rmdir(from.constData()) == 0;
+    if (::rmdir(from.constData()) == 0)
+        return true;
+    // A folder that kept what the user chose to keep or was told of is no news; one that will not go, or
+    // gained something meanwhile, is.
+    const int e = errno;
+    if (e != ENOTEMPTY || (!kept && problems->size() == told))
+        problem(Message::MergedFolderStays, {decoded(from), MoveSteps::errorText(e)});
+    return false;
 }
 
 const QString companionSuffixes[] = {u"_files"_s, u".files"_s};
@@ -304,13 +311,21 @@ MovePass::~MovePass()
 {
     if (!m_owner)
         return;
-    if (m_context.journal)
-        m_context.journal->endPass();
+    std::optional<ProgramText> unrecorded;
+    if (MoveJournal *journal = m_context.journal) {
+        journal->endPass();
+        if (journal->passWriteError())
+            unrecorded = ProgramText(Message::PassNotRecorded, {journal->path(), *journal->passWriteError()});
+    }
     // No question while an exception is on its way to the handler's guard.
-    if (!m_attributesLostIn.isEmpty() && std::uncaught_exceptions() == m_exceptions) {
+    if (std::uncaught_exceptions() != m_exceptions)
+        return;
+    if (!m_attributesLostIn.isEmpty()) {
         m_context.prompts.notify(
             ProgramText(Message::AttributesLost, {m_attributesLostIn.join(u'\n')}).in(m_context.messages));
     }
+    if (unrecorded)
+        m_context.prompts.notify(unrecorded->in(m_context.messages));
 }
 
 void MovePass::noteAttributesLost(const QString &folder)
@@ -383,23 +398,6 @@ QString logLine(const QString &name, const QString &destination, const QString &
     return line;
 }
 
-bool moveFile(const QString &source, const QString &target, QString *error)
-{
-    MoveSteps::CopyPlan plan;
-    int e = EISDIR;
-    if (!isRealDir(source))
-        e = MoveSteps::moveEntry(encoded(source), encoded(target), plan);
-    if (e != 0 && error)
-        *error = moveFailure(MessageTable(), source, target, e, plan.detail);
-    return e == 0;
-}
-
-bool moveFileIntoFolder(const QString &source, const QString &folder, QString *error)
-{
-    const QString from = reduceRootJoin(source);
-    return moveFile(from, reduceRootJoin(join(folder, fileName(from))), error);
-}
-
 bool renameNoReplace(const QString &from, const QString &to, QString *error)
 {
     const int e = MoveSteps::renameExclusive(encoded(from), encoded(to));
@@ -468,7 +466,7 @@ bool moveFolder(const QString &from, const QString &to, const MoveContext &outer
         e = move.moveEntry();
     if (e != 0) {
         move.failed(reasonOf(e, move.plan()));
-        prompts.notify(ProgramText(Message::FolderNotMoved, {from, to, systemError(e)}).in(context.messages)
+        prompts.notify(ProgramText(Message::FolderNotMoved, {from, to, MoveSteps::errorText(e)}).in(context.messages)
                        + (move.plan().detail.isEmpty() ? QString() : u" (%1)"_s.arg(move.plan().detail)));
         return false;
     }

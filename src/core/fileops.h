@@ -69,13 +69,6 @@ QString displayName(const QString &name);
 /// The line of the classification log.
 QString logLine(const QString &name, const QString &destination, const QString &rootFolder);
 
-/// Moves a file to a full target path; fails when the target exists; works across file systems.
-/// On failure returns false and, when given, sets *error.
-bool moveFile(const QString &source, const QString &target, QString *error = nullptr);
-
-/// Moves a file into a folder under its own name. True when moved.
-bool moveFileIntoFolder(const QString &source, const QString &folder, QString *error = nullptr);
-
 /// Renames a file or folder; never replaces an existing one.
 bool renameNoReplace(const QString &from, const QString &to, QString *error = nullptr);
 

@@ -9,8 +9,6 @@
 #include <QSet>
 #include <QStringList>
 
-#include <cstring>
-
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -20,11 +18,6 @@ namespace {
 QByteArray encoded(const QString &path)
 {
     return QFile::encodeName(path);
-}
-
-bool present(const QString &path)
-{
-    return !path.isEmpty() && MoveSteps::exists(encoded(path));
 }
 
 class Settlement
@@ -41,7 +34,7 @@ public:
     bool settleFile(const JournalRecord &intent)
     {
         removeUnfinishedCopy(intent.src, intent.tmp);
-        const bool atSource = present(intent.src), atTarget = present(intent.dst);
+        const bool atSource = MoveSteps::exists(intent.src), atTarget = MoveSteps::exists(intent.dst);
         if (atSource && !atTarget) {
             close(intent, false, u"not moved"_s);
             say(Message::SettleNotMoved, {intent.src});
@@ -77,7 +70,7 @@ public:
             removeCopiesInMerge(encoded(intent.dst), MoveSteps::nameOf(encoded(intent.tmp)), intent.src);
         else
             removeUnfinishedCopy(intent.src, intent.tmp);
-        const bool atSource = present(intent.src), atTarget = present(intent.dst);
+        const bool atSource = MoveSteps::exists(intent.src), atTarget = MoveSteps::exists(intent.dst);
         if (!atSource) {
             close(intent, atTarget, atTarget ? QString() : u"found at neither place"_s);
             if (!atTarget)
@@ -103,11 +96,11 @@ public:
     void followFile(const JournalRecord &fileIntent)
     {
         const QString &from = fileIntent.companionSrc, &to = fileIntent.companionDst;
-        if (present(from) && present(to)) {
+        if (MoveSteps::exists(from) && MoveSteps::exists(to)) {
             say(Message::SettleFolderLeftBehind, {from, fileIntent.dst, to});
-        } else if (present(from)) {
+        } else if (MoveSteps::exists(from)) {
             moveFolderAfterFile(from, to, fileIntent.dst);
-        } else if (!present(to)) {
+        } else if (!MoveSteps::exists(to)) {
             say(Message::SettleFolderGone, {from, fileIntent.dst});
         }
     }
@@ -130,9 +123,9 @@ private:
     // goes; without its source it may be the only one left, so it stays.
     void removeUnfinishedCopy(const QString &source, const QString &temporary)
     {
-        if (!present(temporary))
+        if (!MoveSteps::exists(temporary))
             return;
-        if (present(source)) {
+        if (MoveSteps::exists(source)) {
             MoveSteps::removeTree(encoded(temporary));
             say(Message::SettleCopyRemoved, {source});
         } else {
@@ -153,7 +146,7 @@ private:
 
     bool moveFolderAfterFile(const QString &from, const QString &to, const QString &page)
     {
-        if (!page.isEmpty() && !present(page)) {
+        if (!page.isEmpty() && !MoveSteps::exists(page)) {
             say(Message::SettleFolderStays, {from, page});
             return false;
         }
@@ -170,8 +163,8 @@ private:
         const QString id = m_journal.intent(intent);
         const int e = MoveSteps::moveEntry(encoded(from), encoded(to), plan);
         if (e != 0) {
-            m_journal.failed(id, QString::fromLocal8Bit(std::strerror(e)));
-            say(Message::SettleFolderNotFollowed, {from, to, QString::fromLocal8Bit(std::strerror(e))});
+            m_journal.failed(id, MoveSteps::errorText(e));
+            say(Message::SettleFolderNotFollowed, {from, to, MoveSteps::errorText(e)});
             return false;
         }
         m_journal.done(id);

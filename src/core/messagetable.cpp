@@ -177,6 +177,13 @@ constexpr NamedText namedTexts[] = {
     {Message::ListUnreadable, u"ListUnreadable",
      u"The keyword list \"%1\" could not be read (%2).<br>Replace it with the list shown here? (No keeps the file "
      u"as it is; the list shown here is then not saved.)"},
+    {Message::ChangedAfterCopy, u"ChangedAfterCopy",
+     u"The copy is complete, but \"%1\" changed after it was copied; what changed or was added since stays "
+     u"there."},
+    {Message::PassNotRecorded, u"PassNotRecorded",
+     u"Not every move of this pass could be recorded in the move journal \"%1\": %2<br>The history may not be "
+     u"able to take all of them back."},
+    {Message::MergedFolderStays, u"MergedFolderStays", u"\"%1\" could not be removed after its entries were moved: %2"},
 };
 
 constexpr bool inEnumOrder()

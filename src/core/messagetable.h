@@ -112,6 +112,9 @@ enum class Message {
     StopPass, ///< Escape while files are being moved
     StopPassAndClose, ///< the main window closed while files are being moved
     ListUnreadable, ///< the keyword list file could not be read and would be replaced
+    ChangedAfterCopy, ///< a folder copied to another disk gained or changed entries before its source went
+    PassNotRecorded, ///< records of a pass's moves could not be written to the journal
+    MergedFolderStays, ///< a folder merged into another could not be removed afterwards
 
     // New texts go above, their rows at the end of the table in messagetable.cpp.
     Count ///< not a text: how many there are

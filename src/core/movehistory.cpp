@@ -4,13 +4,12 @@
 #include "fileops.h"
 #include "mainview.h"
 #include "messagetable.h"
+#include "movesteps.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
 #include <optional>
-
-#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -22,13 +21,6 @@ const QString FolderKind = u"folder"_s;
 QString companionKey(const QString &src, const QString &dst)
 {
     return src + u'\n' + dst;
-}
-
-// lstat: a dangling link still stands in the way of a move back.
-bool pathExists(const QString &path)
-{
-    struct stat st;
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
 class Undoer
@@ -71,11 +63,12 @@ private:
     // The moves back are the window's: recorded in the journal, never over anything.
     MovedBack moveBack(const HistoryMove &move, const QString &passSource)
     {
-        if (!pathExists(move.dst))
+        if (!MoveSteps::exists(move.dst))
             return {false, m_messages.text(Message::UndoGone).arg(move.dst)};
-        if (pathExists(move.src))
+        // A dangling link still stands in the way of a move back.
+        if (MoveSteps::exists(move.src))
             return {false, m_messages.text(Message::UndoPlaceTaken).arg(move.src)};
-        if (!m_journal.isOpen() || !m_journal.errorString().isEmpty())
+        if (!m_journal.writable())
             return {false, m_journal.errorString()};
         const QString returnFolder = FileOps::folderOf(move.src);
         if (!FileOps::createFolderPath(returnFolder))

@@ -1,6 +1,7 @@
 #include "movejournal.h"
 
 #include "apppaths.h"
+#include "movesteps.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +12,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -132,12 +132,13 @@ MoveJournal::MoveJournal(const QString &path)
     QDir().mkpath(QFileInfo(path).absolutePath());
     m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (m_fd < 0)
-        m_error = ProgramText(Message::JournalNotOpened, {path, QString::fromLocal8Bit(std::strerror(errno))});
+        m_error = ProgramText(Message::JournalNotOpened, {path, MoveSteps::errorText(errno)});
     // A record torn by a crash must not swallow the next one: it gets its line end now.
     char last = '\n';
     if (m_fd >= 0 && size() > 0 && ::pread(m_fd, &last, 1, size() - 1) == 1 && last != '\n'
         && ::write(m_fd, "\n", 1) != 1) {
         m_error = ProgramText(Message::JournalNotWritten, {path});
+        m_lineOpen = true;
     }
     m_lockFd = ::open(QFile::encodeName(path + u".lock"_s).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
 }
@@ -173,6 +174,7 @@ QString MoveJournal::beginPass(const QString &what, const QString &source)
     m_lastPassTime = time;
     m_pass = time.toString(u"yyyyMMdd'T'HHmmss.zzz'Z'"_s) + u'-' + QString::number(::getpid());
     m_counter = 0;
+    m_passWriteError.reset();
     JournalRecord record;
     record.op = u"pass"_s;
     record.pass = m_pass;
@@ -191,20 +193,6 @@ void MoveJournal::endPass()
         m_lock = Lock::None;
     }
     m_pass.clear();
-}
-
-QString MoveJournal::intent(const QString &kind, const QString &src, const QString &dst, const QString &tmp,
-                            const QString &companionSrc, const QString &companionDst, const QString &undoes)
-{
-    JournalRecord record;
-    record.kind = kind;
-    record.src = src;
-    record.dst = dst;
-    record.tmp = tmp;
-    record.companionSrc = companionSrc;
-    record.companionDst = companionDst;
-    record.undoes = undoes;
-    return intent(std::move(record));
 }
 
 QString MoveJournal::intent(JournalRecord record)
@@ -241,6 +229,13 @@ void MoveJournal::failed(const QString &id, const QString &reason)
     record.id = id;
     record.reason = reason;
     append(record);
+}
+
+bool MoveJournal::writable()
+{
+    if (m_lineOpen)
+        writePending();
+    return isOpen() && !m_lineOpen;
 }
 
 void MoveJournal::sync()
@@ -294,13 +289,20 @@ void MoveJournal::append(const JournalRecord &record)
 void MoveJournal::writePending()
 {
     if (m_fd >= 0) {
+        // A record cut short stays alone on its line, where readers skip it, instead of swallowing this one.
+        if (m_lineOpen)
+            m_pending.prepend('\n');
         // One write: O_APPEND keeps records of several writers whole.
         const ssize_t written = ::write(m_fd, m_pending.constData(), size_t(m_pending.size()));
-        if (written != m_pending.size()) {
-            m_error = ProgramText(Message::JournalWriteFailed,
-                                  {m_path,
-                                   written < 0 ? ProgramText(QString::fromLocal8Bit(std::strerror(errno)))
-                                               : ProgramText(Message::ReasonDiskFull)});
+        m_lineOpen = written != m_pending.size();
+        if (m_lineOpen) {
+            const ProgramText reason
+                = written < 0 ? ProgramText(MoveSteps::errorText(errno)) : ProgramText(Message::ReasonDiskFull);
+            m_error = ProgramText(Message::JournalWriteFailed, {m_path, reason});
+            if (!m_passWriteError)
+                m_passWriteError = reason;
+        } else {
+            m_error = ProgramText();
         }
     }
     m_pending.resize(0); // keeps the buffer for the next records

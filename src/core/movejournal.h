@@ -82,9 +82,14 @@ public:
     static QString defaultPath();
 
     bool isOpen() const { return m_fd >= 0; }
+    /// Open, and its last write whole; after one that failed, tries again (the line end a record cut short
+    /// needs), so that a disk with room again is found to have it.
+    bool writable();
     /// Why the journal could not be opened or the last record not be written; empty when all is well.
     QString errorString() const { return m_error.english(); }
     const ProgramText &error() const { return m_error; }
+    /// Why a record of the current pass (or the one that ended last) could not be written; none when all were.
+    const std::optional<ProgramText> &passWriteError() const { return m_passWriteError; }
     QString path() const { return m_path; }
 
     /// Starts a pass; the records after it belong to it. Returns its id. Waits while a settlement runs,
@@ -93,10 +98,8 @@ public:
     void endPass();
     QString currentPass() const { return m_pass; }
 
-    /// Records the intent of a move and returns its id. `tmp`, the companion and `undoes` are optional.
-    QString intent(const QString &kind, const QString &src, const QString &dst, const QString &tmp = {},
-                   const QString &companionSrc = {}, const QString &companionDst = {}, const QString &undoes = {});
-    /// The same from a record whose kind, paths and optional fields are filled in.
+    /// Records the intent of a move from a record whose kind, paths and optional fields are filled in, and
+    /// returns its id.
     QString intent(JournalRecord record);
     void done(const QString &id);
     /// Writes what is held back (done records go out with the next record, or at the end of the pass).
@@ -131,6 +134,8 @@ private:
 
     QString m_path;
     ProgramText m_error;
+    std::optional<ProgramText> m_passWriteError;
+    bool m_lineOpen = false; ///< a write was cut short: the next one starts on a line of its own
     QString m_pass;
     QDateTime m_lastPassTime;
     int m_fd = -1;

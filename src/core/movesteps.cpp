@@ -1,5 +1,6 @@
 #include "movesteps.h"
 
+#include "pathcodec.h"
 #include "programtext.h"
 
 #include <QFile>
@@ -30,14 +31,15 @@ std::function<void(const QByteArray &)> &copyObserver()
     return observer;
 }
 
+std::function<void(const QByteArray &)> &placedObserver()
+{
+    static std::function<void(const QByteArray &)> observer;
+    return observer;
+}
+
 bool lstatOk(const QByteArray &path, struct stat *st)
 {
     return ::lstat(path.constData(), st) == 0;
-}
-
-QString systemError(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
 }
 
 // Hard-link fallback for file systems that do not know RENAME_NOREPLACE: link() never replaces.
@@ -244,6 +246,30 @@ public:
         });
     }
 
+    /// Once the copy is in place: removes each source entry that is still as it was copied, folders after
+    /// what they hold. What changed or arrived since stays, and so do the folders that hold it. Returns the
+    /// first reason something stayed; sourceChanged for a change.
+    int removeSources() const
+    {
+        int first = 0;
+        for (auto seen = m_seen.crbegin(); seen != m_seen.crend(); ++seen) {
+            const QByteArray &path = seen->path;
+            struct stat now;
+            int e = 0;
+            if (S_ISDIR(seen->st.st_mode))
+                e = ::rmdir(path.constData()) == 0 ? 0 : errno;
+            else if (!lstatOk(path, &now))
+                e = errno;
+            else if (!sameState(seen->st, now))
+                e = MoveSteps::sourceChanged;
+            else if (::unlink(path.constData()) != 0)
+                e = errno;
+            if (first == 0 && e != ENOENT) // gone meanwhile: nothing to remove
+                first = e;
+        }
+        return first;
+    }
+
     QByteArray failedAt() const { return m_failedAt; }
 
 private:
@@ -388,15 +414,20 @@ QString told(const MoveSteps::CopyPlan &plan, const ProgramText &text)
     return plan.messages ? text.in(*plan.messages) : text.english();
 }
 
+QString changedWhileCopied(const MoveSteps::CopyPlan &plan, const QByteArray &from)
+{
+    return told(plan, ProgramText(Message::ChangedWhileCopied, {QFile::decodeName(from)}));
+}
+
 // Copies `from` to the plan's temporary name and checks it; the copy is then in the target's folder,
 // whole, under a name nobody else uses. On failure nothing of it is left.
-int copyAside(const QByteArray &from, const QByteArray &to, const struct stat &st, MoveSteps::CopyPlan &plan)
+int copyAside(Copier &copier, const QByteArray &from, const QByteArray &to, const struct stat &st,
+              MoveSteps::CopyPlan &plan)
 {
     if (plan.temporary.isEmpty())
         plan.temporary = MoveSteps::temporaryName(MoveSteps::folderOf(to));
     if (plan.beforeCopy)
         plan.beforeCopy();
-    Copier copier(plan);
     bool created = false;
     int error = copier.copy(from, plan.temporary, st, &created);
     if (error == 0) {
@@ -404,7 +435,7 @@ int copyAside(const QByteArray &from, const QByteArray &to, const struct stat &s
             copyObserver()(from);
         if (!copier.unchanged()) {
             error = MoveSteps::sourceChanged;
-            plan.detail = told(plan, ProgramText(Message::ChangedWhileCopied, {QFile::decodeName(from)}));
+            plan.detail = changedWhileCopied(plan, from);
         }
     } else if (!copier.failedAt().isEmpty() && copier.failedAt() != from) {
         plan.detail = QFile::decodeName(copier.failedAt());
@@ -416,7 +447,19 @@ int copyAside(const QByteArray &from, const QByteArray &to, const struct stat &s
 
 QString leftBehind(const MoveSteps::CopyPlan &plan, const QByteArray &from, int error)
 {
-    return told(plan, ProgramText(Message::SourceLeftBehind, {QFile::decodeName(from), systemError(error)}));
+    // A folder that is not empty once all it held has gone was given something new meanwhile.
+    if (error == MoveSteps::sourceChanged || error == ENOTEMPTY)
+        return told(plan, ProgramText(Message::ChangedAfterCopy, {QFile::decodeName(from)}));
+    return told(plan, ProgramText(Message::SourceLeftBehind, {QFile::decodeName(from), MoveSteps::errorText(error)}));
+}
+
+// A file that changed after its copy was checked stays where it was; the copy in place is ours and is taken
+// away again, so that the file exists once.
+int keepChangedSource(const QByteArray &from, const QByteArray &to, MoveSteps::CopyPlan &plan)
+{
+    ::unlink(to.constData());
+    plan.detail = changedWhileCopied(plan, from);
+    return MoveSteps::sourceChanged;
 }
 
 // Reads until the buffer is full or the file ends; -1 on error.
@@ -477,10 +520,20 @@ QByteArray nameOf(const QByteArray &path)
     return path.mid(path.lastIndexOf('/') + 1);
 }
 
+QString errorText(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code == sourceChanged ? EBUSY : code));
+}
+
 bool exists(const QByteArray &path)
 {
     struct stat st;
     return lstatOk(path, &st);
+}
+
+bool exists(const QString &path)
+{
+    return exists(PathCodec::encode(path));
 }
 
 bool isFolder(const QByteArray &path)
@@ -508,7 +561,8 @@ bool identical(const QByteArray &a, const QByteArray &b)
                    return identical(child(a, name), child(b, name));
                });
     }
-    if (sa.st_size != sb.st_size || sa.st_mtim.tv_sec != sb.st_mtim.tv_sec || sa.st_mtim.tv_nsec != sb.st_mtim.tv_nsec)
+    // Not the times: disks such as FAT keep them coarser than the original's, and the content is compared.
+    if (sa.st_size != sb.st_size)
         return false;
     if (S_ISLNK(sa.st_mode)) {
         QByteArray ta(sa.st_size + 1, '\0'), tb(sb.st_size + 1, '\0');
@@ -584,7 +638,8 @@ int moveEntry(const QByteArray &from, const QByteArray &to, CopyPlan &plan)
         return EEXIST;
     if (const int e = mayLeave(from))
         return e;
-    if (const int e = copyAside(from, to, st, plan))
+    Copier copier(plan);
+    if (const int e = copyAside(copier, from, to, st, plan))
         return e;
     if (const int e = renameExclusive(plan.temporary, to)) {
         removeTree(plan.temporary);
@@ -592,18 +647,19 @@ int moveEntry(const QByteArray &from, const QByteArray &to, CopyPlan &plan)
     }
     // The copy is durable under its name before the original goes.
     syncFolder(folderOf(to));
-    if (S_ISDIR(st.st_mode)) {
-        // Everything arrived; leftovers are copies, so the move still counts.
-        if (const int e = removeTree(from))
-            plan.detail = leftBehind(plan, from, e);
-        return 0;
-    }
-    if (::unlink(from.constData()) != 0) {
-        // The file could not leave its place: take the copy back so it exists once, where it was.
-        const int e = errno;
-        ::unlink(to.constData());
+    if (placedObserver())
+        placedObserver()(from);
+    if (!S_ISDIR(st.st_mode)) {
+        const int e = copier.removeSources();
+        if (e == sourceChanged)
+            return keepChangedSource(from, to, plan);
+        if (e != 0)
+            ::unlink(to.constData()); // the file could not leave its place: it stays there, once
         return e;
     }
+    // Everything copied arrived, so the move counts; what stays behind is either a copy or new.
+    if (const int e = copier.removeSources())
+        plan.detail = leftBehind(plan, from, e);
     return 0;
 }
 
@@ -620,7 +676,8 @@ int replaceFile(const QByteArray &from, const QByteArray &to, CopyPlan &plan)
         return EISDIR;
     if (const int e = mayLeave(from))
         return e;
-    if (const int e = copyAside(from, to, st, plan))
+    Copier copier(plan);
+    if (const int e = copyAside(copier, from, to, st, plan))
         return e;
     if (::rename(plan.temporary.constData(), to.constData()) != 0) {
         const int e = errno;
@@ -628,10 +685,15 @@ int replaceFile(const QByteArray &from, const QByteArray &to, CopyPlan &plan)
         return e;
     }
     syncFolder(folderOf(to));
-    // The replaced file is gone by the user's word; the new one is in place, so a source that will not
-    // go is a duplicate, not a loss.
-    if (::unlink(from.constData()) != 0)
-        plan.detail = leftBehind(plan, from, errno);
+    if (placedObserver())
+        placedObserver()(from);
+    // The replaced file is gone by the user's word. A source that changed is kept as in any move; one that
+    // will not go otherwise is a duplicate of the copy in place, not a loss.
+    const int e = copier.removeSources();
+    if (e == sourceChanged)
+        return keepChangedSource(from, to, plan);
+    if (e != 0)
+        plan.detail = leftBehind(plan, from, e);
     return 0;
 }
 
@@ -657,6 +719,11 @@ int removeTree(const QByteArray &path)
 void setCopyObserver(std::function<void(const QByteArray &)> observer)
 {
     copyObserver() = std::move(observer);
+}
+
+void setPlacedObserver(std::function<void(const QByteArray &)> observer)
+{
+    placedObserver() = std::move(observer);
 }
 
 } // namespace MoveSteps

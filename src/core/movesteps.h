@@ -16,7 +16,8 @@ class MessageTable;
 // A move across file systems never shows a half-made copy under the real name: the copy goes to a
 // hidden temporary name in the target's folder, is flushed to disk, checked against the source
 // (size and modification time of every entry, as they were when the copy started) and only then
-// renamed into place without replacing anything; the source is removed last.
+// renamed into place without replacing anything; the source is removed last, each entry only while it is
+// still as it was copied, so that nothing written to it meanwhile is lost.
 namespace MoveSteps {
 
 /// What a move needs besides its two paths, and what it found out.
@@ -38,20 +39,25 @@ struct CopyPlan
     const MessageTable *messages = nullptr;
 };
 
-/// The error a move returns when its source changed while it was copied.
-inline constexpr int sourceChanged = EBUSY;
+/// The error a move returns when its source changed while it was copied: a code of its own, beyond the
+/// system's, so that the system's EBUSY (a mount point) is not taken for a file still being written.
+inline constexpr int sourceChanged = 0x10000;
+
+/// The system's text for an error the steps return; for sourceChanged, the one for EBUSY.
+QString errorText(int code);
 
 QByteArray child(const QByteArray &folder, const QByteArray &name);
 QByteArray folderOf(const QByteArray &path);
 QByteArray nameOf(const QByteArray &path);
 
-/// The entry itself (links not followed) exists.
+/// The entry itself (links not followed) exists: a dangling link is there too.
 bool exists(const QByteArray &path);
+bool exists(const QString &path);
 /// A real folder, not a link to one.
 bool isFolder(const QByteArray &path);
 /// Both names lead to one file (hard links, or the same name twice).
 bool sameFile(const QByteArray &a, const QByteArray &b);
-/// Same kind, content, size and modification time; folders entry by entry.
+/// Same kind and content (a link's target); folders entry by entry.
 bool identical(const QByteArray &a, const QByteArray &b);
 
 /// The names in a folder, as bytes, without "." and "..".
@@ -77,5 +83,7 @@ int removeTree(const QByteArray &path);
 /// For tests: runs after a source was copied and before it is compared with how it was, so a test can
 /// change it "while it is being copied".
 void setCopyObserver(std::function<void(const QByteArray &source)> observer);
+/// For tests: runs after a copy was renamed into place and before its source is removed.
+void setPlacedObserver(std::function<void(const QByteArray &source)> observer);
 
 } // namespace MoveSteps

@@ -10,16 +10,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <cstring>
-
 using namespace Qt::StringLiterals;
 
 namespace {
-
-bool present(const QString &path)
-{
-    return MoveSteps::exists(QFile::encodeName(path)); // a dangling link is there too
-}
 
 // Qt (6.4) reports success when it could set up no trash folder at all, having put the entry into
 // "files" below the working folder (and its record into "info"). Such a move is taken back; the
@@ -51,7 +44,7 @@ QStringList moveToTrash(const QStringList &paths, const MessageTable &messages, 
         QFile entry(path);
         QString reason;
         if (!entry.moveToTrash()) {
-            if (!present(path))
+            if (!MoveSteps::exists(path))
                 continue; // gone meanwhile
             reason = entry.errorString();
         } else if (!QFileInfo(entry.fileName()).isAbsolute()) {
@@ -59,7 +52,7 @@ QStringList moveToTrash(const QStringList &paths, const MessageTable &messages, 
         } else {
             continue;
         }
-        if (present(path))
+        if (MoveSteps::exists(path))
             left->append(path);
         refused.append(u"%1: %2"_s.arg(path, reason));
     }
@@ -95,7 +88,7 @@ void deleteWithCompanions(UserPrompts &prompts, const MessageTable &messages, co
     QStringList failed;
     for (const QString &path : std::as_const(left)) {
         if (const int error = MoveSteps::removeTree(QFile::encodeName(path)))
-            failed.append(u"%1: %2"_s.arg(path, QString::fromLocal8Bit(std::strerror(error))));
+            failed.append(u"%1: %2"_s.arg(path, MoveSteps::errorText(error)));
     }
     if (!failed.isEmpty())
         prompts.notify(messages.text(Message::DeleteFailed).arg(failed.join(u'\n')));

@@ -160,6 +160,7 @@ private Q_SLOTS:
     void cleanup()
     {
         MoveSteps::setCopyObserver({});
+        MoveSteps::setPlacedObserver({});
         for (const QString &mount : std::as_const(m_mounts))
             SystemTest::unmount(mount);
         m_mounts.clear();
@@ -447,8 +448,9 @@ private Q_SLOTS:
     {
         put(path(u"a/f"_s), "a");
         put(path(u"b/f"_s), "b");
+        MoveSteps::CopyPlan plan;
+        QCOMPARE(MoveSteps::moveEntry(encoded(path(u"a/f"_s)), encoded(path(u"b/f"_s)), plan), EEXIST);
         QString error;
-        QVERIFY(!moveFile(path(u"a/f"_s), path(u"b/f"_s), &error) && error.contains(path(u"b/f"_s)));
         QVERIFY(!renameNoReplace(path(u"a"_s), path(u"b"_s), &error) && error.contains(path(u"b"_s)));
         QCOMPARE(bytesOf(path(u"a/f"_s)) + bytesOf(path(u"b/f"_s)), "ab"_ba);
     }
@@ -483,6 +485,52 @@ private Q_SLOTS:
         QVERIFY(exists(to + u"/sub/mine"_s) && prompts.askedOf(u"notify"_s).isEmpty());
     }
 
+    void mergedFolderThatCannotGoIsTold()
+    {
+        RUN_WITHOUT_ROOT();
+        const QString from = m_in + u"/p_files"_s, to = path(u"to/p_files"_s);
+        put(from + u"/a"_s, "a");
+        put(to + u"/mine"_s);
+        QVERIFY(::chmod(encoded(m_in).constData(), 0555) == 0);
+        const auto unlock = qScopeGuard([&] { ::chmod(encoded(m_in).constData(), 0755); });
+        MoveJournal journal(path(u"state/journal.jsonl"_s));
+        ScriptedPrompts prompts;
+        prompts.yesNoAnswers = {UserPrompts::Yes};
+        RecordingView view;
+        QVERIFY(!moveFolder(from, to, {prompts, m_messages, view, &journal}));
+        QCOMPARE(bytesOf(to + u"/a"_s), "a"_ba);
+        QVERIFY(exists(from));
+        const QString stays = ProgramText(Message::MergedFolderStays, {from, MoveSteps::errorText(EACCES)}).english();
+        QCOMPARE(prompts.askedOf(u"notify"_s),
+                 QStringList {ProgramText(Message::FolderMergedInPart, {from, to, stays}).english()});
+        QCOMPARE(journalOf(journal.path()).last().reason, u"merged in part: "_s + stays);
+    }
+
+    // Inside a merge, what one entry's move had to say is said for it alone.
+    void mergeTellsEachEntrysNoteOnce()
+    {
+        const QString other = otherFileSystem(u"other"_s);
+        if (other.isEmpty())
+            QSKIP("a second file system needs the superuser");
+        const QString from = m_in + u"/p_files"_s, to = other + u"/p_files"_s;
+        put(from + u"/sub/x.png"_s, "x");
+        put(to + u"/sub/mine"_s);
+        MoveSteps::setPlacedObserver([&](const QByteArray &source) {
+            if (source == encoded(from + u"/sub/x.png"_s))
+                put(from + u"/sub/x.png"_s, "changed");
+        });
+        ScriptedPrompts prompts;
+        prompts.yesNoAnswers = {UserPrompts::Yes};
+        RecordingView view;
+        QVERIFY(!moveFolder(from, to, {prompts, m_messages, view}));
+        QCOMPARE(bytesOf(from + u"/sub/x.png"_s), "changed"_ba);
+        QVERIFY(!exists(to + u"/sub/x.png"_s));
+        const QStringList told = prompts.askedOf(u"notify"_s);
+        QCOMPARE(told.size(), 1);
+        const QString note = ProgramText(Message::ChangedWhileCopied, {from + u"/sub/x.png"_s}).english();
+        QCOMPARE(told.first().count(note), 1);
+    }
+
     void acrossFileSystems_data()
     {
         QTest::addColumn<QString>("type");
@@ -513,7 +561,8 @@ private Q_SLOTS:
         const auto before = TreeSnapshot::of(m_in, TreeSnapshot::Attributes);
 
         put(other + u"/taken.htm"_s, "old");
-        QVERIFY(!moveFile(m_in + u"/page.htm"_s, other + u"/taken.htm"_s));
+        MoveSteps::CopyPlan plan;
+        QCOMPARE(MoveSteps::moveEntry(encoded(m_in + u"/page.htm"_s), encoded(other + u"/taken.htm"_s), plan), EEXIST);
         QCOMPARE(bytesOf(other + u"/taken.htm"_s), "old"_ba);
         QFile::remove(other + u"/taken.htm"_s);
 
@@ -535,50 +584,132 @@ private Q_SLOTS:
 
     void busySourceStays_data()
     {
-        QTest::addColumn<QString>("changed"); // the source that changes while it is copied
-        QTest::addColumn<bool>("pageMoves");
-        QTest::newRow("page still being written") << u"page.htm"_s << false;
-        QTest::newRow("file added to the companion folder") << u"page_files"_s << true;
+        QTest::addColumn<QString>("watched"); // the source whose move sees the change
+        QTest::addColumn<QString>("grows"); // the file written to (or added) meanwhile
+        QTest::addColumn<bool>("placed"); // after the copy was checked and renamed into place
+        QTest::newRow("page still being written") << u"page.htm"_s << u"page.htm"_s << false;
+        QTest::newRow("file added to the companion folder") << u"page_files"_s << u"page_files/late.png"_s << false;
+        QTest::newRow("page written to after its copy was checked lost the new bytes")
+            << u"page.htm"_s << u"page.htm"_s << true;
+        QTest::newRow("file added to the companion after its copy was checked was lost")
+            << u"page_files"_s << u"page_files/late.png"_s << true;
+        QTest::newRow("companion file written to after its copy was checked lost the new bytes")
+            << u"page_files"_s << u"page_files/img.png"_s << true;
     }
     void busySourceStays()
     {
-        QFETCH(QString, changed);
-        QFETCH(bool, pageMoves);
+        QFETCH(QString, watched);
+        QFETCH(QString, grows);
+        QFETCH(bool, placed);
         const QString other = otherFileSystem(u"other"_s);
         if (other.isEmpty())
             QSKIP("a second file system needs the superuser");
         put(m_in + u"/page.htm"_s, QByteArray(300000, 'p'));
         put(m_in + u"/page_files/img.png"_s, "img");
-        const QByteArray watched = encoded(m_in + u'/' + changed);
-        MoveSteps::setCopyObserver([&](const QByteArray &source) {
-            if (source != watched)
+        const auto change = [&, source = encoded(m_in + u'/' + watched)](const QByteArray &from) {
+            if (from != source)
                 return;
-            if (changed == u"page.htm"_s) {
-                QFile file(m_in + u"/page.htm"_s);
-                QVERIFY(file.open(QIODevice::Append));
-                file.write("more");
-            } else {
-                put(m_in + u"/page_files/late.png"_s, "late");
-            }
-        });
+            QFile file(m_in + u'/' + grows);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write("more");
+        };
+        if (placed)
+            MoveSteps::setPlacedObserver(change);
+        else
+            MoveSteps::setCopyObserver(change);
         MoveJournal journal(path(u"state/journal.jsonl"_s));
         ScriptedPrompts prompts;
         RecordingView view;
         QVERIFY(moveWithCompanions(m_in + u"/page.htm"_s, other + u"/News"_s, m_root,
                                    {prompts, m_messages, view, &journal}));
+        const bool pageMoves = watched != u"page.htm"_s;
         const QString pageAt = (pageMoves ? other + u"/News"_s : m_in) + u"/page.htm"_s;
         QCOMPARE(bytesOf(pageAt).size(), pageMoves ? 300000 : 300004);
         QCOMPARE(view.log.size(), pageMoves ? 1 : 0);
-        QCOMPARE(bytesOf(m_in + u"/page_files/late.png"_s), pageMoves ? "late"_ba : "<missing>"_ba);
-        QCOMPARE(bytesOf(m_in + u"/page_files/img.png"_s), "img"_ba);
-        QVERIFY(!exists(other + u"/News/page_files"_s));
         QCOMPARE(TreeSnapshot::leftovers(TreeSnapshot::of(other)), QList<QByteArray>());
         const QString busyBox = m_messages.text(Message::MoveBusy).arg(u"page.htm"_s);
         QCOMPARE(prompts.askedOf(u"msgBox"_s), pageMoves ? QStringList() : QStringList {busyBox});
         QCOMPARE(prompts.askedOf(u"notify"_s).size(), pageMoves ? 1 : 0);
         const QList<JournalRecord> records = journalOf(journal.path());
-        QCOMPARE(records.last().op, u"failed"_s);
-        QVERIFY(records.last().reason.contains(u"changed while it was copied"_s));
+        if (!pageMoves) {
+            QVERIFY(!exists(other + u"/News/page.htm"_s));
+            QCOMPARE(records.last().op, u"failed"_s);
+            QVERIFY(records.last().reason.contains(u"changed while it was copied"_s));
+        } else if (!placed) {
+            QCOMPARE(bytesOf(m_in + u"/page_files/late.png"_s), "more"_ba);
+            QCOMPARE(bytesOf(m_in + u"/page_files/img.png"_s), "img"_ba);
+            QVERIFY(!exists(other + u"/News/page_files"_s));
+            QCOMPARE(records.last().op, u"failed"_s);
+            QVERIFY(records.last().reason.contains(u"changed while it was copied"_s));
+        } else {
+            // What was copied arrived and left; what changed since stays, and is said to.
+            QCOMPARE(bytesOf(other + u"/News/page_files/img.png"_s), "img"_ba);
+            const QString stayed = grows.mid(grows.indexOf(u'/') + 1);
+            QCOMPARE(QDir(m_in + u"/page_files"_s).entryList(QDir::Files), QStringList {stayed});
+            QCOMPARE(bytesOf(m_in + u'/' + grows), stayed == u"img.png"_s ? "imgmore"_ba : "more"_ba);
+            QVERIFY(prompts.askedOf(u"notify"_s)
+                        .first()
+                        .contains(ProgramText(Message::ChangedAfterCopy, {m_in + u"/page_files"_s}).english()));
+        }
+    }
+
+    void destinationWithoutRoom_data()
+    {
+        QTest::addColumn<QByteArray>("old"); // the file already at the target; none: nothing there
+        QTest::addColumn<int>("size"); // of the page moved onto a disk of 256 KiB
+        QTest::newRow("disk fills up during the copy") << QByteArray() << (1 << 20);
+        QTest::newRow("overwrite: replaced once the copy is whole") << "old"_ba << (1 << 10);
+        QTest::newRow("overwrite, disk fills up: the old file stays") << "old"_ba << (1 << 20);
+    }
+    void destinationWithoutRoom()
+    {
+        QFETCH(QByteArray, old);
+        QFETCH(int, size);
+        const QString other = path(u"other"_s);
+        MOUNT_TMPFS_OR_SKIP(other, u"256k"_s);
+        m_mounts << other;
+        const QString target = other + u"/page.htm"_s;
+        const QByteArray page(size, 'p');
+        put(m_in + u"/page.htm"_s, page);
+        if (!old.isEmpty())
+            put(target, old);
+        bool copied = false;
+        MoveSteps::setCopyObserver([&](const QByteArray &) {
+            copied = true;
+            QCOMPARE(bytesOf(target), old.isEmpty() ? "<missing>"_ba : old);
+        });
+        MoveJournal journal(path(u"state/journal.jsonl"_s));
+        ScriptedPrompts prompts;
+        prompts.yesNoAnswers = {UserPrompts::Yes};
+        RecordingView view;
+        QVERIFY(moveWithCompanions(m_in + u"/page.htm"_s, other, m_root, {prompts, m_messages, view, &journal}));
+        const bool fits = size < (256 << 10);
+        QCOMPARE(copied, fits);
+        QCOMPARE(prompts.askedOf(u"askYesNo"_s).size(), old.isEmpty() ? 0 : 1);
+        QCOMPARE(TreeSnapshot::leftovers(TreeSnapshot::of(other)), QList<QByteArray>());
+        QCOMPARE(bytesOf(m_in + u"/page.htm"_s), fits ? "<missing>"_ba : page);
+        QCOMPARE(bytesOf(target), fits ? page : old.isEmpty() ? "<missing>"_ba : old);
+        QCOMPARE(prompts.askedOf(u"msgBox"_s), fits ? QStringList() : QStringList {failureBox()});
+        const JournalRecord last = journalOf(journal.path()).last();
+        QCOMPARE(last.op, fits ? u"done"_s : u"failed"_s);
+        if (!fits)
+            QVERIFY2(last.reason.contains(MoveSteps::errorText(ENOSPC)), qPrintable(last.reason));
+    }
+
+    // The system's "busy" (here: a file something is mounted on) is a failure like any other.
+    void mountedSourceIsNotTakenForADownload()
+    {
+        const QString page = m_in + u"/page.htm"_s;
+        put(page, "page");
+        put(path(u"mounted.htm"_s), "mounted");
+        if (::geteuid() != 0 || QProcess::execute(u"mount"_s, {u"--bind"_s, path(u"mounted.htm"_s), page}) != 0)
+            QSKIP("a mount needs the superuser");
+        m_mounts << page;
+        ScriptedPrompts prompts;
+        RecordingView view;
+        QVERIFY(moveWithCompanions(page, m_root + u"/News"_s, m_root, {prompts, m_messages, view}));
+        QCOMPARE(prompts.askedOf(u"msgBox"_s), QStringList {failureBox()});
+        QCOMPARE(bytesOf(page), "mounted"_ba);
     }
 
     void overwriteYesOnTheSameFileMovesNothing()
@@ -730,6 +861,62 @@ private Q_SLOTS:
                 ids.insert(record.id);
         }
         QCOMPARE(ids.size(), 5);
+    }
+
+    // A full disk under the journal: each pass says so once; once there is room again, records are written
+    // whole and the history works again.
+    void journalWriteFailureIsToldOncePerPass()
+    {
+        const QString state = path(u"state"_s);
+        MOUNT_TMPFS_OR_SKIP(state, u"64k"_s);
+        m_mounts << state;
+        QVERIFY(QDir().mkpath(m_root));
+        MoveJournal journal(state + u"/journal.jsonl"_s);
+        ScriptedPrompts prompts;
+        RecordingView view;
+        const MoveContext context {prompts, m_messages, view, &journal};
+        const auto movePass = [&](const QString &name) {
+            QStringList files;
+            for (int i = 0; i < 12; ++i) {
+                files << m_in + u"/%1-%2.htm"_s.arg(name).arg(i);
+                put(files.last());
+            }
+            prompts.asked.clear();
+            QCOMPARE(moveFilesWithCompanions(files, m_root, context), QStringList());
+        };
+        movePass(u"before"_s);
+        QVERIFY(prompts.asked.isEmpty());
+        SystemTest::fillUp(state);
+        // Cut short, or not written at all.
+        const auto toldOnce = [&](const ProgramText &reason) {
+            return prompts.askedOf(u"notify"_s)
+                == QStringList {ProgramText(Message::PassNotRecorded, {journal.path(), reason}).english()};
+        };
+        for (const QString &name : {u"full"_s, u"still full"_s}) {
+            movePass(name);
+            QVERIFY2(toldOnce(ProgramText(Message::ReasonDiskFull)) || toldOnce(MoveSteps::errorText(ENOSPC)),
+                     qPrintable(prompts.asked.join(u'\n')));
+            QVERIFY(!journal.errorString().isEmpty() && !journal.writable());
+        }
+        QVERIFY(QFile::remove(state + u"/.filler"_s));
+        QVERIFY(journal.writable()); // what the history asks before it takes a move back
+        movePass(u"after"_s);
+        QVERIFY(prompts.asked.isEmpty());
+        QVERIFY(journal.errorString().isEmpty());
+
+        // A record cut short by the full disk stays alone on its line: nothing after it is swallowed.
+        const QList<QByteArray> lines = bytesOf(journal.path()).split('\n');
+        for (const QByteArray &line : lines)
+            QVERIFY2(line.count("{\"op\":") <= 1, line.constData());
+        qsizetype unreadable = 0;
+        for (const QByteArray &line : lines)
+            unreadable += !line.isEmpty() && !MoveJournal::decode(line);
+        QCOMPARE(unreadable, 1);
+        const QList<JournalRecord> records = journalOf(journal.path());
+        QStringList lastPass {u"pass move"_s};
+        for (int i = 0; i < 12; ++i)
+            lastPass << u"intent file"_s << u"done"_s;
+        QCOMPARE(shapeOf(records.mid(records.size() - lastPass.size())), lastPass);
     }
 };
 

@@ -9,11 +9,24 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+JournalRecord intentOf(const QString &kind, const QString &src, const QString &dst)
+{
+    JournalRecord record;
+    record.kind = kind;
+    record.src = src;
+    record.dst = dst;
+    return record;
+}
 
 const QDateTime saved(QDate(2001, 2, 3), QTime(4, 5, 6));
 
@@ -188,12 +201,46 @@ private Q_SLOTS:
         QCOMPARE(settleJournal(m_journal, MessageTable()), QString()); // settled once, and for good
     }
 
+    // FAT and exFAT keep coarser times than the original's: a copy whole there is still the same file.
+    void copyWithCoarserTimeArrivedWhole_data()
+    {
+        QTest::addColumn<bool>("link");
+        QTest::newRow("file on a disk with coarse times was kept twice") << false;
+        QTest::newRow("link on a disk with coarse times was kept twice") << true;
+    }
+    void copyWithCoarserTimeArrivedWhole()
+    {
+        QFETCH(bool, link);
+        const QString source = at(u"in/page.htm"_s), copy = at(u"out/page.htm"_s);
+        if (link) {
+            QVERIFY(QDir().mkpath(at(u"in"_s)));
+            QVERIFY(QFile::link(u"elsewhere.htm"_s, source) && QFile::link(u"elsewhere.htm"_s, copy));
+        } else {
+            make(m_files, {u"in/page.htm=whole"_s, u"out/page.htm=whole"_s});
+        }
+        // Rounded up to the next even second, as FAT stores it.
+        struct stat st;
+        QVERIFY(::lstat(QFile::encodeName(source).constData(), &st) == 0);
+        const std::array<struct timespec, 2> times {timespec {0, UTIME_OMIT},
+                                                    timespec {(st.st_mtim.tv_sec | 1) + 1, 0}};
+        QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(copy).constData(), times.data(), AT_SYMLINK_NOFOLLOW) == 0);
+        {
+            MoveJournal journal(m_journal);
+            journal.beginPass(u"classify"_s, at(u"in"_s));
+            journal.intent(intentOf(u"file"_s, source, copy));
+        }
+        const QString report = settleJournal(m_journal, MessageTable());
+        QVERIFY2(report.contains(u"arrived whole"_s), qPrintable(report));
+        QVERIFY(!QFileInfo(source).isSymLink() && !QFileInfo::exists(source));
+        QVERIFY(QFileInfo(copy).isSymLink() == link);
+    }
+
     void waitsForAProgramThatIsStillMoving()
     {
         make(m_files, {u"in/page.htm=whole"_s});
         MoveJournal running(m_journal);
         running.beginPass(u"classify"_s, at(u"in"_s));
-        running.intent(u"file"_s, at(u"in/page.htm"_s), at(u"out/page.htm"_s));
+        running.intent(intentOf(u"file"_s, at(u"in/page.htm"_s), at(u"out/page.htm"_s)));
         QCOMPARE(settleJournal(m_journal, MessageTable()), QString());
         QCOMPARE(openIntents(m_journal).size(), 1);
         running.endPass(); // between passes the program holds no lock
@@ -211,7 +258,7 @@ private Q_SLOTS:
         file.close();
         MoveJournal journal(m_journal);
         journal.beginPass(u"move"_s, QString());
-        const QString id = journal.intent(u"file"_s, at(u"a"_s), at(u"b"_s));
+        const QString id = journal.intent(intentOf(u"file"_s, at(u"a"_s), at(u"b"_s)));
         journal.done(id);
         journal.endPass();
         const QList<JournalRecord> records = MoveJournal::read(m_journal);
