@@ -156,8 +156,8 @@ bool classifyFiles(const ClassifySetup &setup, KeywordList &list, const QStringL
     *passId = classifier.passId();
     for (const QString &notice : classifier.passNotices())
         printLine(stderr, u"marrowdale: "_s + notice);
-    if (journal && !journal->errorString().isEmpty())
-        printLine(stderr, u"marrowdale: "_s + journal->errorString());
+    if (journal && journal->passWriteError())
+        report.notAllRecorded(); // the pass's notices said so
     return files.isEmpty() || !setup.writeCounters || writeCounters(setup, list.text, list.table, countersWrittenAt);
 }
 

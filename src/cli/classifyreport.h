@@ -23,8 +23,14 @@ public:
     /// Files of the folder that were not looked at: their names are not UTF-8.
     void unreadableNames(const QString &folder, int count);
 
+    /// Some moves could not be recorded in the journal, so the history cannot take them all back.
+    void notAllRecorded() { m_allRecorded = false; }
+
     /// Every file was moved, would be moved or had no keyword, with nothing left to see to.
-    bool allHandled() const { return m_skipped == 0 && m_failed == 0 && m_withProblems == 0 && m_unreadable == 0; }
+    bool allHandled() const
+    {
+        return m_skipped == 0 && m_failed == 0 && m_withProblems == 0 && m_unreadable == 0 && m_allRecorded;
+    }
 
     static QJsonObject toJson(const FileOutcome &outcome, const QString &rootFolder);
 
@@ -42,6 +48,7 @@ private:
     int m_failed = 0;
     int m_withProblems = 0;
     int m_unreadable = 0;
+    bool m_allRecorded = true;
     QString m_line;
     QByteArray m_bytes;
     QStringEncoder m_encoder {QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};

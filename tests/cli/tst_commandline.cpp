@@ -389,32 +389,45 @@ void TestCommandLine::exitStatuses()
 void TestCommandLine::failuresThatAreNotTheCallers_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<bool>("journalIsAFolder");
+    QTest::addColumn<QString>("fault"); // "journal folder", "full state disk" or "full report disk"
     QTest::addColumn<QString>("said");
 
     using S = QStringList;
-    QTest::newRow("classify, journal that cannot be opened") << S {u"classify"_s} << true << u"journal"_s;
-    QTest::newRow("undo, journal that cannot be opened") << S {u"undo"_s, u"--last"_s} << true << u"journal"_s;
-    QTest::newRow("history, journal that cannot be read") << S {u"history"_s} << true << u"cannot be read"_s;
+    QTest::newRow("classify, journal that cannot be opened")
+        << S {u"classify"_s} << u"journal folder"_s << u"journal"_s;
+    QTest::newRow("undo, journal that cannot be opened")
+        << S {u"undo"_s, u"--last"_s} << u"journal folder"_s << u"journal"_s;
+    QTest::newRow("history, journal that cannot be read")
+        << S {u"history"_s} << u"journal folder"_s << u"cannot be read"_s;
+    QTest::newRow("classify, moves that cannot be recorded")
+        << S {u"classify"_s} << u"full state disk"_s << u"could be recorded in the move journal"_s;
     QTest::newRow("report to a full disk")
-        << S {u"classify"_s, u"--dry-run"_s} << false << u"report could not be written"_s;
+        << S {u"classify"_s, u"--dry-run"_s} << u"full report disk"_s << u"report could not be written"_s;
 }
 
-// Not the caller's mistake: status 1 and no hint to read the help; nothing of the user's moved.
+// Not the caller's mistake: status 1 and no hint to read the help.
 void TestCommandLine::failuresThatAreNotTheCallers()
 {
     QFETCH(QStringList, arguments);
-    QFETCH(bool, journalIsAFolder);
+    QFETCH(QString, fault);
     QFETCH(QString, said);
 
     Sandbox box;
     box.make({u"in/news.htm=page"_s});
-    if (journalIsAFolder)
+    const QString state = box.base + u"/state"_s;
+    const auto unmountState = qScopeGuard([&] { SystemTest::unmount(state); });
+    if (fault == u"journal folder"_s) {
         QVERIFY(QDir().mkpath(box.journal));
+    } else if (fault == u"full state disk"_s) {
+        if (!SystemTest::mountTmpfs(state, u"64k"_s))
+            QSKIP("a small file system needs the superuser");
+        writeBytes(box.journal, QByteArray());
+        SystemTest::fillUp(state);
+    }
     QProcess process;
     process.setProcessEnvironment(box.environment());
     process.setWorkingDirectory(box.base);
-    if (!journalIsAFolder)
+    if (fault == u"full report disk"_s)
         process.setStandardOutputFile(u"/dev/full"_s);
     process.start(QStringLiteral(MARROWDALE_EXECUTABLE), arguments);
     QVERIFY(process.waitForFinished(60000));
@@ -422,7 +435,9 @@ void TestCommandLine::failuresThatAreNotTheCallers()
     QCOMPARE(process.exitCode(), 1);
     QVERIFY2(err.contains(said), qPrintable(err));
     QVERIFY2(!err.contains(u"--help"_s), qPrintable(err));
-    QCOMPARE(bytesOf(box.in + u"/news.htm"_s), "page"_ba);
+    // A move is only made where it can be recorded or the user is told that it was not.
+    const bool moved = fault == u"full state disk"_s;
+    QCOMPARE(bytesOf(box.in + u"/news.htm"_s), moved ? "<missing>"_ba : "page"_ba);
 }
 
 // A session manager or a user may hand the window Qt's own options.
