@@ -3,21 +3,13 @@
 #include "fileops.h"
 #include "keywordtable.h"
 #include "movejournal.h"
-#include "pathcodec.h"
+#include "movesteps.h"
 
 #include <QFileInfo>
-
-#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-bool pathExists(const QString &path)
-{
-    struct stat st;
-    return ::lstat(PathCodec::encode(path).constData(), &st) == 0;
-}
 
 QString quoted(const QString &text)
 {
@@ -99,9 +91,9 @@ FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &pat
         m_ownersReady.insert(candidate.owner);
     }
     // The move never replaces anything by itself; only a dry run has to look first.
-    if (m_options.dryRun && pathExists(outcome.target))
+    if (m_options.dryRun && MoveSteps::exists(outcome.target))
         return skip(u"target-exists"_s, u"%1 exists already"_s.arg(quoted(outcome.target)));
-    if (!outcome.companionTarget.isEmpty() && pathExists(outcome.companionTarget))
+    if (!outcome.companionTarget.isEmpty() && MoveSteps::exists(outcome.companionTarget))
         return skip(u"companion-target-exists"_s, u"%1 exists already"_s.arg(quoted(outcome.companionTarget)));
 
     if (m_options.dryRun) {

@@ -398,11 +398,11 @@ QString logLine(const QString &name, const QString &destination, const QString &
     return line;
 }
 
-bool renameNoReplace(const QString &from, const QString &to, QString *error)
+bool renameNoReplace(const QString &from, const QString &to, const MessageTable &messages, QString *error)
 {
     const int e = MoveSteps::renameExclusive(encoded(from), encoded(to));
-    if (e != 0 && error)
-        *error = moveFailure(MessageTable(), from, to, e);
+    if (e != 0)
+        *error = moveFailure(messages, from, to, e);
     return e == 0;
 }
 

@@ -70,7 +70,7 @@ QString displayName(const QString &name);
 QString logLine(const QString &name, const QString &destination, const QString &rootFolder);
 
 /// Renames a file or folder; never replaces an existing one.
-bool renameNoReplace(const QString &from, const QString &to, QString *error = nullptr);
+bool renameNoReplace(const QString &from, const QString &to, const MessageTable &messages, QString *error);
 
 /// Moves a companion folder (or a link standing for one, moved as the link) to a new full path. When the
 /// target exists, asks whether to merge (and before replacing any file inside); entries go by their

@@ -10,7 +10,6 @@
 #include <unicode/ucnv_err.h>
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -105,8 +104,7 @@ bool renameRaw(const QString &folder, const QByteArray &name, const QString &new
     const QByteArray path = QFile::encodeName(folder);
     const int e = MoveSteps::renameExclusive(MoveSteps::child(path, name), MoveSteps::child(path, newName.toUtf8()));
     if (e != 0 && error) {
-        *error = ProgramText(Message::RawNameNotRenamed,
-                             {printable(name), newName, QString::fromLocal8Bit(std::strerror(e))});
+        *error = ProgramText(Message::RawNameNotRenamed, {printable(name), newName, MoveSteps::errorText(e)});
     }
     return e == 0;
 }

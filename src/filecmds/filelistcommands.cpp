@@ -92,7 +92,9 @@ void FileListCommands::renameCurrentFile()
     // left as it was (also by Cancel) is no rename.
     const QString folderPart = current.left(current.lastIndexOf(u'/') + 1);
     QString error;
-    if (typed != name && !FileOps::renameNoReplace(current, FileOps::reduceRootJoin(folderPart + typed), &error))
+    if (typed != name
+        && !FileOps::renameNoReplace(current, FileOps::reduceRootJoin(folderPart + typed), m_main->state().messages,
+                                     &error))
         m_main->prompts().notify(error);
     rereadAt(row);
 }

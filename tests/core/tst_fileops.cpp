@@ -451,7 +451,7 @@ private Q_SLOTS:
         MoveSteps::CopyPlan plan;
         QCOMPARE(MoveSteps::moveEntry(encoded(path(u"a/f"_s)), encoded(path(u"b/f"_s)), plan), EEXIST);
         QString error;
-        QVERIFY(!renameNoReplace(path(u"a"_s), path(u"b"_s), &error) && error.contains(path(u"b"_s)));
+        QVERIFY(!renameNoReplace(path(u"a"_s), path(u"b"_s), m_messages, &error) && error.contains(path(u"b"_s)));
         QCOMPARE(bytesOf(path(u"a/f"_s)) + bytesOf(path(u"b/f"_s)), "ab"_ba);
     }
 
