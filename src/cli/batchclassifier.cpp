@@ -112,36 +112,37 @@ void BatchClassifier::move(FileOutcome &outcome, const PlannedCandidate &candida
             m_passId = m_journal->currentPass();
     }
     m_prompts.clear();
-    m_view.logged = false;
-    const MoveContext &context = m_pass->context();
-    const bool goOn = moveWithCompanions(outcome.plan.path, candidate.destination, m_options.rootFolder, context,
-                                         planner.companionFolders(outcome.plan));
+    MoveOutcome moved = MoveOutcome::Failed;
+    moveWithCompanions(outcome.plan.path, candidate.destination, m_options.rootFolder, m_pass->context(),
+                       planner.companionFolders(outcome.plan), &moved);
 
-    if (m_view.logged) {
+    // Between the checks and the move something may have changed on disk: the question that followed
+    // was declined.
+    const auto skip = [&outcome](const QString &code, const QString &reason) {
+        outcome.status = FileOutcome::Skipped;
+        outcome.reasonCode = code;
+        outcome.reason = reason;
+    };
+    switch (moved) {
+    case MoveOutcome::Moved:
         outcome.status = FileOutcome::Moved;
         countUse(m_table, candidate.owner, candidate.ownerKeyword, candidate.destination);
         // Only a companion folder that stayed behind or arrived in part has anything to say.
         outcome.problems = m_prompts.notices;
         return;
-    }
-    // Between the checks and the move something changed on disk: the question that followed was declined.
-    if (!goOn) {
-        outcome.status = FileOutcome::Skipped;
-        outcome.reasonCode = u"missing-parent-folder"_s;
-        outcome.reason = u"the parent folder of %1 does not exist"_s.arg(quoted(outcome.destination));
-    } else if (m_prompts.questions.contains(m_messages.text(14))) {
-        outcome.status = FileOutcome::Skipped;
-        outcome.reasonCode = u"target-exists"_s;
-        outcome.reason = u"%1 exists already"_s.arg(quoted(outcome.target));
-    } else if (m_prompts.notices.contains(
-                   m_messages.text(Message::MoveBusy).arg(FileOps::fileName(outcome.plan.path)))) {
+    case MoveOutcome::ParentDeclined:
+        return skip(u"missing-parent-folder"_s,
+                    u"the parent folder of %1 does not exist"_s.arg(quoted(outcome.destination)));
+    case MoveOutcome::TargetKept:
+    case MoveOutcome::SameFile:
+        return skip(u"target-exists"_s, u"%1 exists already"_s.arg(quoted(outcome.target)));
+    case MoveOutcome::SourceChanged:
         // Still being written: a later run (or the watch) takes it once it is complete.
-        outcome.status = FileOutcome::Skipped;
-        outcome.reasonCode = u"busy"_s;
-        outcome.reason = u"it changed while it was copied; it is probably still being written"_s;
-    } else {
-        outcome.status = FileOutcome::Failed;
-        outcome.reasonCode = u"move-failed"_s;
-        outcome.reason = u"it could not be moved to %1"_s.arg(quoted(outcome.destination));
+        return skip(u"busy"_s, u"it changed while it was copied; it is probably still being written"_s);
+    case MoveOutcome::Failed:
+        break;
     }
+    outcome.status = FileOutcome::Failed;
+    outcome.reasonCode = u"move-failed"_s;
+    outcome.reason = u"it could not be moved to %1"_s.arg(quoted(outcome.destination));
 }

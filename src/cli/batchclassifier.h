@@ -58,13 +58,6 @@ public:
     QStringList passNotices() const { return m_passNotices; }
 
 private:
-    class ClassifyView : public QuietView
-    {
-    public:
-        bool logged = false;
-        void appendMove(const LoggedMove &) override { logged = true; }
-    };
-
     FileOutcome settle(ClassifyPlanner &planner, const QString &path);
     void move(FileOutcome &outcome, const PlannedCandidate &candidate, ClassifyPlanner &planner);
 
@@ -80,6 +73,6 @@ private:
     /// index, as reading each file's destination path again cost more than the check.
     QSet<qsizetype> m_ownersReady;
     DecliningPrompts m_prompts;
-    ClassifyView m_view;
+    QuietView m_view;
     std::optional<MovePass> m_pass; ///< from the first move to the end of run(); uses the members above
 };

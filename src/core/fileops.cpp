@@ -507,9 +507,11 @@ bool createFolderPath(const QString &folder)
 } // namespace FileOps
 
 bool moveWithCompanions(const QString &source, const QString &destination, const QString &rootFolder,
-                        const MoveContext &outer, const QSet<QString> *knownFolders)
+                        const MoveContext &outer, const QSet<QString> *knownFolders, MoveOutcome *outcome)
 {
     using namespace FileOps;
+    MoveOutcome ignored;
+    MoveOutcome &result = outcome ? *outcome : ignored;
     const QString from = reduceRootJoin(source);
     // The folder only names a pass that begins here; most moves are made inside one.
     MovePass pass(outer, u"classify"_s, outer.pass ? QString() : folderOf(from));
@@ -533,6 +535,7 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
     if (e != 0 && e != EEXIST && !isFolder(destination)) {
         if (parentFolderMissing(destination) && prompts.askYesNo(messages.text(13), QString()) != UserPrompts::Yes) {
             move.failed(u"declined: the destination's parent folder does not exist"_s);
+            result = MoveOutcome::ParentDeclined;
             return false;
         }
         createFolderPath(destination);
@@ -541,12 +544,14 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
     if (e == EEXIST && !isRealDir(target)) {
         if (prompts.askYesNo(messages.text(14), name) != UserPrompts::Yes) {
             move.failed(u"declined: a file of that name is in the destination"_s);
+            result = MoveOutcome::TargetKept;
             return true;
         }
         // One file under two names: replacing one by the other would only lose a name.
         if (MoveSteps::sameFile(encoded(from), encoded(target))) {
             move.failed(u"source and target are the same file"_s);
             prompts.notify(ProgramText(Message::SameFileNothingMoved, {from, target}).in(messages));
+            result = MoveOutcome::SameFile;
             return true;
         }
         e = move.replaceFile();
@@ -554,9 +559,11 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
     if (e != 0) {
         move.failed(reasonOf(e, move.plan()));
         showMoveFailure(prompts, messages, name, e);
+        result = e == MoveSteps::sourceChanged ? MoveOutcome::SourceChanged : MoveOutcome::Failed;
         return true;
     }
     move.done();
+    result = MoveOutcome::Moved;
 
     context.view.appendMove({logLine(name, destination, rootFolder), name, destination, move.id()});
     if (!companion.isEmpty()) {

@@ -90,12 +90,24 @@ bool parentFolderMissing(const QString &destination);
 
 } // namespace FileOps
 
+// What became of the file of one moveWithCompanions().
+enum class MoveOutcome {
+    Moved, ///< the file is at its target (its companion folder may have stayed: the user was told)
+    ParentDeclined, ///< the destination's parent folder is missing and the user did not want it made
+    TargetKept, ///< a file of its name is at the target and the user kept it
+    SameFile, ///< source and target are one file under two names
+    SourceChanged, ///< it changed while it was copied to another disk: probably still being written
+    Failed, ///< it could not be moved; the user was told why
+};
+
 // The move Classify makes for one file: questions, the move, the log line, the companion folder.
 // False only when the user declined the missing-parent question: the pass stops.
 // `knownFolders`, when given, holds the full paths of the folders that stood beside the source when the
-// caller listed them: a companion not among them is not looked for on disk.
+// caller listed them: a companion not among them is not looked for on disk. `outcome`, when given, learns
+// what became of the file.
 bool moveWithCompanions(const QString &source, const QString &destination, const QString &rootFolder,
-                        const MoveContext &context, const QSet<QString> *knownFolders = nullptr);
+                        const MoveContext &context, const QSet<QString> *knownFolders = nullptr,
+                        MoveOutcome *outcome = nullptr);
 
 // Move / Send: moves the files into the folder with both companion folders, showing its progress; a
 // stop asked for between two files ends it there. Returns the names of the files that could not be moved.

@@ -246,7 +246,11 @@ private Q_SLOTS:
         prompts.yesNoAnswers = {answer};
         RecordingView view;
         const bool yes = answer == UserPrompts::Yes;
-        QCOMPARE(moveWithCompanions(m_in + u"/page.htm"_s, u"NewTop/Sub"_s, m_root, {prompts, m_messages, view}), yes);
+        MoveOutcome outcome = MoveOutcome::Failed;
+        QCOMPARE(moveWithCompanions(m_in + u"/page.htm"_s, u"NewTop/Sub"_s, m_root, {prompts, m_messages, view},
+                                    nullptr, &outcome),
+                 yes);
+        QCOMPARE(outcome, yes ? MoveOutcome::Moved : MoveOutcome::ParentDeclined);
         QCOMPARE(prompts.askedOf(u"askYesNo"_s), QStringList {m_messages.text(13)});
         QCOMPARE(exists(path(u"NewTop/Sub/page.htm"_s)), yes);
         QCOMPARE(exists(path(u"NewTop"_s)), yes);
@@ -258,9 +262,11 @@ private Q_SLOTS:
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("sourceVanishes");
         QTest::addColumn<QByteArray>("targetAfter");
-        QTest::newRow("no keeps both") << int(UserPrompts::No) << false << "old"_ba;
-        QTest::newRow("yes replaces") << int(UserPrompts::Yes) << false << "new"_ba;
-        QTest::newRow("failed move after yes keeps the old target") << int(UserPrompts::Yes) << true << "old"_ba;
+        QTest::addColumn<MoveOutcome>("outcome");
+        QTest::newRow("no keeps both") << int(UserPrompts::No) << false << "old"_ba << MoveOutcome::TargetKept;
+        QTest::newRow("yes replaces") << int(UserPrompts::Yes) << false << "new"_ba << MoveOutcome::Moved;
+        QTest::newRow("failed move after yes keeps the old target")
+            << int(UserPrompts::Yes) << true << "old"_ba << MoveOutcome::Failed;
     }
     void existingTarget()
     {
@@ -276,7 +282,10 @@ private Q_SLOTS:
         if (sourceVanishes)
             prompts.onQuestion = [&](const QString &) { QFile::remove(source); };
         RecordingView view;
-        QVERIFY(moveWithCompanions(source, m_root + u"/News"_s, m_root, {prompts, m_messages, view}));
+        MoveOutcome outcome = MoveOutcome::Moved;
+        QVERIFY(
+            moveWithCompanions(source, m_root + u"/News"_s, m_root, {prompts, m_messages, view}, nullptr, &outcome));
+        QTEST(outcome, "outcome");
         QCOMPARE(prompts.askedOf(u"askYesNo"_s), QStringList {m_messages.text(14)});
         QCOMPARE(prompts.yesNoTitles, QStringList {u"page.htm"_s});
         QCOMPARE(bytesOf(target), targetAfter);
@@ -620,9 +629,11 @@ private Q_SLOTS:
         MoveJournal journal(path(u"state/journal.jsonl"_s));
         ScriptedPrompts prompts;
         RecordingView view;
+        MoveOutcome outcome = MoveOutcome::Failed;
         QVERIFY(moveWithCompanions(m_in + u"/page.htm"_s, other + u"/News"_s, m_root,
-                                   {prompts, m_messages, view, &journal}));
+                                   {prompts, m_messages, view, &journal}, nullptr, &outcome));
         const bool pageMoves = watched != u"page.htm"_s;
+        QCOMPARE(outcome, pageMoves ? MoveOutcome::Moved : MoveOutcome::SourceChanged);
         const QString pageAt = (pageMoves ? other + u"/News"_s : m_in) + u"/page.htm"_s;
         QCOMPARE(bytesOf(pageAt).size(), pageMoves ? 300000 : 300004);
         QCOMPARE(view.log.size(), pageMoves ? 1 : 0);
