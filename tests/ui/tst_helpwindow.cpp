@@ -3,6 +3,7 @@
 #include "help/helpkeyfilter.h"
 #include "help/helptree.h"
 #include "help/helpwindow.h"
+#include "modalwindows.h"
 #include "programlanguage.h"
 #include "testfiles.h"
 
@@ -219,10 +220,12 @@ private Q_SLOTS:
         QWidget owner;
         QStringList shown;
         int context = 0;
-        whenModal([&](QWidget *modal) {
-            shown = topTitles(tree());
-            context = HelpContext::of(modal);
-        });
+        const auto answering = ModalWindows::whenShown(
+            [&](QWidget *modal) {
+                shown = topTitles(tree());
+                context = HelpContext::of(modal);
+            },
+            ModalWindows::Then::Close, u"owner"_s);
         m_window->showContentsModal(&owner);
         QCOMPARE(m_window->tabBar()->currentIndex(), 0);
         QCOMPARE(shown, (QStringList {u"Basics"_s, u"Folders"_s}));
@@ -247,10 +250,12 @@ private Q_SLOTS:
         owner.show();
         QWindow *topModal = nullptr;
         QWidget *parent = nullptr;
-        whenModal([&](QWidget *) {
-            topModal = QGuiApplication::modalWindow();
-            parent = m_window->parentWidget();
-        });
+        const auto answering = ModalWindows::whenShown(
+            [&](QWidget *) {
+                topModal = QGuiApplication::modalWindow();
+                parent = m_window->parentWidget();
+            },
+            ModalWindows::Then::Close, u"owner"_s);
         m_window->showContentsModal(&owner);
         QCOMPARE(topModal, m_window->windowHandle());
         QCOMPARE(parent, &owner);
@@ -267,10 +272,12 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(path(u"Contents.txt"_s)));
         QVERIFY(QDir().mkdir(path(u"Contents.txt"_s)));
         QString told;
-        whenModal([&](QWidget *modal) {
-            if (auto *box = qobject_cast<QMessageBox *>(modal))
-                told = box->text();
-        });
+        const auto answering = ModalWindows::whenShown(
+            [&](QWidget *modal) {
+                if (auto *box = qobject_cast<QMessageBox *>(modal))
+                    told = box->text();
+            },
+            ModalWindows::Then::Close, u"owner"_s);
         m_window->tabBar()->setCurrentIndex(0);
         QCOMPARE(told, u"Sorry, failed to load contents file."_s);
         QCOMPARE(tree()->topLevelItemCount(), 0);
@@ -281,21 +288,6 @@ private:
     HelpTree *tree() const { return m_window->tree(); }
     QLineEdit *searchEdit() const { return m_window->findChild<QLineEdit *>(u"edSearch"_s); }
     QPushButton *searchButton() const { return m_window->findChild<QPushButton *>(u"btnSearch"_s); }
-    // Lets `look` see the next modal window, then closes it.
-    void whenModal(std::function<void(QWidget *)> look)
-    {
-        auto poll = std::make_shared<std::function<void()>>();
-        *poll = [look, poll] {
-            if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-                modal && modal->isVisible() && modal->objectName() != u"owner"_s) {
-                look(modal);
-                modal->reject();
-                return;
-            }
-            QTimer::singleShot(10, *poll);
-        };
-        QTimer::singleShot(0, *poll);
-    }
     void showActive()
     {
         m_window->showContents();

@@ -6,6 +6,7 @@
 #include "classify/keywordchoicedialog.h"
 #include "dialogs/optionsdialog.h"
 #include "filecmds/filelistcommands.h"
+#include "modalwindows.h"
 #include "scriptedprompts.h"
 #include "testfiles.h"
 
@@ -37,20 +38,6 @@ QStringList itemTexts(const QListWidget *list)
 void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-}
-
-// Runs `act` on the next modal window once it shows; it must close the window itself.
-void whenModalShows(std::function<void(QWidget *)> act)
-{
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, poll] {
-        if (QWidget *modal = QApplication::activeModalWidget(); modal && modal->isVisible()) {
-            act(modal);
-            return;
-        }
-        QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
 }
 
 } // namespace
@@ -159,12 +146,14 @@ void TestKeyboard::mainJobWithKeysOnly()
     press(Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), main()->classifyButton());
     QStringList offered;
-    whenModalShows([&](QWidget *modal) {
-        auto *list = modal->findChild<QListWidget *>();
-        offered = itemTexts(list);
-        QCOMPARE(QApplication::focusWidget(), list);
-        press(Qt::Key_Return);
-    });
+    const auto answering = ModalWindows::whenShown(
+        [&](QWidget *modal) {
+            auto *list = modal->findChild<QListWidget *>();
+            offered = itemTexts(list);
+            QCOMPARE(QApplication::focusWidget(), list);
+            press(Qt::Key_Return);
+        },
+        ModalWindows::Then::Leave);
     press(Qt::Key_Space);
     // A window manager gives the window back its activation when the dialog closes; offscreen, the test does.
     main()->activateWindow();
@@ -378,12 +367,14 @@ void TestKeyboard::noRereadUnderAQuestion()
 {
     start();
     QStringList whileAsked;
-    whenModalShows([&](QWidget *modal) {
-        writeBytes(inbox() + u"/new.htm"_s, "page");
-        QTest::qWait(800); // the change is seen, but the list waits
-        whileAsked = itemTexts(main()->fileList());
-        static_cast<QMessageBox *>(modal)->accept();
-    });
+    const auto answering = ModalWindows::whenShown(
+        [&](QWidget *modal) {
+            writeBytes(inbox() + u"/new.htm"_s, "page");
+            QTest::qWait(800); // the change is seen, but the list waits
+            whileAsked = itemTexts(main()->fileList());
+            static_cast<QMessageBox *>(modal)->accept();
+        },
+        ModalWindows::Then::Leave);
     QMessageBox::information(main(), QString(), u"A question about the list"_s);
     QCOMPARE(whileAsked, QStringList());
     QTRY_COMPARE(itemTexts(main()->fileList()), QStringList {u"new.htm"_s});

@@ -5,6 +5,7 @@
 #include "fileops.h"
 #include "inifile.h"
 #include "marrowdaleerror.h"
+#include "modalwindows.h"
 #include "scriptedprompts.h"
 #include "systemtest.h"
 #include "testfiles.h"
@@ -34,28 +35,6 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// Closes the next modal window once it shows, after letting `act` look at it.
-void whenModalShows(std::function<void(QWidget *)> act)
-{
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, poll] {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
-            act(modal);
-            if (auto *dialog = qobject_cast<QDialog *>(modal))
-                dialog->reject();
-            else
-                modal->close();
-            return;
-        }
-        QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
-}
-
-} // namespace
 
 class TestStartup : public QObject
 {
@@ -134,7 +113,8 @@ void TestStartup::start()
 void TestStartup::firstRunWelcomesAndAsksForTheParentFolder()
 {
     QString shownDialog;
-    whenModalShows([&](QWidget *modal) { shownDialog = QString::fromLatin1(modal->metaObject()->className()); });
+    const auto answering = ModalWindows::whenShown(
+        [&](QWidget *modal) { shownDialog = QString::fromLatin1(modal->metaObject()->className()); });
     start();
     QCOMPARE(shownDialog, u"OptionsDialog"_s);
     QCOMPARE(
@@ -224,7 +204,7 @@ void TestStartup::closeThatCannotWriteKeepsTheWindowOpen()
         QVERIFY(QFile::setPermissions(m_dir->filePath(readOnly), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
 
     QString error;
-    whenModalShows([&](QWidget *modal) {
+    const auto answering = ModalWindows::whenShown([&](QWidget *modal) {
         if (auto *box = qobject_cast<QMessageBox *>(modal))
             error = box->text();
     });
@@ -305,7 +285,7 @@ void TestStartup::closeOnAFullDiskKeepsBothFiles()
     // First the list cannot be written; once it can (elsewhere), the settings file cannot.
     for (const QString &named : {pattern, settings}) {
         QString error;
-        whenModalShows([&](QWidget *modal) {
+        const auto answering = ModalWindows::whenShown([&](QWidget *modal) {
             if (auto *box = qobject_cast<QMessageBox *>(modal))
                 error = box->text();
         });
@@ -360,7 +340,7 @@ void TestStartup::failureWhileFollowingAFolderIsShown()
     start();
     m_prompts.onQuestion = [](const QString &) { throw MarrowdaleError(ProgramText(Message::FolderMissing, {})); };
     QString shown;
-    whenModalShows([&](QWidget *modal) {
+    const auto answering = ModalWindows::whenShown([&](QWidget *modal) {
         if (auto *box = qobject_cast<QMessageBox *>(modal))
             shown = box->text();
     });
@@ -421,7 +401,7 @@ void TestStartup::firstRunWithoutDocumentsFolderStillStarts()
 {
     QDir(documents()).removeRecursively();
     writeBytes(configFolder() + u"/Default.dat"_s, "news -> ../News\r\n");
-    whenModalShows([](QWidget *) {});
+    const auto answering = ModalWindows::whenShown([](QWidget *) {});
     start();
     MainWindow *main = m_windows.main;
     QVERIFY(main->state().firstShowDone);
