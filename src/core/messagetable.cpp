@@ -175,8 +175,8 @@ constexpr NamedText namedTexts[] = {
     {Message::StopPassAndClose, u"StopPassAndClose",
      u"Files are still being moved. Stop after the current file and close Marrowdale?"},
     {Message::ListUnreadable, u"ListUnreadable",
-     u"The keyword list \"%1\" could not be read (%2).<br>Replace it with the list shown here? (No keeps the file "
-     u"as it is; the list shown here is then not saved.)"},
+     u"%2<br>Replace the keyword list \"%1\" with the list shown here? (No keeps the file as it is; the list "
+     u"shown here is then not saved.)"},
     {Message::ChangedAfterCopy, u"ChangedAfterCopy",
      u"The copy is complete, but \"%1\" changed after it was copied; what changed or was added since stays "
      u"there."},

@@ -1,5 +1,7 @@
 #include "boxtexts.h"
 
+#include "windowplacement.h"
+
 #include "messagetable.h"
 #include "programlanguage.h"
 
@@ -44,6 +46,10 @@ QMessageBox::StandardButton ask(QWidget *parent, QMessageBox::Icon icon, const Q
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     nameButtons(box, ProgramLanguage::messages());
+    // Qt centres a box over a parent that shows; one that comes before the main window shows (at the
+    // start) would open in a corner.
+    if (!parent || !parent->isVisible())
+        WindowPlacement::keepCentred(&box);
     box.exec();
     return box.standardButton(box.clickedButton());
 }
