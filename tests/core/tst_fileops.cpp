@@ -838,6 +838,75 @@ private Q_SLOTS:
                  pageMoves ? QStringList {u"page.htm"_s} : QStringList());
     }
 
+    // The folder lets the source go when asked before the copy, yet removing it fails afterwards: a sticky
+    // folder holding root's entries. A file then stays where it was, once; a companion folder arrived
+    // whole, and what stayed behind is told.
+    void sourceRefusedAfterItsCopyStays_data()
+    {
+        QTest::addColumn<QStringList>("rootOwns"); // below the sticky folder; the rest is the mover's
+        QTest::addColumn<bool>("pageMoves");
+        QTest::newRow("root's page in a sticky folder") << QStringList {u"page.htm"_s} << false;
+        QTest::newRow("root's image in a sticky companion")
+            << QStringList {u"page_files"_s, u"page_files/img.png"_s} << true;
+    }
+    void sourceRefusedAfterItsCopyStays()
+    {
+        QFETCH(QStringList, rootOwns);
+        QFETCH(bool, pageMoves);
+        if (!SystemTest::isUnprivilegedChild()) {
+            // The child can neither mount nor give files to root: both are prepared here.
+            const QString other = otherFileSystem(u"other"_s);
+            if (other.isEmpty())
+                QSKIP("a second file system needs the superuser");
+            const QString shared = path(u"shared"_s);
+            put(shared + u"/page.htm"_s, "page");
+            put(shared + u"/page_files/img.png"_s, "img");
+            for (const QString &entry : {QString(), u"/page.htm"_s, u"/page_files"_s, u"/page_files/img.png"_s}) {
+                const QString relative = entry.mid(1);
+                const bool folder = entry.isEmpty() || entry == u"/page_files"_s;
+                const uid_t owner = rootOwns.contains(relative) ? 0 : SystemTest::nobody;
+                QVERIFY(::chown(encoded(shared + entry).constData(), owner, owner) == 0);
+                QVERIFY(::chmod(encoded(shared + entry).constData(), folder ? 01777 : 0644) == 0);
+            }
+            QVERIFY(::chown(encoded(shared).constData(), 0, 0) == 0);
+            QVERIFY(::chmod(encoded(m_dir->path()).constData(), 0755) == 0);
+            QVERIFY(::chmod(encoded(other).constData(), 01777) == 0);
+            qputenv("MARROWDALE_TEST_OTHER_FS", encoded(other));
+            qputenv("MARROWDALE_TEST_SHARED", encoded(shared));
+        }
+        RUN_WITHOUT_ROOT();
+        const QString in = qEnvironmentVariable("MARROWDALE_TEST_SHARED");
+        const QString other = qEnvironmentVariable("MARROWDALE_TEST_OTHER_FS") + u"/u%1"_s.arg(::getpid());
+        auto before = TreeSnapshot::of(in);
+        MoveJournal journal(path(u"state/journal.jsonl"_s));
+        ScriptedPrompts prompts;
+        RecordingView view;
+        QVERIFY(moveWithCompanions(in + u"/page.htm"_s, other, m_root, {prompts, m_messages, view, &journal}));
+        const auto records = journalOf(journal.path());
+        if (pageMoves) {
+            QVERIFY(before.remove("page.htm") == 1);
+            QCOMPARE(bytesOf(other + u"/page.htm"_s) + bytesOf(other + u"/page_files/img.png"_s), "pageimg"_ba);
+            const QString from = in + u"/page_files"_s, to = other + u"/page_files"_s;
+            const QString stayed
+                = ProgramText(Message::SourceLeftBehind, {from, MoveSteps::errorText(EPERM)}).english();
+            QCOMPARE(prompts.askedOf(u"notify"_s),
+                     QStringList {ProgramText(Message::FolderMovedWithNote, {from, to, stayed}).english()});
+            QCOMPARE(shapeOf(records),
+                     (QStringList {u"pass classify"_s, u"intent file"_s, u"done"_s, u"intent folder"_s, u"done"_s}));
+        } else {
+            QCOMPARE(prompts.askedOf(u"msgBox"_s), QStringList {failureBox()});
+            QVERIFY(prompts.askedOf(u"notify"_s).isEmpty());
+            QCOMPARE(shapeOf(records), (QStringList {u"pass classify"_s, u"intent file"_s, u"failed"_s}));
+            QCOMPARE(records.last().reason, MoveSteps::errorText(EPERM));
+            QVERIFY(view.moves.isEmpty());
+        }
+        COMPARE_TREES(TreeSnapshot::of(in), before);
+        const auto arrived = TreeSnapshot::of(other);
+        QCOMPARE(arrived.keys(),
+                 pageMoves ? (QList<QByteArray> {"page.htm", "page_files", "page_files/img.png"})
+                           : QList<QByteArray>());
+    }
+
     void journalRecordsEachMove()
     {
         MoveJournal journal(path(u"state/journal.jsonl"_s));
