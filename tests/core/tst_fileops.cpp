@@ -1,4 +1,5 @@
 #include "fileops.h"
+#include "journalsettlement.h"
 #include "mainview.h"
 #include "messagetable.h"
 #include "movejournal.h"
@@ -905,6 +906,99 @@ private Q_SLOTS:
         QCOMPARE(arrived.keys(),
                  pageMoves ? (QList<QByteArray> {"page.htm", "page_files", "page_files/img.png"})
                            : QList<QByteArray>());
+    }
+
+    // The file moved, its companion could not follow. The refusal is recorded, so that the next start
+    // finds nothing to settle, and the user is told.
+    void companionThatCannotFollow_data()
+    {
+        QTest::addColumn<QStringList>("source"); // below in/page_files: "name=content" or "name/"
+        QTest::addColumn<QStringList>("target"); // below the destination Sorted/News
+        QTest::addColumn<bool>("vanishes"); // the companion is gone once its file has moved
+        QTest::addColumn<QByteArrayList>("merged"); // what reaches the target's companion
+        QTest::addColumn<QString>("told"); // "@" for the temporary folder
+        QTest::addColumn<QString>("reason"); // of the companion's record in the journal
+
+        const QString from = u"@/in/page_files"_s, to = u"@/Sorted/News/page_files"_s;
+        QTest::newRow("a file holds the companion's name")
+            << QStringList {u"img.png=i"_s} << QStringList {u"page_files=blocker"_s} << false << QByteArrayList()
+            << ProgramText(Message::FolderBlocked, {from, to}).english() << u"something else is in the way"_s;
+        QTest::newRow("the companion is gone before it follows")
+            << QStringList {u"img.png=i"_s} << QStringList() << true << QByteArrayList()
+            << ProgramText(Message::FolderNotThere, {from}).english() << u"does not exist"_s;
+        const QString fileOnFolder
+            = ProgramText(Message::EntryBlocksFolder, {to + u"/sub"_s, from + u"/sub"_s}).english();
+        QTest::newRow("merge meets a file where a folder is")
+            << QStringList {u"free=f"_s, u"sub/a=a"_s} << QStringList {u"page_files/sub=file"_s} << false
+            << QByteArrayList {"free"} << ProgramText(Message::FolderMergedInPart, {from, to, fileOnFolder}).english()
+            << u"merged in part: "_s + fileOnFolder;
+        const QString folderOnFile
+            = ProgramText(Message::FolderBlocksFile, {to + u"/img.png"_s, from + u"/img.png"_s}).english();
+        QTest::newRow("merge meets a folder where a file is")
+            << QStringList {u"free=f"_s, u"img.png=i"_s} << QStringList {u"page_files/img.png/"_s} << false
+            << QByteArrayList {"free"} << ProgramText(Message::FolderMergedInPart, {from, to, folderOnFile}).english()
+            << u"merged in part: "_s + folderOnFile;
+    }
+    void companionThatCannotFollow()
+    {
+        QFETCH(QStringList, source);
+        QFETCH(QStringList, target);
+        QFETCH(bool, vanishes);
+        QFETCH(QByteArrayList, merged);
+        QFETCH(QString, told);
+        QFETCH(QString, reason);
+        const QString companion = m_in + u"/page_files"_s, destination = m_root + u"/News"_s;
+        const auto make = [](const QString &base, const QStringList &entries) {
+            for (const QString &entry : entries) {
+                if (entry.endsWith(u'/'))
+                    QVERIFY(QDir().mkpath(base + u'/' + entry));
+                else
+                    put(base + u'/' + entry.section(u'=', 0, 0), entry.section(u'=', 1).toUtf8());
+            }
+        };
+        put(m_in + u"/page.htm"_s, "page");
+        make(companion, source);
+        make(destination, target);
+        QVERIFY(QDir().mkpath(destination));
+        const auto sourceBefore = TreeSnapshot::of(companion, TreeSnapshot::NoFolderTimes);
+        const auto targetBefore = TreeSnapshot::of(destination, TreeSnapshot::NoFolderTimes);
+
+        struct VanishingView : RecordingView
+        {
+            QString removes;
+            void appendMove(const LoggedMove &move) override
+            {
+                RecordingView::appendMove(move);
+                MoveSteps::removeTree(QFile::encodeName(removes));
+            }
+        } view;
+        if (vanishes)
+            view.removes = companion;
+        MoveJournal journal(path(u"state/journal.jsonl"_s));
+        ScriptedPrompts prompts;
+        prompts.yesNoAnswers = {UserPrompts::Yes}; // to the merge
+        QVERIFY(moveWithCompanions(m_in + u"/page.htm"_s, destination, m_root, {prompts, m_messages, view, &journal}));
+
+        QCOMPARE(bytesOf(destination + u"/page.htm"_s), "page"_ba);
+        QCOMPARE(prompts.askedOf(u"notify"_s), QStringList {told.replace(u'@', m_dir->path())});
+        auto sourceAfter = TreeSnapshot::of(companion, TreeSnapshot::NoFolderTimes);
+        auto targetAfter = TreeSnapshot::of(destination, TreeSnapshot::NoFolderTimes);
+        QVERIFY(targetAfter.remove("page.htm") == 1);
+        auto sourceLeft = sourceBefore;
+        for (const QByteArray &entry : std::as_const(merged)) {
+            QCOMPARE(targetAfter.take("page_files/" + entry), sourceLeft.take(entry));
+        }
+        COMPARE_TREES(targetAfter, targetBefore);
+        if (vanishes)
+            QVERIFY(!exists(companion));
+        else
+            COMPARE_TREES(sourceAfter, sourceLeft);
+
+        const auto records = journalOf(journal.path());
+        QCOMPARE(shapeOf(records),
+                 (QStringList {u"pass classify"_s, u"intent file"_s, u"done"_s, u"intent folder"_s, u"failed"_s}));
+        QCOMPARE(records.last().reason, reason.replace(u'@', m_dir->path()));
+        QCOMPARE(settleJournal(journal.path(), m_messages), QString());
     }
 
     void journalRecordsEachMove()
