@@ -1,13 +1,17 @@
 #include "atomicwrite.h"
-#include "treesnapshot.h"
 #include "marrowdaleerror.h"
 #include "systemtest.h"
 #include "testfiles.h"
+#include "treesnapshot.h"
 
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -198,6 +202,63 @@ private Q_SLOTS:
         const QString folder = QFile::decodeName(qgetenv(folderVariable));
         expectRefusal(folder, folder + u"/Default.dat"_s, QByteArray(20000, 'n'));
         QCOMPARE(bytesOf(folder + u"/Default.dat"_s), old);
+    }
+
+    // A writable list in a read-only folder whose write in place fails part way: the size limit lets the
+    // room be reserved and the first bytes be written, then refuses the rest. The old bytes are put back.
+    void failedWriteInPlaceRestoresTheOldFile_data()
+    {
+        QTest::addColumn<int>("limitAboveOld"); // the size limit, in bytes beyond the old file's size
+        QTest::newRow("cut short past the old size") << 1;
+        QTest::newRow("cut short at the old size") << 0;
+    }
+    void failedWriteInPlaceRestoresTheOldFile()
+    {
+        RUN_WITHOUT_ROOT();
+        QFETCH(int, limitAboveOld);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(u"lists"_s), path = folder + u"/Default.dat"_s;
+        QByteArray old;
+        for (int i = 0; i < 500; ++i)
+            old += "old line " + QByteArray::number(i) + "\r\n";
+        writeBytes(path, old);
+        setMode(path, 0640);
+
+        struct rlimit unlimited = {};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &unlimited) == 0);
+        struct rlimit limited = unlimited;
+        limited.rlim_cur = rlim_t(old.size() + limitAboveOld);
+        const auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
+        const auto unlimit = qScopeGuard([&] {
+            ::setrlimit(RLIMIT_FSIZE, &unlimited);
+            ::signal(SIGXFSZ, previousHandler);
+        });
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &limited) == 0);
+        // Room beyond the limit must be reservable, or the write stops before its first byte.
+        {
+            const int probe = ::open(QFile::encodeName(folder + u"/probe"_s).constData(),
+                                     O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            QVERIFY(probe >= 0);
+            const bool reserved = ::fallocate(probe, FALLOC_FL_KEEP_SIZE, 0, off_t(old.size() * 4)) == 0;
+            ::close(probe);
+            QVERIFY(QFile::remove(folder + u"/probe"_s));
+            if (!reserved)
+                QSKIP("the file system under the temporary folder does not reserve room beyond the size limit");
+        }
+        setMode(folder, 0555);
+        const auto restore = qScopeGuard([folder] { ::chmod(QFile::encodeName(folder).constData(), 0755); });
+        try {
+            writeFileAtomically(path, QByteArray(old.size() * 3, 'n'));
+            QFAIL("the write was reported as done");
+        } catch (const MarrowdaleError &error) {
+            QVERIFY2(error.message().contains(path), qPrintable(error.message()));
+            QVERIFY2(error.message().contains(qt_error_string(EFBIG)), qPrintable(error.message()));
+        }
+        // The old bytes, though not the old time: writing in place touched the file.
+        QCOMPARE(bytesOf(path), old);
+        QCOMPARE(modeOf(path), mode_t(0640));
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList {u"Default.dat"_s});
     }
 };
 

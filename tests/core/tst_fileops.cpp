@@ -1,4 +1,5 @@
 #include "fileops.h"
+#include "journalsettlement.h"
 #include "mainview.h"
 #include "messagetable.h"
 #include "movejournal.h"
@@ -836,6 +837,166 @@ private Q_SLOTS:
         QCOMPARE(after, before);
         QCOMPARE(QDir(other).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  pageMoves ? QStringList {u"page.htm"_s} : QStringList());
+    }
+
+    // The folder lets the source go when asked before the copy, yet removing it fails afterwards: a sticky
+    // folder holding root's entries. A file then stays where it was, once; a companion folder arrived
+    // whole, and what stayed behind is told.
+    void sourceRefusedAfterItsCopyStays_data()
+    {
+        QTest::addColumn<QStringList>("rootOwns"); // below the sticky folder (root's too); the rest is the mover's
+        QTest::addColumn<bool>("pageMoves");
+        QTest::newRow("root's page in a sticky folder") << QStringList {u"page.htm"_s} << false;
+        QTest::newRow("root's image in a sticky companion")
+            << QStringList {u"page_files"_s, u"page_files/img.png"_s} << true;
+    }
+    void sourceRefusedAfterItsCopyStays()
+    {
+        QFETCH(QStringList, rootOwns);
+        QFETCH(bool, pageMoves);
+        if (!SystemTest::isUnprivilegedChild()) {
+            // The child can neither mount nor give files to root: both are prepared here.
+            const QString other = otherFileSystem(u"other"_s);
+            if (other.isEmpty())
+                QSKIP("a second file system needs the superuser");
+            const QString shared = path(u"shared"_s);
+            put(shared + u"/page.htm"_s, "page");
+            put(shared + u"/page_files/img.png"_s, "img");
+            for (const QString &entry : {QString(), u"/page.htm"_s, u"/page_files"_s, u"/page_files/img.png"_s}) {
+                const QString relative = entry.mid(1);
+                const bool folder = entry.isEmpty() || entry == u"/page_files"_s;
+                const uid_t owner = entry.isEmpty() || rootOwns.contains(relative) ? 0 : SystemTest::nobody;
+                QVERIFY(::chown(encoded(shared + entry).constData(), owner, owner) == 0);
+                QVERIFY(::chmod(encoded(shared + entry).constData(), folder ? 01777 : 0644) == 0);
+            }
+            QVERIFY(::chmod(encoded(m_dir->path()).constData(), 0755) == 0);
+            QVERIFY(::chmod(encoded(other).constData(), 01777) == 0);
+            qputenv("MARROWDALE_TEST_OTHER_FS", encoded(other));
+            qputenv("MARROWDALE_TEST_SHARED", encoded(shared));
+        }
+        RUN_WITHOUT_ROOT();
+        const QString in = qEnvironmentVariable("MARROWDALE_TEST_SHARED");
+        const QString other = qEnvironmentVariable("MARROWDALE_TEST_OTHER_FS") + u"/u%1"_s.arg(::getpid());
+        auto before = TreeSnapshot::of(in);
+        MoveJournal journal(path(u"state/journal.jsonl"_s));
+        ScriptedPrompts prompts;
+        RecordingView view;
+        QVERIFY(moveWithCompanions(in + u"/page.htm"_s, other, m_root, {prompts, m_messages, view, &journal}));
+        const auto records = journalOf(journal.path());
+        if (pageMoves) {
+            QVERIFY(before.remove("page.htm") == 1);
+            QCOMPARE(bytesOf(other + u"/page.htm"_s) + bytesOf(other + u"/page_files/img.png"_s), "pageimg"_ba);
+            const QString from = in + u"/page_files"_s, to = other + u"/page_files"_s;
+            const QString stayed
+                = ProgramText(Message::SourceLeftBehind, {from, MoveSteps::errorText(EPERM)}).english();
+            QCOMPARE(prompts.askedOf(u"notify"_s),
+                     QStringList {ProgramText(Message::FolderMovedWithNote, {from, to, stayed}).english()});
+            QCOMPARE(shapeOf(records),
+                     (QStringList {u"pass classify"_s, u"intent file"_s, u"done"_s, u"intent folder"_s, u"done"_s}));
+        } else {
+            QCOMPARE(prompts.askedOf(u"msgBox"_s), QStringList {failureBox()});
+            QVERIFY(prompts.askedOf(u"notify"_s).isEmpty());
+            QCOMPARE(shapeOf(records), (QStringList {u"pass classify"_s, u"intent file"_s, u"failed"_s}));
+            QCOMPARE(records.last().reason, MoveSteps::errorText(EPERM));
+            QVERIFY(view.moves.isEmpty());
+        }
+        COMPARE_TREES(TreeSnapshot::of(in), before);
+        const auto arrived = TreeSnapshot::of(other);
+        QCOMPARE(arrived.keys(),
+                 pageMoves ? (QList<QByteArray> {"page.htm", "page_files", "page_files/img.png"})
+                           : QList<QByteArray>());
+    }
+
+    // The file moved, its companion could not follow. The refusal is recorded, so that the next start
+    // finds nothing to settle, and the user is told.
+    void companionThatCannotFollow_data()
+    {
+        QTest::addColumn<QStringList>("source"); // below in/page_files: "name=content" or "name/"
+        QTest::addColumn<QStringList>("target"); // below the destination Sorted/News
+        QTest::addColumn<bool>("vanishes"); // the companion is gone once its file has moved
+        QTest::addColumn<QByteArrayList>("merged"); // what reaches the target's companion
+        QTest::addColumn<QString>("told"); // "@" for the temporary folder
+        QTest::addColumn<QString>("reason"); // of the companion's record in the journal
+
+        const QString from = u"@/in/page_files"_s, to = u"@/Sorted/News/page_files"_s;
+        QTest::newRow("a file holds the companion's name")
+            << QStringList {u"img.png=i"_s} << QStringList {u"page_files=blocker"_s} << false << QByteArrayList()
+            << ProgramText(Message::FolderBlocked, {from, to}).english() << u"something else is in the way"_s;
+        QTest::newRow("the companion is gone before it follows")
+            << QStringList {u"img.png=i"_s} << QStringList() << true << QByteArrayList()
+            << ProgramText(Message::FolderNotThere, {from}).english() << u"does not exist"_s;
+        const QString fileOnFolder
+            = ProgramText(Message::EntryBlocksFolder, {to + u"/sub"_s, from + u"/sub"_s}).english();
+        QTest::newRow("merge meets a file where a folder is")
+            << QStringList {u"free=f"_s, u"sub/a=a"_s} << QStringList {u"page_files/sub=file"_s} << false
+            << QByteArrayList {"free"} << ProgramText(Message::FolderMergedInPart, {from, to, fileOnFolder}).english()
+            << u"merged in part: "_s + fileOnFolder;
+        const QString folderOnFile
+            = ProgramText(Message::FolderBlocksFile, {to + u"/img.png"_s, from + u"/img.png"_s}).english();
+        QTest::newRow("merge meets a folder where a file is")
+            << QStringList {u"free=f"_s, u"img.png=i"_s} << QStringList {u"page_files/img.png/"_s} << false
+            << QByteArrayList {"free"} << ProgramText(Message::FolderMergedInPart, {from, to, folderOnFile}).english()
+            << u"merged in part: "_s + folderOnFile;
+    }
+    void companionThatCannotFollow()
+    {
+        QFETCH(QStringList, source);
+        QFETCH(QStringList, target);
+        QFETCH(bool, vanishes);
+        QFETCH(QByteArrayList, merged);
+        QFETCH(QString, told);
+        QFETCH(QString, reason);
+        const QString companion = m_in + u"/page_files"_s, destination = m_root + u"/News"_s;
+        const auto make = [](const QString &base, const QStringList &entries) {
+            for (const QString &entry : entries) {
+                if (entry.endsWith(u'/'))
+                    QVERIFY(QDir().mkpath(base + u'/' + entry));
+                else
+                    put(base + u'/' + entry.section(u'=', 0, 0), entry.section(u'=', 1).toUtf8());
+            }
+        };
+        put(m_in + u"/page.htm"_s, "page");
+        make(companion, source);
+        make(destination, target);
+        QVERIFY(QDir().mkpath(destination));
+        const auto sourceBefore = TreeSnapshot::of(companion, TreeSnapshot::NoFolderTimes);
+        const auto targetBefore = TreeSnapshot::of(destination, TreeSnapshot::NoFolderTimes);
+
+        struct VanishingView : RecordingView
+        {
+            QString removes;
+            void appendMove(const LoggedMove &move) override
+            {
+                RecordingView::appendMove(move);
+                MoveSteps::removeTree(QFile::encodeName(removes));
+            }
+        } view;
+        if (vanishes)
+            view.removes = companion;
+        MoveJournal journal(path(u"state/journal.jsonl"_s));
+        ScriptedPrompts prompts;
+        prompts.yesNoAnswers = {UserPrompts::Yes}; // to the merge
+        QVERIFY(moveWithCompanions(m_in + u"/page.htm"_s, destination, m_root, {prompts, m_messages, view, &journal}));
+
+        QCOMPARE(bytesOf(destination + u"/page.htm"_s), "page"_ba);
+        QCOMPARE(prompts.askedOf(u"notify"_s), QStringList {told.replace(u'@', m_dir->path())});
+        auto sourceAfter = TreeSnapshot::of(companion, TreeSnapshot::NoFolderTimes);
+        auto targetAfter = TreeSnapshot::of(destination, TreeSnapshot::NoFolderTimes);
+        QVERIFY(targetAfter.remove("page.htm") == 1);
+        auto sourceLeft = sourceBefore;
+        for (const QByteArray &entry : std::as_const(merged))
+            QCOMPARE(targetAfter.take("page_files/" + entry), sourceLeft.take(entry));
+        COMPARE_TREES(targetAfter, targetBefore);
+        if (vanishes)
+            QVERIFY(!exists(companion));
+        else
+            COMPARE_TREES(sourceAfter, sourceLeft);
+
+        const auto records = journalOf(journal.path());
+        QCOMPARE(shapeOf(records),
+                 (QStringList {u"pass classify"_s, u"intent file"_s, u"done"_s, u"intent folder"_s, u"failed"_s}));
+        QCOMPARE(records.last().reason, reason.replace(u'@', m_dir->path()));
+        QCOMPARE(settleJournal(journal.path(), m_messages), QString());
     }
 
     void journalRecordsEachMove()

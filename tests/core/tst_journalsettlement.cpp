@@ -1,11 +1,16 @@
 #include "journalsettlement.h"
 #include "messagetable.h"
 #include "movejournal.h"
+#include "movesteps.h"
+#include "programtext.h"
+#include "systemtest.h"
 #include "testfiles.h"
+#include "treesnapshot.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -160,6 +165,16 @@ private Q_SLOTS:
                   u"out/page_files/s/.marrowdale-t=partial"_s}
             << S {u"in/"_s, u"out/page_files/a=1"_s, u"out/page_files/b=2"_s, u"out/page_files/s/c=3"_s}
             << u"completed"_s;
+        QTest::newRow("failed move left alone")
+            << u"file"_s << page << moved << companion << false << u"failed"_s
+            << S {page + u"=whole"_s, moved + u"=whole"_s, u"in/page_files/i=img"_s}
+            << S {page + u"=whole"_s, u"in/page_files/i=img"_s, moved + u"=whole"_s} << QString();
+        QTest::newRow("companion stays when its moved file is gone")
+            << u"file"_s << page << moved << companion << false << u"done"_s << S {u"in/page_files/i=img"_s}
+            << S {u"in/page_files/i=img"_s, u"out/"_s} << u"its file is no longer at"_s;
+        QTest::newRow("unstarted folder stays when its file is gone")
+            << u"folder"_s << u"in/page_files"_s << u"out/page_files"_s << QString() << false << QString()
+            << S {u"in/page_files/a=1"_s} << S {u"in/page_files/a=1"_s, u"out/"_s} << u"its file is no longer at"_s;
         QTest::newRow("merge that met a differing file keeps it")
             << u"folder"_s << u"in/page_files"_s << u"out/page_files"_s << QString() << true << QString()
             << S {u"in/page_files/b=mine"_s, u"out/page_files/b=theirs"_s}
@@ -192,10 +207,15 @@ private Q_SLOTS:
             const QString id = journal.intent(intent);
             if (closed == u"done"_s)
                 journal.done(id);
+            else if (closed == u"failed"_s)
+                journal.failed(id, u"refused"_s);
             // The crash: the pass never ends, but its lock goes with the program.
         }
         const QString report = settleJournal(m_journal, MessageTable());
-        QVERIFY2(report.contains(reported), qPrintable(report));
+        if (reported.isEmpty())
+            QCOMPARE(report, QString());
+        else
+            QVERIFY2(report.contains(reported), qPrintable(report));
         QTEST(treeOf(m_files), "after");
         QCOMPARE(openIntents(m_journal), QStringList());
         QCOMPARE(settleJournal(m_journal, MessageTable()), QString()); // settled once, and for good
@@ -233,6 +253,43 @@ private Q_SLOTS:
         QVERIFY2(report.contains(u"arrived whole"_s), qPrintable(report));
         QVERIFY(!QFileInfo(source).isSymLink() && !QFileInfo::exists(source));
         QVERIFY(QFileInfo(copy).isSymLink() == link);
+    }
+
+    // A destination that will not take the companion after its file: the companion stays, the report
+    // says why, and the next start has nothing left to try.
+    void companionRefusedByItsDestination_data()
+    {
+        QTest::addColumn<bool>("fileClosed");
+        QTest::newRow("file done, companion never started") << true;
+        QTest::newRow("file arrived, its move left open") << false;
+    }
+    void companionRefusedByItsDestination()
+    {
+        RUN_WITHOUT_ROOT();
+        QFETCH(bool, fileClosed);
+        make(m_files, {u"in/page_files/i=img"_s, u"out/page.htm=whole"_s});
+        const QString from = at(u"in/page_files"_s), to = at(u"out/page_files"_s);
+        {
+            MoveJournal journal(m_journal);
+            journal.beginPass(u"classify"_s, at(u"in"_s));
+            JournalRecord intent = intentOf(u"file"_s, at(u"in/page.htm"_s), at(u"out/page.htm"_s));
+            intent.companionSrc = from;
+            intent.companionDst = to;
+            const QString id = journal.intent(intent);
+            if (fileClosed)
+                journal.done(id);
+        }
+        const QByteArray out = QFile::encodeName(at(u"out"_s));
+        QVERIFY(::chmod(out.constData(), 0555) == 0);
+        const auto unlock = qScopeGuard([&out] { ::chmod(out.constData(), 0755); });
+        const auto tree = TreeSnapshot::of(m_files);
+        const QString report = settleJournal(m_journal, MessageTable());
+        const QString refused
+            = ProgramText(Message::SettleFolderNotFollowed, {from, to, MoveSteps::errorText(EACCES)}).english();
+        QVERIFY2(report.contains(refused), qPrintable(report));
+        COMPARE_TREES(TreeSnapshot::of(m_files), tree);
+        QCOMPARE(openIntents(m_journal), QStringList());
+        QCOMPARE(settleJournal(m_journal, MessageTable()), QString());
     }
 
     void waitsForAProgramThatIsStillMoving()
