@@ -177,15 +177,6 @@ private:
     bool m_open = true;
 };
 
-JournalRecord intentOf(const QString &kind, const QString &src, const QString &dst)
-{
-    JournalRecord record;
-    record.kind = kind;
-    record.src = src;
-    record.dst = dst;
-    return record;
-}
-
 // A move that is refused before it starts is recorded as such, so that the journal never shows a
 // companion folder as left behind when it stayed on purpose.
 void recordRefusal(const MoveContext &context, const QString &from, const QString &to, const QString &page,
@@ -193,7 +184,7 @@ void recordRefusal(const MoveContext &context, const QString &from, const QStrin
 {
     if (!context.journal)
         return;
-    JournalRecord intent = intentOf(u"folder"_s, from, to);
+    JournalRecord intent = JournalRecord::intent(u"folder"_s, from, to);
     intent.page = page;
     context.journal->failed(context.journal->intent(intent), reason);
 }
@@ -444,7 +435,7 @@ bool moveFolder(const QString &from, const QString &to, const MoveContext &outer
         }
     }
 
-    JournalRecord intent = intentOf(u"folder"_s, from, to);
+    JournalRecord intent = JournalRecord::intent(u"folder"_s, from, to);
     intent.page = page;
     intent.merge = merge;
     intent.undoes = undoes;
@@ -522,7 +513,7 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
     const QString target = reduceRootJoin(join(destination, name));
     const auto [companion, companionTarget] = companionOf(from, target, knownFolders);
 
-    JournalRecord intent = intentOf(u"file"_s, from, target);
+    JournalRecord intent = JournalRecord::intent(u"file"_s, from, target);
     intent.companionSrc = companion;
     intent.companionDst = companionTarget;
     JournaledMove move(context, std::move(intent));
@@ -595,7 +586,7 @@ QStringList moveFilesWithCompanions(const QStringList &sources, const QString &f
             if (isFolder(companionPath(from, suffix)))
                 companions.append(suffix);
         }
-        JournalRecord intent = intentOf(u"file"_s, from, target);
+        JournalRecord intent = JournalRecord::intent(u"file"_s, from, target);
         if (!companions.isEmpty()) {
             intent.companionSrc = companionPath(from, companions.first());
             intent.companionDst = companionPath(target, companions.first());
@@ -626,7 +617,7 @@ bool undoMove(const LoggedMove &logged, const QString &currentFolder, const Move
     const QString current = reduceRootJoin(join(logged.destination, logged.fileName));
     const auto [companion, companionReturn] = companionOf(current, returnPath);
 
-    JournalRecord intent = intentOf(u"file"_s, current, returnPath);
+    JournalRecord intent = JournalRecord::intent(u"file"_s, current, returnPath);
     intent.companionSrc = companion;
     intent.companionDst = companionReturn;
     intent.undoes = logged.journalId;

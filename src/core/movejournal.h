@@ -66,6 +66,16 @@ struct JournalRecord
     bool merge = false;
     QString reason;
 
+    /// The intent of a move of a "file" or "folder"; the optional fields stay empty.
+    static JournalRecord intent(const QString &kind, const QString &src, const QString &dst)
+    {
+        JournalRecord record;
+        record.kind = kind;
+        record.src = src;
+        record.dst = dst;
+        return record;
+    }
+
     friend bool operator==(const JournalRecord &, const JournalRecord &) = default;
 };
 

@@ -24,15 +24,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-JournalRecord intentOf(const QString &kind, const QString &src, const QString &dst)
-{
-    JournalRecord record;
-    record.kind = kind;
-    record.src = src;
-    record.dst = dst;
-    return record;
-}
-
 const QDateTime saved(QDate(2001, 2, 3), QTime(4, 5, 6));
 
 // "path=content" makes a file, "path/" a folder, below `base`; all with one modification time, as the
@@ -247,7 +238,7 @@ private Q_SLOTS:
         {
             MoveJournal journal(m_journal);
             journal.beginPass(u"classify"_s, at(u"in"_s));
-            journal.intent(intentOf(u"file"_s, source, copy));
+            journal.intent(JournalRecord::intent(u"file"_s, source, copy));
         }
         const QString report = settleJournal(m_journal, MessageTable());
         QVERIFY2(report.contains(u"arrived whole"_s), qPrintable(report));
@@ -272,7 +263,7 @@ private Q_SLOTS:
         {
             MoveJournal journal(m_journal);
             journal.beginPass(u"classify"_s, at(u"in"_s));
-            JournalRecord intent = intentOf(u"file"_s, at(u"in/page.htm"_s), at(u"out/page.htm"_s));
+            JournalRecord intent = JournalRecord::intent(u"file"_s, at(u"in/page.htm"_s), at(u"out/page.htm"_s));
             intent.companionSrc = from;
             intent.companionDst = to;
             const QString id = journal.intent(intent);
@@ -297,7 +288,7 @@ private Q_SLOTS:
         make(m_files, {u"in/page.htm=whole"_s});
         MoveJournal running(m_journal);
         running.beginPass(u"classify"_s, at(u"in"_s));
-        running.intent(intentOf(u"file"_s, at(u"in/page.htm"_s), at(u"out/page.htm"_s)));
+        running.intent(JournalRecord::intent(u"file"_s, at(u"in/page.htm"_s), at(u"out/page.htm"_s)));
         QCOMPARE(settleJournal(m_journal, MessageTable()), QString());
         QCOMPARE(openIntents(m_journal).size(), 1);
         running.endPass(); // between passes the program holds no lock
@@ -315,7 +306,7 @@ private Q_SLOTS:
         file.close();
         MoveJournal journal(m_journal);
         journal.beginPass(u"move"_s, QString());
-        const QString id = journal.intent(intentOf(u"file"_s, at(u"a"_s), at(u"b"_s)));
+        const QString id = journal.intent(JournalRecord::intent(u"file"_s, at(u"a"_s), at(u"b"_s)));
         journal.done(id);
         journal.endPass();
         const QList<JournalRecord> records = MoveJournal::read(m_journal);

@@ -14,15 +14,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-JournalRecord intentOf(const QString &kind, const QString &src, const QString &dst)
-{
-    JournalRecord record;
-    record.kind = kind;
-    record.src = src;
-    record.dst = dst;
-    return record;
-}
-
 // Journal lines in short: "pass P what", "intent ID kind src dst [companionSrc companionDst] [undoes=ID]",
 // "done ID", "failed ID reason"; anything else is written as it stands.
 QList<JournalRecord> records(const QStringList &lines)
@@ -97,7 +88,7 @@ class TestMoveHistory : public QObject
             const QString companionSrc = page.companion ? path(u"in/"_s + stem) : QString();
             const QString companionDst = page.companion ? path(u"Sorted/%1/%2"_s.arg(page.folder, stem)) : QString();
             QDir().mkpath(FileOps::folderOf(dst));
-            JournalRecord intent = intentOf(u"file"_s, src, dst);
+            JournalRecord intent = JournalRecord::intent(u"file"_s, src, dst);
             intent.companionSrc = companionSrc;
             intent.companionDst = companionDst;
             const QString id = journal.intent(intent);
@@ -105,7 +96,7 @@ class TestMoveHistory : public QObject
                 return QString();
             journal.done(id);
             if (page.companion) {
-                const QString folderId = journal.intent(intentOf(u"folder"_s, companionSrc, companionDst));
+                const QString folderId = journal.intent(JournalRecord::intent(u"folder"_s, companionSrc, companionDst));
                 if (!QDir().rename(companionSrc, companionDst))
                     return QString();
                 journal.done(folderId);
