@@ -104,6 +104,49 @@ QByteArray encodeUtf8(QStringView text)
     return bytes;
 }
 
+// ---- UTF-16 ---------------------------------------------------------------------------------------
+
+// Unit by unit, without validation, so that a lone surrogate goes back to the bytes it came from.
+QString decodeUtf16(QByteArrayView bytes, bool bigEndian)
+{
+    QString text(bytes.size() / 2, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
+        const char16_t a = uchar(bytes[i]), b = uchar(bytes[i + 1]);
+        *out++ = bigEndian ? char16_t(a << 8 | b) : char16_t(b << 8 | a);
+    }
+    return text;
+}
+
+QByteArray encodeUtf16(QStringView text, bool bigEndian)
+{
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    char *out = bytes.data();
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        *out++ = char(bigEndian ? u >> 8 : u & 0xFF);
+        *out++ = char(bigEndian ? u & 0xFF : u >> 8);
+    }
+    return bytes;
+}
+
+// UTF-16 without a mark: no UTF-8 text holds a zero byte, and ASCII in UTF-16 holds one in every pair.
+std::optional<TextEncoding::Kind> unmarkedUtf16(QByteArrayView bytes)
+{
+    if (bytes.isEmpty() || bytes.size() % 2 != 0)
+        return std::nullopt;
+    qsizetype evenZeros = 0, oddZeros = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\0')
+            ++(i % 2 == 0 ? evenZeros : oddZeros);
+    }
+    if (evenZeros > 0 && oddZeros == 0)
+        return TextEncoding::Utf16BE;
+    if (oddZeros > 0 && evenZeros == 0)
+        return TextEncoding::Utf16LE;
+    return std::nullopt;
+}
+
 // ---- CP932 ----------------------------------------------------------------------------------------
 
 using Converter = std::unique_ptr<UConverter, decltype(&ucnv_close)>;
@@ -287,6 +330,13 @@ std::optional<QByteArray> TextEncoding::encode(const QString &text) const
 {
     if (kind == Cp932)
         return encodeCp932(text, originalLines);
+    if (kind == Utf16LE || kind == Utf16BE) {
+        const bool bigEndian = kind == Utf16BE;
+        QByteArray bytes = encodeUtf16(text, bigEndian);
+        if (byteOrderMark)
+            bytes.prepend(bigEndian ? "\xFE\xFF" : "\xFF\xFE", 2);
+        return bytes;
+    }
     QByteArray bytes = encodeUtf8(text);
     if (byteOrderMark)
         bytes.prepend(utf8ByteOrderMark.data(), utf8ByteOrderMark.size());
@@ -299,6 +349,18 @@ TextFileContent decode(const QByteArray &bytes)
 {
     TextFileContent content;
     QByteArrayView view(bytes);
+    const bool littleMark = view.startsWith("\xFF\xFE"), bigMark = view.startsWith("\xFE\xFF");
+    if ((littleMark || bigMark) && view.size() % 2 == 0) {
+        content.encoding.kind = bigMark ? TextEncoding::Utf16BE : TextEncoding::Utf16LE;
+        content.encoding.byteOrderMark = true;
+        content.text = decodeUtf16(view.sliced(2), bigMark);
+        return content;
+    }
+    if (const std::optional<TextEncoding::Kind> utf16 = unmarkedUtf16(view)) {
+        content.encoding.kind = *utf16;
+        content.text = decodeUtf16(view, *utf16 == TextEncoding::Utf16BE);
+        return content;
+    }
     if (view.startsWith(utf8ByteOrderMark)) {
         content.encoding.byteOrderMark = true;
         view = view.sliced(utf8ByteOrderMark.size());

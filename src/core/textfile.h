@@ -9,14 +9,15 @@
 
 // How a text file's bytes became text, so that writing the text gives the same bytes back.
 //
-// Reading: a file that is valid UTF-8 as a whole is UTF-8 (a byte-order mark is noted and written back).
-// Otherwise it is CP932 when it decodes as CP932 without an invalid or unmapped byte and fewer of its
+// Reading: a file with a UTF-16 byte-order mark, or of pairs of bytes whose zero bytes all stand on one
+// side of the pair (ASCII text in UTF-16 without a mark), is UTF-16 of that byte order, every unit kept.
+// A file that is valid UTF-8 as a whole is UTF-8 (a byte-order mark is noted and written back). Otherwise it is CP932 when it decodes as CP932 without an invalid or unmapped byte and fewer of its
 // non-ASCII lines are valid UTF-8 than are not. Otherwise it is UTF-8 with its stray bytes kept: every byte
 // 0x80-0xFF outside a valid UTF-8 sequence becomes the lone surrogate U+DC80-U+DCFF (never a character of
 // its own, so never mistaken for one) and is written back as that byte. New files are UTF-8.
 struct TextEncoding
 {
-    enum Kind { Utf8, Cp932 };
+    enum Kind { Utf8, Cp932, Utf16LE, Utf16BE };
 
     Kind kind = Utf8;
     bool byteOrderMark = false;

@@ -98,6 +98,12 @@ private Q_SLOTS:
         QTest::newRow("stray byte of a line not ours kept")
             << "[Other]\nName=caf\xE9\n[Setting]\nSift=0\n"_ba << QStringList {u"Setting|Sift|1"_s}
             << "[Other]\nName=caf\xE9\n[Setting]\nSift=1\n"_ba;
+        const auto utf16 = [](const QString &text) {
+            return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+        };
+        QTest::newRow("UTF-16 file stays UTF-16, byte for byte")
+            << "\xFF\xFE"_ba + utf16(u"[Setting]\r\nSift=0\r\n"_s) << QStringList {u"Setting|Sift|1"_s}
+            << "\xFF\xFE"_ba + utf16(u"[Setting]\r\nSift=1\r\n"_s);
         QTest::newRow("lower-case key replaced")
             << "[setting]\nsift=0\n"_ba << QStringList {u"Setting|Sift|1"_s} << "[setting]\nsift=1\n"_ba;
         QTest::newRow("outer blanks lost on reading")

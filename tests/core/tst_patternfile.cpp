@@ -40,6 +40,10 @@ private Q_SLOTS:
         // "∵" keeps the IBM code it was written with.
         QTest::newRow("Shift-JIS written back as it was")
             << shiftJisList << u"表示 -> ../ニュース\n∵ -> ../a\n"_s << shiftJisList;
+        const QByteArray utf16 = "a\0 \0-\0>\0 \0.\0.\0/\0A\0\r\0\n\0b\0\r\0\n\0"_ba;
+        QTest::newRow("UTF-16 without a mark written back as it was") << utf16 << u"a -> ../A\nb\n"_s << utf16;
+        QTest::newRow("UTF-16 big-endian with a mark")
+            << "\xFE\xFF\0a\0\r\0\n"_ba << u"a\n"_s << "\xFE\xFF\0a\0\r\0\n"_ba;
         QTest::newRow("Shift-JIS with LF breaks")
             << "\x95\x5C\n\x8E\xA6\n"_ba << u"表\n示\n"_s << "\x95\x5C\r\n\x8E\xA6\r\n"_ba;
     }

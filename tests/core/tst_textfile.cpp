@@ -66,6 +66,10 @@ private Q_SLOTS:
         QTest::newRow("half-width kana valid as UTF-8 alone") << "\xC8\xBA"_ba << u"\u023A"_s << utf8Kind;
         QTest::newRow("half-width kana among CP932 lines")
             << "\x95\x5C\r\n\x8E\xA6\r\n\xC8\xBA\r\n"_ba << u"表\r\n示\r\nﾈｺ\r\n"_s << cp932Kind;
+        QTest::newRow("UTF-16 without a mark") << "a\0\r\0\n\0"_ba << u"a\r\n"_s << int(TextEncoding::Utf16LE);
+        QTest::newRow("one UTF-8 Japanese line and one stray byte stay UTF-8")
+            << utf8(u"日本 -> ../日本\n"_s) + "caf\xE9s\n" << u"日本 -> ../日本\ncaf"_s + kept(0xE9) + u"s\n"_s
+            << utf8Kind;
         // ICU's table trades these three control codes among themselves.
         QTest::newRow("CP932 control codes stay ASCII")
             << "\x95\x5C\x1A\x1C\x7F"_ba << u"表\x1A\x1C\x7F"_s << cp932Kind;
@@ -93,6 +97,7 @@ private Q_SLOTS:
         QTest::newRow("half-width kana alone") << "\xC8\xBA\r\n"_ba;
         QTest::newRow("half-width kana among CP932 lines") << "\x95\x5C\r\n\x8E\xA6\r\n\xC8\xBA\r\n"_ba;
         QTest::newRow("CP932 control codes") << "\x95\x5C\x1A\x1C\x7F\r"_ba;
+        QTest::newRow("UTF-16 with a mark and a lone surrogate") << "\xFF\xFE\x68\x88\x00\xD8\r\0\n\0"_ba;
         QTest::newRow("every stray byte") << [] {
             QByteArray bytes;
             for (int b = 0x80; b <= 0xFF; ++b)
