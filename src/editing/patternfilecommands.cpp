@@ -89,6 +89,9 @@ void PatternFileCommands::loadList()
     if (!saveCurrentList())
         return;
     ProgramState &state = m_main->state();
+    // The save may just have written the chosen file itself: the box shows what is on disk now.
+    if (loaded && QFileInfo(chosen) == QFileInfo(state.patternFile))
+        loaded = PatternFile::read(chosen);
     state.patternFile = chosen;
     state.patternFileState = loaded.value_or(PatternFileState {});
     m_main->keywordList()->setPlainText(loaded ? *loaded->savedText : QString());

@@ -32,7 +32,8 @@ FileListCommands::FileListCommands(MainWindow *main)
     connect(m_main->explorerButton(), &QAbstractButton::clicked, this, guarded(m_main, [this] { openRootFolder(); }));
     m_secondClickRename.setSingleShot(true);
     m_secondClickRename.setInterval(QApplication::doubleClickInterval());
-    connect(&m_secondClickRename, &QTimer::timeout, this, guarded(m_main, [this] { renameCurrentFile(); }));
+    connect(&m_secondClickRename, &QTimer::timeout, this,
+            guarded(m_main, [this] { renameFile(m_clickedTwice, m_clickedTwiceRow); }));
 }
 
 FileList *FileListCommands::fileList() const
@@ -81,10 +82,13 @@ void FileListCommands::openCurrentFile()
 
 void FileListCommands::renameCurrentFile()
 {
-    const QString current = fileList()->currentFilePath();
+    renameFile(fileList()->currentFilePath(), fileList()->currentRow());
+}
+
+void FileListCommands::renameFile(const QString &current, int row)
+{
     if (current.isEmpty())
         return;
-    const int row = fileList()->currentRow();
     const QString name = FileOps::fileName(current);
     const QString typed
         = m_main->prompts().inputBox(m_main->state().messages.text(18), m_main->state().messages.text(19), name);
@@ -122,6 +126,8 @@ void FileListCommands::handleClick()
         return;
     const int index = fileList()->currentRow();
     if (index == m_lastClickedIndex) {
+        m_clickedTwice = fileList()->currentFilePath();
+        m_clickedTwiceRow = index;
         m_secondClickRename.start();
         m_lastClickedIndex = -1;
     } else {

@@ -42,6 +42,8 @@ public:
     void openWithDesktop(const QString &path);
     void openCurrentFile();
     void renameCurrentFile();
+    /// Asks for a new name of the file at `path`, which the list shows in `row`.
+    void renameFile(const QString &path, int row);
     void deleteCurrentFile();
     /// The file browser on the parent folder of the destination folders.
     void openRootFolder();
@@ -67,6 +69,9 @@ private:
     int m_lastClickedIndex = -1;
     /// A second click renames only once it is clear that it did not begin a double click.
     QTimer m_secondClickRename;
+    /// The file clicked twice: a click on another item meanwhile does not make that one the file renamed.
+    QString m_clickedTwice;
+    int m_clickedTwiceRow = -1;
     /// The release that ends a double click reports one more click; it must not count.
     bool m_swallowNextClick = false;
 };

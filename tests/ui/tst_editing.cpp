@@ -120,6 +120,8 @@ void TestEditing::switchPatternFile_data()
         << true << u"other.dat"_s << unwritable << false << false << no << edited << false;
     QTest::newRow("load, current file read-only, changes discarded")
         << true << u"other.dat"_s << current << true << false << yes << other << true;
+    QTest::newRow("load of the current file keeps the edits")
+        << true << current << current << false << false << 0 << edited << true;
     QTest::newRow("load, unchanged list of a read-only file goes ahead")
         << true << u"other.dat"_s << current << true << true << 0 << other << true;
 }
