@@ -501,6 +501,11 @@ void MainWindow::parseKeywordList()
 
 void MainWindow::classify()
 {
+    if (const QString refused = refusedLinesMessage(m_state.table, m_state.messages); !refused.isEmpty()) {
+        const QString question = ProgramText(Message::ClassifyWithoutRefused, {refused}).in(m_state.messages);
+        if (prompts().msgBox(question, QString(), u"YesNo"_s, 1) != UserPrompts::Yes)
+            return;
+    }
     ClassifyPass pass(m_state.table, moveContext(), [this] { return m_optionsDialog->options(); });
     pass.setCurrentDestination(m_state.currentDestination);
     runPass([&] { pass.run(m_fileList->filePaths()); });

@@ -64,7 +64,7 @@ void PassCommands::preview()
     const QList<PreviewRow> rows
         = previewPass(state.table, m_main->fileList()->filePaths(), m_main->optionsDialog()->rootFolder());
     m_previewDialog->applyLanguage();
-    m_previewDialog->showPreview(rows, state.messages);
+    m_previewDialog->showPreview(rows, state.messages, refusedLinesMessage(state.table, state.messages));
 }
 
 void PassCommands::undoSelectedPass()

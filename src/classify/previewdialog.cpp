@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -28,6 +29,9 @@ PreviewDialog::PreviewDialog(QWidget *parent)
     setFont(ProgramFonts::proportional(12));
     HelpContext::set(this, 5); // the classifying page, which describes the preview
     resize(820, 420);
+    m_notes = new QLabel(this);
+    m_notes->setWordWrap(true);
+    m_notes->hide();
     m_table = new QTableWidget(0, 4, this);
     m_table->setHorizontalHeaderLabels({u"File"_s, u"Destination"_s, u"Keyword lines"_s, u"Companion folder"_s});
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -46,6 +50,7 @@ PreviewDialog::PreviewDialog(QWidget *parent)
     buttons->addWidget(m_copyButton);
     buttons->addWidget(m_closeButton);
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_notes);
     layout->addWidget(m_table);
     layout->addLayout(buttons);
 
@@ -61,8 +66,10 @@ void PreviewDialog::applyLanguage()
     m_language.applyProgramLanguage();
 }
 
-void PreviewDialog::showPreview(const QList<PreviewRow> &rows, const MessageTable &messages)
+void PreviewDialog::showPreview(const QList<PreviewRow> &rows, const MessageTable &messages, const QString &notes)
 {
+    m_notes->setText(notes);
+    m_notes->setVisible(!notes.isEmpty());
     m_table->setRowCount(0);
     m_table->setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r) {

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 class MessageTable;
+class QLabel;
 class QPushButton;
 class QTableWidget;
 
@@ -19,12 +20,13 @@ public:
 
     /// Takes the texts of the language file, if there is one.
     void applyLanguage();
-    /// Fills the table and shows it modally.
-    void showPreview(const QList<PreviewRow> &rows, const MessageTable &messages);
+    /// Fills the table and shows it modally; `notes` (lines of the list that file nothing, say) above it.
+    void showPreview(const QList<PreviewRow> &rows, const MessageTable &messages, const QString &notes = {});
 
     QTableWidget *table() const { return m_table; }
 
 private:
+    QLabel *m_notes = nullptr;
     QTableWidget *m_table = nullptr;
     QPushButton *m_copyButton = nullptr;
     QPushButton *m_closeButton = nullptr;

@@ -81,15 +81,10 @@ FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &pat
 
     if (outcome.target == from)
         return skip(u"already-there"_s, u"it is in its destination already"_s);
-    if (!m_ownersReady.contains(candidate.owner)) {
-        if (!m_destinationsReady.contains(candidate.destination)) {
-            if (FileOps::parentFolderMissing(candidate.destination))
-                return skip(u"missing-parent-folder"_s,
-                            u"the parent folder of %1 does not exist"_s.arg(quoted(outcome.destination)));
-            m_destinationsReady.insert(candidate.destination);
-        }
-        m_ownersReady.insert(candidate.owner);
-    }
+    // The window asks before it makes such a folder; nobody is here to answer.
+    if (candidate.parentMissing)
+        return skip(u"missing-parent-folder"_s,
+                    u"the parent folder of %1 does not exist"_s.arg(quoted(outcome.destination)));
     // The move never replaces anything by itself; only a dry run has to look first.
     if (m_options.dryRun && MoveSteps::exists(outcome.target))
         return skip(u"target-exists"_s, u"%1 exists already"_s.arg(quoted(outcome.target)));

@@ -68,10 +68,6 @@ private:
     QString m_passId;
     QStringList m_passNotices;
     MessageTable m_messages;
-    QSet<QString> m_destinationsReady; ///< destinations known to have their parent folder
-    /// Entries of the table (which no pass parses again) whose destination is known so: told by their
-    /// index, as reading each file's destination path again cost more than the check.
-    QSet<qsizetype> m_ownersReady;
     DecliningPrompts m_prompts;
     QuietView m_view;
     std::optional<MovePass> m_pass; ///< from the first move to the end of run(); uses the members above

@@ -65,8 +65,10 @@ std::optional<ClassifySetup> resolveSetup(const QCommandLineParser &parser, QStr
     } else {
         setup.source = stored.sourceFolder;
     }
-    if (!QFileInfo(setup.source).isDir()) {
-        *error = u"the source folder does not exist: %1"_s.arg(setup.source);
+    if (const QFileInfo source(setup.source); !source.isDir()) {
+        *error = (source.exists() ? u"the source folder is not a folder: %1"_s
+                                  : u"the source folder does not exist: %1"_s)
+                     .arg(setup.source);
         return std::nullopt;
     }
 
@@ -143,6 +145,13 @@ std::optional<KeywordList> loadList(const ClassifySetup &setup, QString *error)
         *error = setup.list + u": "_s + bad->message();
         return std::nullopt;
     }
+    // A program, a picture, an archive: filing by it would only report every file as without a keyword.
+    if (list.text.contains(QChar(0)) && list.table.size() == 0) {
+        *error = u"%1 is not a keyword list: it holds binary data and no keyword line"_s.arg(setup.list);
+        return std::nullopt;
+    }
+    for (const RefusedLine &refused : list.table.refusedLines())
+        printLine(stderr, u"marrowdale: %1: %2"_s.arg(setup.list, refused.message(MessageTable())));
     return list;
 }
 
@@ -151,6 +160,7 @@ bool classifyFiles(const ClassifySetup &setup, KeywordList &list, const QStringL
                    const QSet<QString> &folders, MoveJournal *journal, ClassifyReport &report, QString *passId,
                    QDateTime *countersWrittenAt = nullptr)
 {
+    report.linesRefused(int(list.table.refusedLines().size()));
     BatchClassifier classifier(list.table, setup.batch, journal, setup.source);
     classifier.run(files, folders, [&report](const FileOutcome &outcome) { report.file(outcome); });
     *passId = classifier.passId();

@@ -158,6 +158,7 @@ void ClassifyReport::summary(const QString &passId, bool countersWritten)
                                    {u"failed"_s, m_failed},
                                    {u"withProblems"_s, m_withProblems},
                                    {u"unreadableNames"_s, m_unreadable},
+                                   {u"refusedLines"_s, m_refusedLines},
                                    {u"allRecorded"_s, m_allRecorded},
                                    {u"pass"_s, pathOrNull(passId)},
                                    {u"countersWritten"_s, countersWritten}};

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cstdio>
 
 // What a command-line pass tells: one line (or one JSON object) per file as it is settled, and a summary.
@@ -25,11 +26,14 @@ public:
 
     /// Some moves could not be recorded in the journal, so the history cannot take them all back.
     void notAllRecorded() { m_allRecorded = false; }
+    /// Lines of the keyword list that file nothing (their destinations cannot be used).
+    void linesRefused(int count) { m_refusedLines = std::max(m_refusedLines, count); }
 
     /// Every file was moved, would be moved or had no keyword, with nothing left to see to.
     bool allHandled() const
     {
-        return m_skipped == 0 && m_failed == 0 && m_withProblems == 0 && m_unreadable == 0 && m_allRecorded;
+        return m_skipped == 0 && m_failed == 0 && m_withProblems == 0 && m_unreadable == 0 && m_allRecorded
+            && m_refusedLines == 0;
     }
 
     static QJsonObject toJson(const FileOutcome &outcome, const QString &rootFolder);
@@ -48,6 +52,7 @@ private:
     int m_failed = 0;
     int m_withProblems = 0;
     int m_unreadable = 0;
+    int m_refusedLines = 0;
     bool m_allRecorded = true;
     QString m_line;
     QByteArray m_bytes;

@@ -54,6 +54,12 @@ int usageError(const QString &message)
     return UsageError;
 }
 
+int unknownInJournal(const QString &message)
+{
+    printLine(stderr, u"marrowdale: %1; \"marrowdale history\" lists the passes and moves it holds."_s.arg(message));
+    return UsageError;
+}
+
 int failure(const QString &message)
 {
     printLine(stderr, u"marrowdale: "_s + message);

@@ -19,6 +19,8 @@ QString helpText(const QCommandLineParser &parser);
 
 /// Reports a command that cannot run as given; returns UsageError.
 int usageError(const QString &message);
+/// Reports an id the journal does not hold, pointing to the list of those it holds; returns UsageError.
+int unknownInJournal(const QString &message);
 /// Reports a command that could not do its work for a reason that is not the caller's (a journal that
 /// cannot be written, say); returns NotAllHandled.
 int failure(const QString &message);

@@ -181,9 +181,9 @@ int undo(const QStringList &arguments)
     } else if (parser.isSet(u"pass"_s)) {
         passId = parser.value(u"pass"_s);
         if (!history.pass(passId))
-            return usageError(u"the journal holds no pass \"%1\""_s.arg(passId));
+            return unknownInJournal(u"the journal holds no pass \"%1\""_s.arg(passId));
     } else if (!history.move(positional.at(1))) {
-        return usageError(u"the journal holds no move \"%1\""_s.arg(positional.at(1)));
+        return unknownInJournal(u"the journal holds no move \"%1\""_s.arg(positional.at(1)));
     }
 
     const UndoReport report = passId.isEmpty() ? MoveUndo::undoMove(history, positional.at(1), journal)

@@ -77,7 +77,8 @@ void ClassifyPass::run(const QStringList &files)
             if (checkedFolders.contains(destination))
                 continue;
             checkedFolders.insert(destination);
-            if (!QFileInfo(destination).isDir()) {
+            // A folder whose top folder is missing is made only when the user says so, at its first file.
+            if (!QFileInfo(destination).isDir() && !planner.parentFolderMissing(destination)) {
                 m_context.view.showWait(int(g * 100 / m_table.size()));
                 end.waitShown = shown = true;
                 if (!FileOps::createFolderPath(destination))

@@ -113,7 +113,8 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
                 known = m_forms
                             .emplace(entry.destination,
                                      Forms {shortForm(entry.destination, m_root),
-                                            shortForm(entry.destination.toLower(), m_rootLower)})
+                                            shortForm(entry.destination.toLower(), m_rootLower),
+                                            parentFolderMissing(entry.destination)})
                             .first;
             }
             forms = &known->second;
@@ -121,10 +122,20 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
         const auto sameKey = [forms](const QString *key) { return *key == forms->key; };
         if (std::none_of(keys.cbegin(), keys.cend(), sameKey)) {
             keys.append(&forms->key);
-            plan.candidates.append({entry.destination, forms->shortForm, g, entry.keyword});
+            plan.candidates.append({entry.destination, forms->shortForm, g, entry.keyword, forms->parentMissing});
         }
     }
     return plan;
+}
+
+bool ClassifyPlanner::parentFolderMissing(const QString &destination)
+{
+    const auto known = m_parentMissing.constFind(destination);
+    if (known != m_parentMissing.cend())
+        return *known;
+    const bool missing = FileOps::parentFolderMissing(destination);
+    m_parentMissing.insert(destination, missing);
+    return missing;
 }
 
 ClassifyPlanner::ProbeIndex &ClassifyPlanner::indexOf(const KeywordTable &table)

@@ -36,6 +36,9 @@ struct PlannedCandidate
     QString shortForm; ///< as the keyword choice dialog shows it
     qsizetype owner = -1; ///< index in the keyword table
     QString ownerKeyword; ///< to recognise the owner after the table was parsed again
+    /// Neither the destination nor its top folder exists (an unmounted disk, a mistyped folder): the window
+    /// asks before it makes such a folder, and a pass without a user leaves the file where it is.
+    bool parentMissing = false;
 
     friend bool operator==(const PlannedCandidate &, const PlannedCandidate &) = default;
 };
@@ -65,6 +68,10 @@ public:
 
     FilePlan plan(const KeywordTable &table, const QString &path);
 
+    /// Whether a move into `destination` must ask before it makes the folder (see PlannedCandidate), as
+    /// the disk was when the planner first looked; the pass makes only the other destinations by itself.
+    bool parentFolderMissing(const QString &destination);
+
     /// The folders a move of the planned file is to look for its companion among (see moveWithCompanions()):
     /// none when the plan found none, which spares the move searching all folders beside the files for
     /// names that are not there.
@@ -78,6 +85,7 @@ private:
     {
         QString shortForm;
         QString key; ///< the short form without regard to case
+        bool parentMissing = false;
     };
 
     // The entries of a table by the letter group their search text begins with, in table order.
@@ -112,6 +120,7 @@ private:
     std::unique_ptr<ProbeIndex> m_index;
     std::optional<FolderGroups> m_folder; ///< of m_index
     std::unordered_map<QString, Forms> m_forms; ///< by destination; a node-based map, so that they stay put
+    QHash<QString, bool> m_parentMissing; ///< by destination
 };
 
 /// The folders in the folders of `files`, each folder listed once: most files have no companion folder to

@@ -284,6 +284,19 @@ QString KeywordLineError::message(const MessageTable &messages) const
     return ProgramText(Message::CountUnreadable, {QString::number(lineNumber), line}).in(messages);
 }
 
+QString RefusedLine::message(const MessageTable &messages) const
+{
+    return ProgramText(Message::RelativeDestination, {QString::number(lineNumber), destination}).in(messages);
+}
+
+QString refusedLinesMessage(const KeywordTable &table, const MessageTable &messages)
+{
+    QStringList lines;
+    for (const RefusedLine &refused : table.refusedLines())
+        lines.append(refused.message(messages));
+    return lines.join(u'\n');
+}
+
 QStringList keywordListLines(const QString &text)
 {
     if (text.isEmpty())
@@ -304,6 +317,7 @@ void KeywordTable::parse(const QString &text, const QString &rootFolder)
     m_searchesEndingAt.clear();
     m_lineCounters.clear();
     m_error.reset();
+    m_refused.clear();
     m_sourceText = text;
     static quint64 parses = 0;
     m_parseNumber = ++parses;
@@ -338,6 +352,10 @@ void KeywordTable::parse(const QString &text, const QString &rootFolder)
 
         if (keyword.isEmpty() || destination.isEmpty())
             continue;
+        if (!destination.startsWith(u'/')) {
+            m_refused.append({int(i + 1), line, destination});
+            continue;
+        }
         KeywordEntry entry;
         entry.keyword = keyword.toString();
         entry.destination = destination;

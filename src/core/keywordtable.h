@@ -69,6 +69,16 @@ struct KeywordLineError
     QString message(const MessageTable &messages) const;
 };
 
+// A line whose destination is neither a full path nor one below the parent folder (".."): it would name a
+// folder below wherever the program happened to be started, so it forms no entry.
+struct RefusedLine
+{
+    int lineNumber = 0; ///< 1-based
+    QString line;
+    QString destination;
+    QString message(const MessageTable &messages) const;
+};
+
 // The keyword table parsed from the keyword list's text.
 class KeywordTable
 {
@@ -105,6 +115,8 @@ public:
     void countUse(qsizetype i) { ++m_entries[i].usedCount; }
 
     const std::optional<KeywordLineError> &error() const { return m_error; }
+    /// Lines that name a destination the table cannot stand for; they form no entry.
+    const QList<RefusedLine> &refusedLines() const { return m_refused; }
     const QString &sourceText() const { return m_sourceText; }
     /// Different after every parse of any table: what was built from one parse knows itself stale.
     quint64 parseNumber() const { return m_parseNumber; }
@@ -124,6 +136,7 @@ private:
     mutable QList<int> m_searchesEndingAt; ///< how many searches tested exactly n entries, not yet added
     QList<KeywordCounters> m_lineCounters;
     std::optional<KeywordLineError> m_error;
+    QList<RefusedLine> m_refused;
     QString m_sourceText;
     quint64 m_parseNumber = 0;
     QString m_lastLineDestination;
@@ -150,6 +163,9 @@ QString rewriteKeywordList(const QString &text, const KeywordTable &table, const
 // the keyword or the folder could not be read back from the line: the user is told so).
 std::optional<QString> offerKeyword(UserPrompts &prompts, const MessageTable &messages, const QString &file,
                                     const QString &rootFolder, const QString &chosenFolder);
+
+// Every refused line of the table, one a line; empty when there is none.
+QString refusedLinesMessage(const KeywordTable &table, const MessageTable &messages);
 
 // The drive check after a parse: the text of message 20 when the last line's volume is missing.
 std::optional<QString> driveCheckMessage(const KeywordTable &table, const MessageTable &messages);

@@ -184,6 +184,11 @@ constexpr NamedText namedTexts[] = {
      u"Not every move of this pass could be recorded in the move journal \"%1\": %2<br>The history may not be "
      u"able to take all of them back."},
     {Message::MergedFolderStays, u"MergedFolderStays", u"\"%1\" could not be removed after its entries were moved: %2"},
+    {Message::RelativeDestination, u"RelativeDestination",
+     u"Line %1 of the keyword list is not used: its destination \"%2\" is neither a full path "
+     u"nor a folder below the parent folder written with \"..\"."},
+    {Message::ClassifyWithoutRefused, u"ClassifyWithoutRefused",
+     u"%1<br><br>Classify with the other lines?"},
 };
 
 constexpr bool inEnumOrder()

@@ -116,6 +116,8 @@ enum class Message {
     PassNotRecorded, ///< records of a pass's moves could not be written to the journal
     MergedFolderStays, ///< a folder merged into another could not be removed afterwards
 
+    RelativeDestination, ///< a keyword line whose destination is neither a full path nor below the parent folder
+    ClassifyWithoutRefused, ///< Classify asks whether to go on without such lines
     // New texts go above, their rows at the end of the table in messagetable.cpp.
     Count ///< not a text: how many there are
 };

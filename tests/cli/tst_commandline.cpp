@@ -1,4 +1,10 @@
+#include "classifypass.h"
+#include "classifyplan.h"
+#include "keywordtable.h"
+#include "mainview.h"
+#include "messagetable.h"
 #include "movejournal.h"
+#include "scriptedprompts.h"
 #include "systemtest.h"
 #include "testfiles.h"
 #include "treesnapshot.h"
@@ -116,6 +122,8 @@ private Q_SLOTS:
     void classifies_data();
     void classifies();
     void dryRunChangesNothing();
+    void windowAndCommandLineFileAlike();
+    void refusedDestinationMakesNothing();
     void jsonParses();
     void namesThatAreNotUtf8AreLeftAndReported();
     void attributesLostAreReportedOnce();
@@ -247,6 +255,52 @@ void TestCommandLine::dryRunChangesNothing()
     QVERIFY(QFileInfo::exists(box.root + u"/Deep/Er/f deep.files/y"_s));
 }
 
+// The window's pass, with every question declined, files what the command line files, file by file.
+void TestCommandLine::windowAndCommandLineFileAlike()
+{
+    const QString list = u"news -> ../News\npaper -> ../Paper\nask? -> ../Ask\ndeep -> ../Deep/Er\n"
+                         u"far -> /marrowdale-test-no-such-top/x\n"_s;
+    const QStringList files {u"a news.htm"_s, u"b paper.htm"_s, u"c news paper.htm"_s, u"d ask.htm"_s,
+                             u"e other.htm"_s, u"f deep.htm"_s, u"z far.htm"_s}; // the last ends the window's pass
+    Sandbox window(list), command(list);
+    for (const QString &file : files) {
+        window.make({u"in/"_s + file + u"=x"_s});
+        command.make({u"in/"_s + file + u"=x"_s});
+    }
+    KeywordTable table;
+    table.parse(list, window.root);
+    ScriptedPrompts prompts; // Neither of them, no folder chosen, No to the missing parent folder
+    QuietView view;
+    const MessageTable messages;
+    ClassifyPass pass(table, {prompts, messages, view}, [&window] { return Options {window.root, true, 1000, false}; });
+    pass.run(listSourceFolder(window.in).files);
+    QCOMPARE(prompts.askedOf(u"askYesNo"_s), QStringList {messages.text(13)});
+
+    for (const QJsonObject &object : command.runJson({u"classify"_s, u"--dry-run"_s})) {
+        if (object.contains(u"summary"_s))
+            continue;
+        const QString name = object.value(u"file"_s).toString().section(u'/', -1);
+        const QString destination = object.value(u"status"_s).toString() == u"would-move"_s
+            ? object.value(u"destination"_s).toString().replace(command.root, window.root)
+            : window.in;
+        QVERIFY2(QFileInfo::exists(destination + u'/' + name), qPrintable(name));
+    }
+}
+
+// A line whose destination is neither absolute nor below the parent folder made a folder below the
+// folder the program was started in.
+void TestCommandLine::refusedDestinationMakesNothing()
+{
+    Sandbox box(u"zqx->zr -> ..\\Arrow\nnews -> ../News"_s);
+    box.make({u"in/zqx.htm=z"_s, u"in/news.htm=n"_s});
+    const Result result = box.run({u"classify"_s});
+    QCOMPARE(result.code, 1);
+    QVERIFY2(result.err.contains(u"Line 1"_s) && result.err.contains(u"zr -> ../Arrow"_s), qPrintable(result.err));
+    QVERIFY(QFileInfo::exists(box.root + u"/News/news.htm"_s));
+    QCOMPARE(bytesOf(box.in + u"/zqx.htm"_s), "z"_ba);
+    QCOMPARE(QDir(box.base).entryList({u"zr*"_s}, QDir::AllEntries), QStringList());
+}
+
 void TestCommandLine::jsonParses()
 {
     Sandbox box(u"news -> ../News\npaper -> ../Paper"_s);
@@ -347,6 +401,11 @@ void TestCommandLine::exitStatuses_data()
                                        << u"\"skip\" or \"first\""_s;
     QTest::newRow("missing source folder")
         << true << news << S {u"classify"_s, u"nowhere"_s} << 2 << u"does not exist"_s;
+    QTest::newRow("source folder that is a file")
+        << true << news << S {u"classify"_s, u"in/news.htm"_s} << 2 << u"not a folder"_s;
+    QTest::newRow("binary keyword list")
+        << true << u"\u007FELF\u0002\u0001\u0001\u0000\u0000\u0000\u0000\u0000"_s << S {u"classify"_s} << 2
+        << u"not a keyword list"_s;
     QTest::newRow("no settings, no source") << false << news << S {u"classify"_s} << 2 << u"give SOURCE"_s;
     QTest::newRow("no settings, no parent folder")
         << false << news << S {u"classify"_s, u"in"_s} << 2 << u"give --root"_s;
@@ -361,6 +420,8 @@ void TestCommandLine::exitStatuses_data()
     QTest::newRow("undo of two things") << true << news << S {u"undo"_s, u"x/1"_s, u"--last"_s} << 2 << u"--last"_s;
     QTest::newRow("undo of an unknown pass")
         << true << news << S {u"undo"_s, u"--pass"_s, u"nope"_s} << 2 << u"no pass \"nope\""_s;
+    QTest::newRow("undo of an unknown move points to the history")
+        << true << news << S {u"undo"_s, u"nope/1"_s} << 2 << u"\"marrowdale history\" lists"_s;
     QTest::newRow("undo with an empty journal")
         << true << news << S {u"undo"_s, u"--last"_s} << 0 << u"no pass that filed"_s;
     QTest::newRow("history --last 0") << true << news << S {u"history"_s, u"--last"_s, u"0"_s} << 2 << u"--last"_s;
@@ -382,6 +443,8 @@ void TestCommandLine::exitStatuses()
     // A usage error is said on stderr and changes nothing of the user's.
     if (result.code == 2) {
         QVERIFY(!result.err.isEmpty());
+        // An id that is not there is no mistake of usage that the help would mend.
+        QCOMPARE(result.err.contains(u"--help"_s), !result.err.contains(u"the journal holds no"_s));
         COMPARE_TREES(TreeSnapshot::without(TreeSnapshot::of(box.base, TreeSnapshot::NoFolderTimes), "state"), before);
     }
 }

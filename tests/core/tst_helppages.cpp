@@ -43,6 +43,36 @@ QString readStrictUtf8(const QString &path)
     return utf8.hasError() ? QString() : text;
 }
 
+// The text a reader sees: without tags, entities read.
+QString visibleText(const QString &html)
+{
+    static const QRegularExpression tag(u"<[^>]*>"_s);
+    QString text = QString(html).remove(tag);
+    return text.replace(u"&quot;"_s, u"\""_s).replace(u"&#x27;"_s, u"'"_s).replace(u"&lt;"_s, u"<"_s)
+        .replace(u"&gt;"_s, u">"_s).replace(u"&amp;"_s, u"&"_s);
+}
+
+// The words of an index title: runs of letters of one script, so that a Japanese compound yields its
+// kanji and katakana words; kana particles and signs between them are no words.
+QStringList wordsOf(const QString &title)
+{
+    QStringList words;
+    QString word;
+    QChar::Script script = QChar::Script_Unknown;
+    for (const QChar c : title + u' ') {
+        const QChar::Script now = c.isLetterOrNumber() ? c.script() : QChar::Script_Unknown;
+        if (now != script || now == QChar::Script_Unknown) {
+            if (word.size() > 1 && script != QChar::Script_Hiragana)
+                words.append(word);
+            word.clear();
+            script = now;
+        }
+        if (now != QChar::Script_Unknown)
+            word += c;
+    }
+    return words;
+}
+
 } // namespace
 
 // The pages that ship with the program, in English and in Japanese, and the choice between the two sets.
@@ -168,6 +198,10 @@ private Q_SLOTS:
             QVERIFY2(!e.title.isEmpty() && !e.title.front().isSpace(), qPrintable(e.title));
             QVERIFY2(!titles.contains(e.title), qPrintable(e.title + u" twice"_s));
             titles << e.title;
+            // The entry leads to a page that speaks of it in its words.
+            const QString page = visibleText(textOf(folder + u'/' + e.page));
+            for (const QString &word : wordsOf(e.title))
+                QVERIFY2(page.contains(word, Qt::CaseInsensitive), qPrintable(e.title + u": "_s + word));
             if (wordFirst) {
                 // Full-width Latin letters and digits would sort after every kanji.
                 const QChar first = e.title.front();
@@ -175,6 +209,24 @@ private Q_SLOTS:
                          qPrintable(e.title));
             }
         }
+    }
+
+    void everyMessageKeyIsListed_data() { indexEntries_data(); }
+
+    // A translator works from the language-files page: every text of [Messages] has its row there.
+    void everyMessageKeyIsListed()
+    {
+        QFETCH(QString, folder);
+        const QString page = textOf(folder + u"/languagefiles.htm"_s);
+        bool inMessages = false;
+        int keys = 0;
+        for (const QString &line : textOf(QStringLiteral(MARROWDALE_SOURCE_DIR "/languages/English.lng")).split(u'\n')) {
+            if (line.startsWith(u'['))
+                inMessages = line.trimmed() == u"[Messages]"_s;
+            else if (inMessages && !line.startsWith(u';') && line.contains(u'=') && ++keys)
+                QVERIFY2(page.contains(u"<code>%1</code>"_s.arg(line.section(u'=', 0, 0))), qPrintable(line));
+        }
+        QVERIFY(keys > 50);
     }
 
     void helpFolderForLanguage_data()
