@@ -38,6 +38,34 @@ ProgramText entriesWhoseNames(qsizetype count)
     return count == 1 ? ProgramText(Message::OneRawName) : ProgramText(Message::RawNames, {QString::number(count)});
 }
 
+const QByteArray companionSuffixes[] = {"_files"_ba, ".files"_ba};
+
+// The name without its extension, as a companion folder's name repeats it.
+QByteArray stemOf(const QByteArray &name)
+{
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot < 0 ? name : name.left(dot);
+}
+
+// The page a companion folder belongs to among the names, or none: a folder whose name ends like one and
+// whose stem some file of the list has.
+const RawNames::UndecodableName *pageOf(const RawNames::UndecodableName &folder,
+                                        const QList<RawNames::UndecodableName> &names)
+{
+    if (!folder.folder)
+        return nullptr;
+    for (const QByteArray &suffix : companionSuffixes) {
+        if (!folder.name.endsWith(suffix))
+            continue;
+        const QByteArray stem = folder.name.chopped(suffix.size());
+        for (const RawNames::UndecodableName &entry : names) {
+            if (!entry.folder && stemOf(entry.name) == stem)
+                return &entry;
+        }
+    }
+    return nullptr;
+}
+
 qsizetype readable(const QList<RawNames::UndecodableName> &names)
 {
     return std::count_if(names.begin(), names.end(),
@@ -58,6 +86,16 @@ QList<UndecodableName> undecodableNames(const QString &folder)
     }
     std::sort(found.begin(), found.end(),
               [](const UndecodableName &a, const UndecodableName &b) { return a.name < b.name; });
+    // A companion folder reads as its page does, or not at all: its name may read where the page's does not
+    // (a lead byte at the end of the stem takes the "_" for its second byte), and the two would part.
+    for (UndecodableName &entry : found) {
+        if (const UndecodableName *page = pageOf(entry, found)) {
+            const QByteArray stem = stemOf(page->name);
+            const std::optional<QString> stemReading = page->reading ? cp932Reading(stem) : std::nullopt;
+            entry.reading = stemReading ? std::optional(*stemReading + QString::fromLatin1(entry.name.mid(stem.size())))
+                                        : std::nullopt;
+        }
+    }
     return found;
 }
 
@@ -133,10 +171,25 @@ QString notice(const QString &folder, const QList<UndecodableName> &names, const
 QStringList renameToReadings(const QString &folder, const QList<UndecodableName> &names, const MessageTable &messages)
 {
     QStringList failures;
-    for (const UndecodableName &entry : names) {
+    const auto rename = [&](const UndecodableName &entry) {
         ProgramText error;
-        if (entry.reading && !renameRaw(folder, entry.name, *entry.reading, &error))
-            failures.append(error.in(messages));
+        if (renameRaw(folder, entry.name, *entry.reading, &error))
+            return true;
+        failures.append(error.in(messages));
+        return false;
+    };
+    for (const UndecodableName &entry : names) {
+        if (!entry.reading || pageOf(entry, names))
+            continue; // a companion folder goes with its page
+        if (!rename(entry))
+            continue;
+        for (const UndecodableName &companion : names) {
+            if (pageOf(companion, names) != &entry || !companion.reading || rename(companion))
+                continue;
+            // The folder stays under its name: so does the page, or the two would part.
+            const QByteArray path = QFile::encodeName(folder);
+            MoveSteps::renameExclusive(MoveSteps::child(path, entry.reading->toUtf8()), MoveSteps::child(path, entry.name));
+        }
     }
     return failures;
 }
