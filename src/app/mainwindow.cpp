@@ -277,11 +277,7 @@ UserPrompts &MainWindow::prompts() const
 
 MoveContext MainWindow::moveContext()
 {
-    // Moves go on without a journal; the user hears once that they are not being recorded.
-    if (!m_journal.isOpen() && !m_journalTrouble) {
-        m_journalTrouble = true;
-        prompts().notify(m_journal.error().in(m_state.messages));
-    }
+    // A journal that cannot be written ends a pass before its first move, and says why.
     return {prompts(), m_state.messages, *this, &m_journal};
 }
 

@@ -197,7 +197,6 @@ private:
     QTimer m_parseTimer;
     LanguageTable m_language;
     MoveJournal m_journal {MoveJournal::defaultPath()};
-    bool m_journalTrouble = false;
     QSet<QString> m_foldersCheckedForRawNames;
     QFileSystemWatcher m_folderWatcher;
     QTimer m_folderChanged; ///< gathers a burst of changes into one re-read

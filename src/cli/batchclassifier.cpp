@@ -2,6 +2,7 @@
 
 #include "fileops.h"
 #include "keywordtable.h"
+#include "marrowdaleerror.h"
 #include "movejournal.h"
 #include "movesteps.h"
 
@@ -30,12 +31,17 @@ void BatchClassifier::run(const QStringList &files, const QSet<QString> &folders
                           const std::function<void(const FileOutcome &)> &report)
 {
     ClassifyPlanner planner(m_options.rootFolder, foldersBeside);
-    for (const QString &path : files)
+    for (const QString &path : files) {
         report(settle(planner, path));
+        if (m_stopped)
+            break; // the journal took no more records: nothing more may move
+    }
     // The pass ends with the files it was given, and says at its end what went for all of them.
     m_prompts.clear();
     m_pass.reset();
     m_passNotices = m_prompts.notices;
+    if (!m_stopNotice.isEmpty())
+        m_passNotices.append(m_stopNotice);
 }
 
 FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &path)
@@ -108,8 +114,17 @@ void BatchClassifier::move(FileOutcome &outcome, const PlannedCandidate &candida
     }
     m_prompts.clear();
     MoveOutcome moved = MoveOutcome::Failed;
-    moveWithCompanions(outcome.plan.path, candidate.destination, m_options.rootFolder, m_pass->context(),
-                       planner.companionFolders(outcome.plan), &moved);
+    try {
+        moveWithCompanions(outcome.plan.path, candidate.destination, m_options.rootFolder, m_pass->context(),
+                           planner.companionFolders(outcome.plan), &moved);
+    } catch (const MarrowdaleError &error) {
+        m_stopped = true;
+        m_stopNotice = error.message();
+        outcome.status = FileOutcome::Failed;
+        outcome.reasonCode = u"not-recorded"_s;
+        outcome.reason = u"its move could not be recorded in the move journal, so nothing more was moved"_s;
+        return;
+    }
 
     // Between the checks and the move something may have changed on disk: the question that followed
     // was declined.
@@ -131,6 +146,11 @@ void BatchClassifier::move(FileOutcome &outcome, const PlannedCandidate &candida
     case MoveOutcome::TargetKept:
     case MoveOutcome::SameFile:
         return skip(u"target-exists"_s, u"%1 exists already"_s.arg(quoted(outcome.target)));
+    case MoveOutcome::Gone:
+        outcome.status = FileOutcome::Taken;
+        outcome.reasonCode = u"gone"_s;
+        outcome.reason = u"another program took it away meanwhile"_s;
+        return;
     case MoveOutcome::SourceChanged:
         // Still being written: a later run (or the watch) takes it once it is complete.
         return skip(u"busy"_s, u"it changed while it was copied; it is probably still being written"_s);

@@ -19,7 +19,7 @@ class MoveJournal;
 // What became of one file in a pass without a user.
 struct FileOutcome
 {
-    enum Status { Moved, WouldMove, NoKeyword, Skipped, Failed };
+    enum Status { Moved, WouldMove, NoKeyword, Skipped, Failed, Taken };
 
     FilePlan plan;
     Status status = NoKeyword;
@@ -71,4 +71,6 @@ private:
     DecliningPrompts m_prompts;
     QuietView m_view;
     std::optional<MovePass> m_pass; ///< from the first move to the end of run(); uses the members above
+    bool m_stopped = false;
+    QString m_stopNotice;
 };

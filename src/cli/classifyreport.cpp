@@ -20,6 +20,8 @@ QString statusWord(FileOutcome::Status status)
         return u"no-keyword"_s;
     case FileOutcome::Skipped:
         return u"skipped"_s;
+    case FileOutcome::Taken:
+        return u"taken"_s;
     case FileOutcome::Failed:
         break;
     }
@@ -89,6 +91,9 @@ void ClassifyReport::file(const FileOutcome &outcome)
     case FileOutcome::Failed:
         ++m_failed;
         break;
+    case FileOutcome::Taken:
+        ++m_taken;
+        break;
     }
     if (!outcome.problems.isEmpty())
         ++m_withProblems;
@@ -134,6 +139,9 @@ void ClassifyReport::file(const FileOutcome &outcome)
     case FileOutcome::Failed:
         withReason(u"failed     "_s);
         break;
+    case FileOutcome::Taken:
+        withReason(u"taken      "_s);
+        break;
     }
     write(line);
     for (const QString &problem : outcome.problems)
@@ -156,6 +164,7 @@ void ClassifyReport::summary(const QString &passId, bool countersWritten)
                                    {u"noKeyword"_s, m_noKeyword},
                                    {u"skipped"_s, m_skipped},
                                    {u"failed"_s, m_failed},
+                                   {u"taken"_s, m_taken},
                                    {u"withProblems"_s, m_withProblems},
                                    {u"unreadableNames"_s, m_unreadable},
                                    {u"refusedLines"_s, m_refusedLines},
@@ -166,7 +175,10 @@ void ClassifyReport::summary(const QString &passId, bool countersWritten)
         return;
     }
     QString line = m_dryRun ? u"%1 would move"_s.arg(m_wouldMove) : u"%1 moved"_s.arg(m_moved);
-    line += u", %1 skipped, %2 failed, %3 without a keyword."_s.arg(m_skipped).arg(m_failed).arg(m_noKeyword);
+    line += u", %1 skipped, %2 failed, %3 without a keyword"_s.arg(m_skipped).arg(m_failed).arg(m_noKeyword);
+    if (m_taken > 0)
+        line += u", %1 taken by another program"_s.arg(m_taken);
+    line += u'.';
     if (!passId.isEmpty())
         line += u" Pass %1."_s.arg(passId);
     write(line);

@@ -50,6 +50,7 @@ private:
     int m_noKeyword = 0;
     int m_skipped = 0;
     int m_failed = 0;
+    int m_taken = 0;
     int m_withProblems = 0;
     int m_unreadable = 0;
     int m_refusedLines = 0;

@@ -57,6 +57,8 @@ void ClassifyPass::run(const QStringList &files)
     UserPrompts &prompts = m_context.prompts;
     const MessageTable &messages = m_context.messages;
     const QString root = m_options().rootFolder;
+    m_summary = PassSummary {};
+    m_summary.files = int(files.size());
     m_context.view.setProgressVisible(true);
     PassEnd end {m_context.view};
     if (files.isEmpty())
@@ -89,95 +91,150 @@ void ClassifyPass::run(const QStringList &files)
     };
 
     const qsizetype n = files.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QString &path = files.at(i);
-        const QString name = FileOps::fileName(path);
-        m_context.view.setProgress(int(i * 100 / n));
-        FilePlan plan = planner.plan(m_table, path);
-        if (i == 0) {
-            while (createFolders(plan))
-                plan = planner.plan(m_table, path);
-        }
-        m_table.countSearches(plan.tested);
-        QList<PlannedCandidate> candidates = plan.candidates;
-
-        bool stop = false;
-        if (plan.asksEachTime()) {
-            const KeywordMatch &asking = plan.askingMatch();
-            end.hideWait();
-            prompts.msgBox(messages.text(6) + name + messages.text(7), QString(), u"OK"_s, 1);
-            m_currentDestination = asking.destination;
-            const std::optional<QString> chosen = prompts.chooseFolder(asking.destination, 1);
-            // Cancelled: the candidates of the entries before it are settled as usual.
-            if (chosen) {
-                m_currentDestination = *chosen;
-                countUse(m_table, asking.entry, asking.keyword, asking.destination);
-                if (!moveWithCompanions(path, *chosen, root, context, planner.companionFolders(plan)))
-                    stop = true;
-                candidates.clear();
+    qsizetype i = 0;
+    // The files from the one in hand on stay where they are.
+    const auto stopHere = [&](qsizetype first) { m_summary.left[PassSummary::Left::Stopped] += int(n - first); };
+    try {
+        for (; i < n; ++i) {
+            const QString &path = files.at(i);
+            const QString name = FileOps::fileName(path);
+            m_context.view.setProgress(int(i * 100 / n));
+            FilePlan plan = planner.plan(m_table, path);
+            if (i == 0) {
+                while (createFolders(plan))
+                    plan = planner.plan(m_table, path);
             }
-        }
+            m_table.countSearches(plan.tested);
+            QList<PlannedCandidate> candidates = plan.candidates;
+            const QSet<QString> *companions = planner.companionFolders(plan);
 
-        end.hideWait();
-        if (i == 0 && !uncreatable.isEmpty()) {
-            prompts.msgBox(uncreatable.join(u'\n') + u' ' + messages.text(20), QString(), u"OK"_s, 1);
-        }
-        if (stop)
-            return;
-
-        if (candidates.isEmpty())
-            continue;
-
-        if (candidates.size() == 1) {
-            const PlannedCandidate &candidate = candidates.first();
-            QString destination = candidate.destination;
-            if (m_options().confirm) {
-                const int answer = prompts.confirmMove(messages.text(10) + name + messages.text(11) + destination
-                                                       + messages.text(12));
-                if (answer == UserPrompts::No) {
-                    m_currentDestination = destination;
-                    const std::optional<QString> chosen = prompts.chooseFolder(destination, 1);
-                    if (!chosen)
-                        continue;
+            bool stop = false;
+            bool settled = false;
+            if (plan.asksEachTime()) {
+                const KeywordMatch &asking = plan.askingMatch();
+                end.hideWait();
+                prompts.msgBox(messages.text(6) + name + messages.text(7), QString(), u"OK"_s, 1);
+                m_currentDestination = asking.destination;
+                const std::optional<QString> chosen = prompts.chooseFolder(asking.destination, 1);
+                // Cancelled: the candidates of the entries before it are settled as usual.
+                if (chosen) {
                     m_currentDestination = *chosen;
-                    destination = *chosen;
-                    learnKeyword(m_context, name, root, *chosen);
-                } else if (answer != UserPrompts::Yes) {
-                    return; // Abort, or the box closed
+                    countUse(m_table, asking.entry, asking.keyword, asking.destination);
+                    stop = !move(path, *chosen, root, context, companions);
+                    settled = true;
+                    candidates.clear();
                 }
             }
-            countUse(m_table, candidate.owner, candidate.ownerKeyword, candidate.destination);
-            if (!moveWithCompanions(path, destination, root, context, planner.companionFolders(plan)))
-                return;
-            continue;
-        }
 
-        QStringList shortForms;
-        shortForms.reserve(candidates.size());
-        for (const PlannedCandidate &candidate : std::as_const(candidates))
-            shortForms.append(candidate.shortForm);
-        int selected = -1;
-        const int answer = prompts.chooseKeyword(name, shortForms, &selected);
-        std::optional<QString> destination;
-        if (answer == 3) {
-            return;
-        } else if (answer == 1) {
-            // Select without a selected row takes the first candidate.
-            const PlannedCandidate &candidate
-                = candidates.at(selected >= 0 && selected < candidates.size() ? selected : 0);
-            destination = candidate.destination;
-            countUse(m_table, candidate.owner, candidate.ownerKeyword, candidate.destination);
-        } else {
-            const QString start = candidates.first().destination;
-            prompts.msgBox(messages.text(6) + name + messages.text(7), QString(), u"OK"_s, 1);
-            m_currentDestination = start;
-            destination = prompts.chooseFolder(start, 1);
-            if (destination) {
-                m_currentDestination = *destination;
-                learnKeyword(m_context, name, root, *destination);
+            end.hideWait();
+            if (i == 0 && !uncreatable.isEmpty()) {
+                prompts.msgBox(uncreatable.join(u'\n') + u' ' + messages.text(20), QString(), u"OK"_s, 1);
             }
+            if (stop)
+                return stopHere(i + 1);
+
+            if (candidates.isEmpty()) {
+                if (!settled)
+                    ++(plan.asksEachTime() ? m_summary.left[PassSummary::Left::NotChosen] : m_summary.noKeyword);
+                continue;
+            }
+
+            if (candidates.size() == 1) {
+                const PlannedCandidate &candidate = candidates.first();
+                QString destination = candidate.destination;
+                if (m_options().confirm) {
+                    const int answer = prompts.confirmMove(messages.text(10) + name + messages.text(11) + destination
+                                                           + messages.text(12));
+                    if (answer == UserPrompts::No) {
+                        m_currentDestination = destination;
+                        const std::optional<QString> chosen = prompts.chooseFolder(destination, 1);
+                        if (!chosen) {
+                            ++m_summary.left[PassSummary::Left::NotChosen];
+                            continue;
+                        }
+                        m_currentDestination = *chosen;
+                        destination = *chosen;
+                        learnKeyword(m_context, name, root, *chosen);
+                    } else if (answer != UserPrompts::Yes) {
+                        return stopHere(i); // Abort, or the box closed
+                    }
+                }
+                countUse(m_table, candidate.owner, candidate.ownerKeyword, candidate.destination);
+                if (!move(path, destination, root, context, companions))
+                    return stopHere(i + 1);
+                continue;
+            }
+
+            QStringList shortForms;
+            shortForms.reserve(candidates.size());
+            for (const PlannedCandidate &candidate : std::as_const(candidates))
+                shortForms.append(candidate.shortForm);
+            int selected = -1;
+            const int answer = prompts.chooseKeyword(name, shortForms, &selected);
+            std::optional<QString> destination;
+            if (answer == 3) {
+                return stopHere(i);
+            } else if (answer == 1) {
+                // Select without a selected row takes the first candidate.
+                const PlannedCandidate &candidate
+                    = candidates.at(selected >= 0 && selected < candidates.size() ? selected : 0);
+                destination = candidate.destination;
+                countUse(m_table, candidate.owner, candidate.ownerKeyword, candidate.destination);
+            } else {
+                const QString start = candidates.first().destination;
+                prompts.msgBox(messages.text(6) + name + messages.text(7), QString(), u"OK"_s, 1);
+                m_currentDestination = start;
+                destination = prompts.chooseFolder(start, 1);
+                if (destination) {
+                    m_currentDestination = *destination;
+                    learnKeyword(m_context, name, root, *destination);
+                }
+            }
+            if (!destination)
+                ++m_summary.left[PassSummary::Left::NotChosen];
+            else if (!move(path, *destination, root, context, companions))
+                return stopHere(i + 1);
         }
-        if (destination && !moveWithCompanions(path, *destination, root, context, planner.companionFolders(plan)))
-            return;
+    } catch (const PassStopped &) {
+        stopHere(i);
+        throw;
     }
+}
+
+bool ClassifyPass::move(const QString &path, const QString &destination, const QString &root,
+                        const MoveContext &context, const QSet<QString> *knownFolders)
+{
+    MoveOutcome outcome = MoveOutcome::Failed;
+    const bool goOn = moveWithCompanions(path, destination, root, context, knownFolders, &outcome);
+    using Left = PassSummary::Left;
+    switch (outcome) {
+    case MoveOutcome::Moved:
+        ++m_summary.moved;
+        break;
+    case MoveOutcome::ParentDeclined:
+        ++m_summary.left[Left::ParentDeclined];
+        break;
+    case MoveOutcome::TargetKept:
+    case MoveOutcome::SameFile:
+        ++m_summary.left[Left::NameTaken];
+        break;
+    case MoveOutcome::SourceChanged:
+        ++m_summary.left[Left::StillWritten];
+        break;
+    case MoveOutcome::Gone:
+        ++m_summary.taken;
+        break;
+    case MoveOutcome::Failed:
+        ++m_summary.failed;
+        break;
+    }
+    return goOn;
+}
+
+int PassSummary::leftCount() const
+{
+    int count = 0;
+    for (const int n : left)
+        count += n;
+    return count;
 }

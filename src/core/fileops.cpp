@@ -1,6 +1,6 @@
 #include "fileops.h"
-#include "keywordtable.h"
 #include "mainview.h"
+#include "marrowdaleerror.h"
 #include "messagetable.h"
 #include "movejournal.h"
 #include "movesteps.h"
@@ -104,8 +104,13 @@ public:
         m_plan.messages = &context.messages;
         m_plan.keepAlive = [view = &context.view] { view->keepAlive(); };
         if (MoveJournal *journal = context.journal) {
+            const QString source = intent.src;
             intent.tmp = decoded(m_plan.temporary);
             m_id = journal->intent(std::move(intent));
+            // A move that would not be on record could not be taken back: the pass ends before it.
+            if (!journal->lastRecordWritten()) {
+                throw MarrowdaleError(ProgramText(Message::MoveNotRecorded, {journal->path(), journal->reason(), source}));
+            }
             // A copy may take long; what it is about must survive a crash during it.
             m_plan.beforeCopy = [journal] { journal->sync(); };
         }
@@ -523,6 +528,12 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
     // The file list named a file here; should a folder have taken its name since, it moves as it is,
     // still never over anything.
     int e = move.moveEntry();
+    // Another program filed it meanwhile: nothing to ask or tell about a file that is not here.
+    if (e == ENOENT && !MoveSteps::exists(encoded(from))) {
+        move.failed(u"gone: the source is no longer there"_s);
+        result = MoveOutcome::Gone;
+        return true;
+    }
     if (e != 0 && e != EEXIST && !isFolder(destination)) {
         if (parentFolderMissing(destination) && prompts.askYesNo(messages.text(13), QString()) != UserPrompts::Yes) {
             move.failed(u"declined: the destination's parent folder does not exist"_s);

@@ -97,6 +97,7 @@ enum class MoveOutcome {
     TargetKept, ///< a file of its name is at the target and the user kept it
     SameFile, ///< source and target are one file under two names
     SourceChanged, ///< it changed while it was copied to another disk: probably still being written
+    Gone, ///< it was no longer there: another program (a watch, a second window) filed or removed it
     Failed, ///< it could not be moved; the user was told why
 };
 

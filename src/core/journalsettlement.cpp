@@ -161,6 +161,10 @@ private:
         plan.messages = &m_messages;
         intent.tmp = QFile::decodeName(plan.temporary);
         const QString id = m_journal.intent(intent);
+        if (!m_journal.lastRecordWritten()) {
+            say(Message::SettleFolderNotFollowed, {from, to, m_journal.reason()});
+            return false;
+        }
         const int e = MoveSteps::moveEntry(encoded(from), encoded(to), plan);
         if (e != 0) {
             m_journal.failed(id, MoveSteps::errorText(e));

@@ -189,6 +189,9 @@ constexpr NamedText namedTexts[] = {
      u"nor a folder below the parent folder written with \"..\"."},
     {Message::ClassifyWithoutRefused, u"ClassifyWithoutRefused",
      u"%1<br><br>Classify with the other lines?"},
+    {Message::MoveNotRecorded, u"MoveNotRecorded",
+     u"The move journal \"%1\" cannot be written: %2<br>So that every move can be taken back, "
+     u"nothing more is moved: \"%3\" stays where it is. The moves before it are recorded."},
 };
 
 constexpr bool inEnumOrder()

@@ -131,8 +131,10 @@ MoveJournal::MoveJournal(const QString &path)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (m_fd < 0)
-        m_error = ProgramText(Message::JournalNotOpened, {path, MoveSteps::errorText(errno)});
+    if (m_fd < 0) {
+        m_reason = MoveSteps::errorText(errno);
+        m_error = ProgramText(Message::JournalNotOpened, {path, m_reason});
+    }
     // A record torn by a crash must not swallow the next one: it gets its line end now.
     char last = '\n';
     if (m_fd >= 0 && size() > 0 && ::pread(m_fd, &last, 1, size() - 1) == 1 && last != '\n'
@@ -299,10 +301,12 @@ void MoveJournal::writePending()
             const ProgramText reason
                 = written < 0 ? ProgramText(MoveSteps::errorText(errno)) : ProgramText(Message::ReasonDiskFull);
             m_error = ProgramText(Message::JournalWriteFailed, {m_path, reason});
+            m_reason = reason;
             if (!m_passWriteError)
                 m_passWriteError = reason;
         } else {
             m_error = ProgramText();
+            m_reason = ProgramText();
         }
     }
     m_pending.resize(0); // keeps the buffer for the next records

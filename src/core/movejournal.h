@@ -95,6 +95,11 @@ public:
     /// Open, and its last write whole; after one that failed, tries again (the line end a record cut short
     /// needs), so that a disk with room again is found to have it.
     bool writable();
+    /// Open, and the record written last is whole in the file.
+    bool lastRecordWritten() const { return m_fd >= 0 && !m_lineOpen; }
+    /// Why the journal could not be opened or the last record not be written, in a few words (the disk is
+    /// full); empty when all is well.
+    const ProgramText &reason() const { return m_reason; }
     /// Why the journal could not be opened or the last record not be written; empty when all is well.
     QString errorString() const { return m_error.english(); }
     const ProgramText &error() const { return m_error; }
@@ -144,6 +149,7 @@ private:
 
     QString m_path;
     ProgramText m_error;
+    ProgramText m_reason;
     std::optional<ProgramText> m_passWriteError;
     bool m_lineOpen = false; ///< a write was cut short: the next one starts on a line of its own
     QString m_pass;

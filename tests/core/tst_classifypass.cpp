@@ -175,6 +175,8 @@ private Q_SLOTS:
     void skipsNoEntryThatMatches();
     void companionsFollowAndOnePassIsRecorded_data();
     void companionsFollowAndOnePassIsRecorded();
+    void summaryCountsEachFile_data();
+    void summaryCountsEachFile();
 };
 
 void TestClassifyPass::settlesEachFile_data()
@@ -520,6 +522,58 @@ void TestClassifyPass::companionsFollowAndOnePassIsRecorded()
         ops.append(record.op);
     QCOMPARE(ops.count(u"pass"_s), 1);
     QCOMPARE(ops.count(u"done"_s), 4);
+}
+
+void TestClassifyPass::summaryCountsEachFile_data()
+{
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<bool>("gone"); // the first file is taken away before the pass comes to it
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QString>("summary"); // moved, without a keyword, failed, taken away; then left by reason
+
+    QTest::newRow("moved, without a keyword, name taken")
+        << false << false << QStringList {u"yesno:No"_s} << u"1 1 0 0 | name 1"_s;
+    QTest::newRow("Abort leaves the file in hand and the rest")
+        << true << false << QStringList {u"confirm:Abort"_s} << u"0 0 0 0 | stopped 3"_s;
+    QTest::newRow("no folder chosen")
+        << true << false << QStringList {u"confirm:No"_s, u"folder:"_s, u"confirm:Yes"_s, u"yesno:No"_s}
+        << u"0 1 0 0 | not chosen 1, name 1"_s;
+    // A file that another program filed meanwhile showed a box per file.
+    QTest::newRow("taken away without a word") << false << true << QStringList {u"yesno:No"_s} << u"0 1 0 1 | name 1"_s;
+}
+
+void TestClassifyPass::summaryCountsEachFile()
+{
+    QFETCH(bool, confirm);
+    QFETCH(bool, gone);
+    QFETCH(QStringList, script);
+    Sandbox box;
+    box.parse(u"#news -> ../News"_s);
+    box.confirm = confirm;
+    box.prompts.script = script;
+    QVERIFY(QDir().mkpath(box.root + u"/News"_s));
+    QVERIFY(QFile(box.root + u"/News/c #news.htm"_s).open(QIODevice::WriteOnly));
+    const QStringList files = box.makeFiles({u"a #news.htm"_s, u"b other.htm"_s, u"c #news.htm"_s});
+    if (gone)
+        QVERIFY(QFile::rename(files.first(), box.base + u"/elsewhere.htm"_s));
+    box.pass.run(files);
+
+    const PassSummary &s = box.pass.summary();
+    QStringList left;
+    const std::pair<PassSummary::Left, QString> reasons[] = {{PassSummary::Left::NotChosen, u"not chosen"_s},
+                                                             {PassSummary::Left::NameTaken, u"name"_s},
+                                                             {PassSummary::Left::StillWritten, u"busy"_s},
+                                                             {PassSummary::Left::ParentDeclined, u"parent"_s},
+                                                             {PassSummary::Left::Stopped, u"stopped"_s}};
+    for (const auto &[reason, word] : reasons) {
+        if (s.left.value(reason) > 0)
+            left << u"%1 %2"_s.arg(word).arg(s.left.value(reason));
+    }
+    QTEST(u"%1 %2 %3 %4 | "_s.arg(s.moved).arg(s.noKeyword).arg(s.failed).arg(s.taken) + left.join(u", "_s),
+          "summary");
+    QCOMPARE(box.prompts.problems, QStringList());
+    QCOMPARE(box.prompts.script, QStringList());
+    QCOMPARE(s.files, 3);
 }
 
 QTEST_GUILESS_MAIN(TestClassifyPass)
