@@ -114,6 +114,12 @@ int history(const QStringList &arguments)
     if (const QString error = journalUnreadable(); !error.isEmpty())
         return failure(error);
     const MoveHistory history = MoveHistory::read(MoveJournal::defaultPath());
+    if (history.damagedLines() > 0) {
+        printLine(stderr, u"marrowdale: "_s + ProgramText(Message::JournalLinesSkipped,
+                                                          {QString::number(history.damagedLines()),
+                                                           MoveJournal::defaultPath()})
+                                                  .english());
+    }
     const QList<HistoryPass> &passes = history.passes();
     const qsizetype first = count < 0 ? 0 : std::max<qsizetype>(0, passes.size() - count);
     const bool json = parser.isSet(u"json"_s);

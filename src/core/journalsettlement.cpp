@@ -209,7 +209,8 @@ QString settleJournal(const QString &journalPath, const MessageTable &messages)
     if (!journal.isOpen() || !journal.tryLockExclusive())
         return {};
     qint64 end = 0;
-    const QList<JournalRecord> records = MoveJournal::read(journalPath, journal.settledUpTo(), &end);
+    qsizetype damaged = 0;
+    const QList<JournalRecord> records = MoveJournal::read(journalPath, journal.settledUpTo(), &end, &damaged);
 
     QList<JournalRecord> intents;
     QSet<QString> done, failed, followed; // followed: pass + companion folder that got an intent
@@ -250,7 +251,10 @@ QString settleJournal(const QString &journalPath, const MessageTable &messages)
     if (passBegun)
         journal.endPass();
     journal.setSettledUpTo(passBegun ? journal.size() : end);
-    if (settlement.report.isEmpty())
-        return {};
-    return ProgramText(Message::SettleReport, {settlement.report.join(u'\n')}).in(messages);
+    QStringList said;
+    if (!settlement.report.isEmpty())
+        said.append(ProgramText(Message::SettleReport, {settlement.report.join(u'\n')}).in(messages));
+    if (damaged > 0)
+        said.append(ProgramText(Message::JournalLinesSkipped, {QString::number(damaged), journalPath}).in(messages));
+    return said.join(u'\n');
 }

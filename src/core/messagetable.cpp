@@ -192,6 +192,8 @@ constexpr NamedText namedTexts[] = {
     {Message::MoveNotRecorded, u"MoveNotRecorded",
      u"The move journal \"%1\" cannot be written: %2<br>So that every move can be taken back, "
      u"nothing more is moved: \"%3\" stays where it is. The moves before it are recorded."},
+    {Message::JournalLinesSkipped, u"JournalLinesSkipped",
+     u"%1 lines of the move journal \"%2\" are damaged and were passed over."},
 };
 
 constexpr bool inEnumOrder()

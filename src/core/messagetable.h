@@ -119,6 +119,7 @@ enum class Message {
     RelativeDestination, ///< a keyword line whose destination is neither a full path nor below the parent folder
     ClassifyWithoutRefused, ///< Classify asks whether to go on without such lines
     MoveNotRecorded, ///< the journal could not take a move's record: the pass ends before the move
+    JournalLinesSkipped, ///< lines of the move journal that are not whole records were passed over
     // New texts go above, their rows at the end of the table in messagetable.cpp.
     Count ///< not a text: how many there are
 };

@@ -223,6 +223,14 @@ MoveHistory::MoveHistory(const QList<JournalRecord> &records)
     }
 }
 
+MoveHistory MoveHistory::read(const QString &journalPath)
+{
+    qsizetype damaged = 0;
+    MoveHistory history(MoveJournal::read(journalPath, 0, nullptr, &damaged));
+    history.m_damagedLines = damaged;
+    return history;
+}
+
 const HistoryPass *MoveHistory::pass(const QString &id) const
 {
     const auto found = m_passIndex.constFind(id);

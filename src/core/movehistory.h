@@ -62,7 +62,9 @@ class MoveHistory
 public:
     MoveHistory() = default;
     explicit MoveHistory(const QList<JournalRecord> &records);
-    static MoveHistory read(const QString &journalPath) { return MoveHistory(MoveJournal::read(journalPath)); }
+    static MoveHistory read(const QString &journalPath);
+    /// Lines of the journal that were passed over, damaged.
+    qsizetype damagedLines() const { return m_damagedLines; }
 
     /// Oldest first.
     const QList<HistoryPass> &passes() const { return m_passes; }
@@ -80,6 +82,7 @@ private:
     QList<HistoryPass> m_passes;
     QHash<QString, qsizetype> m_passIndex;
     QHash<QString, HistoryMove> m_moves;
+    qsizetype m_damagedLines = 0;
 };
 
 struct UndoOutcome

@@ -405,7 +405,26 @@ std::optional<JournalRecord> MoveJournal::decode(const QByteArray &line)
     return record;
 }
 
-QList<JournalRecord> MoveJournal::read(const QString &path, qint64 from, qint64 *end)
+namespace {
+
+// A record that holds what its kind needs; anything else is a line damaged by a disk error or by hand, which
+// must not make a settlement or an undo act on empty or relative paths.
+bool wellFormed(const JournalRecord &record)
+{
+    if (record.op == u"pass"_s)
+        return !record.pass.isEmpty();
+    if (record.op == u"done"_s || record.op == u"failed"_s)
+        return !record.id.isEmpty();
+    if (record.op != u"intent"_s)
+        return false;
+    const auto absolute = [](const QString &path) { return path.startsWith(u'/'); };
+    return !record.id.isEmpty() && (record.kind == u"file"_s || record.kind == u"folder"_s) && absolute(record.src)
+        && absolute(record.dst) && (record.tmp.isEmpty() || absolute(record.tmp));
+}
+
+} // namespace
+
+QList<JournalRecord> MoveJournal::read(const QString &path, qint64 from, qint64 *end, qsizetype *damaged)
 {
     QList<JournalRecord> records;
     if (end)
@@ -422,8 +441,10 @@ QList<JournalRecord> MoveJournal::read(const QString &path, qint64 from, qint64 
         const QByteArray line = raw.trimmed();
         if (line.isEmpty())
             continue;
-        if (std::optional<JournalRecord> record = decode(line))
+        if (std::optional<JournalRecord> record = decode(line); record && wellFormed(*record))
             records.append(*record);
+        else if (damaged)
+            ++*damaged;
     }
     return records;
 }

@@ -132,9 +132,11 @@ public:
     /// The journal's size now.
     qint64 size() const;
 
-    /// Every record of a journal file from byte `from` on, in file order; lines that do not parse are
-    /// skipped. *end receives the offset after the last whole line.
-    static QList<JournalRecord> read(const QString &path, qint64 from = 0, qint64 *end = nullptr);
+    /// Every record of a journal file from byte `from` on, in file order. Lines that do not parse, or lack
+    /// what their kind of record needs, are skipped and counted in *damaged. *end receives the offset after
+    /// the last whole line.
+    static QList<JournalRecord> read(const QString &path, qint64 from = 0, qint64 *end = nullptr,
+                                     qsizetype *damaged = nullptr);
 
     /// One record as its line (without the line break), and back.
     static QByteArray encode(const JournalRecord &record);

@@ -1,5 +1,6 @@
 #include "journalsettlement.h"
 #include "messagetable.h"
+#include "movehistory.h"
 #include "movejournal.h"
 #include "movesteps.h"
 #include "programtext.h"
@@ -292,6 +293,58 @@ private Q_SLOTS:
         QCOMPARE(settleJournal(m_journal, MessageTable()), QString());
         QCOMPARE(openIntents(m_journal).size(), 1);
         running.endPass(); // between passes the program holds no lock
+        QVERIFY(settleJournal(m_journal, MessageTable()).contains(u"had not been moved"_s));
+        QCOMPARE(openIntents(m_journal), QStringList());
+    }
+
+    // A line that parses but lacks its paths was settled as a move from "" to "".
+    void damagedLinesAreSkippedAndCounted()
+    {
+        writeBytes(m_journal, "{\"op\":\"pass\",\"pass\":\"P\",\"what\":\"classify\"}\n"
+                              "{\"op\":\"intent\",\"id\":\"P/1\",\"pass\":\"P\",\"kind\":\"file\"}\n"
+                              "{\"op\":\"intent\",\"id\":\"P/2\",\"pass\":\"P\",\"kind\":\"file\",\"src\":\"a\",\"dst\":\"b\"}\n"
+                              "not json at all\n");
+        const QString report = settleJournal(m_journal, MessageTable());
+        QCOMPARE(report, ProgramText(Message::JournalLinesSkipped, {u"3"_s, m_journal}).english());
+        QCOMPARE(MoveHistory::read(m_journal).damagedLines(), 3);
+        QCOMPARE(settleJournal(m_journal, MessageTable()), QString()); // said once
+    }
+
+    // What the settlement found arrived stays undoable: the history shows it done.
+    void settledArrivalIsDone()
+    {
+        make(m_files, {u"out/page.htm=whole"_s});
+        {
+            MoveJournal journal(m_journal);
+            journal.beginPass(u"classify"_s, at(u"in"_s));
+            journal.intent(JournalRecord::intent(u"file"_s, at(u"in/page.htm"_s), at(u"out/page.htm"_s)));
+            journal.endPass();
+        }
+        QVERIFY(!settleJournal(m_journal, MessageTable()).isEmpty());
+        const MoveHistory history = MoveHistory::read(m_journal);
+        QCOMPARE(history.move(history.passes().first().moves.first())->state, MoveState::Done);
+    }
+
+    // A journal replaced by a shorter one than the offset settled before still has its open intent settled.
+    void shorterJournalIsReadFromItsStart()
+    {
+        make(m_files, {u"in/page.htm=whole"_s});
+        {
+            MoveJournal journal(m_journal);
+            for (int pass = 0; pass < 5; ++pass) {
+                journal.beginPass(u"move"_s, QString());
+                journal.done(journal.intent(JournalRecord::intent(u"file"_s, at(u"x"_s), at(u"y"_s))));
+                journal.endPass();
+            }
+        }
+        QCOMPARE(settleJournal(m_journal, MessageTable()), QString());
+        QVERIFY(QFile::remove(m_journal));
+        {
+            MoveJournal journal(m_journal);
+            journal.beginPass(u"classify"_s, at(u"in"_s));
+            journal.intent(JournalRecord::intent(u"file"_s, at(u"in/page.htm"_s), at(u"out/page.htm"_s)));
+            journal.endPass();
+        }
         QVERIFY(settleJournal(m_journal, MessageTable()).contains(u"had not been moved"_s));
         QCOMPARE(openIntents(m_journal), QStringList());
     }
