@@ -6,6 +6,7 @@
 #include "movesteps.h"
 #include "pathcodec.h"
 #include "programtext.h"
+#include "textwidth.h"
 #include "userprompts.h"
 
 #include <QDir>
@@ -41,19 +42,6 @@ qsizetype stemLength(const QString &path)
     const qsizetype nameStart = path.lastIndexOf(u'/') + 1;
     const qsizetype dot = path.lastIndexOf(u'.');
     return dot < nameStart ? path.size() : dot;
-}
-
-// Characters, not UTF-16 units, as toUcs4() counts them: a name beyond the basic plane must line up as well.
-qsizetype characterCount(QStringView text)
-{
-    qsizetype pairs = 0;
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i].isHighSurrogate() && text[i + 1].isLowSurrogate()) {
-            ++pairs;
-            ++i;
-        }
-    }
-    return text.size() - pairs;
 }
 
 bool isRealDir(const QString &path)
@@ -374,15 +362,14 @@ QString companionPath(const QString &filePath, const QString &suffix)
 
 QString displayName(const QString &name)
 {
-    const qsizetype characters = characterCount(name);
-    return characters >= 40 ? name : name + QString(40 - characters, u' ');
+    return TextWidth::padded(name, 40);
 }
 
 QString logLine(const QString &name, const QString &destination, const QString &rootFolder)
 {
     // Written in place into a string of its final size: a pass makes a line for every file.
     const QStringView file = QStringView(name).sliced(name.lastIndexOf(u'/') + 1);
-    const qsizetype blanks = std::max<qsizetype>(0, 40 - characterCount(file));
+    const qsizetype blanks = std::max(0, 40 - TextWidth::columns(file));
     const bool underRoot = !rootFolder.isEmpty() && destination.startsWith(rootFolder, Qt::CaseSensitive);
     const QStringView arrow = underRoot ? u"-> .." : u"-> ";
     const QStringView shown = underRoot ? QStringView(destination).sliced(rootFolder.size()) : destination;

@@ -1,6 +1,7 @@
 #include "keywordtable.h"
 
 #include "programtext.h"
+#include "textwidth.h"
 #include "userprompts.h"
 
 #include <QCollator>
@@ -112,16 +113,6 @@ TrailerReading readTrailer(QStringView line)
     if (!reading.ok)
         reading.counters = KeywordCounters();
     return reading;
-}
-
-qsizetype characterCount(const QString &text)
-{
-    qsizetype count = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!(text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()))
-            ++count;
-    }
-    return count;
 }
 
 QString withoutTrailingSeparators(QString folder)
@@ -513,8 +504,7 @@ std::optional<QString> offerKeyword(UserPrompts &prompts, const MessageTable &me
         return std::nullopt;
     }
 
-    const QString pad(std::max<qsizetype>(0, 20 - characterCount(keyword)), u' ');
-    QString line = keyword + pad + u" -> "_s + destination;
+    QString line = TextWidth::padded(keyword, 20) + u" -> "_s + destination;
     if (prompts.msgBox(messages.text(5), QString(), u"YesNo"_s, 5) == UserPrompts::Yes)
         line += u"    << 1/1"_s;
     return line;

@@ -186,6 +186,8 @@ private Q_SLOTS:
             << u"\U0001D11E.htm"_s << u"/x"_s << u"\U0001D11E.htm"_s + QString(35, u' ') + u"-> /x"_s;
         const QString lone = QChar(0xD800) + u".htm"_s;
         QTest::newRow("a lone surrogate counts once") << lone << u"/x"_s << lone + QString(35, u' ') + u"-> /x"_s;
+        QTest::newRow("Japanese name lines up by its width")
+            << u"ニュース.htm"_s << u"/x"_s << u"ニュース.htm"_s + QString(28, u' ') + u"-> /x"_s;
         QTest::newRow("the name without its folder") << u"/in/"_s + name << u"/x"_s << padded + u"-> /x"_s;
     }
     void logLine()

@@ -243,10 +243,12 @@ private Q_SLOTS:
         row("outside root, no", u"/other"_s, u"other"_s, no, padded(u"other"_s, 15, u"/other"_s));
         row("outside root, question mark", u"/other/News/Daily"_s, u"daily?"_s, no,
             padded(u"daily?"_s, 14, u"/other/News"_s));
-        row("japanese counts characters", u"/data/Sorted/News/Daily"_s, u"ニュース"_s, yes,
-            padded(u"ニュース"_s, 16, u"../News/Daily    << 1/1"_s));
-        row("surrogate pair is one character", u"/data/Sorted/F"_s, u"𠮷野家"_s, no,
-            padded(u"𠮷野家"_s, 17, u"../F"_s));
+        // Wide characters take two columns of the list's fixed-pitch font, half-width kana one.
+        row("japanese pads by display width", u"/data/Sorted/News/Daily"_s, u"ニュース"_s, yes,
+            padded(u"ニュース"_s, 12, u"../News/Daily    << 1/1"_s));
+        row("half-width kana take one column", u"/data/Sorted/F"_s, u"ﾆｭｰｽ"_s, no, padded(u"ﾆｭｰｽ"_s, 16, u"../F"_s));
+        row("surrogate pair is one wide character", u"/data/Sorted/F"_s, u"𠮷野家"_s, no,
+            padded(u"𠮷野家"_s, 14, u"../F"_s));
         row("cancelled", u"/data/Sorted/F"_s, QString(), yes, QString());
         row("blank answer adds nothing", u"/data/Sorted/F"_s, u"   "_s, yes, QString());
     }
