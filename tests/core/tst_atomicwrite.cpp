@@ -4,18 +4,50 @@
 #include "testfiles.h"
 #include "treesnapshot.h"
 
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
+
+// The system calls a write makes, as this program sees them: defined here, they stand in for the C
+// library's within the test program, record what they were asked, and hand on.
+namespace {
+QStringList *fileCalls = nullptr;
+
+QString pathOfDescriptor(int fd)
+{
+    return QFile::symLinkTarget(u"/proc/self/fd/%1"_s.arg(fd));
+}
+
+template<typename Function> Function next(const char *name)
+{
+    return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+}
+} // namespace
+
+extern "C" int fsync(int fd)
+{
+    if (fileCalls)
+        fileCalls->append(u"fsync "_s + pathOfDescriptor(fd));
+    return next<int (*)(int)>("fsync")(fd);
+}
+
+extern "C" int rename(const char *from, const char *to)
+{
+    if (fileCalls)
+        fileCalls->append(u"rename "_s + QFile::decodeName(from) + u" "_s + QFile::decodeName(to));
+    return next<int (*)(const char *, const char *)>("rename")(from, to);
+}
 
 namespace {
 
@@ -51,6 +83,24 @@ class TestAtomicWrite : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // The new bytes are on the disk before their file takes the old one's name: a crash between the two
+    // would otherwise leave an empty file in place of the list.
+    void syncsBeforeTheRename()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"list.dat"_s);
+        writeBytes(path, "old");
+        QStringList calls;
+        fileCalls = &calls;
+        writeFileAtomically(path, "new");
+        fileCalls = nullptr;
+        QCOMPARE(bytesOf(path), "new"_ba);
+        const qsizetype renamed = calls.indexOf(QRegularExpression(u"^rename .* "_s + QRegularExpression::escape(path)));
+        QVERIFY2(renamed >= 0, qPrintable(calls.join(u'\n')));
+        const QString temporary = calls.at(renamed).section(u' ', 1, 1);
+        QVERIFY2(calls.mid(0, renamed).contains(u"fsync "_s + temporary), qPrintable(calls.join(u'\n')));
+    }
+
     void replacesKeepingModeAndLinks_data()
     {
         QTest::addColumn<int>("mode");

@@ -62,6 +62,9 @@ void TestClassifyPlan::plansOneFile_data()
                                   << 0 << u"page.files"_s;
     QTest::newRow("no extension") << QString() << u"notes"_s << S {u"notes_files"_s} << none << none << none << false
                                   << 0 << u"notes_files"_s;
+    QTest::newRow("a dot in the folder, none in the name")
+        << QString() << u"my.folder/readme"_s << S {u"my.folder/readme_files"_s} << none << none << none << false << 0
+        << u"my.folder/readme_files"_s;
     QTest::newRow("another page's folder") << QString() << u"page.htm"_s << S {u"pages_files"_s, u"page.htm_files"_s}
                                            << none << none << none << false << 0 << QString();
 }

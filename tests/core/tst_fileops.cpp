@@ -711,6 +711,64 @@ private Q_SLOTS:
             QVERIFY2(last.reason.contains(MoveSteps::errorText(ENOSPC)), qPrintable(last.reason));
     }
 
+    // A file of the name that arrives at the target while the copy is being made is never replaced by it.
+    void namesakeArrivingDuringTheCopyIsKept()
+    {
+        const QString other = otherFileSystem(u"other"_s);
+        if (other.isEmpty())
+            QSKIP("a second file system needs the superuser");
+        put(m_in + u"/page.htm"_s, "page");
+        MoveSteps::setCopyObserver([&](const QByteArray &) { put(other + u"/page.htm"_s, "theirs"); });
+        ScriptedPrompts prompts; // No to replacing it
+        RecordingView view;
+        MoveOutcome outcome = MoveOutcome::Moved;
+        QVERIFY(moveWithCompanions(m_in + u"/page.htm"_s, other, m_root, {prompts, m_messages, view}, nullptr,
+                                   &outcome));
+        QCOMPARE(outcome, MoveOutcome::TargetKept);
+        QCOMPARE(bytesOf(other + u"/page.htm"_s), "theirs"_ba);
+        QCOMPARE(bytesOf(m_in + u"/page.htm"_s), "page"_ba);
+        QCOMPARE(TreeSnapshot::leftovers(TreeSnapshot::of(other)), QList<QByteArray>());
+    }
+
+    // Merging into a folder on another disk, a read-only folder inside the source cannot let its files go:
+    // they are not copied, so nothing stands in both places.
+    void mergeLeavesWhatCannotLeave_data()
+    {
+        QTest::addColumn<bool>("targetHasSub");
+        QTest::newRow("the read-only folder is new at the target") << false;
+        QTest::newRow("the read-only folder is merged too") << true;
+    }
+    void mergeLeavesWhatCannotLeave()
+    {
+        if (!SystemTest::isUnprivilegedChild()) {
+            const QString other = otherFileSystem(u"other"_s);
+            if (other.isEmpty())
+                QSKIP("a second file system needs the superuser");
+            QVERIFY(::chmod(encoded(m_dir->path()).constData(), 0755) == 0);
+            QVERIFY(::chmod(encoded(other).constData(), 01777) == 0);
+            qputenv("MARROWDALE_TEST_OTHER_FS", encoded(other));
+        }
+        RUN_WITHOUT_ROOT();
+        QFETCH(bool, targetHasSub);
+        const QString from = m_in + u"/page_files"_s;
+        const QString to = qEnvironmentVariable("MARROWDALE_TEST_OTHER_FS") + u"/u%1/page_files"_s.arg(::getpid());
+        put(from + u"/top.css"_s, "top");
+        put(from + u"/sub/img.png"_s, "img");
+        put(to + (targetHasSub ? u"/sub/old.png"_s : u"/old.css"_s), "old");
+        QVERIFY(::chmod(encoded(from + u"/sub"_s).constData(), 0555) == 0);
+        const auto unlock = qScopeGuard([&] { ::chmod(encoded(from + u"/sub"_s).constData(), 0755); });
+        ScriptedPrompts prompts;
+        prompts.yesNoAnswers = {UserPrompts::Yes};
+        RecordingView view;
+        QVERIFY(!FileOps::moveFolder(from, to, {prompts, m_messages, view}));
+        // Every file stands in exactly one place.
+        QCOMPARE(bytesOf(to + u"/top.css"_s), "top"_ba);
+        QVERIFY(!exists(from + u"/top.css"_s));
+        QCOMPARE(bytesOf(from + u"/sub/img.png"_s), "img"_ba);
+        QVERIFY(!exists(to + u"/sub/img.png"_s));
+        QCOMPARE(TreeSnapshot::leftovers(TreeSnapshot::of(to)), QList<QByteArray>());
+    }
+
     // The system's "busy" (here: a file something is mounted on) is a failure like any other.
     void mountedSourceIsNotTakenForADownload()
     {

@@ -58,6 +58,8 @@ private Q_SLOTS:
     void undoFollowsTheLogSelection();
     void moveFollowsTheFileSelection_data();
     void moveFollowsTheFileSelection();
+    void arrowsMoveOnAfterTheFirst_data();
+    void arrowsMoveOnAfterTheFirst();
     void listsFollowTheDisk_data();
     void listsFollowTheDisk();
     void noRereadUnderAQuestion();
@@ -324,6 +326,34 @@ void TestKeyboard::moveFollowsTheFileSelection()
         QCOMPARE(itemTexts(main()->fileList()).size(), 4);
         QCOMPARE(main()->fileList()->selectedItems().value(0)->text(), u"c.htm"_s);
     }
+}
+
+void TestKeyboard::arrowsMoveOnAfterTheFirst_data()
+{
+    QTest::addColumn<bool>("log");
+    QTest::newRow("file list") << false;
+    QTest::newRow("log") << true;
+}
+
+// The first arrow selects the framed line; every arrow after it moves the selection on.
+void TestKeyboard::arrowsMoveOnAfterTheFirst()
+{
+    QFETCH(bool, log);
+    for (const char16_t *name : {u"a.htm", u"b.htm", u"c.htm"})
+        writeBytes(inbox() + u'/' + QString::fromUtf16(name), "x");
+    start();
+    QListWidget *list = log ? static_cast<QListWidget *>(main()->log()) : main()->fileList();
+    for (int i = 0; log && i < 3; ++i)
+        main()->appendMove({u"page%1.htm -> ../News"_s.arg(i), u"page%1.htm"_s.arg(i), sorted(), {}});
+    list->setFocus();
+    list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    QList<int> rows;
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) {
+        press(key);
+        const QList<QListWidgetItem *> selected = list->selectedItems();
+        rows << (selected.size() == 1 ? list->row(selected.first()) : -1);
+    }
+    QCOMPARE(rows, (QList<int> {0, 1, 2, 1}));
 }
 
 void TestKeyboard::listsFollowTheDisk_data()
