@@ -3,6 +3,7 @@
 #include "keywordtable.h"
 #include "mainview.h"
 #include "messagetable.h"
+#include "movehistory.h"
 #include "movejournal.h"
 #include "scriptedprompts.h"
 #include "systemtest.h"
@@ -15,10 +16,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -134,6 +138,10 @@ private Q_SLOTS:
     void qtOptionsStartTheWindow();
     void countersWrittenBack_data();
     void countersWrittenBack();
+    void countersKeepAnEditMadeDuringThePass();
+    void classifySettlesFirst();
+    void historyListsTheLastPasses_data();
+    void historyListsTheLastPasses();
     void undoLastRestoresTheTree();
     void undoNeverOverwrites();
     void watchWaitsForAPageToStopGrowing();
@@ -541,6 +549,74 @@ void TestCommandLine::countersWrittenBack()
     const QByteArray before = bytesOf(box.list);
     QCOMPARE(box.run(QStringList {u"classify"_s} + arguments).code, 0);
     QCOMPARE(bytesOf(box.list), list.isEmpty() ? before : list);
+}
+
+// The list is edited while the pass waits for the journal: the edit stays, without the pass's counters.
+void TestCommandLine::countersKeepAnEditMadeDuringThePass()
+{
+    Sandbox box(u"news -> ../News    << 1/5\n"_s);
+    box.make({u"in/news.htm=n"_s});
+    QVERIFY(QDir().mkpath(QFileInfo(box.journal).path()));
+    const int lock
+        = ::open(QFile::encodeName(box.journal + u".lock"_s).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    QVERIFY(lock >= 0 && ::flock(lock, LOCK_EX) == 0);
+    QProcess process;
+    process.setProcessEnvironment(box.environment());
+    process.start(QStringLiteral(MARROWDALE_EXECUTABLE), {u"classify"_s});
+    QVERIFY(process.waitForStarted());
+    // Waiting in flock() for the settlement it takes this for: the list was read before.
+    const QString syscall = u"/proc/%1/syscall"_s.arg(process.processId());
+    QTRY_VERIFY(bytesOf(syscall).startsWith(QByteArray::number(SYS_flock) + ' '));
+    writeBytes(box.list, "edited -> ../Edited\r\n");
+    ::close(lock);
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(bytesOf(box.list), "edited -> ../Edited\r\n"_ba);
+    QVERIFY(QFileInfo::exists(box.root + u"/News/news.htm"_s));
+    QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains(u"changed while the files were filed"_s));
+}
+
+// A move a crash left half done is settled before anything else moves.
+void TestCommandLine::classifySettlesFirst()
+{
+    Sandbox box;
+    box.make({u"in/page.htm=p"_s, u"in/news.htm=n"_s});
+    {
+        MoveJournal journal(box.journal);
+        journal.beginPass(u"classify"_s, box.in);
+        journal.intent(JournalRecord::intent(u"file"_s, box.in + u"/page.htm"_s, box.root + u"/X/page.htm"_s));
+        journal.endPass();
+    }
+    const Result result = box.run({u"classify"_s});
+    QVERIFY2(result.err.contains(u"had not been moved"_s), qPrintable(result.err));
+    QStringList passes;
+    for (const JournalRecord &record : MoveJournal::read(box.journal)) {
+        if (record.op == u"pass"_s)
+            passes << record.what;
+    }
+    QCOMPARE(passes, (QStringList {u"classify"_s, u"settle"_s, u"classify"_s}));
+}
+
+void TestCommandLine::historyListsTheLastPasses_data()
+{
+    QTest::addColumn<int>("last");
+    QTest::newRow("one") << 1;
+    QTest::newRow("two of three") << 2;
+    QTest::newRow("more than there are") << 5;
+}
+
+void TestCommandLine::historyListsTheLastPasses()
+{
+    QFETCH(int, last);
+    Sandbox box;
+    for (int pass = 0; pass < 3; ++pass) {
+        box.make({u"in/news%1.htm=n"_s.arg(pass)});
+        QCOMPARE(box.run({u"classify"_s, u"--no-counters"_s}).code, 0);
+    }
+    const QStringList arguments {u"history"_s, u"--last"_s, QString::number(last)};
+    const QStringList passLines = lines(box.run(arguments).out).filter(QRegularExpression(u"^\\S"_s));
+    QCOMPARE(passLines.size(), std::min(last, 3));
+    QCOMPARE(box.runJson(arguments).size(), std::min(last, 3));
+    QVERIFY(passLines.last().contains(MoveHistory::read(box.journal).passes().last().id));
 }
 
 void TestCommandLine::undoLastRestoresTheTree()
