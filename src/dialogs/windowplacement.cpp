@@ -22,9 +22,12 @@ void centre(QWidget *window)
     QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QSize outer = window->size().grownBy(frameOf(window));
-    // move() places the frame's corner; without a frame, the window's own.
-    window->move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, outer, screen->availableGeometry()).topLeft());
+    const QMargins frame = frameOf(window);
+    const QSize outer = window->size().grownBy(frame);
+    const QPoint corner = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, outer, screen->availableGeometry()).topLeft();
+    // The window itself goes inside the frame the window system reports now: QWidget::move() goes by the
+    // frame the widget last heard of, which may still be none while the window is already framed.
+    window->setGeometry(QRect(corner + QPoint(frame.left(), frame.top()), window->size()));
 }
 
 // Watches one window: centres it at each show and looks for its frame for a short while after.
@@ -44,8 +47,11 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (watched == m_window && event->type() == QEvent::Show && !event->spontaneous()) {
-            centre(m_window);
+            // A frame known at once (offscreen, or shown before) counts like one that comes later.
             m_centredBy = frameOf(m_window);
+            if (!m_centredBy.isNull())
+                framed(m_centredBy);
+            centre(m_window);
             m_polls = 0;
             m_poll.start();
         } else if (watched == m_window && event->type() == QEvent::Hide) {
@@ -66,12 +72,17 @@ private:
             return;
         }
         m_poll.stop();
+        framed(frame);
+        centre(m_window);
+        m_centredBy = frame;
+    }
+
+    void framed(const QMargins &frame)
+    {
         if (m_whenFramed) {
             m_whenFramed(frame);
             m_whenFramed = {}; // once: the frame stays what it is
         }
-        centre(m_window);
-        m_centredBy = frame;
     }
 
     QWidget *m_window;

@@ -125,6 +125,8 @@ void TestStartup::firstRunWelcomesAndAsksForTheParentFolder()
     QCOMPARE(main->folderList()->folder(), documents());
     QCOMPARE(main->optionsDialog()->rootFolder(), documents());
     QCOMPARE(main->optionsDialog()->denominator(), 1000);
+    // The window's size at its first show is its outer size, frame included.
+    QTRY_COMPARE(main->frameGeometry().size(), QSize(770, 579));
 
     QVERIFY(main->close());
     const IniFile ini(settingsFile());
