@@ -97,6 +97,28 @@ private Q_SLOTS:
         QVERIFY(m_prompts.askedOf(u"notify"_s).isEmpty());
     }
 
+    // A line whose destination names no full folder is named before Classify files anything.
+    void refusedLinesAreNamedFirst_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("No files nothing") << int(UserPrompts::No);
+        QTest::newRow("Yes files by the other lines") << int(UserPrompts::Yes);
+    }
+    void refusedLinesAreNamedFirst()
+    {
+        QFETCH(int, answer);
+        QDir::setCurrent(path(u"in"_s));
+        main()->keywordList()->setPlainText(u"news -> ../News\nzqx->zr -> ..\\Arrow\n"_s);
+        main()->parseKeywordList();
+        m_prompts.msgBoxAnswers = {answer};
+        main()->classify();
+        const QStringList asked = m_prompts.askedOf(u"msgBox"_s);
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked.first().contains(u"Line 2"_s) && asked.first().contains(u"zr -> ../Arrow"_s), qPrintable(asked.first()));
+        QCOMPARE(QFileInfo::exists(path(u"Sorted/News/a news.htm"_s)), answer == UserPrompts::Yes);
+        QCOMPARE(QDir(path(u"in"_s)).entryList({u"zr*"_s}), QStringList());
+    }
+
 private:
     static constexpr int KeywordChoiceAnswerNeither = 2;
     QString path(const QString &name) const { return m_dir->filePath(name); }
