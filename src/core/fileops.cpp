@@ -3,6 +3,7 @@
 #include "marrowdaleerror.h"
 #include "messagetable.h"
 #include "movejournal.h"
+#include "folderhandle.h"
 #include "movesteps.h"
 #include "pathcodec.h"
 #include "programtext.h"
@@ -481,10 +482,9 @@ QStringList companionFolders(const QString &filePath)
 
 bool createFolderPath(const QString &folder)
 {
-    if (folder.isEmpty())
-        return false;
-    QDir().mkpath(folder);
-    return QFileInfo(folder).isDir();
+    // Name by name from the root, never through another user's link, never below the working folder.
+    int error = 0;
+    return !folder.isEmpty() && MoveSteps::openFolder(encoded(folder), &error, true) != nullptr;
 }
 
 } // namespace FileOps

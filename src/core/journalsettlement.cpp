@@ -33,7 +33,7 @@ public:
     /// An interrupted move of a file; true when the file is at its destination afterwards.
     bool settleFile(const JournalRecord &intent)
     {
-        removeUnfinishedCopy(intent.src, intent.tmp);
+        removeUnfinishedCopy(intent.src, intent.tmp, intent.dst);
         const bool atSource = MoveSteps::exists(intent.src), atTarget = MoveSteps::exists(intent.dst);
         if (atSource && !atTarget) {
             close(intent, false, u"not moved"_s);
@@ -69,7 +69,7 @@ public:
         if (intent.merge)
             removeCopiesInMerge(encoded(intent.dst), MoveSteps::nameOf(encoded(intent.tmp)), intent.src);
         else
-            removeUnfinishedCopy(intent.src, intent.tmp);
+            removeUnfinishedCopy(intent.src, intent.tmp, intent.dst);
         const bool atSource = MoveSteps::exists(intent.src), atTarget = MoveSteps::exists(intent.dst);
         if (!atSource) {
             close(intent, atTarget, atTarget ? QString() : u"found at neither place"_s);
@@ -120,11 +120,19 @@ private:
     }
 
     // A copy under its temporary name is only ever made while the source is there and before the source
-    // goes; without its source it may be the only one left, so it stays.
-    void removeUnfinishedCopy(const QString &source, const QString &temporary)
+    // goes; without its source it may be the only one left, so it stays. Only an entry of the program's own
+    // form beside its destination can be such a copy: a damaged or forged line must not name anything else
+    // for removal.
+    void removeUnfinishedCopy(const QString &source, const QString &temporary, const QString &destination = {})
     {
         if (!MoveSteps::exists(temporary))
             return;
+        const QByteArray copy = encoded(temporary);
+        const bool beside = destination.isEmpty() || MoveSteps::folderOf(copy) == MoveSteps::folderOf(encoded(destination));
+        if (!MoveSteps::isTemporaryName(MoveSteps::nameOf(copy)) || !beside) {
+            say(Message::SettleNotOurs, {temporary});
+            return;
+        }
         if (MoveSteps::exists(source)) {
             MoveSteps::removeTree(encoded(temporary));
             say(Message::SettleCopyRemoved, {source});
@@ -135,6 +143,8 @@ private:
 
     void removeCopiesInMerge(const QByteArray &folder, const QByteArray &name, const QString &source)
     {
+        if (!MoveSteps::isTemporaryName(name))
+            return;
         for (const QByteArray &entry : MoveSteps::entries(folder)) {
             const QByteArray path = MoveSteps::child(folder, entry);
             if (entry == name)

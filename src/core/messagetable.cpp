@@ -194,6 +194,14 @@ constexpr NamedText namedTexts[] = {
      u"nothing more is moved: \"%3\" stays where it is. The moves before it are recorded."},
     {Message::JournalLinesSkipped, u"JournalLinesSkipped",
      u"%1 lines of the move journal \"%2\" are damaged and were passed over."},
+    {Message::ReasonForeignLink, u"ReasonForeignLink",
+     u"the way there leads through a link that belongs to another user"},
+    {Message::ReasonReplacedMeanwhile, u"ReasonReplacedMeanwhile",
+     u"it was replaced by something else while it was being moved"},
+    {Message::SettleNotOurs, u"SettleNotOurs",
+     u"\"%1\" was left as it is: the journal names it as an unfinished copy, but it is not one "
+     u"of the program's own (their names start with \".marrowdale-\" and lie beside their "
+     u"destination)."},
 };
 
 constexpr bool inEnumOrder()

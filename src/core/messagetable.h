@@ -120,6 +120,9 @@ enum class Message {
     ClassifyWithoutRefused, ///< Classify asks whether to go on without such lines
     MoveNotRecorded, ///< the journal could not take a move's record: the pass ends before the move
     JournalLinesSkipped, ///< lines of the move journal that are not whole records were passed over
+    ReasonForeignLink, ///< why a move did not go where a link leads: the link is another user's
+    ReasonReplacedMeanwhile, ///< an entry was replaced between the look at it and its use
+    SettleNotOurs, ///< a journal line names something as an unfinished copy that cannot be one of this program's
     // New texts go above, their rows at the end of the table in messagetable.cpp.
     Count ///< not a text: how many there are
 };

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <string_view>
 
 #include <cerrno>
 
@@ -12,6 +13,9 @@ class MessageTable;
 // The steps that moves of the user's files are made of. They work on encoded paths and raw entry
 // names (readdir, never QDir), so names that are not valid UTF-8 travel like any other; they
 // return 0 or an errno value, so that callers can tell "target exists" from the rest.
+//
+// Every step works below folders opened once (folderhandle.h): a name swapped for a link between the look
+// at an entry and its use is found out, never followed.
 //
 // A move across file systems never shows a half-made copy under the real name: the copy goes to a
 // hidden temporary name in the target's folder, is flushed to disk, checked against the source
@@ -43,7 +47,8 @@ struct CopyPlan
 /// system's, so that the system's EBUSY (a mount point) is not taken for a file still being written.
 inline constexpr int sourceChanged = 0x10000;
 
-/// The system's text for an error the steps return; for sourceChanged, the one for EBUSY.
+/// The system's text for an error the steps return; for sourceChanged, the one for EBUSY; for
+/// foreignLink and replacedMeanwhile (folderhandle.h), the program's own.
 QString errorText(int code);
 
 QByteArray child(const QByteArray &folder, const QByteArray &name);
@@ -62,9 +67,16 @@ bool identical(const QByteArray &a, const QByteArray &b);
 
 /// The names in a folder, as bytes, without "." and "..".
 QList<QByteArray> entries(const QByteArray &folder, int *error = nullptr);
+QList<QByteArray> entriesOf(int folder, int *error = nullptr);
 
-/// A hidden name that is free in the folder: the temporary name of a copy that is on its way in.
+/// A hidden name that is free in the folder: the temporary name of a copy that is on its way in,
+/// ".marrowdale-" and twelve random letters and digits.
 QByteArray temporaryName(const QByteArray &folder);
+/// The name has that form: only such an entry can be a copy this program left unfinished.
+bool isTemporaryName(const QByteArray &name);
+inline constexpr std::string_view temporaryPrefix = ".marrowdale-";
+inline constexpr int temporaryRandomLetters = 12;
+inline constexpr char temporaryLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
 
 /// Renames without ever replacing an existing entry.
 int renameExclusive(const QByteArray &from, const QByteArray &to);
@@ -77,7 +89,8 @@ int moveEntry(const QByteArray &from, const QByteArray &to, CopyPlan &plan);
 /// makes sure both are not one file.
 int replaceFile(const QByteArray &from, const QByteArray &to, CopyPlan &plan);
 
-/// Removes a file, link or whole folder; the first error is returned, the rest is still removed.
+/// Removes a file, link or whole folder, below open folders (a folder swapped for a link meanwhile is
+/// left alone); the first error is returned, the rest is still removed.
 int removeTree(const QByteArray &path);
 
 /// For tests: runs after a source was copied and before it is compared with how it was, so a test can
@@ -85,5 +98,7 @@ int removeTree(const QByteArray &path);
 void setCopyObserver(std::function<void(const QByteArray &source)> observer);
 /// For tests: runs after a copy was renamed into place and before its source is removed.
 void setPlacedObserver(std::function<void(const QByteArray &source)> observer);
+/// For tests: runs between the look at an entry to be copied and its use, so that a test can swap it.
+void setCheckedObserver(std::function<void(const QByteArray &path)> observer);
 
 } // namespace MoveSteps

@@ -115,7 +115,7 @@ private Q_SLOTS:
 
         using S = QStringList;
         const QString page = u"in/page.htm"_s, moved = u"out/page.htm"_s, companion = u"in/page_files>out/page_files"_s;
-        const QString tmp = u"out/.marrowdale-t"_s;
+        const QString tmp = u"out/.marrowdale-0123456789ab"_s;
         QTest::newRow("unfinished copy removed, original kept")
             << u"file"_s << page << moved << QString() << false << QString() << S {page + u"=whole"_s, tmp + u"=wh"_s}
             << S {page + u"=whole"_s, u"out/"_s} << u"unfinished copy"_s;
@@ -154,7 +154,7 @@ private Q_SLOTS:
         QTest::newRow("interrupted merge completed")
             << u"folder"_s << u"in/page_files"_s << u"out/page_files"_s << QString() << true << QString()
             << S {u"in/page_files/b=2"_s, u"in/page_files/s/c=3"_s, u"out/page_files/a=1"_s, u"out/page_files/b=2"_s,
-                  u"out/page_files/s/.marrowdale-t=partial"_s}
+                  u"out/page_files/s/.marrowdale-0123456789ab=partial"_s}
             << S {u"in/"_s, u"out/page_files/a=1"_s, u"out/page_files/b=2"_s, u"out/page_files/s/c=3"_s}
             << u"completed"_s;
         QTest::newRow("failed move left alone")
@@ -191,7 +191,7 @@ private Q_SLOTS:
             intent.kind = kind;
             intent.src = at(src);
             intent.dst = at(dst);
-            intent.tmp = at(u"out/.marrowdale-t"_s);
+            intent.tmp = at(u"out/.marrowdale-0123456789ab"_s);
             intent.companionSrc = at(companion.section(u'>', 0, 0));
             intent.companionDst = at(companion.section(u'>', 1));
             intent.page = kind == u"folder"_s ? at(u"out/page.htm"_s) : QString();
@@ -295,6 +295,29 @@ private Q_SLOTS:
         running.endPass(); // between passes the program holds no lock
         QVERIFY(settleJournal(m_journal, MessageTable()).contains(u"had not been moved"_s));
         QCOMPARE(openIntents(m_journal), QStringList());
+    }
+
+    // A journal line that names any folder as an unfinished copy had it removed at the next start.
+    void onlyItsOwnCopiesAreRemoved_data()
+    {
+        QTest::addColumn<QString>("temporary");
+        QTest::newRow("a folder of the user's") << u"keep/precious"_s;
+        QTest::newRow("the copy's form, elsewhere than the destination") << u"keep/.marrowdale-0123456789ab"_s;
+    }
+    void onlyItsOwnCopiesAreRemoved()
+    {
+        QFETCH(QString, temporary);
+        make(m_files, {u"in/page.htm=whole"_s, temporary + u"/notes.txt=mine"_s});
+        {
+            MoveJournal journal(m_journal);
+            journal.beginPass(u"classify"_s, at(u"in"_s));
+            JournalRecord intent = JournalRecord::intent(u"file"_s, at(u"in/page.htm"_s), at(u"out/page.htm"_s));
+            intent.tmp = at(temporary);
+            journal.intent(intent);
+        }
+        const QString report = settleJournal(m_journal, MessageTable());
+        QVERIFY2(report.contains(ProgramText(Message::SettleNotOurs, {at(temporary)}).english()), qPrintable(report));
+        QCOMPARE(bytesOf(at(temporary + u"/notes.txt"_s)), "mine"_ba);
     }
 
     // A line that parses but lacks its paths was settled as a move from "" to "".
