@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -21,7 +23,9 @@ QString xdgFolder(const char *variable, const QString &fallbackUnderHome)
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + fallbackUnderHome;
     const QString folder = AppPaths::withoutTrailingSlash(QDir::cleanPath(base)) + u"/marrowdale"_s;
-    QDir().mkpath(folder);
+    // The program's own folder is the user's alone; the base folder is made as any other.
+    QDir().mkpath(base);
+    ::mkdir(QFile::encodeName(folder).constData(), 0700);
     return folder;
 }
 

@@ -216,7 +216,10 @@ private:
 QString settleJournal(const QString &journalPath, const MessageTable &messages)
 {
     MoveJournal journal(journalPath);
-    if (!journal.isOpen() || !journal.tryLockExclusive())
+    // A journal that is not the user's alone is not acted on: that is said, every time.
+    if (!journal.isOpen())
+        return journal.error().in(messages);
+    if (!journal.tryLockExclusive())
         return {};
     qint64 end = 0;
     qsizetype damaged = 0;

@@ -202,6 +202,16 @@ constexpr NamedText namedTexts[] = {
      u"\"%1\" was left as it is: the journal names it as an unfinished copy, but it is not one "
      u"of the program's own (their names start with \".marrowdale-\" and lie beside their "
      u"destination)."},
+    {Message::JournalNotSafe, u"JournalNotSafe",
+     u"The move journal \"%1\" is not used: %2. Nothing is moved and no interrupted move is "
+     u"settled until that is mended (a folder or file that others may write can be mended with "
+     u"\"chmod go-w\")."},
+    {Message::ReasonIsLink, u"ReasonIsLink",
+     u"it is a link"},
+    {Message::ReasonOtherOwner, u"ReasonOtherOwner",
+     u"it belongs to another user"},
+    {Message::ReasonOthersWrite, u"ReasonOthersWrite",
+     u"others can write to it"},
 };
 
 constexpr bool inEnumOrder()

@@ -123,6 +123,10 @@ enum class Message {
     ReasonForeignLink, ///< why a move did not go where a link leads: the link is another user's
     ReasonReplacedMeanwhile, ///< an entry was replaced between the look at it and its use
     SettleNotOurs, ///< a journal line names something as an unfinished copy that cannot be one of this program's
+    JournalNotSafe, ///< the journal or its folder could be changed by someone else: it is not used
+    ReasonIsLink,
+    ReasonOtherOwner,
+    ReasonOthersWrite,
     // New texts go above, their rows at the end of the table in messagetable.cpp.
     Count ///< not a text: how many there are
 };

@@ -11,6 +11,7 @@
 #include <QStringBuilder>
 
 #include <algorithm>
+#include <optional>
 #include <cerrno>
 #include <string_view>
 #include <utility>
@@ -124,17 +125,82 @@ private:
     char *m_out;
 };
 
+// Why an entry the journal is kept in could be changed behind the program's back (so that someone else
+// could make it undo, settle or remove things); nothing when it is the user's alone.
+std::optional<ProgramText> unsafe(const struct stat &st)
+{
+    if (S_ISLNK(st.st_mode))
+        return ProgramText(Message::ReasonIsLink);
+    if (st.st_uid != ::geteuid())
+        return ProgramText(Message::ReasonOtherOwner);
+    if (st.st_mode & (S_IWGRP | S_IWOTH))
+        return ProgramText(Message::ReasonOthersWrite);
+    return std::nullopt;
+}
+
 } // namespace
 
 MoveJournal::MoveJournal(const QString &path)
     : m_path(path)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (m_fd < 0) {
-        m_reason = MoveSteps::errorText(errno);
-        m_error = ProgramText(Message::JournalNotOpened, {path, m_reason});
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath();
+    // The journal's own folder is the user's alone from the start.
+    QDir().mkpath(QFileInfo(folder).absolutePath());
+    ::mkdir(QFile::encodeName(folder).constData(), 0700);
+    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    // Neither the folder nor the files in it may be links or another's: they are opened without following
+    // links, and checked once open.
+    const auto refuse = [&](const QString &what, const ProgramText &why) {
+        m_reason = ProgramText(u"%1: %2"_s.arg(what, why.english()));
+        m_error = ProgramText(Message::JournalNotSafe, {path, ProgramText(what + u": "_s + why.english())});
+    };
+    const auto openChecked = [&](const QString &name, int flags) {
+        const int fd = ::openat(dir, QFile::encodeName(name).constData(), flags | O_NOFOLLOW | O_CLOEXEC, 0600);
+        struct stat st;
+        if (fd < 0 || ::fstat(fd, &st) != 0) {
+            const int error = errno;
+            if (error == ELOOP)
+                refuse(info.dir().filePath(name), Message::ReasonIsLink);
+            else if (m_reason.english().isEmpty()) {
+                m_reason = MoveSteps::errorText(error);
+                m_error = ProgramText(Message::JournalNotOpened, {path, m_reason});
+            }
+            if (fd >= 0)
+                ::close(fd);
+            return -1;
+        }
+        if (const std::optional<ProgramText> why = !S_ISREG(st.st_mode) ? ProgramText(Message::ReasonNotRegularFile)
+                                                                        : unsafe(st)) {
+            refuse(info.dir().filePath(name), *why);
+            ::close(fd);
+            return -1;
+        }
+        return fd;
+    };
+    struct stat folderStatus;
+    if (dir < 0) {
+        const int error = errno;
+        if (error == ELOOP || error == ENOTDIR) {
+            refuse(folder, Message::ReasonIsLink);
+        } else {
+            m_reason = MoveSteps::errorText(error);
+            m_error = ProgramText(Message::JournalNotOpened, {path, m_reason});
+        }
+    } else if (::fstat(dir, &folderStatus) != 0 || unsafe(folderStatus)) {
+        refuse(folder, unsafe(folderStatus).value_or(ProgramText(MoveSteps::errorText(errno))));
+    } else {
+        m_fd = openChecked(info.fileName(), O_RDWR | O_APPEND | O_CREAT);
+        if (m_fd >= 0) {
+            m_lockFd = openChecked(info.fileName() + u".lock"_s, O_RDWR | O_CREAT);
+            if (m_lockFd < 0) {
+                ::close(m_fd);
+                m_fd = -1;
+            }
+        }
     }
+    if (dir >= 0)
+        ::close(dir);
     // A record torn by a crash must not swallow the next one: it gets its line end now.
     char last = '\n';
     if (m_fd >= 0 && size() > 0 && ::pread(m_fd, &last, 1, size() - 1) == 1 && last != '\n'
@@ -142,7 +208,6 @@ MoveJournal::MoveJournal(const QString &path)
         m_error = ProgramText(Message::JournalNotWritten, {path});
         m_lineOpen = true;
     }
-    m_lockFd = ::open(QFile::encodeName(path + u".lock"_s).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
 }
 
 MoveJournal::~MoveJournal()

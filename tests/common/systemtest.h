@@ -66,7 +66,7 @@ inline bool mountTmpfs(const QString &folder, const QString &size)
     QDir().mkpath(folder);
     return QProcess::execute(QStringLiteral("mount"),
                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                              QStringLiteral("size=") + size, QStringLiteral("tmpfs"), folder})
+                              QStringLiteral("mode=0755,size=") + size, QStringLiteral("tmpfs"), folder})
         == 0;
 }
 

@@ -297,6 +297,45 @@ private Q_SLOTS:
         QCOMPARE(openIntents(m_journal), QStringList());
     }
 
+    // A journal someone else can write could make the program act for them: it is not used, and that is said.
+    void journalThatIsNotTheUsersAloneIsRefused_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("folder others can write") << u"folder 0777"_s << u"others can write to it"_s;
+        QTest::newRow("journal others can write") << u"journal 0666"_s << u"others can write to it"_s;
+        QTest::newRow("journal that is a link") << u"link"_s << u"it is a link"_s;
+        QTest::newRow("journal of another user") << u"owner"_s << u"belongs to another user"_s;
+    }
+    void journalThatIsNotTheUsersAloneIsRefused()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, said);
+        if (fault == u"owner"_s && ::geteuid() != 0)
+            QSKIP("giving a file away needs the superuser");
+        make(m_files, {u"in/page.htm=whole"_s, u"out/.marrowdale-0123456789ab=wh"_s});
+        {
+            MoveJournal journal(m_journal);
+            journal.beginPass(u"classify"_s, at(u"in"_s));
+            JournalRecord intent = JournalRecord::intent(u"file"_s, at(u"in/page.htm"_s), at(u"out/page.htm"_s));
+            intent.tmp = at(u"out/.marrowdale-0123456789ab"_s);
+            journal.intent(intent);
+        }
+        const QByteArray journal = QFile::encodeName(m_journal);
+        if (fault == u"folder 0777"_s)
+            QVERIFY(::chmod(MoveSteps::folderOf(journal).constData(), 0777) == 0);
+        else if (fault == u"journal 0666"_s)
+            QVERIFY(::chmod(journal.constData(), 0666) == 0);
+        else if (fault == u"owner"_s)
+            QVERIFY(::chown(journal.constData(), 1234, 1234) == 0);
+        else
+            QVERIFY(QFile::rename(m_journal, m_journal + u".real"_s) && QFile::link(m_journal + u".real"_s, m_journal));
+        const QString report = settleJournal(m_journal, MessageTable());
+        QVERIFY2(report.contains(said) && report.contains(m_journal), qPrintable(report));
+        QCOMPARE(treeOf(m_files), (QStringList {u"in/page.htm=whole"_s, u"out/.marrowdale-0123456789ab=wh"_s}));
+        QVERIFY(!MoveJournal(m_journal).isOpen());
+    }
+
     // A journal line that names any folder as an unfinished copy had it removed at the next start.
     void onlyItsOwnCopiesAreRemoved_data()
     {
