@@ -160,4 +160,7 @@ void BatchClassifier::move(FileOutcome &outcome, const PlannedCandidate &candida
     outcome.status = FileOutcome::Failed;
     outcome.reasonCode = u"move-failed"_s;
     outcome.reason = u"it could not be moved to %1"_s.arg(quoted(outcome.destination));
+    // What the window would have shown says why (another user's link on the way, say).
+    if (!m_prompts.notices.isEmpty())
+        outcome.reason += u": "_s + m_prompts.notices.join(u' ');
 }

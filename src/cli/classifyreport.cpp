@@ -3,6 +3,8 @@
 #include "keywordtable.h"
 
 #include <QJsonArray>
+
+#include <algorithm>
 #include <QJsonDocument>
 
 using namespace Qt::StringLiterals;
@@ -35,9 +37,48 @@ QJsonValue pathOrNull(const QString &path)
 
 } // namespace
 
+namespace {
+
+// Control characters, and the marks that turn a line's direction, which could make a name look like
+// something else.
+bool needsEscape(char16_t c)
+{
+    return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0) || c == 0x2028 || c == 0x2029
+        || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+QString escaped(QStringView text, bool keepLineBreaks)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\\' && !keepLineBreaks) {
+            shown += u"\\\\"_s;
+        } else if (u == u'\n' && keepLineBreaks) {
+            shown += u"\n    "_s;
+        } else if (!needsEscape(u)) {
+            shown += c;
+        } else if (u == u'\n' || u == u'\t' || u == u'\r') {
+            shown += u == u'\n' ? u"\\n"_s : u == u'\t' ? u"\\t"_s : u"\\r"_s;
+        } else {
+            shown += u < 0x100 ? u"\\x%1"_s.arg(int(u), 2, 16, QChar(u'0')) : u"\\u{%1}"_s.arg(int(u), 4, 16, QChar(u'0'));
+        }
+    }
+    return shown;
+}
+
+} // namespace
+
+QString reportLine(QStringView text)
+{
+    const auto plain = [](QChar c) { return !needsEscape(c.unicode()) && c != u'\\'; };
+    return std::all_of(text.cbegin(), text.cend(), plain) ? text.toString() : escaped(text, false);
+}
+
 void printLine(std::FILE *stream, const QString &text)
 {
-    const QByteArray bytes = text.toUtf8() + '\n';
+    const QByteArray bytes = (stream == stderr ? escaped(text, true) : text).toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
@@ -143,14 +184,14 @@ void ClassifyReport::file(const FileOutcome &outcome)
         withReason(u"taken      "_s);
         break;
     }
-    write(line);
+    write(reportLine(line));
     for (const QString &problem : outcome.problems)
-        write(u"           "_s + problem);
+        write(reportLine(u"           "_s + problem));
     if (explain) {
         for (const KeywordMatch &match : outcome.plan.matches) {
-            write(u"           line %1: %2 -> %3%4"_s.arg(match.lineNumber)
-                      .arg(match.keyword, shortForm(match.destination, m_root),
-                           match.confirmEachTime ? u" (asks each time)"_s : QString()));
+            write(reportLine(u"           line %1: %2 -> %3%4"_s.arg(match.lineNumber)
+                                 .arg(match.keyword, shortForm(match.destination, m_root),
+                                      match.confirmEachTime ? u" (asks each time)"_s : QString())));
         }
     }
 }

@@ -61,5 +61,10 @@ private:
 };
 
 /// Writes a line to stdout or stderr (stdout is flushed when the program ends, or by a watching command
-/// after each round).
+/// after each round). On stderr, a message of several lines has every line after its first indented, and
+/// other control characters shown escaped, so that a name cannot pose as a message of its own.
 void printLine(std::FILE *stream, const QString &text);
+
+/// One line of a report: a name with a line break or another control character in it stays on its line,
+/// shown as `ls -b` shows it ("\n", "\t", "\x1b"; a backslash as "\\").
+QString reportLine(QStringView text);

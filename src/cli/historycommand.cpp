@@ -72,12 +72,12 @@ void printOutcomes(const UndoReport &report)
 {
     for (const UndoOutcome &outcome : report.outcomes) {
         if (outcome.restored)
-            printLine(stdout, u"back       %1 -> %2"_s.arg(outcome.from, outcome.to));
+            printLine(stdout, reportLine(u"back       %1 -> %2"_s.arg(outcome.from, outcome.to)));
         else
-            printLine(stdout,
-                      u"stayed     %1 (%2)"_s.arg(outcome.from.isEmpty() ? outcome.move : outcome.from, outcome.move));
+            printLine(stdout, reportLine(u"stayed     %1 (%2)"_s.arg(outcome.from.isEmpty() ? outcome.move : outcome.from,
+                                                                     outcome.move)));
         if (!outcome.problem.isEmpty())
-            printLine(stdout, u"           "_s + outcome.problem);
+            printLine(stdout, reportLine(u"           "_s + outcome.problem));
     }
     const qsizetype back = std::count_if(report.outcomes.cbegin(), report.outcomes.cend(),
                                          [](const UndoOutcome &outcome) { return outcome.restored; });
@@ -140,11 +140,12 @@ int history(const QStringList &arguments)
             printLine(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
             continue;
         }
-        printLine(stdout, u"%1  %2  %3  %4"_s.arg(pass.id, localTime(pass.time), pass.what, pass.source).trimmed());
+        printLine(stdout,
+                  reportLine(u"%1  %2  %3  %4"_s.arg(pass.id, localTime(pass.time), pass.what, pass.source).trimmed()));
         for (const QString &id : pass.moves) {
             const HistoryMove *move = history.move(id);
             if (move && move->standsAlone())
-                printLine(stdout, moveLine(*move, history));
+                printLine(stdout, reportLine(moveLine(*move, history)));
         }
     }
     return Handled;

@@ -78,21 +78,6 @@ Attributes readAttributes(int fd)
     return attributes;
 }
 
-// An access list without the entries that name users and groups: a copy that another user's file became
-// the mover's own must not grant that user (or anyone the list named) a way into it. The list's binary
-// form: a 4-byte header, then entries of a 2-byte tag, 2-byte permissions and 4-byte id.
-QByteArray withoutNamedEntries(const QByteArray &list)
-{
-    constexpr quint16 namedUser = 0x02, namedGroup = 0x08;
-    QByteArray kept = list.left(4);
-    for (qsizetype at = 4; at + 8 <= list.size(); at += 8) {
-        const quint16 tag = quint16(uchar(list[at]) | uchar(list[at + 1]) << 8);
-        if (tag != namedUser && tag != namedGroup)
-            kept += list.mid(at, 8);
-    }
-    return kept;
-}
-
 // Before the mode is set: user.* attributes need write permission on a file that may be read-only.
 void writeUserAttributes(int fd, const Attributes &attributes, CopyPlan &plan)
 {
@@ -103,18 +88,17 @@ void writeUserAttributes(int fd, const Attributes &attributes, CopyPlan &plan)
 }
 
 // After the mode is set, as the lists hold the mode's bits too. A list the new folder handed down that
-// the source did not have is taken away: the file keeps its own permissions, as a rename would.
+// the source did not have is taken away: the file keeps its own permissions, as a rename would. A copy
+// that another user's file became the mover's own keeps no list at all: the lists would grant the users
+// they name (and everyone, through their mask) what the mode no longer does.
 void writeAccessLists(int fd, const Attributes &attributes, bool ownerKept, CopyPlan &plan)
 {
     const std::pair<const char *, const std::optional<QByteArray> *> lists[]
         = {{accessList, &attributes.access}, {defaultList, &attributes.defaults}};
     for (const auto &[name, value] : lists) {
-        if (!*value) {
+        if (!*value || !ownerKept)
             ::fremovexattr(fd, name);
-            continue;
-        }
-        const QByteArray list = ownerKept ? **value : withoutNamedEntries(**value);
-        if (::fsetxattr(fd, name, list.constData(), size_t(list.size()), 0) != 0)
+        else if (::fsetxattr(fd, name, (*value)->constData(), size_t((*value)->size()), 0) != 0)
             plan.attributesLost = true;
     }
 }

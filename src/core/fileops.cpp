@@ -249,12 +249,17 @@ bool mergeFolder(const QByteArray &from, const QByteArray &to, JournaledMove &mo
 
 const QString companionSuffixes[] = {u"_files"_s, u".files"_s};
 
-void showMoveFailure(UserPrompts &prompts, const MessageTable &messages, const QString &name, int error)
+void showMoveFailure(UserPrompts &prompts, const MessageTable &messages, const QString &name, int error,
+                     const QString &detail = {})
 {
-    // A file still being written (a download) is not a fault of the name or the disk.
-    prompts.msgBox(error == MoveSteps::sourceChanged ? messages.text(Message::MoveBusy).arg(name)
-                                                     : FileOps::displayName(name) + messages.text(15),
-                   QString(), u"OK"_s, 1);
+    // A file still being written (a download) is not a fault of the name or the disk, nor is a way that
+    // another user's link would have led elsewhere.
+    QString text = FileOps::displayName(name) + messages.text(15);
+    if (error == MoveSteps::sourceChanged)
+        text = messages.text(Message::MoveBusy).arg(name);
+    else if (error == MoveSteps::foreignLink)
+        text = ProgramText(Message::DestinationForeignLink, {name, detail}).in(messages);
+    prompts.msgBox(text, QString(), u"OK"_s, 1);
 }
 
 // The companion folder of a file that is to follow it: the "_files" one when there, else ".files".
@@ -547,7 +552,7 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
     }
     if (e != 0) {
         move.failed(reasonOf(e, move.plan()));
-        showMoveFailure(prompts, messages, name, e);
+        showMoveFailure(prompts, messages, name, e, move.plan().detail);
         result = e == MoveSteps::sourceChanged ? MoveOutcome::SourceChanged : MoveOutcome::Failed;
         return true;
     }

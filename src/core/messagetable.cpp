@@ -212,6 +212,9 @@ constexpr NamedText namedTexts[] = {
      u"it belongs to another user"},
     {Message::ReasonOthersWrite, u"ReasonOthersWrite",
      u"others can write to it"},
+    {Message::DestinationForeignLink, u"DestinationForeignLink",
+     u"\"%1\" stays where it is: the way to its destination leads through \"%2\", a link that "
+     u"belongs to another user."},
 };
 
 constexpr bool inEnumOrder()

@@ -127,6 +127,7 @@ enum class Message {
     ReasonIsLink,
     ReasonOtherOwner,
     ReasonOthersWrite,
+    DestinationForeignLink, ///< a file stays: the way to its destination leads through another user's link
     // New texts go above, their rows at the end of the table in messagetable.cpp.
     Count ///< not a text: how many there are
 };

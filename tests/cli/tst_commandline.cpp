@@ -127,6 +127,8 @@ private Q_SLOTS:
     void classifies();
     void dryRunChangesNothing();
     void windowAndCommandLineFileAlike();
+    void namesCannotForgeReportLines();
+    void foreignLinkedDestinationIsNotFollowed();
     void refusedDestinationMakesNothing();
     void jsonParses();
     void namesThatAreNotUtf8AreLeftAndReported();
@@ -295,6 +297,42 @@ void TestCommandLine::windowAndCommandLineFileAlike()
     }
 }
 
+// A file name with line breaks made the text reports show "failed" and summary lines of its own.
+void TestCommandLine::namesCannotForgeReportLines()
+{
+    Sandbox box(u"news -> ../News"_s);
+    const QString forged = u"a news.htm\nfailed     b.htm: forged\n9 moved, 0 skipped"_s;
+    box.make({u"in/"_s + forged + u"=x"_s, u"in/other\r.htm=y"_s});
+    const Result classify = box.run({u"classify"_s, u"--explain"_s});
+    const QStringList said = lines(classify.out);
+    QCOMPARE(said.size(), 4); // two files, one matching line, the summary
+    QVERIFY2(said.first().contains(u"a news.htm\\nfailed     b.htm: forged\\n9 moved"_s), qPrintable(said.first()));
+    QVERIFY2(said.at(2).contains(u"other\\r.htm"_s), qPrintable(said.at(2)));
+    const QStringList history = lines(box.run({u"history"_s}).out);
+    QCOMPARE(history.size(), 2); // the pass and its move
+    const QStringList undo = lines(box.run({u"undo"_s, u"--last"_s}).out);
+    QCOMPARE(undo.size(), 2); // the move back and the summary
+    QVERIFY(QFileInfo::exists(box.in + u'/' + forged));
+}
+
+// A destination folder that another user planted as a link in a shared parent folder leads into that
+// user's folder: the file stays, and the report says why.
+void TestCommandLine::foreignLinkedDestinationIsNotFollowed()
+{
+    if (::geteuid() != 0)
+        QSKIP("a link of another user's needs the superuser to make");
+    Sandbox box(u"news -> ../News"_s);
+    box.make({u"in/news.htm=n"_s, u"theirs/"_s});
+    QVERIFY(QFile::link(box.base + u"/theirs"_s, box.root + u"/News"_s));
+    QVERIFY(::lchown(QFile::encodeName(box.root + u"/News"_s).constData(), 4242, 4242) == 0);
+    const QList<QJsonObject> objects = box.runJson({u"classify"_s});
+    QCOMPARE(objects.first().value(u"status"_s).toString(), u"failed"_s);
+    QVERIFY2(objects.first().value(u"reason"_s).toString().contains(u"belongs to another user"_s),
+             qPrintable(objects.first().value(u"reason"_s).toString()));
+    QCOMPARE(bytesOf(box.in + u"/news.htm"_s), "n"_ba);
+    QCOMPARE(QDir(box.base + u"/theirs"_s).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+}
+
 // A line whose destination is neither absolute nor below the parent folder made a folder below the
 // folder the program was started in.
 void TestCommandLine::refusedDestinationMakesNothing()
@@ -384,7 +422,7 @@ void TestCommandLine::attributesLostAreReportedOnce()
     QVERIFY(QFile::exists(box.root + u"/News/a news.htm"_s));
     QVERIFY(QFile::exists(box.root + u"/News/b news.htm"_s));
     QCOMPARE(result.err.count(u"cannot hold extended attributes"_s), 1);
-    QVERIFY2(result.err.contains(u'\n' + box.root + u"/News"_s), qPrintable(result.err));
+    QVERIFY2(result.err.contains(u"\n    "_s + box.root + u"/News"_s), qPrintable(result.err));
     QVERIFY2(!result.err.contains(u"<br>"_s), qPrintable(result.err));
 }
 

@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 class TestPassCommands : public QObject
@@ -117,6 +119,23 @@ private Q_SLOTS:
         QVERIFY2(asked.first().contains(u"Line 2"_s) && asked.first().contains(u"zr -> ../Arrow"_s), qPrintable(asked.first()));
         QCOMPARE(QFileInfo::exists(path(u"Sorted/News/a news.htm"_s)), answer == UserPrompts::Yes);
         QCOMPARE(QDir(path(u"in"_s)).entryList({u"zr*"_s}), QStringList());
+    }
+
+    // A destination that another user planted as a link leads into that user's folder: the page stays.
+    void foreignLinkedDestinationIsNotFollowed()
+    {
+        if (::geteuid() != 0)
+            QSKIP("a link of another user's needs the superuser to make");
+        QVERIFY(QDir().mkpath(path(u"Sorted"_s)) && QDir().mkpath(path(u"theirs"_s)));
+        QVERIFY(QFile::link(path(u"theirs"_s), path(u"Sorted/News"_s)));
+        QVERIFY(::lchown(QFile::encodeName(path(u"Sorted/News"_s)).constData(), 4242, 4242) == 0);
+        m_prompts.keywordAnswers = {KeywordChoiceAnswerNeither};
+        main()->classify();
+        QCOMPARE(bytesOf(path(u"in/a news.htm"_s)), "a news.htm"_ba);
+        QCOMPARE(QDir(path(u"theirs"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+        const QStringList told = m_prompts.askedOf(u"msgBox"_s).filter(path(u"Sorted/News"_s));
+        QVERIFY2(told.size() == 1 && told.first().contains(u"a link that belongs to another user"_s),
+                 qPrintable(m_prompts.asked.join(u'\n')));
     }
 
 private:
