@@ -1,25 +1,16 @@
 #include "mainwindow.h"
 
 #include "apppaths.h"
-#include "classifypass.h"
-#include "filelist.h"
-#include "fileops.h"
-#include "folderlist.h"
-#include "inifile.h"
-#include "journalsettlement.h"
 #include "mainlayout.h"
 #include "marrowdaleerror.h"
 #include "modalwait.h"
-#include "patternfile.h"
 #include "programlanguage.h"
-#include "rawnames.h"
-#include "retiredlines.h"
-#include "settings.h"
-#include "textfile.h"
-#include "volumechooser.h"
 
-#include "classify/keywordchoicedialog.h"
-#include "classify/passcommands.h"
+#include "browser/filelist.h"
+#include "browser/folderfollow.h"
+#include "browser/folderlist.h"
+#include "browser/listkeys.h"
+#include "browser/volumechooser.h"
 #include "dialogs/buttonfit.h"
 #include "dialogs/handlerguard.h"
 #include "dialogs/messagedialog.h"
@@ -29,9 +20,9 @@
 #include "dialogs/widgetprompts.h"
 #include "dialogs/windowplacement.h"
 #include "editing/findreplacecommands.h"
+#include "editing/keywordlistbox.h"
 #include "editing/keywordlistmenu.h"
 #include "editing/patternfilecommands.h"
-#include "editing/plaintext.h"
 #include "filecmds/filelistcommands.h"
 #include "help/helpwindow.h"
 
@@ -42,14 +33,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScopeGuard>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
-#include <QTextBlock>
 
 using namespace Qt::StringLiterals;
 
@@ -82,22 +69,20 @@ MainWindow::MainWindow(QWidget *parent)
     setWindowTitle(u"Marrowdale for Linux ver. 1.25"_s);
     setFont(ProgramFonts::proportional(11));
     createControls();
-    m_parseTimer.setInterval(2000);
-    m_parseTimer.setSingleShot(true);
-    connect(&m_parseTimer, &QTimer::timeout, this, guarded(this, [this] { parseKeywordList(); }));
     resize(MainGeometry::initialWidth, MainGeometry::initialHeight);
     // The initial size is the outer size; the frame is known only once the window manager has it.
     WindowPlacement::keepCentred(this, [this](const QMargins &frame) {
         resize(MainGeometry::initialWidth - frame.left() - frame.right(),
                MainGeometry::initialHeight - frame.top() - frame.bottom());
     });
-    m_folderChanged.setInterval(300);
-    m_folderChanged.setSingleShot(true);
-    connect(&m_folderWatcher, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (!m_folderChanged.isActive())
-            m_folderChanged.start();
-    });
-    connect(&m_folderChanged, &QTimer::timeout, this, [this] { rereadWhenIdle(); });
+    // Not in the middle of a pass (it re-reads at its end) nor under a question or menu, which may be about
+    // a file of the list.
+    m_folderFollow = new FolderFollow([this] { runGuarded(this, [this] { rereadSourceFolder(); }); },
+                                      [this] {
+                                          return m_passWait || QApplication::activeModalWidget()
+                                              || QApplication::activePopupWidget();
+                                      },
+                                      this);
     attachCommands();
     createLanguageTable();
 }
@@ -135,12 +120,7 @@ void MainWindow::createControls()
     m_exitButton = rowButton(m_logButtonRow, u"E&xit"_s, logButtonLefts[2]);
     m_helpButton = rowButton(m_logButtonRow, u"&Help"_s, logButtonLefts[3]);
 
-    m_keywordList = new QPlainTextEdit(this);
-    m_keywordList->setFont(ProgramFonts::fixed(11));
-    m_keywordList->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_keywordList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_keywordList->setTabChangesFocus(true);
-    m_keywordList->installEventFilter(this);
+    m_keywordList = new KeywordListBox(this);
 
     m_keywordCaption = captionPanel(this, u"  Keyword and Destination"_s, keywordCaptionWidth);
     m_keywordCaption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -163,8 +143,8 @@ void MainWindow::createControls()
     m_log->setSelectionMode(QAbstractItemView::SingleSelection);
     // Log lines pad names to 40 columns; only a fixed-pitch face lines the arrows up.
     m_log->setFont(ProgramFonts::fixed(11));
-    m_log->installEventFilter(this);
-    m_fileList->installEventFilter(this);
+    new FirstArrowSelects(m_log);
+    new FirstArrowSelects(m_fileList);
 
     // Tab order as the window is laid out: the source folder, then the keyword list with its buttons,
     // then the log with its own.
@@ -184,10 +164,9 @@ void MainWindow::createControls()
     connect(m_exitButton, &QPushButton::clicked, this, guarded(this, [this] { close(); }));
     connect(m_optionsButton, &QPushButton::clicked, this, guarded(this, [this] { showOptions(); }));
     connect(m_helpButton, &QPushButton::clicked, this, guarded(this, [this] { showHelp(); }));
-    connect(m_classifyButton, &QPushButton::clicked, this, guarded(this, [this] { classify(); }));
-    connect(m_moveButton, &QPushButton::clicked, this, guarded(this, [this] { moveSelectedFiles(); }));
-    connect(m_undoButton, &QPushButton::clicked, this, guarded(this, [this] { undoSelectedMove(); }));
-    connect(m_keywordList, &QPlainTextEdit::textChanged, this, [this] { scheduleParse(); });
+
+    connect(m_keywordList, &KeywordListBox::edited, this, [this] { m_classifyButton->setEnabled(false); });
+    connect(m_keywordList, &KeywordListBox::parseDue, this, guarded(this, [this] { parseKeywordList(); }));
     connect(m_volumeChooser, &QComboBox::activated, this,
             [this](int index) { runGuarded(this, [this, index] { openVolume(index); }); });
     // Following a folder may ask and rename.
@@ -202,11 +181,18 @@ void MainWindow::createControls()
 
 void MainWindow::attachCommands()
 {
-    m_patternFileCommands = new PatternFileCommands(this);
-    m_findReplaceCommands = new FindReplaceCommands(this);
+    m_patternFileCommands = new PatternFileCommands(m_desk, *this, this);
+    m_findReplaceCommands = new FindReplaceCommands(m_desk, m_keywordList, this);
     m_keywordListMenu = new KeywordListMenu(m_keywordList, this);
-    m_fileListCommands = new FileListCommands(this);
-    m_passCommands = new PassCommands(this);
+    m_fileListCommands = new FileListCommands(m_desk, *this, m_fileList, this);
+    m_passCommands = new PassCommands(m_desk, *this, m_classifyButton, m_log, m_fileList, this);
+
+    connect(m_classifyButton, &QPushButton::clicked, this, guarded(this, [this] { classify(); }));
+    connect(m_moveButton, &QPushButton::clicked, this, guarded(this, [this] { moveSelectedFiles(); }));
+    connect(m_undoButton, &QPushButton::clicked, this, guarded(this, [this] { undoSelectedMove(); }));
+    connect(m_explorerButton, &QPushButton::clicked, this,
+            guarded(this, [this] { m_fileListCommands->openRootFolder(); }));
+    connect(m_fileListCommands, &FileListCommands::helpRequested, this, guarded(this, [this] { showHelp(); }));
 
     connect(m_newListButton, &QPushButton::clicked, this,
             guarded(this, [this] { m_patternFileCommands->startNewList(); }));
@@ -260,30 +246,33 @@ void MainWindow::attachWindows(KeywordChoiceDialog *keywordChoiceDialog, HelpWin
     m_helpWindow = helpWindow;
     m_waitWindow = waitWindow;
     m_optionsDialog = optionsDialog;
+    // The options live in the dialog's controls; the desk reads them there at the moment of use.
+    m_desk.setOptionsSource([optionsDialog] { return optionsDialog->options(); });
     m_ownPrompts = std::make_unique<WidgetPrompts>(this, messageDialog, keywordChoiceDialog);
-    if (!m_prompts)
-        m_prompts = m_ownPrompts.get();
+    if (!m_promptsSet)
+        m_desk.setPrompts(m_ownPrompts.get());
 }
 
 void MainWindow::setPrompts(UserPrompts *prompts)
 {
-    m_prompts = prompts ? prompts : m_ownPrompts.get();
-}
-
-UserPrompts &MainWindow::prompts() const
-{
-    return *m_prompts;
-}
-
-MoveContext MainWindow::moveContext()
-{
-    // A journal that cannot be written ends a pass before its first move, and says why.
-    return {prompts(), m_state.messages, *this, &m_journal};
+    m_promptsSet = prompts != nullptr;
+    m_desk.setPrompts(prompts ? prompts : m_ownPrompts.get());
 }
 
 QString MainWindow::keywordListText() const
 {
-    return exactPlainText(m_keywordList);
+    return m_keywordList->exactText();
+}
+
+void MainWindow::setKeywordListText(const QString &text)
+{
+    m_keywordList->setPlainText(text);
+}
+
+void MainWindow::parseNowIfEdited()
+{
+    if (m_keywordList->parseTimer()->isActive())
+        parseKeywordList();
 }
 
 // ---- Layout -------------------------------------------------------------------------------------
@@ -298,7 +287,7 @@ void MainWindow::applyLayout()
 {
     // Outer size: the frame counts once the window has one; offscreen there is none.
     const QSize outer = isVisible() ? frameGeometry().size() : size();
-    const MainLayout l = computeMainLayout(outer.width(), outer.height(), m_state.firstShowDone);
+    const MainLayout l = computeMainLayout(outer.width(), outer.height(), state().firstShowDone);
     m_sourceGroup->setGeometry(l.sourceGroup);
     m_fileList->resize(l.fileListWidth, l.fileListHeight.value_or(m_fileList->height()));
     m_folderList->resize(m_folderList->width(), l.folderListHeight);
@@ -320,8 +309,8 @@ void MainWindow::firstShow()
     runGuarded(this, [this] {
         // Before anything can ask or report: the questions of the steps below speak the language too.
         applyLanguage();
-        m_state.documentsFolder = AppPaths::documentsFolder();
-        m_state.firstRun = !QFileInfo::exists(AppPaths::settingsFile());
+        state().documentsFolder = AppPaths::documentsFolder();
+        state().firstRun = !QFileInfo::exists(AppPaths::settingsFile());
         {
             // The folder the settings name is followed only after the settlement below: following it
             // may rename files. The start folder sends no change, so it is followed explicitly too.
@@ -329,19 +318,19 @@ void MainWindow::firstShow()
             readSettings();
         }
         // Before anything can move: finish or explain what an interrupted run left half-moved.
-        if (const QString report = settleJournal(m_journal.path(), m_state.messages); !report.isEmpty())
+        if (const QString report = m_desk.settleJournal(); !report.isEmpty())
             prompts().notify(report);
         followSourceFolder(m_folderList->folder());
         QApplication::processEvents();
-        if (m_state.firstRun) {
-            prompts().msgBox(m_state.messages.text(1), QString(), u"OK"_s, 1);
+        if (state().firstRun) {
+            prompts().msgBox(state().messages.text(1), QString(), u"OK"_s, 1);
             m_optionsDialog->exec();
-            setSourceFolder(m_state.documentsFolder);
+            setSourceFolder(state().documentsFolder);
         }
         loadKeywordList();
-        dropTrailingBlankLines();
+        m_keywordList->dropTrailingBlankLines();
         startParseTimer();
-        m_state.firstShowDone = true;
+        state().firstShowDone = true;
         applyLayout();
         m_fileListCommands->resetLastClickedIndex();
     });
@@ -349,15 +338,9 @@ void MainWindow::firstShow()
 
 void MainWindow::readSettings()
 {
-    const IniFile ini(AppPaths::settingsFile());
-    const QString programFolder = AppPaths::configFolder();
-    const StartupSettings s
-        = SettingsFile::read(ini, m_state.firstRun, m_state.documentsFolder, programFolder, m_optionsDialog->options(),
-                             [](const QString &folder) { return QFileInfo(folder).isDir(); });
+    const StartupSettings s = m_desk.readSettings(m_optionsDialog->options());
     // The fallback source folder may itself be missing: that error ends the first show.
     setSourceFolder(s.sourceFolder);
-    m_state.currentDestination = s.currentDestination;
-    m_state.patternFile = s.patternFile;
     m_optionsDialog->setSift(s.options.sift);
     m_optionsDialog->setConfirm(s.options.confirm);
     m_optionsDialog->setDenominator(s.options.denominator);
@@ -367,7 +350,7 @@ void MainWindow::readSettings()
 void MainWindow::applyLanguage()
 {
     ProgramLanguage::reload();
-    m_state.messages = ProgramLanguage::messages();
+    state().messages = ProgramLanguage::messages();
     if (m_language.applyProgramLanguage())
         fitButtons();
 }
@@ -376,43 +359,24 @@ void MainWindow::fitButtons()
 {
     using namespace MainGeometry;
     ButtonFit::placeRow({m_classifyButton, m_moveButton}, {{classifyLeft, buttonWidth}, {moveLeft, buttonWidth}});
-    const auto fitRow = [](QWidget *row, const QList<QPushButton *> &buttons, const int(&lefts)[4], int rowWidth) {
-        QList<ButtonRow::Place> places;
-        for (const int left : lefts)
-            places.append({left, rowButtonWidth});
-        const int right = ButtonFit::placeRow(buttons, places);
-        row->resize(std::max(rowWidth, right + lefts[0]), row->height());
-    };
-    fitRow(m_listButtonRow, {m_replaceButton, m_newListButton, m_loadButton, m_optionsButton}, listButtonLefts,
-           listButtonRowWidth);
-    fitRow(m_logButtonRow, {m_undoButton, m_explorerButton, m_exitButton, m_helpButton}, logButtonLefts,
-           logButtonRowWidth);
+    const auto lefts = [](const int(&designed)[4]) { return QList<int>(std::begin(designed), std::end(designed)); };
+    ButtonFit::placeRowIn(m_listButtonRow, {m_replaceButton, m_newListButton, m_loadButton, m_optionsButton},
+                          lefts(listButtonLefts), rowButtonWidth, listButtonRowWidth);
+    ButtonFit::placeRowIn(m_logButtonRow, {m_undoButton, m_explorerButton, m_exitButton, m_helpButton},
+                          lefts(logButtonLefts), rowButtonWidth, logButtonRowWidth);
 }
 
 void MainWindow::loadKeywordList()
 {
     try {
-        m_state.patternFileState = PatternFile::read(m_state.patternFile);
-        m_keywordList->setPlainText(*m_state.patternFileState.savedText);
+        m_keywordList->setPlainText(m_desk.loadList());
     } catch (const MarrowdaleError &error) {
         // The box stays as it is. A missing list is a new one; one that is there but cannot be read is
         // worth a word, as the close will not replace it without asking.
-        m_state.patternFileState = {};
-        if (QFileInfo::exists(m_state.patternFile))
-            prompts().notify(error.message(m_state.messages));
+        state().patternFileState = {};
+        if (QFileInfo::exists(state().patternFile))
+            prompts().notify(error.message(state().messages));
     }
-}
-
-void MainWindow::dropTrailingBlankLines()
-{
-    const QString text = keywordListText();
-    QStringList lines = keywordListLines(text);
-    const qsizetype before = lines.size();
-    while (lines.size() > 1 && QString(lines.last()).remove(u' ').isEmpty())
-        lines.removeLast();
-    if (lines.size() == before)
-        return;
-    m_keywordList->setPlainText(lines.join(u'\n') + (text.endsWith(u'\n') ? u"\n"_s : QString()));
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -434,24 +398,16 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::saveOnClose()
 {
     rewriteKeywordListInPlace();
-    PatternFile::saveAtClose(prompts(), m_state.messages, m_state.patternFile, keywordListText(),
-                             m_state.patternFileState);
-    SettingsFile::write(AppPaths::settingsFile(),
-                        {m_folderList->folder(), m_state.patternFile, m_optionsDialog->options()});
+    m_desk.saveListAtClose(keywordListText());
+    m_desk.writeSettings(m_folderList->folder());
 }
 
 void MainWindow::rewriteKeywordListInPlace()
 {
-    const Options options = m_optionsDialog->options();
     const QString text = keywordListText();
-    const QString rewritten = RetiredLines::rewriteKeepingRetired(
-        prompts(), m_state.messages, m_state.patternFile, text, m_state.table,
-        {options.sift, options.denominator, m_state.firstRun}, QDateTime::currentDateTime());
-    m_state.firstRun = false;
-    if (rewritten != text) {
-        m_keywordList->setPlainText(rewritten);
-        m_keywordList->moveCursor(QTextCursor::End);
-    }
+    const QString rewritten = m_desk.rewriteList(text);
+    if (rewritten != text)
+        m_keywordList->replaceText(rewritten);
 }
 
 // ---- Commands -----------------------------------------------------------------------------------
@@ -459,7 +415,7 @@ void MainWindow::rewriteKeywordListInPlace()
 void MainWindow::showOptions()
 {
     if (!QFileInfo(m_optionsDialog->rootFolder()).isDir())
-        m_optionsDialog->setRootFolder(m_state.documentsFolder);
+        m_optionsDialog->setRootFolder(state().documentsFolder);
     m_optionsDialog->exec();
     startParseTimer();
 }
@@ -469,93 +425,40 @@ void MainWindow::showHelp()
     m_helpWindow->showContents();
 }
 
-void MainWindow::startParseTimer()
+QTimer *MainWindow::parseTimer()
 {
-    if (!m_parseTimer.isActive())
-        m_parseTimer.start();
+    return m_keywordList->parseTimer();
 }
 
-void MainWindow::scheduleParse()
+void MainWindow::startParseTimer()
 {
-    m_classifyButton->setEnabled(false);
-    startParseTimer();
+    m_keywordList->startParseTimer();
 }
 
 void MainWindow::parseKeywordList()
 {
     m_classifyButton->setEnabled(true);
-    m_parseTimer.stop();
-    const Options options = m_optionsDialog->options();
-    m_state.table.parse(keywordListText(), options.rootFolder);
-    if (const auto &error = m_state.table.error())
-        throw MarrowdaleError(error->message(m_state.messages));
-    if (m_state.firstRun)
+    m_keywordList->parseTimer()->stop();
+    m_desk.parseList(keywordListText());
+    if (state().firstRun)
         rewriteKeywordListInPlace();
-    if (const auto message = driveCheckMessage(m_state.table, m_state.messages))
+    if (const auto message = driveCheckMessage(state().table, state().messages))
         prompts().msgBox(*message, QString(), u"OK"_s, 1);
 }
 
 void MainWindow::classify()
 {
-    if (const QString refused = refusedLinesMessage(m_state.table, m_state.messages); !refused.isEmpty()) {
-        const QString question = ProgramText(Message::ClassifyWithoutRefused, {refused}).in(m_state.messages);
-        if (prompts().msgBox(question, QString(), u"YesNo"_s, 1) != UserPrompts::Yes)
-            return;
-    }
-    ClassifyPass pass(m_state.table, moveContext(), [this] { return m_optionsDialog->options(); });
-    pass.setCurrentDestination(m_state.currentDestination);
-    runPass([&] { pass.run(m_fileList->filePaths()); });
-    m_state.currentDestination = pass.currentDestination();
+    m_passCommands->classify();
 }
 
 void MainWindow::moveSelectedFiles()
 {
-    const QString root = m_optionsDialog->rootFolder();
-    m_state.currentDestination = root;
-    if (const auto folder = prompts().chooseFolder(root, 1)) {
-        QStringList sources;
-        for (int i = 0; i < m_fileList->count(); ++i) {
-            if (m_fileList->item(i)->isSelected())
-                sources.append(m_fileList->pathOf(m_fileList->item(i)->text()));
-        }
-        const int row = m_fileList->currentRow();
-        QStringList failed;
-        runPass([&] { failed = moveFilesWithCompanions(sources, *folder, moveContext()); });
-        // The focus stays on the same item number; what is selected now is what did not move.
-        m_fileList->selectionModel()->setCurrentIndex(m_fileList->model()->index(row, 0),
-                                                      QItemSelectionModel::NoUpdate);
-        m_state.currentDestination = *folder;
-        QString lastMoved;
-        for (const QString &source : std::as_const(sources)) {
-            if (!failed.contains(FileOps::fileName(source)))
-                lastMoved = source;
-        }
-        if (!lastMoved.isEmpty()) {
-            if (const auto line = offerKeyword(prompts(), m_state.messages, lastMoved, root, *folder))
-                appendKeywordLine(*line);
-        }
-        if (!failed.isEmpty())
-            prompts().msgBox(failed.join(u'\n') + u'\n' + m_state.messages.text(15), QString(), u"OK"_s, 1);
-    }
-    m_fileListCommands->resetLastClickedIndex();
+    m_fileListCommands->moveSelectedFiles();
 }
 
 void MainWindow::undoSelectedMove()
 {
-    const QList<QListWidgetItem *> selected = m_log->selectedItems();
-    if (selected.isEmpty())
-        return;
-    QListWidgetItem *line = selected.first();
-    bool undone = false;
-    runPass([&] {
-        undone = undoMove(line->data(LoggedMoveRole).value<LoggedMove>(), m_folderList->folder(), moveContext());
-    });
-    if (undone) {
-        delete line;
-        // The list would select a neighbour; a second click must not undo a line nobody picked.
-        m_log->setCurrentRow(-1);
-        m_log->clearSelection();
-    }
+    m_passCommands->undoSelectedMove();
 }
 
 void MainWindow::updateUndoButton()
@@ -577,19 +480,7 @@ void MainWindow::runPass(const std::function<void()> &body)
         body(); // a pass inside a pass shares its wait
         return;
     }
-    m_passWait = std::make_unique<ModalWait>(this, prompts(), m_state.messages);
-    bool closeAfterPass = false;
-    {
-        const auto end = qScopeGuard([&] {
-            closeAfterPass = m_passWait->closeAfterPass();
-            m_passWait.reset();
-        });
-        try {
-            body();
-        } catch (const PassStopped &) {
-            // The user stopped it between two files; everything before is settled.
-        }
-    }
+    const bool closeAfterPass = ModalWait::run(m_passWait, this, prompts(), state().messages, body);
     rereadSourceFolder(); // companion folders left it, or came back
     if (closeAfterPass)
         QTimer::singleShot(0, this, [this] { close(); });
@@ -599,25 +490,6 @@ void MainWindow::rereadSourceFolder()
 {
     m_folderList->reread();
     m_fileList->reread();
-}
-
-void MainWindow::watchSourceFolder(const QString &folder)
-{
-    if (const QStringList watched = m_folderWatcher.directories(); !watched.isEmpty())
-        m_folderWatcher.removePaths(watched);
-    if (!folder.isEmpty())
-        m_folderWatcher.addPath(folder);
-}
-
-void MainWindow::rereadWhenIdle()
-{
-    // Not in the middle of a pass (it re-reads at its end) nor under a question or menu, which may be
-    // about a file of the list.
-    if (m_passWait || QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
-        m_folderChanged.start();
-        return;
-    }
-    runGuarded(this, [this] { rereadSourceFolder(); });
 }
 
 void MainWindow::openVolume(int index)
@@ -630,29 +502,8 @@ void MainWindow::followSourceFolder(const QString &folder)
 {
     m_volumeChooser->followFolder(folder);
     m_fileList->setFolder(folder);
-    watchSourceFolder(folder);
-    offerRenamingUnreadableNames(folder);
-}
-
-void MainWindow::offerRenamingUnreadableNames(const QString &folder)
-{
-    // Once per folder and run: the file list cannot show such names, so they would never be filed.
-    if (m_foldersCheckedForRawNames.contains(folder))
-        return;
-    m_foldersCheckedForRawNames.insert(folder);
-    const QList<RawNames::UndecodableName> names = RawNames::undecodableNames(folder);
-    if (names.isEmpty())
-        return;
-    const QString question = RawNames::renameQuestion(folder, names, m_state.messages);
-    if (question.isEmpty()) {
-        prompts().notify(RawNames::notice(folder, names, m_state.messages));
-        return;
-    }
-    if (prompts().askYesNo(question, QString()) != UserPrompts::Yes)
-        return;
-    if (const QStringList failures = RawNames::renameToReadings(folder, names, m_state.messages); !failures.isEmpty())
-        prompts().notify(failures.join(u'\n'));
-    m_fileList->reread();
+    m_folderFollow->follow(folder);
+    m_fileListCommands->offerRenamingUnreadableNames(folder);
 }
 
 void MainWindow::setSourceFolder(const QString &folder)
@@ -678,11 +529,7 @@ void MainWindow::refreshFileList()
 
 void MainWindow::appendKeywordLine(const QString &line)
 {
-    // As a new last line, ended like the rest: the list may or may not end in a line break.
-    QTextCursor cursor(m_keywordList->document());
-    cursor.movePosition(QTextCursor::End);
-    const QString text = keywordListText();
-    cursor.insertText((text.isEmpty() || text.endsWith(u'\n') ? QString() : u"\n"_s) + line + u'\n');
+    m_keywordList->appendLine(line);
 }
 
 void MainWindow::setProgressVisible(bool visible)
@@ -732,40 +579,4 @@ void MainWindow::keyReleaseEvent(QKeyEvent *event)
         return;
     }
     QWidget::keyReleaseEvent(event);
-}
-
-bool MainWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (watched == m_keywordList)
-            return keywordListTabKey(key);
-        if (watched == m_log || watched == m_fileList)
-            return selectFocusedLine(static_cast<QListWidget *>(watched), key);
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-bool MainWindow::selectFocusedLine(QListWidget *list, QKeyEvent *event)
-{
-    // A list that takes the focus frames its first line without selecting it, and an arrow key then
-    // moves on: the only line of a list could not be picked. The first arrow selects the framed line.
-    const bool arrow = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down;
-    if (!arrow || event->modifiers() != Qt::NoModifier || !list->currentItem() || !list->selectedItems().isEmpty())
-        return false;
-    list->currentItem()->setSelected(true);
-    return true;
-}
-
-bool MainWindow::keywordListTabKey(QKeyEvent *event)
-{
-    if (event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab)
-        return false;
-    // A tab character the user did not ask for would end up in the pattern file.
-    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    if (event->key() == Qt::Key_Tab && modifiers == Qt::ControlModifier)
-        m_keywordList->insertPlainText(u"\t"_s);
-    else if (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)
-        focusNextPrevChild(event->key() == Qt::Key_Tab && modifiers == Qt::NoModifier);
-    return true;
 }

@@ -1,15 +1,12 @@
 #pragma once
 
-#include "fileops.h"
-#include "mainview.h"
-#include "programstate.h"
+#include "desk.h"
+#include "deskview.h"
 
 #include "dialogs/languagetable.h"
+#include "editing/keywordlistbox.h"
+#include "passes/passcommands.h"
 
-#include "movejournal.h"
-
-#include <QFileSystemWatcher>
-#include <QSet>
 #include <QTimer>
 #include <QWidget>
 
@@ -23,6 +20,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class VolumeChooser;
+class FolderFollow;
 class FolderList;
 class FileList;
 class KeywordChoiceDialog;
@@ -35,19 +33,17 @@ class PatternFileCommands;
 class FindReplaceCommands;
 class KeywordListMenu;
 class FileListCommands;
-class PassCommands;
 class ModalWait;
 class QKeyEvent;
 
-Q_DECLARE_METATYPE(LoggedMove)
-
-// The main window: source folder browser, keyword list, classification log and the two button rows.
-class MainWindow : public QWidget, public MainView
+// The main window, the view of the desk: source folder browser, keyword list, classification log and the
+// two button rows. Its commands live beside it in their groups, which take the desk and this view.
+class MainWindow : public QWidget, public DeskView
 {
     Q_OBJECT
 public:
     /// Where a log item keeps the move it shows.
-    static constexpr int LoggedMoveRole = Qt::UserRole;
+    static constexpr int LoggedMoveRole = PassCommands::LoggedMoveRole;
 
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -58,20 +54,26 @@ public:
 
     /// Questions go here; tests put a scripted one in place of the dialogs.
     void setPrompts(UserPrompts *prompts);
-    UserPrompts &prompts() const;
+    UserPrompts &prompts() const { return m_desk.prompts(); }
     /// Whom the moves ask and tell, and where they are recorded.
-    MoveContext moveContext();
-    /// The keyword list's text exactly as typed (no-break spaces included).
-    QString keywordListText() const;
+    MoveContext moveContext() { return m_desk.moveContext(*this); }
 
     /// Runs once before the window becomes visible: settings, language texts, first run, keyword list.
     void firstShow();
 
-    ProgramState &state() { return m_state; }
+    Desk &desk() { return m_desk; }
+    ProgramState &state() { return m_desk.state(); }
     /// Where this window's moves are recorded.
-    MoveJournal &journal() { return m_journal; }
+    MoveJournal &journal() { return m_desk.journal(); }
 
-    // MainView
+    // DeskView
+    QString keywordListText() const override;
+    void setKeywordListText(const QString &text) override;
+    void parseNowIfEdited() override;
+    /// Lists the source folder's subfolders and files again (F5, and after moves and deletes).
+    void rereadSourceFolder() override;
+    /// Runs a pass of moves in the modal wait state; a stop asked for by the user ends it quietly.
+    void runPass(const std::function<void()> &body) override;
     void appendMove(const LoggedMove &move) override;
     void refreshFileList() override;
     void appendKeywordLine(const QString &line) override;
@@ -90,7 +92,7 @@ public:
     QPushButton *classifyButton() const { return m_classifyButton; }
     QPushButton *moveButton() const { return m_moveButton; }
     QLabel *keywordCaption() const { return m_keywordCaption; }
-    QPlainTextEdit *keywordList() const { return m_keywordList; }
+    KeywordListBox *keywordList() const { return m_keywordList; }
     QPushButton *replaceButton() const { return m_replaceButton; }
     QPushButton *newListButton() const { return m_newListButton; }
     QPushButton *loadButton() const { return m_loadButton; }
@@ -101,7 +103,7 @@ public:
     QPushButton *explorerButton() const { return m_explorerButton; }
     QPushButton *exitButton() const { return m_exitButton; }
     QPushButton *helpButton() const { return m_helpButton; }
-    QTimer *parseTimer() { return &m_parseTimer; }
+    QTimer *parseTimer();
     OptionsDialog *optionsDialog() const { return m_optionsDialog; }
 
     // The command groups beside the window.
@@ -115,18 +117,14 @@ public:
     void showHelp();
     /// Reads the keyword list into the keyword table and lets Classify go.
     void parseKeywordList();
+    // The commands of the groups, for the keys and buttons that reach them from the window.
     void classify();
-    /// Move / Send: the selected files into a folder the user picks.
     void moveSelectedFiles();
     void undoSelectedMove();
-    /// Runs a pass of moves in the modal wait state; a stop asked for by the user ends it quietly.
-    void runPass(const std::function<void()> &body);
 
     /// Starts the parse timer unless it already runs.
     void startParseTimer();
 
-    /// Lists the source folder's subfolders and files again (F5, and after moves and deletes).
-    void rereadSourceFolder();
     /// True while a pass moves files; user input then reaches only the pass's own questions.
     bool passRunning() const { return m_passWait != nullptr; }
 
@@ -138,7 +136,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createControls();
@@ -151,27 +148,17 @@ private:
     void fitButtons();
     void readSettings();
     void loadKeywordList();
-    void dropTrailingBlankLines();
     /// Writes the keyword list and the settings; throws, and the window stays open, when one cannot be written.
     void saveOnClose();
     /// Counters into the lines, rarely used keywords retired, lines sorted.
     void rewriteKeywordListInPlace();
-    /// An edit holds Classify back until the list has been parsed again.
-    void scheduleParse();
     void openVolume(int index);
     void followSourceFolder(const QString &folder);
-    void offerRenamingUnreadableNames(const QString &folder);
     void updateUndoButton();
     void updateMoveButton();
     void setSourceFolder(const QString &folder);
-    /// The file list follows its folder while the program is idle.
-    void watchSourceFolder(const QString &folder);
-    void rereadWhenIdle();
-    /// Tab and Shift+Tab leave the keyword list; only Ctrl+Tab types a tab character into it.
-    bool keywordListTabKey(QKeyEvent *event);
-    bool selectFocusedLine(QListWidget *list, QKeyEvent *event);
 
-    ProgramState m_state;
+    Desk m_desk;
 
     QGroupBox *m_sourceGroup = nullptr;
     VolumeChooser *m_volumeChooser = nullptr;
@@ -184,7 +171,7 @@ private:
     QPushButton *m_explorerButton = nullptr;
     QPushButton *m_helpButton = nullptr;
     QPushButton *m_exitButton = nullptr;
-    QPlainTextEdit *m_keywordList = nullptr;
+    KeywordListBox *m_keywordList = nullptr;
     QLabel *m_keywordCaption = nullptr;
     QWidget *m_listButtonRow = nullptr;
     QPushButton *m_replaceButton = nullptr;
@@ -194,12 +181,8 @@ private:
     QProgressBar *m_progressBar = nullptr;
     QLabel *m_logCaption = nullptr;
     QListWidget *m_log = nullptr;
-    QTimer m_parseTimer;
     LanguageTable m_language;
-    MoveJournal m_journal {MoveJournal::defaultPath()};
-    QSet<QString> m_foldersCheckedForRawNames;
-    QFileSystemWatcher m_folderWatcher;
-    QTimer m_folderChanged; ///< gathers a burst of changes into one re-read
+    FolderFollow *m_folderFollow = nullptr; ///< the file list follows its folder while the program is idle
     std::unique_ptr<ModalWait> m_passWait;
 
     HelpWindow *m_helpWindow = nullptr;
@@ -211,5 +194,5 @@ private:
     FileListCommands *m_fileListCommands = nullptr;
     PassCommands *m_passCommands = nullptr;
     std::unique_ptr<UserPrompts> m_ownPrompts;
-    UserPrompts *m_prompts = nullptr;
+    bool m_promptsSet = false;
 };

@@ -1,5 +1,6 @@
 #include "modalwait.h"
 
+#include "mainview.h"
 #include "messagetable.h"
 #include "userprompts.h"
 
@@ -54,6 +55,19 @@ bool belongsTo(const QWidget *widget, const QWidget *modal)
 }
 
 } // namespace
+
+bool ModalWait::run(std::unique_ptr<ModalWait> &slot, QWidget *mainWindow, UserPrompts &prompts,
+                    const MessageTable &messages, const std::function<void()> &body)
+{
+    slot = std::make_unique<ModalWait>(mainWindow, prompts, messages);
+    const auto end = qScopeGuard([&slot] { slot.reset(); });
+    try {
+        body();
+    } catch (const PassStopped &) {
+        // The user stopped it between two files; everything before is settled.
+    }
+    return slot->closeAfterPass();
+}
 
 ModalWait::ModalWait(QWidget *mainWindow, UserPrompts &prompts, const MessageTable &messages)
     : m_window(mainWindow)

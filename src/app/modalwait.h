@@ -3,6 +3,9 @@
 #include <QElapsedTimer>
 #include <QObject>
 
+#include <functional>
+#include <memory>
+
 class QWidget;
 class UserPrompts;
 class MessageTable;
@@ -14,6 +17,11 @@ class ModalWait : public QObject
 {
 public:
     ModalWait(QWidget *mainWindow, UserPrompts &prompts, const MessageTable &messages);
+
+    /// Runs `body` with the window waiting in `slot` as long as it runs; a stop the user asked for ends it
+    /// quietly between two files. True when the user wants the window closed once it has ended.
+    static bool run(std::unique_ptr<ModalWait> &slot, QWidget *mainWindow, UserPrompts &prompts,
+                    const MessageTable &messages, const std::function<void()> &body);
     ~ModalWait() override;
     ModalWait(const ModalWait &) = delete;
     ModalWait &operator=(const ModalWait &) = delete;

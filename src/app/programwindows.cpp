@@ -2,7 +2,7 @@
 
 #include "mainwindow.h"
 
-#include "classify/keywordchoicedialog.h"
+#include "dialogs/keywordchoicedialog.h"
 #include "dialogs/messagedialog.h"
 #include "dialogs/optionsdialog.h"
 #include "dialogs/waitwindow.h"

@@ -5,13 +5,10 @@
 
 #include "apppaths.h"
 #include "decliningprompts.h"
+#include "desk.h"
 #include "inifile.h"
 #include "keywordtable.h"
 #include "marrowdaleerror.h"
-#include "messagetable.h"
-#include "movejournal.h"
-#include "patternfile.h"
-#include "retiredlines.h"
 #include "settings.h"
 
 #include <QCommandLineParser>
@@ -31,8 +28,7 @@ struct ClassifySetup
 {
     QString source;
     QString list;
-    QString root;
-    RewriteOptions rewrite;
+    Options options; ///< the parent folder and the rewrite's Sift and Denominator; Confirm does not apply
     BatchOptions batch;
     bool writeCounters = true;
 };
@@ -73,11 +69,10 @@ std::optional<ClassifySetup> resolveSetup(const QCommandLineParser &parser, QStr
     }
 
     setup.list = parser.isSet(u"list"_s) ? absolutePath(parser.value(u"list"_s)) : stored.patternFile;
+    setup.options = stored.options;
     if (parser.isSet(u"root"_s)) {
-        setup.root = absolutePath(parser.value(u"root"_s));
-    } else if (ini.exists()) {
-        setup.root = stored.options.rootFolder;
-    } else {
+        setup.options.rootFolder = absolutePath(parser.value(u"root"_s));
+    } else if (!ini.exists()) {
         *error = u"no parent folder: there is no settings file (%1) to name one; give --root DIR"_s.arg(ini.path());
         return std::nullopt;
     }
@@ -87,8 +82,7 @@ std::optional<ClassifySetup> resolveSetup(const QCommandLineParser &parser, QStr
         *error = u"--ambiguous takes \"skip\" or \"first\", not \"%1\""_s.arg(ambiguous);
         return std::nullopt;
     }
-    setup.rewrite = RewriteOptions {stored.options.sift, stored.options.denominator, false};
-    setup.batch = BatchOptions {setup.root, parser.isSet(u"dry-run"_s), ambiguous == u"first"_s};
+    setup.batch = BatchOptions {setup.options.rootFolder, parser.isSet(u"dry-run"_s), ambiguous == u"first"_s};
     setup.writeCounters = !parser.isSet(u"dry-run"_s) && !parser.isSet(u"no-counters"_s);
     return setup;
 }
@@ -97,81 +91,71 @@ std::optional<ClassifySetup> resolveSetup(const QCommandLineParser &parser, QStr
 // written back in its own encoding), unless the list changed on disk meanwhile: the other writer's text is
 // not to be overwritten with counts taken from an older one. `writtenAt`, when given, learns the time the
 // list was written at.
-bool writeCounters(const ClassifySetup &setup, const QString &text, const KeywordTable &table,
-                   QDateTime *writtenAt = nullptr)
+bool writeCounters(Desk &desk, const QString &text, QDateTime *writtenAt = nullptr)
 {
+    // The desk's prompts decline every question and keep what they were told.
+    auto &prompts = static_cast<DecliningPrompts &>(desk.prompts());
+    prompts.clear();
+    bool written = false;
     try {
-        PatternFileState state = PatternFile::read(setup.list);
-        if (state.savedText != text) {
+        written = desk.writeCountersBack(text);
+        if (!written) {
             printLine(stderr,
                       u"marrowdale: the keyword list %1 changed while the files were filed; its counters "
-                      "were not written"_s.arg(setup.list));
-            return false;
-        }
-        DecliningPrompts prompts;
-        const QString rewritten = RetiredLines::rewriteKeepingRetired(prompts, MessageTable(), setup.list, text, table,
-                                                                      setup.rewrite, QDateTime::currentDateTime());
-        for (const QString &notice : std::as_const(prompts.notices))
-            printLine(stderr, u"marrowdale: "_s + notice);
-        if (rewritten != text) {
-            PatternFile::write(setup.list, rewritten, state);
-            if (writtenAt)
-                *writtenAt = QFileInfo(setup.list).lastModified();
+                      "were not written"_s.arg(desk.state().patternFile));
+        } else if (writtenAt) {
+            *writtenAt = QFileInfo(desk.state().patternFile).lastModified();
         }
     } catch (const MarrowdaleError &error) {
         printLine(stderr, u"marrowdale: "_s + error.message());
-        return false;
     }
-    return true;
+    for (const QString &notice : std::as_const(prompts.notices))
+        printLine(stderr, u"marrowdale: "_s + notice);
+    return written;
 }
 
-struct KeywordList
+// The list read into the desk and parsed; its text, or nothing with the reason.
+std::optional<QString> loadList(Desk &desk, const ClassifySetup &setup, QString *error)
 {
     QString text;
-    KeywordTable table;
-};
-
-std::optional<KeywordList> loadList(const ClassifySetup &setup, QString *error)
-{
-    KeywordList list;
     try {
-        list.text = *PatternFile::read(setup.list).savedText;
+        text = desk.loadList(setup.list);
+        desk.parseList(text);
     } catch (const MarrowdaleError &e) {
-        *error = e.message();
+        *error = desk.state().table.error() ? setup.list + u": "_s + e.message() : e.message();
         return std::nullopt;
     }
-    list.table.parse(list.text, setup.root);
-    if (const auto &bad = list.table.error()) {
-        *error = setup.list + u": "_s + bad->message();
-        return std::nullopt;
-    }
+    const KeywordTable &table = desk.state().table;
     // A program, a picture, an archive: filing by it would only report every file as without a keyword.
-    if (list.text.contains(QChar(0)) && list.table.size() == 0) {
+    if (text.contains(QChar(0)) && table.size() == 0) {
         *error = u"%1 is not a keyword list: it holds binary data and no keyword line"_s.arg(setup.list);
         return std::nullopt;
     }
-    for (const RefusedLine &refused : list.table.refusedLines())
+    for (const RefusedLine &refused : table.refusedLines())
         printLine(stderr, u"marrowdale: %1: %2"_s.arg(setup.list, refused.message(MessageTable())));
-    return list;
+    return text;
 }
 
-// One pass over `files`. False when the counters could not be written.
-bool classifyFiles(const ClassifySetup &setup, KeywordList &list, const QStringList &files,
-                   const QSet<QString> &folders, MoveJournal *journal, ClassifyReport &report, QString *passId,
+// One pass over `files`, by the list `text` parsed into the desk. False when the counters could not be
+// written.
+bool classifyFiles(const ClassifySetup &setup, Desk &desk, const QString &text, const QStringList &files,
+                   const QSet<QString> &folders, ClassifyReport &report, QString *passId,
                    QDateTime *countersWrittenAt = nullptr)
 {
-    report.linesRefused(int(list.table.refusedLines().size()));
-    BatchClassifier classifier(list.table, setup.batch, journal, setup.source);
+    KeywordTable &table = desk.state().table;
+    report.linesRefused(int(table.refusedLines().size()));
+    MoveJournal *const journal = setup.batch.dryRun ? nullptr : &desk.journal();
+    BatchClassifier classifier(table, setup.batch, journal, setup.source);
     classifier.run(files, folders, [&report](const FileOutcome &outcome) { report.file(outcome); });
     *passId = classifier.passId();
     for (const QString &notice : classifier.passNotices())
         printLine(stderr, u"marrowdale: "_s + notice);
     if (journal && journal->passWriteError())
         report.notAllRecorded(); // the pass's notices said so
-    return files.isEmpty() || !setup.writeCounters || writeCounters(setup, list.text, list.table, countersWrittenAt);
+    return files.isEmpty() || !setup.writeCounters || writeCounters(desk, text, countersWrittenAt);
 }
 
-int watch(const ClassifySetup &setup, MoveJournal *journal, ClassifyReport &report)
+int watch(const ClassifySetup &setup, Desk &desk, ClassifyReport &report)
 {
     bool allWritten = true; // for the summary
     QString lastPass;
@@ -179,14 +163,14 @@ int watch(const ClassifySetup &setup, MoveJournal *journal, ClassifyReport &repo
     const auto round = [&](const QStringList &files, const QSet<QString> &folders) {
         // The list is read afresh for every round: the window may have changed it meanwhile.
         QString error;
-        std::optional<KeywordList> list = loadList(setup, &error);
-        if (!list) {
+        const std::optional<QString> text = loadList(desk, setup, &error);
+        if (!text) {
             printLine(stderr, u"marrowdale: "_s + error);
             allWritten = false;
             return;
         }
         QString passId;
-        allWritten = classifyFiles(setup, *list, files, folders, journal, report, &passId, &ownCounters) && allWritten;
+        allWritten = classifyFiles(setup, desk, *text, files, folders, report, &passId, &ownCounters) && allWritten;
         if (!passId.isEmpty())
             lastPass = passId;
     };
@@ -258,28 +242,30 @@ int classify(const QStringList &arguments)
     const ClassifyReport::Style style = parser.isSet(u"json"_s) ? ClassifyReport::Style::Json
         : parser.isSet(u"explain"_s)                            ? ClassifyReport::Style::Explain
                                                                 : ClassifyReport::Style::Plain;
-    ClassifyReport report(style, setup->root, setup->batch.dryRun);
-    std::optional<KeywordList> list = loadList(*setup, &error);
-    if (!list)
+    ClassifyReport report(style, setup->options.rootFolder, setup->batch.dryRun);
+    // The command line's desk asks nobody: every question is declined, and the file it was about stays.
+    Desk desk;
+    DecliningPrompts prompts;
+    desk.setPrompts(&prompts);
+    desk.setOptions(setup->options);
+    const std::optional<QString> text = loadList(desk, *setup, &error);
+    if (!text)
         return usageError(error);
 
-    std::optional<MoveJournal> journal;
     if (!setup->batch.dryRun) {
-        journal.emplace(MoveJournal::defaultPath());
         // A move that would not be on record could not be taken back.
-        if (!journal->isOpen())
-            return failure(journal->errorString());
+        if (!desk.journal().isOpen())
+            return failure(desk.journal().errorString());
+        if (const QString settled = desk.settleJournal(); !settled.isEmpty())
+            printLine(stderr, u"marrowdale: "_s + settled);
     }
-    if (journal)
-        settleInterruptedMoves();
-    MoveJournal *const journalOrNone = journal ? &*journal : nullptr;
     if (parser.isSet(u"watch"_s))
-        return watch(*setup, journalOrNone, report);
+        return watch(*setup, desk, report);
 
     QString passId;
     const SourceFolder source = listSourceFolder(setup->source);
     report.unreadableNames(setup->source, source.unreadableNames);
-    const bool written = classifyFiles(*setup, *list, source.files, source.folders, journalOrNone, report, &passId);
+    const bool written = classifyFiles(*setup, desk, *text, source.files, source.folders, report, &passId);
     report.summary(passId, setup->writeCounters && written);
     return report.allHandled() && written ? Handled : NotAllHandled;
 }

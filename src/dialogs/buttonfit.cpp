@@ -1,6 +1,7 @@
 #include "buttonfit.h"
 
 #include <QPushButton>
+#include <QWidget>
 #include <QStyle>
 
 namespace ButtonFit {
@@ -28,6 +29,15 @@ int placeRow(const QList<QPushButton *> &buttons, const QList<ButtonRow::Place> 
         right = places[i].right();
     }
     return right;
+}
+
+void placeRowIn(QWidget *row, const QList<QPushButton *> &buttons, const QList<int> &lefts, int width, int rowWidth)
+{
+    QList<ButtonRow::Place> places;
+    for (const int left : lefts)
+        places.append({left, width});
+    const int right = placeRow(buttons, places);
+    row->resize(std::max(rowWidth, right + lefts.value(0)), row->height());
 }
 
 } // namespace ButtonFit

@@ -1,7 +1,7 @@
 #include "widgetprompts.h"
 
 #include "boxtexts.h"
-#include "classify/keywordchoicedialog.h"
+#include "dialogs/keywordchoicedialog.h"
 #include "folderchooser.h"
 #include "helpcontext.h"
 #include "messagedialog.h"

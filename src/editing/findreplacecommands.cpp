@@ -1,10 +1,11 @@
 #include "findreplacecommands.h"
 
+#include "plaintext.h"
 #include "replacedialog.h"
 #include "textsearch.h"
 #include "userprompts.h"
 
-#include "app/mainwindow.h"
+#include "desk.h"
 #include "dialogs/handlerguard.h"
 
 #include <QPlainTextEdit>
@@ -12,10 +13,11 @@
 
 using namespace Qt::StringLiterals;
 
-FindReplaceCommands::FindReplaceCommands(MainWindow *main)
-    : QObject(main)
-    , m_main(main)
-    , m_dialog(new ReplaceDialog(main))
+FindReplaceCommands::FindReplaceCommands(Desk &desk, QPlainTextEdit *list, QWidget *window)
+    : QObject(window)
+    , m_desk(desk)
+    , m_list(list)
+    , m_dialog(new ReplaceDialog(window))
 {
     connect(m_dialog, &ReplaceDialog::findNext, this, [this] { runGuarded(m_dialog, [this] { findNext(); }); });
     connect(m_dialog, &ReplaceDialog::replace, this, [this] { runGuarded(m_dialog, [this] { replaceSelection(); }); });
@@ -23,9 +25,9 @@ FindReplaceCommands::FindReplaceCommands(MainWindow *main)
             [this] { runGuarded(m_dialog, [this] { replaceEverywhere(); }); });
 }
 
-QPlainTextEdit *FindReplaceCommands::list() const
+QString FindReplaceCommands::listText() const
 {
-    return m_main->keywordList();
+    return exactPlainText(m_list);
 }
 
 void FindReplaceCommands::showDialog()
@@ -37,9 +39,9 @@ void FindReplaceCommands::findNext()
 {
     QTextCursor cursor = list()->textCursor();
     const QString what = m_dialog->findText();
-    const qsizetype hit = TextSearch::findFrom(m_main->keywordListText(), what, cursor.selectionEnd());
+    const qsizetype hit = TextSearch::findFrom(listText(), what, cursor.selectionEnd());
     if (hit < 0) {
-        m_main->prompts().msgBox(m_main->state().messages.text(23), QString(), u"OK"_s, 1);
+        m_desk.prompts().msgBox(m_desk.state().messages.text(23), QString(), u"OK"_s, 1);
         return;
     }
     cursor.setPosition(int(hit));
@@ -51,7 +53,7 @@ void FindReplaceCommands::findNext()
 
 void FindReplaceCommands::replaceEverywhere()
 {
-    const TextSearch::Replaced result = TextSearch::replaceAll(m_main->keywordListText(), m_dialog->findText(),
+    const TextSearch::Replaced result = TextSearch::replaceAll(listText(), m_dialog->findText(),
                                                                m_dialog->replaceText(), m_dialog->matchCase());
     if (result.count > 0) {
         // One edit block over the whole text keeps the box's undo history: one undo takes it back.
@@ -64,7 +66,7 @@ void FindReplaceCommands::replaceEverywhere()
         cursor.setPosition(0);
         list()->setTextCursor(cursor);
     }
-    m_main->prompts().msgBox(QString::number(result.count) + m_main->state().messages.text(22), QString(), u"OK"_s, 1);
+    m_desk.prompts().msgBox(QString::number(result.count) + m_desk.state().messages.text(22), QString(), u"OK"_s, 1);
     m_dialog->close();
 }
 

@@ -2,16 +2,17 @@
 
 #include <QObject>
 
+class Desk;
 class QPlainTextEdit;
 class ReplaceDialog;
-class MainWindow;
 
 // Find and replace in the keyword list through the modeless replace dialog.
 class FindReplaceCommands : public QObject
 {
     Q_OBJECT
 public:
-    explicit FindReplaceCommands(MainWindow *main);
+    /// The dialog stands beside `window`.
+    FindReplaceCommands(Desk &desk, QPlainTextEdit *list, QWidget *window);
 
     ReplaceDialog *replaceDialog() const { return m_dialog; }
 
@@ -26,8 +27,10 @@ public:
     void replaceEverywhere();
 
 private:
-    QPlainTextEdit *list() const;
+    QPlainTextEdit *list() const { return m_list; }
+    QString listText() const;
 
-    MainWindow *m_main;
+    Desk &m_desk;
+    QPlainTextEdit *m_list;
     ReplaceDialog *m_dialog;
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
 
@@ -28,10 +29,28 @@ KeywordListMenu::KeywordListMenu(QPlainTextEdit *list, QWidget *parent)
     connect(this, &QMenu::aboutToShow, this, &KeywordListMenu::enablePaste);
 
     if (list) {
+        list->setTabChangesFocus(true);
+        list->installEventFilter(this);
         list->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(list, &QWidget::customContextMenuRequested, this,
                 [this](const QPoint &pos) { popup(m_list->mapToGlobal(pos)); });
     }
+}
+
+bool KeywordListMenu::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_list || event->type() != QEvent::KeyPress)
+        return false;
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab)
+        return false;
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if (key->key() == Qt::Key_Tab && modifiers == Qt::ControlModifier) {
+        m_list->insertPlainText(u"\t"_s);
+        return true;
+    }
+    // Tab and Shift+Tab go on to the list's neighbours; any other combination does nothing.
+    return modifiers != Qt::NoModifier && modifiers != Qt::ShiftModifier;
 }
 
 QAction *KeywordListMenu::addEntry(const QString &caption, const QKeySequence &shortcut)

@@ -6,7 +6,8 @@
 class QPlainTextEdit;
 
 // The keyword list's own popup: undo, cut, copy, paste and the find/replace dialog. Its shortcuts
-// act while the list has the focus.
+// act while the list has the focus. Its keys too: Tab and Shift+Tab leave the list, only Ctrl+Tab types a
+// tab character into it (one the user did not ask for would end up in the pattern file).
 class KeywordListMenu : public QMenu
 {
     Q_OBJECT
@@ -29,6 +30,9 @@ public:
 Q_SIGNALS:
     /// The "Replace" entry: the owner opens the find/replace dialog.
     void replaceRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QAction *addEntry(const QString &caption, const QKeySequence &shortcut);

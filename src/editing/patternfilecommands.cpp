@@ -1,17 +1,15 @@
 #include "patternfilecommands.h"
 
 #include "apppaths.h"
+#include "desk.h"
+#include "deskview.h"
 #include "marrowdaleerror.h"
 #include "patternfile.h"
 #include "programlanguage.h"
 #include "userprompts.h"
 
-#include "app/mainwindow.h"
-
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QPlainTextEdit>
-#include <QPushButton>
 
 using namespace Qt::StringLiterals;
 
@@ -34,9 +32,11 @@ QString askForFile(QWidget *parent, const QString &folder, QFileDialog::AcceptMo
 
 } // namespace
 
-PatternFileCommands::PatternFileCommands(MainWindow *main)
-    : QObject(main)
-    , m_main(main)
+PatternFileCommands::PatternFileCommands(Desk &desk, DeskView &view, QWidget *window)
+    : QObject(window)
+    , m_desk(desk)
+    , m_view(view)
+    , m_window(window)
     , m_chooseSave(
           [](QWidget *parent, const QString &folder) { return askForFile(parent, folder, QFileDialog::AcceptSave); })
     , m_chooseOpen(
@@ -50,28 +50,28 @@ QString PatternFileCommands::fileFilter()
 
 bool PatternFileCommands::saveCurrentList()
 {
-    ProgramState &state = m_main->state();
-    return PatternFile::saveBeforeSwitching(m_main->prompts(), state.messages, state.patternFile,
-                                            m_main->keywordListText(), state.patternFileState);
+    ProgramState &state = m_desk.state();
+    return PatternFile::saveBeforeSwitching(m_desk.prompts(), state.messages, state.patternFile,
+                                            m_view.keywordListText(), state.patternFileState);
 }
 
 void PatternFileCommands::startNewList()
 {
-    m_main->prompts().notify(m_main->state().messages.text(21));
-    const QString chosen = m_chooseSave(m_main, AppPaths::withoutTrailingSlash(AppPaths::configFolder()));
+    m_desk.prompts().notify(m_desk.state().messages.text(21));
+    const QString chosen = m_chooseSave(m_window, AppPaths::withoutTrailingSlash(AppPaths::configFolder()));
     if (chosen.isEmpty())
         return;
     if (!saveCurrentList())
         return;
     // The chosen file is written with whatever the list holds at the next save.
-    m_main->keywordList()->clear();
-    m_main->state().patternFile = chosen;
-    m_main->state().patternFileState = {};
+    m_view.setKeywordListText(QString());
+    m_desk.state().patternFile = chosen;
+    m_desk.state().patternFileState = {};
 }
 
 void PatternFileCommands::loadList()
 {
-    const QString chosen = m_chooseOpen(m_main, AppPaths::withoutTrailingSlash(AppPaths::configFolder()));
+    const QString chosen = m_chooseOpen(m_window, AppPaths::withoutTrailingSlash(AppPaths::configFolder()));
     if (chosen.isEmpty())
         return;
     // Read before anything changes: a file that is there but cannot be read leaves the list and the
@@ -88,13 +88,13 @@ void PatternFileCommands::loadList()
     // A changed list that cannot be written stays unless the user lets it go.
     if (!saveCurrentList())
         return;
-    ProgramState &state = m_main->state();
+    ProgramState &state = m_desk.state();
     // The save may just have written the chosen file itself: the box shows what is on disk now.
     if (loaded && QFileInfo(chosen) == QFileInfo(state.patternFile))
         loaded = PatternFile::read(chosen);
     state.patternFile = chosen;
     state.patternFileState = loaded.value_or(PatternFileState {});
-    m_main->keywordList()->setPlainText(loaded ? *loaded->savedText : QString());
+    m_view.setKeywordListText(loaded ? *loaded->savedText : QString());
     if (missing)
         throw *missing;
 }

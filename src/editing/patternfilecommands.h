@@ -5,7 +5,9 @@
 
 #include <functional>
 
-class MainWindow;
+class Desk;
+class DeskView;
+class QWidget;
 
 // New List and Load: the keyword list is written to its file before another file becomes current.
 class PatternFileCommands : public QObject
@@ -15,7 +17,8 @@ public:
     /// Asks for a pattern file starting in `folder`; the empty text when cancelled.
     using FileChooser = std::function<QString(QWidget *parent, const QString &folder)>;
 
-    explicit PatternFileCommands(MainWindow *main);
+    /// The file dialogs open over `window`.
+    PatternFileCommands(Desk &desk, DeskView &view, QWidget *window);
 
     /// New List: the current list is saved, then a new file becomes current with an empty list.
     void startNewList();
@@ -34,7 +37,9 @@ private:
     /// Writes the list before another file becomes current; false when the command must stop.
     bool saveCurrentList();
 
-    MainWindow *m_main;
+    Desk &m_desk;
+    DeskView &m_view;
+    QWidget *m_window;
     FileChooser m_chooseSave;
     FileChooser m_chooseOpen;
 };

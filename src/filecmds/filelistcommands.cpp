@@ -1,13 +1,15 @@
 #include "filelistcommands.h"
 
+#include "desk.h"
+#include "deskview.h"
 #include "fileops.h"
+#include "keywordtable.h"
+#include "rawnames.h"
 #include "trash.h"
 #include "userprompts.h"
 
-#include "app/filelist.h"
-#include "app/mainwindow.h"
+#include "browser/filelist.h"
 #include "dialogs/handlerguard.h"
-#include "dialogs/optionsdialog.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -18,42 +20,38 @@
 
 using namespace Qt::StringLiterals;
 
-FileListCommands::FileListCommands(MainWindow *main)
-    : QObject(main)
-    , m_main(main)
+FileListCommands::FileListCommands(Desk &desk, DeskView &view, FileList *list, QWidget *window)
+    : QObject(window)
+    , m_desk(desk)
+    , m_view(view)
+    , m_list(list)
+    , m_window(window)
     , m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     createPopupMenu();
-    FileList *list = fileList();
-    connect(list, &QAbstractItemView::clicked, this, guarded(m_main, [this] { handleClick(); }));
-    connect(list, &QAbstractItemView::doubleClicked, this, guarded(m_main, [this] { handleDoubleClick(); }));
+    connect(list, &QAbstractItemView::clicked, this, guarded(m_window, [this] { handleClick(); }));
+    connect(list, &QAbstractItemView::doubleClicked, this, guarded(m_window, [this] { handleDoubleClick(); }));
     connect(list, &FileList::keyReleased, this,
-            [this](int key) { runGuarded(m_main, [this, key] { handleKeyRelease(key); }); });
-    connect(m_main->explorerButton(), &QAbstractButton::clicked, this, guarded(m_main, [this] { openRootFolder(); }));
+            [this](int key) { runGuarded(m_window, [this, key] { handleKeyRelease(key); }); });
     m_secondClickRename.setSingleShot(true);
     m_secondClickRename.setInterval(QApplication::doubleClickInterval());
     connect(&m_secondClickRename, &QTimer::timeout, this,
-            guarded(m_main, [this] { renameFile(m_clickedTwice, m_clickedTwiceRow); }));
-}
-
-FileList *FileListCommands::fileList() const
-{
-    return m_main->fileList();
+            guarded(m_window, [this] { renameFile(m_clickedTwice, m_clickedTwiceRow); }));
 }
 
 void FileListCommands::createPopupMenu()
 {
-    m_popupMenu = new QMenu(m_main);
+    m_popupMenu = new QMenu(m_window);
     m_popupMenu->setObjectName(u"fileListMenu"_s);
     m_openAction = m_popupMenu->addAction(u"Open"_s);
     m_sendAction = m_popupMenu->addAction(u"&Send"_s);
     m_renameAction = m_popupMenu->addAction(u"&Rename file"_s);
     m_deleteAction = m_popupMenu->addAction(u"Delete"_s);
 
-    connect(m_openAction, &QAction::triggered, this, guarded(m_main, [this] { openCurrentFile(); }));
-    connect(m_sendAction, &QAction::triggered, this, guarded(m_main, [this] { m_main->moveSelectedFiles(); }));
-    connect(m_renameAction, &QAction::triggered, this, guarded(m_main, [this] { renameCurrentFile(); }));
-    connect(m_deleteAction, &QAction::triggered, this, guarded(m_main, [this] { deleteCurrentFile(); }));
+    connect(m_openAction, &QAction::triggered, this, guarded(m_window, [this] { openCurrentFile(); }));
+    connect(m_sendAction, &QAction::triggered, this, guarded(m_window, [this] { moveSelectedFiles(); }));
+    connect(m_renameAction, &QAction::triggered, this, guarded(m_window, [this] { renameCurrentFile(); }));
+    connect(m_deleteAction, &QAction::triggered, this, guarded(m_window, [this] { deleteCurrentFile(); }));
 
     FileList *list = fileList();
     list->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -91,15 +89,15 @@ void FileListCommands::renameFile(const QString &current, int row)
         return;
     const QString name = FileOps::fileName(current);
     const QString typed
-        = m_main->prompts().inputBox(m_main->state().messages.text(18), m_main->state().messages.text(19), name);
+        = m_desk.prompts().inputBox(m_desk.state().messages.text(18), m_desk.state().messages.text(19), name);
     // The typed text goes after the folder as it is, so "sub/name" moves the file into "sub". The name
     // left as it was (also by Cancel) is no rename.
     const QString folderPart = current.left(current.lastIndexOf(u'/') + 1);
     QString error;
     if (typed != name
-        && !FileOps::renameNoReplace(current, FileOps::reduceRootJoin(folderPart + typed), m_main->state().messages,
+        && !FileOps::renameNoReplace(current, FileOps::reduceRootJoin(folderPart + typed), m_desk.state().messages,
                                      &error))
-        m_main->prompts().notify(error);
+        m_desk.prompts().notify(error);
     rereadAt(row);
 }
 
@@ -109,8 +107,8 @@ void FileListCommands::deleteCurrentFile()
     const QString current = fileList()->currentFilePath();
     if (current.isEmpty())
         return;
-    Trash::deleteWithCompanions(m_main->prompts(), m_main->state().messages, current);
-    m_main->rereadSourceFolder(); // the companion folders may have gone too
+    Trash::deleteWithCompanions(m_desk.prompts(), m_desk.state().messages, current);
+    m_view.rereadSourceFolder(); // the companion folders may have gone too
     fileList()->setCurrentRow(row);
 }
 
@@ -142,7 +140,7 @@ void FileListCommands::handleKeyRelease(int key)
         deleteCurrentFile();
         break;
     case Qt::Key_F1:
-        m_main->showHelp();
+        Q_EMIT helpRequested();
         break;
     case Qt::Key_F2:
         renameCurrentFile();
@@ -152,8 +150,61 @@ void FileListCommands::handleKeyRelease(int key)
     }
 }
 
+void FileListCommands::offerRenamingUnreadableNames(const QString &folder)
+{
+    if (m_foldersCheckedForRawNames.contains(folder))
+        return;
+    m_foldersCheckedForRawNames.insert(folder);
+    const QList<RawNames::UndecodableName> names = RawNames::undecodableNames(folder);
+    if (names.isEmpty())
+        return;
+    const MessageTable &messages = m_desk.state().messages;
+    UserPrompts &prompts = m_desk.prompts();
+    const QString question = RawNames::renameQuestion(folder, names, messages);
+    if (question.isEmpty()) {
+        prompts.notify(RawNames::notice(folder, names, messages));
+        return;
+    }
+    if (prompts.askYesNo(question, QString()) != UserPrompts::Yes)
+        return;
+    if (const QStringList failures = RawNames::renameToReadings(folder, names, messages); !failures.isEmpty())
+        prompts.notify(failures.join(u'\n'));
+    m_list->reread();
+}
+
+void FileListCommands::moveSelectedFiles()
+{
+    const QString root = m_desk.options().rootFolder;
+    ProgramState &state = m_desk.state();
+    state.currentDestination = root;
+    if (const auto folder = m_desk.prompts().chooseFolder(root, 1)) {
+        QStringList sources;
+        for (int i = 0; i < m_list->count(); ++i) {
+            if (m_list->item(i)->isSelected())
+                sources.append(m_list->pathOf(m_list->item(i)->text()));
+        }
+        const int row = m_list->currentRow();
+        QStringList failed;
+        m_view.runPass([&] { failed = m_desk.moveFiles(sources, *folder, m_view); });
+        // The focus stays on the same item number; what is selected now is what did not move.
+        m_list->selectionModel()->setCurrentIndex(m_list->model()->index(row, 0), QItemSelectionModel::NoUpdate);
+        QString lastMoved;
+        for (const QString &source : std::as_const(sources)) {
+            if (!failed.contains(FileOps::fileName(source)))
+                lastMoved = source;
+        }
+        if (!lastMoved.isEmpty()) {
+            if (const auto line = offerKeyword(m_desk.prompts(), state.messages, lastMoved, root, *folder))
+                m_view.appendKeywordLine(*line);
+        }
+        if (!failed.isEmpty())
+            m_desk.prompts().msgBox(failed.join(u'\n') + u'\n' + state.messages.text(15), QString(), u"OK"_s, 1);
+    }
+    resetLastClickedIndex();
+}
+
 void FileListCommands::openRootFolder()
 {
-    const QString root = m_main->optionsDialog()->rootFolder();
+    const QString root = m_desk.options().rootFolder;
     m_openUrl(QUrl::fromLocalFile(root.isEmpty() ? QDir::homePath() : root));
 }

@@ -1,0 +1,136 @@
+#include "desk.h"
+
+#include "apppaths.h"
+#include "inifile.h"
+#include "journalsettlement.h"
+#include "keywordretirement.h"
+#include "marrowdaleerror.h"
+#include "patternfile.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+Desk::Desk(const QString &journalPath)
+    : m_journalPath(journalPath)
+{ }
+
+MoveJournal &Desk::journal()
+{
+    if (!m_journal)
+        m_journal.emplace(m_journalPath.isEmpty() ? MoveJournal::defaultPath() : m_journalPath);
+    return *m_journal;
+}
+
+MoveContext Desk::moveContext(MainView &view)
+{
+    // A journal that cannot be written ends a pass before its first move, and says why.
+    return {prompts(), m_state.messages, view, &journal()};
+}
+
+StartupSettings Desk::readSettings(const Options &formOptions)
+{
+    const IniFile ini(AppPaths::settingsFile());
+    const StartupSettings settings
+        = SettingsFile::read(ini, m_state.firstRun, m_state.documentsFolder, AppPaths::configFolder(), formOptions,
+                             [](const QString &folder) { return QFileInfo(folder).isDir(); });
+    m_state.currentDestination = settings.currentDestination;
+    m_state.patternFile = settings.patternFile;
+    return settings;
+}
+
+void Desk::writeSettings(const QString &sourceFolder)
+{
+    SettingsFile::write(AppPaths::settingsFile(), {sourceFolder, m_state.patternFile, options()});
+}
+
+QString Desk::loadList()
+{
+    m_state.patternFileState = PatternFile::read(m_state.patternFile);
+    return *m_state.patternFileState.savedText;
+}
+
+QString Desk::loadList(const QString &path)
+{
+    m_state.patternFile = path;
+    return loadList();
+}
+
+void Desk::parseList(const QString &text)
+{
+    m_state.table.parse(text, options().rootFolder);
+    if (const auto &error = m_state.table.error())
+        throw MarrowdaleError(error->message(m_state.messages));
+}
+
+QString Desk::rewriteList(const QString &text)
+{
+    const Options now = options();
+    const QString rewritten = RetiredLines::rewriteKeepingRetired(
+        prompts(), m_state.messages, m_state.patternFile, text, m_state.table,
+        {now.sift, now.denominator, m_state.firstRun}, QDateTime::currentDateTime());
+    m_state.firstRun = false;
+    return rewritten;
+}
+
+void Desk::saveListAtClose(const QString &text)
+{
+    PatternFile::saveAtClose(prompts(), m_state.messages, m_state.patternFile, text, m_state.patternFileState);
+}
+
+bool Desk::writeCountersBack(const QString &text)
+{
+    // Another writer's list (the window, an editor) is not overwritten with counts taken from an older one.
+    PatternFileState onDisk = PatternFile::read(m_state.patternFile);
+    if (onDisk.savedText != PatternFile::normalizeBreaks(text))
+        return false;
+    const QString rewritten = rewriteList(text);
+    if (rewritten != text)
+        PatternFile::write(m_state.patternFile, rewritten, onDisk);
+    m_state.patternFileState = onDisk;
+    return true;
+}
+
+QString Desk::settleJournal()
+{
+    return ::settleJournal(journal().path(), m_state.messages);
+}
+
+PassSummary Desk::classify(const QStringList &files, MainView &view)
+{
+    ClassifyPass pass(m_state.table, moveContext(view), [this] { return options(); });
+    pass.setCurrentDestination(m_state.currentDestination);
+    // Also when the user stops the pass between two files.
+    const auto keep = qScopeGuard([&] {
+        m_state.currentDestination = pass.currentDestination();
+        m_state.lastPass = pass.summary();
+    });
+    pass.run(files);
+    return pass.summary();
+}
+
+QList<PreviewRow> Desk::preview(const QStringList &files) const
+{
+    return previewPass(m_state.table, files, options().rootFolder);
+}
+
+QStringList Desk::moveFiles(const QStringList &files, const QString &folder, MainView &view)
+{
+    m_state.currentDestination = folder;
+    return moveFilesWithCompanions(files, folder, moveContext(view));
+}
+
+bool Desk::undoMove(const LoggedMove &move, const QString &currentFolder, MainView &view)
+{
+    return ::undoMove(move, currentFolder, moveContext(view));
+}
+
+std::optional<UndoReport> Desk::undoPassOf(const QString &moveId, MainView &view)
+{
+    journal().flush();
+    const MoveHistory history = MoveHistory::read(journal().path());
+    const HistoryMove *recorded = history.move(moveId);
+    if (!recorded)
+        return std::nullopt;
+    return MoveUndo::undoPass(history, recorded->pass, journal(), &view, m_state.messages);
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "mainview.h"
+
+#include <QMetaType>
+#include <QObject>
+
+class Desk;
+class DeskView;
+class FileList;
+class PreviewDialog;
+class QAction;
+class QListWidget;
+class QMenu;
+class QPushButton;
+
+Q_DECLARE_METATYPE(LoggedMove)
+
+// The passes over the source folder: Classify, its preview (the Classify button's menu, Ctrl+P), and the
+// log's Undo of one move and of a whole pass.
+class PassCommands : public QObject
+{
+    Q_OBJECT
+public:
+    /// Where a log item keeps the move it shows.
+    static constexpr int LoggedMoveRole = Qt::UserRole;
+
+    /// The preview and the questions open over `window`.
+    PassCommands(Desk &desk, DeskView &view, QPushButton *classifyButton, QListWidget *log, FileList *files,
+                 QWidget *window);
+
+    QAction *previewAction() const { return m_previewAction; }
+    QAction *undoMoveAction() const { return m_undoMoveAction; }
+    QAction *undoPassAction() const { return m_undoPassAction; }
+    PreviewDialog *previewDialog() const { return m_previewDialog; }
+
+    /// Classify over the file list; first names the lines of the list that file nothing, and asks.
+    void classify();
+    /// Runs the pass's matching over the file list without moving, creating or asking anything, and
+    /// shows the result.
+    void preview();
+    /// Takes back the move of the selected log line.
+    void undoSelectedMove();
+    /// Takes back every move of the pass the selected log line belongs to, newest first.
+    void undoSelectedPass();
+
+private:
+    Desk &m_desk;
+    DeskView &m_view;
+    QListWidget *m_log;
+    FileList *m_files;
+    QWidget *m_window;
+    QMenu *m_classifyMenu = nullptr;
+    QMenu *m_logMenu = nullptr;
+    QAction *m_previewAction = nullptr;
+    QAction *m_undoMoveAction = nullptr;
+    QAction *m_undoPassAction = nullptr;
+    PreviewDialog *m_previewDialog = nullptr;
+};
