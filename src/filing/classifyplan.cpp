@@ -63,7 +63,7 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
 
     // Only the entries whose group the path holds can match; they are tested in table order, as if every
     // entry were.
-    ProbeIndex &index = indexOf(table);
+    ProbeIndex &index = probeIndex(table);
     const auto entriesOf = [&index](const PathGrams::Group &group) -> const QList<qsizetype> * {
         if (!index.present[group.probe()])
             return nullptr;
@@ -138,7 +138,7 @@ bool ClassifyPlanner::parentFolderMissing(const QString &destination)
     return missing;
 }
 
-ClassifyPlanner::ProbeIndex &ClassifyPlanner::indexOf(const KeywordTable &table)
+ClassifyPlanner::ProbeIndex &ClassifyPlanner::probeIndex(const KeywordTable &table)
 {
     if (m_index && table.parseNumber() == m_index->parseNumber)
         return *m_index;

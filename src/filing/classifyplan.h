@@ -98,7 +98,7 @@ private:
         QHash<PathGrams::Group, QList<qsizetype>> entries;
         QList<const Forms *> forms; ///< of each entry's destination, from m_forms once the entry matched
     };
-    ProbeIndex &indexOf(const KeywordTable &table);
+    ProbeIndex &probeIndex(const KeywordTable &table);
 
     // The entries the folder part of the last path (up to its last "/") may hold: the same for every file
     // of a folder, so only the groups that reach into the name are looked up for each.
