@@ -343,6 +343,7 @@ void MainWindow::readSettings()
     setSourceFolder(s.sourceFolder);
     m_optionsDialog->setSift(s.options.sift);
     m_optionsDialog->setConfirm(s.options.confirm);
+    m_optionsDialog->setPageFacts(s.options.pageFacts);
     m_optionsDialog->setDenominator(s.options.denominator);
     m_optionsDialog->setRootFolder(s.options.rootFolder);
 }

@@ -83,6 +83,8 @@ std::optional<ClassifySetup> resolveSetup(const QCommandLineParser &parser, QStr
         return std::nullopt;
     }
     setup.batch = BatchOptions {setup.options.rootFolder, parser.isSet(u"dry-run"_s), ambiguous == u"first"_s};
+    if (parser.isSet(u"names-only"_s))
+        setup.options.pageFacts = false;
     setup.writeCounters = !parser.isSet(u"dry-run"_s) && !parser.isSet(u"no-counters"_s);
     return setup;
 }
@@ -145,7 +147,9 @@ bool classifyFiles(const ClassifySetup &setup, Desk &desk, const QString &text, 
     KeywordTable &table = desk.state().table;
     report.linesRefused(int(table.refusedLines().size()));
     MoveJournal *const journal = setup.batch.dryRun ? nullptr : &desk.journal();
-    BatchClassifier classifier(table, setup.batch, journal, setup.source);
+    BatchOptions options = setup.batch;
+    options.facts = desk.pageFactsInUse();
+    BatchClassifier classifier(table, options, journal, setup.source);
     classifier.run(files, folders, [&report](const FileOutcome &outcome) { report.file(outcome); });
     *passId = classifier.passId();
     for (const QString &notice : classifier.passNotices())
@@ -223,6 +227,9 @@ int classify(const QStringList &arguments)
          {u"ambiguous"_s, u"With several keywords: \"skip\" the file (default) or take the \"first\" in list order."_s,
           u"skip|first"_s, u"skip"_s},
          {u"no-counters"_s, u"Leaves the counters of the keyword list as they are."_s},
+         {u"names-only"_s,
+          u"Matches keywords in the files' names and paths only, not in the titles and addresses of pages, "
+          "whatever the settings say."_s},
          {u"watch"_s,
           u"Stays running and files what appears in SOURCE once it has stopped growing, until "
           "interrupted."_s}});

@@ -35,6 +35,19 @@ QJsonValue pathOrNull(const QString &path)
     return path.isEmpty() ? QJsonValue() : QJsonValue(path);
 }
 
+QString fieldWord(MatchedIn where)
+{
+    switch (where) {
+    case MatchedIn::Title:
+        return u"title"_s;
+    case MatchedIn::Address:
+        return u"address"_s;
+    case MatchedIn::Name:
+        break;
+    }
+    return u"name"_s;
+}
+
 } // namespace
 
 namespace {
@@ -95,12 +108,15 @@ QJsonObject ClassifyReport::toJson(const FileOutcome &outcome, const QString &ro
         matches.append(QJsonObject {{u"line"_s, match.lineNumber},
                                     {u"keyword"_s, match.keyword},
                                     {u"destination"_s, match.destination},
-                                    {u"asksEachTime"_s, match.confirmEachTime}});
+                                    {u"asksEachTime"_s, match.confirmEachTime},
+                                    {u"field"_s, fieldWord(match.where)}});
     }
     QJsonArray candidates;
     for (const PlannedCandidate &candidate : outcome.plan.candidates)
         candidates.append(shortForm(candidate.destination, rootFolder));
     return QJsonObject {{u"file"_s, outcome.plan.path},
+                        {u"title"_s, pathOrNull(outcome.plan.facts.title)},
+                        {u"address"_s, pathOrNull(outcome.plan.facts.address)},
                         {u"status"_s, statusWord(outcome.status)},
                         {u"destination"_s, pathOrNull(outcome.destination)},
                         {u"target"_s, pathOrNull(outcome.target)},
@@ -188,9 +204,15 @@ void ClassifyReport::file(const FileOutcome &outcome)
     for (const QString &problem : outcome.problems)
         write(reportLine(u"           "_s + problem));
     if (explain) {
+        if (!outcome.plan.facts.title.isEmpty())
+            write(reportLine(u"           title: "_s + outcome.plan.facts.title));
+        if (!outcome.plan.facts.address.isEmpty())
+            write(reportLine(u"           address: "_s + outcome.plan.facts.address));
         for (const KeywordMatch &match : outcome.plan.matches) {
-            write(reportLine(u"           line %1: %2 -> %3%4"_s.arg(match.lineNumber)
-                                 .arg(match.keyword, shortForm(match.destination, m_root),
+            // Where it matched, when that was not the name.
+            const QString in = match.where == MatchedIn::Name ? QString() : u" (in the %1)"_s.arg(fieldWord(match.where));
+            write(reportLine(u"           line %1: %2 -> %3%4%5"_s.arg(match.lineNumber)
+                                 .arg(match.keyword, shortForm(match.destination, m_root), in,
                                       match.confirmEachTime ? u" (asks each time)"_s : QString())));
         }
     }

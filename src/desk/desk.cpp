@@ -100,6 +100,7 @@ PassSummary Desk::classify(const QStringList &files, MainView &view)
 {
     ClassifyPass pass(m_state.table, moveContext(view), [this] { return options(); });
     pass.setCurrentDestination(m_state.currentDestination);
+    pass.setPageFacts(pageFactsInUse());
     // Also when the user stops the pass between two files.
     const auto keep = qScopeGuard([&] {
         m_state.currentDestination = pass.currentDestination();
@@ -109,9 +110,9 @@ PassSummary Desk::classify(const QStringList &files, MainView &view)
     return pass.summary();
 }
 
-QList<PreviewRow> Desk::preview(const QStringList &files) const
+QList<PreviewRow> Desk::preview(const QStringList &files)
 {
-    return previewPass(m_state.table, files, options().rootFolder);
+    return previewPass(m_state.table, files, options().rootFolder, pageFactsInUse());
 }
 
 QStringList Desk::moveFiles(const QStringList &files, const QString &folder, MainView &view)

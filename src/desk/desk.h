@@ -6,6 +6,7 @@
 #include "movehistory.h"
 #include "movejournal.h"
 #include "options.h"
+#include "pagefactscache.h"
 #include "programstate.h"
 #include "settings.h"
 
@@ -30,6 +31,10 @@ public:
     const ProgramState &state() const { return m_state; }
     /// Opened at the first use: a run that moves nothing (a dry run) leaves no journal behind.
     MoveJournal &journal();
+    /// The facts of pages read so far (titles, addresses), kept between runs in the cache folder.
+    PageFactsCache &pageFacts() { return m_pageFacts; }
+    /// The facts when the options let them take part; none when Classify matches names only.
+    PageFactsCache *pageFactsInUse() { return options().pageFacts ? &m_pageFacts : nullptr; }
 
     /// Whom the desk's work asks; the view sets it.
     void setPrompts(UserPrompts *prompts) { m_prompts = prompts; }
@@ -76,7 +81,7 @@ public:
     /// Classify over the files, in order; what it did.
     PassSummary classify(const QStringList &files, MainView &view);
     /// What Classify would do with the files.
-    QList<PreviewRow> preview(const QStringList &files) const;
+    QList<PreviewRow> preview(const QStringList &files);
     /// Move / Send into the folder; the names of the files that stayed.
     QStringList moveFiles(const QStringList &files, const QString &folder, MainView &view);
     /// Undo of one line of the log; true when the file came back.
@@ -88,6 +93,7 @@ private:
     ProgramState m_state;
     QString m_journalPath;
     std::optional<MoveJournal> m_journal;
+    PageFactsCache m_pageFacts;
     UserPrompts *m_prompts = nullptr;
     std::function<Options()> m_optionsSource;
     Options m_options;

@@ -72,6 +72,11 @@ OptionsDialog::OptionsDialog(QWidget *parent)
     m_confirmCheck->setChecked(false);
     m_confirmCheck->move(24, 64);
     m_confirmCheck->adjustSize();
+    m_pageFactsCheck = new QCheckBox(u"Match page titles and addresses"_s, this);
+    m_pageFactsCheck->setObjectName(u"pageFactsCheck"_s);
+    m_pageFactsCheck->setChecked(true);
+    m_pageFactsCheck->move(24, 86);
+    m_pageFactsCheck->adjustSize();
 
     const auto button = [this](const QString &caption, int left) {
         auto *b = new QPushButton(caption, this);
@@ -95,6 +100,8 @@ OptionsDialog::OptionsDialog(QWidget *parent)
         .windowHint(this)
         .messages(3, [this](int n, const QString &text) { m_texts[n] = text; })
         .hint(u"chooseFolderButton"_s, m_chooseFolderButton)
+        .orEnglish()
+        .caption(u"pageFactsCheck"_s, m_pageFactsCheck)
         .orEnglish();
 
     for (int n = 1; n <= 3; ++n)
@@ -160,9 +167,19 @@ void OptionsDialog::setConfirm(bool confirm)
     m_confirmCheck->setChecked(confirm);
 }
 
+bool OptionsDialog::pageFacts() const
+{
+    return m_pageFactsCheck->isChecked();
+}
+
+void OptionsDialog::setPageFacts(bool on)
+{
+    m_pageFactsCheck->setChecked(on);
+}
+
 Options OptionsDialog::options() const
 {
-    return Options {rootFolder(), sift(), denominator(), confirm()};
+    return Options {rootFolder(), sift(), denominator(), confirm(), pageFacts()};
 }
 
 QString OptionsDialog::text(int n) const
@@ -199,6 +216,7 @@ void OptionsDialog::reflowSentence()
     for (QLabel *l : {m_thresholdLabel, m_rootFolderLabel, m_siftLabel})
         l->adjustSize();
     m_confirmCheck->adjustSize();
+    m_pageFactsCheck->adjustSize();
     // The folder box keeps its right edge and gives way to a caption wider than its place.
     const int editLeft = qMax(EditLeft, m_rootFolderLabel->x() + m_rootFolderLabel->width() + 4);
     m_rootFolderEdit->setGeometry(editLeft, m_rootFolderEdit->y(), EditRight - editLeft, m_rootFolderEdit->height());

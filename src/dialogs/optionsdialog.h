@@ -41,6 +41,8 @@ public:
     void setDenominator(int value);
     bool confirm() const;
     void setConfirm(bool confirm);
+    bool pageFacts() const;
+    void setPageFacts(bool on);
     Options options() const;
 
     /// Text 1, 2 or 3 as last read (defaults until the dialog is shown with a language file).
@@ -69,6 +71,7 @@ private:
     ThresholdSpinBox *m_thresholdBox = nullptr;
     QLabel *m_thresholdLabel = nullptr;
     QCheckBox *m_confirmCheck = nullptr;
+    QCheckBox *m_pageFactsCheck = nullptr;
     QPushButton *m_okButton = nullptr;
     QPushButton *m_cancelButton = nullptr;
     QPushButton *m_helpButton = nullptr;

@@ -4,10 +4,12 @@
 #include "fileops.h"
 #include "keywordtable.h"
 #include "mainview.h"
+#include "pagefactscache.h"
 #include "messagetable.h"
 #include "userprompts.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSet>
 
 #include <optional>
@@ -66,7 +68,13 @@ void ClassifyPass::run(const QStringList &files)
     MovePass movePass(m_context, u"classify"_s, FileOps::folderOf(FileOps::reduceRootJoin(files.first())));
     const MoveContext &context = movePass.context();
 
-    ClassifyPlanner planner(root, foldersBeside(files));
+    if (m_facts)
+        m_facts->prefetch(files);
+    ClassifyPlanner planner(root, foldersBeside(files), m_facts);
+    const auto keepFacts = qScopeGuard([this] {
+        if (m_facts)
+            m_facts->save();
+    });
     // Folders looked at while the first file is walked; one that cannot be made is tried once only.
     QSet<QString> checkedFolders;
     QStringList uncreatable;

@@ -10,6 +10,7 @@
 #include <functional>
 
 class KeywordTable;
+class PageFactsCache;
 
 // What one pass did with the files it was given, for the word the window says at its end.
 struct PassSummary
@@ -44,6 +45,9 @@ public:
     /// Runs the pass over full file paths, in list order.
     void run(const QStringList &files);
 
+    /// A page's title and address take part, read through `facts` (none: names only).
+    void setPageFacts(PageFactsCache *facts) { m_facts = facts; }
+
     /// What the pass did, once it has run.
     const PassSummary &summary() const { return m_summary; }
 
@@ -61,4 +65,5 @@ private:
     std::function<Options()> m_options;
     QString m_currentDestination;
     PassSummary m_summary;
+    PageFactsCache *m_facts = nullptr;
 };

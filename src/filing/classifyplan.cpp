@@ -1,6 +1,7 @@
 #include "classifyplan.h"
 
 #include "fileops.h"
+#include "pagefactscache.h"
 #include "pathcodec.h"
 
 #include <QCollator>
@@ -33,9 +34,10 @@ size_t companionKeyBit(QStringView stem)
 
 } // namespace
 
-ClassifyPlanner::ClassifyPlanner(const QString &rootFolder, QSet<QString> foldersBeside)
+ClassifyPlanner::ClassifyPlanner(const QString &rootFolder, QSet<QString> foldersBeside, PageFactsCache *facts)
     : m_root(rootFolder)
     , m_rootLower(rootFolder.toLower())
+    , m_facts(facts)
     , m_foldersBeside(std::move(foldersBeside))
 {
     // Most files have no companion: one look-up by the name without extension tells. "_files" comes
@@ -59,7 +61,10 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
     const QStringView stem = stemOf(from);
     if (m_companionKeys[companionKeyBit(stem)])
         plan.companion = m_companions.value(stem.toString());
-    const PreparedPath prepared = preparePath(path);
+    if (m_facts)
+        plan.facts = m_facts->factsOf(from);
+    const PreparedPage page = preparePage(path, plan.facts.title, plan.facts.address, m_facts != nullptr);
+    const PreparedPath &prepared = page.path;
 
     // Only the entries whose group the path holds can match; they are tested in table order, as if every
     // entry were.
@@ -91,6 +96,17 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
                 mayMatch.append(entries->constData(), entries->size());
         },
         std::max<qsizetype>(0, foldedFolder - 3), std::max<qsizetype>(0, lowerFolder - 3));
+    // A page's title and address hold the groups of the plain keywords found there, and the other forms are
+    // tried on every page.
+    if (page.withFacts) {
+        const auto collect = [&](const PathGrams::Group &group) {
+            if (const QList<qsizetype> *entries = entriesOf(group))
+                mayMatch.append(entries->constData(), entries->size());
+        };
+        PathGrams::forEachGroup(page.title, index.kinds, collect);
+        PathGrams::forEachGroup(page.address, index.kinds, collect);
+        mayMatch.append(index.ofPages.constData(), index.ofPages.size());
+    }
     std::sort(mayMatch.begin(), mayMatch.end());
     mayMatch.erase(std::unique(mayMatch.begin(), mayMatch.end()), mayMatch.end());
 
@@ -98,10 +114,12 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
     QVarLengthArray<const QString *, 4> keys; // candidates' short forms without regard to case
     for (const qsizetype g : std::as_const(mayMatch)) {
         const KeywordEntry &entry = table.matchingEntry(g);
-        const MatchResult result = matchKeyword(entry, prepared);
+        MatchedIn where = MatchedIn::Name;
+        const MatchResult result = matchKeyword(entry, page, &where);
         if (result == MatchResult::None)
             continue;
-        plan.matches.append({g, entry.line + 1, entry.keyword, entry.destination, result != MatchResult::Match});
+        plan.matches.append(
+            {g, entry.line + 1, entry.keyword, entry.destination, result != MatchResult::Match, where});
         if (result == MatchResult::ConfirmEachTime) {
             plan.tested = g + 1;
             break;
@@ -147,7 +165,12 @@ ClassifyPlanner::ProbeIndex &ClassifyPlanner::probeIndex(const KeywordTable &tab
     m_index->parseNumber = table.parseNumber();
     m_index->forms.resize(table.size());
     for (qsizetype g = 0; g < table.size(); ++g) {
-        const std::optional<PathGrams::Group> group = PathGrams::groupOf(table.matchingEntry(g));
+        const KeywordEntry &entry = table.matchingEntry(g);
+        if (entry.field != KeywordField::Anywhere) {
+            m_index->ofPages.append(g);
+            continue;
+        }
+        const std::optional<PathGrams::Group> group = PathGrams::groupOf(entry);
         if (!group) {
             m_index->always.append(g);
             continue;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "keywordtable.h"
+#include "pagefacts.h"
 #include "pathgrams.h"
 
 #include <QHash>
@@ -25,6 +26,7 @@ struct KeywordMatch
     QString keyword;
     QString destination; ///< full folder path
     bool confirmEachTime = false;
+    MatchedIn where = MatchedIn::Name; ///< the file's name (its path), or its page's title or address
 
     friend bool operator==(const KeywordMatch &, const KeywordMatch &) = default;
 };
@@ -50,6 +52,7 @@ struct FilePlan
     QList<PlannedCandidate> candidates; ///< from the plain matches, in table order
     qsizetype tested = 0; ///< entries tested, from the first: their search counts grow
     QString companion; ///< the companion folder that would travel with the file; empty when none
+    PageFacts facts; ///< the page's title and address, when they take part
 
     /// The last match is confirm-each-time: the entries after it were not tested.
     bool asksEachTime() const { return !matches.isEmpty() && matches.constLast().confirmEachTime; }
@@ -59,12 +62,15 @@ struct FilePlan
 
 // Decides for one file path after another. Holds only scratch space for speed, so one planner serves a
 // whole pass; the table is passed at every call because it may be parsed again between two files.
+class PageFactsCache;
+
 class ClassifyPlanner
 {
 public:
     /// `foldersBeside`: full paths of the folders standing beside the files (see foldersBeside()); a
-    /// companion folder is looked for among them only.
-    ClassifyPlanner(const QString &rootFolder, QSet<QString> foldersBeside);
+    /// companion folder is looked for among them only. With `facts`, a page's title and address take part
+    /// (plain keywords and the title:, url: and site: forms); without, names only.
+    ClassifyPlanner(const QString &rootFolder, QSet<QString> foldersBeside, PageFactsCache *facts = nullptr);
 
     FilePlan plan(const KeywordTable &table, const QString &path);
 
@@ -93,6 +99,7 @@ private:
     {
         quint64 parseNumber = 0; ///< of the table it was built from
         QList<qsizetype> always; ///< search texts too short for a group: they may occur in any path
+        QList<qsizetype> ofPages; ///< title:, url: and site: entries, tried on every page with facts
         std::bitset<PathGrams::ProbeCount> present; ///< the probes of the groups in `entries`
         PathGrams::Kinds kinds; ///< of the groups in `entries`
         QHash<PathGrams::Group, QList<qsizetype>> entries;
@@ -111,6 +118,7 @@ private:
 
     QString m_root;
     QString m_rootLower;
+    PageFactsCache *m_facts = nullptr;
     QSet<QString> m_foldersBeside;
     const QSet<QString> m_noFolders;
     QHash<QString, QString> m_companions; ///< by the path of their file without its extension

@@ -2,12 +2,16 @@
 
 #include "fileops.h"
 #include "messagetable.h"
+#include "pagefactscache.h"
 
 using namespace Qt::StringLiterals;
 
-QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &files, const QString &rootFolder)
+QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &files, const QString &rootFolder,
+                              PageFactsCache *facts)
 {
-    ClassifyPlanner planner(rootFolder, foldersBeside(files));
+    if (facts)
+        facts->prefetch(files);
+    ClassifyPlanner planner(rootFolder, foldersBeside(files), facts);
     QList<PreviewRow> rows;
     rows.reserve(files.size());
     for (const QString &path : files) {
@@ -26,8 +30,11 @@ QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &file
                 : row.destinations.size() == 1       ? PreviewRow::Destination
                                                      : PreviewRow::SeveralKeywords;
         }
+        row.facts = plan.facts;
         rows.append(row);
     }
+    if (facts)
+        facts->save();
     return rows;
 }
 

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class MessageTable;
+class PageFactsCache;
 
 // What Classify would do with each file of the file list, decided by the pass's own planner without
 // moving, creating or asking anything: the window's preview shows it as a table and copies it as text.
@@ -24,11 +25,14 @@ struct PreviewRow
     QStringList destinations; ///< short forms: the one, the several, or where the question starts
     QList<KeywordMatch> matches;
     QString companion; ///< the name of the companion folder that would travel along; empty when none
+    PageFacts facts; ///< the page's title and address, when they took part
 
     friend bool operator==(const PreviewRow &, const PreviewRow &) = default;
 };
 
-QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &files, const QString &rootFolder);
+/// With `facts`, a page's title and address take part, as in the pass.
+QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &files, const QString &rootFolder,
+                              PageFactsCache *facts = nullptr);
 
 /// The row as the table shows it: file, destination (or why there is none), keyword lines, companion folder.
 QStringList previewCells(const PreviewRow &row, const MessageTable &messages);

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QStringBuilder>
+#include <QUrl>
 
 #include <unicode/translit.h>
 
@@ -148,14 +149,40 @@ bool isUpperCase(const QString &text)
     return std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'a' && c <= u'z'; });
 }
 
+// "site:", "title:" and "url:" name the field a keyword is searched in; the rest is searched as any keyword,
+// under the same rules of case and width.
 void deriveMatchFields(KeywordEntry &entry)
 {
-    entry.caseSensitive = isUpperCase(entry.keyword);
-    entry.confirmEachTime = entry.keyword.endsWith(u'?');
-    QString searched = entry.confirmEachTime ? entry.keyword.chopped(1) : entry.keyword;
+    static const std::pair<QStringView, KeywordField> forms[]
+        = {{u"site:", KeywordField::Site}, {u"title:", KeywordField::Title}, {u"url:", KeywordField::Address}};
+    QString searched = entry.keyword;
+    entry.field = KeywordField::Anywhere;
+    for (const auto &[prefix, field] : forms) {
+        if (searched.startsWith(prefix, Qt::CaseInsensitive)) {
+            entry.field = field;
+            searched = searched.sliced(prefix.size());
+            break;
+        }
+    }
+    entry.confirmEachTime = searched.endsWith(u'?');
+    if (entry.confirmEachTime)
+        searched.chop(1);
+    // A host has no case.
+    entry.caseSensitive = entry.field != KeywordField::Site && isUpperCase(searched);
     if (!entry.caseSensitive)
         searched = toLowerCase(searched);
-    entry.needle = toHalfWidth(searched);
+    entry.needle = toHalfWidth(searched).trimmed();
+    entry.siteAce.clear();
+    if (entry.field == KeywordField::Site) {
+        while (entry.needle.startsWith(u'.'))
+            entry.needle.remove(0, 1);
+        entry.siteAce = QString::fromLatin1(QUrl::toAce(entry.needle)).toLower();
+    }
+}
+
+bool isSiteOf(const QString &host, const QString &site)
+{
+    return !site.isEmpty() && host.endsWith(site) && (host.size() == site.size() || host.at(host.size() - site.size() - 1) == u'.');
 }
 
 } // namespace
@@ -257,12 +284,64 @@ MatchResult matchKeyword(const KeywordEntry &entry, const PreparedPath &path)
     return entry.confirmEachTime ? MatchResult::ConfirmEachTime : MatchResult::Match;
 }
 
+PreparedPage preparePage(const QString &path, const QString &title, const QString &address, bool withFacts)
+{
+    PreparedPage page;
+    page.path = preparePath(path);
+    page.withFacts = withFacts;
+    if (!withFacts)
+        return page;
+    page.title = preparePath(title);
+    page.address = preparePath(address);
+    const QString host = QUrl(address.trimmed()).host(QUrl::FullyEncoded).toLower();
+    if (!host.isEmpty()) {
+        page.hosts << toHalfWidth(QUrl::fromAce(host.toLatin1()).toLower()) << host;
+        page.hosts.removeDuplicates();
+    }
+    return page;
+}
+
+MatchResult matchKeyword(const KeywordEntry &entry, const PreparedPage &page, MatchedIn *where)
+{
+    const MatchResult found = entry.confirmEachTime ? MatchResult::ConfirmEachTime : MatchResult::Match;
+    const auto in = [&](MatchedIn place, const PreparedPath &text) {
+        if (matchKeyword(entry, text) == MatchResult::None)
+            return false;
+        *where = place;
+        return true;
+    };
+    switch (entry.field) {
+    case KeywordField::Anywhere:
+        if (in(MatchedIn::Name, page.path) || (page.withFacts && (in(MatchedIn::Title, page.title) || in(MatchedIn::Address, page.address))))
+            return found;
+        break;
+    case KeywordField::Title:
+        if (page.withFacts && in(MatchedIn::Title, page.title))
+            return found;
+        break;
+    case KeywordField::Address:
+        if (page.withFacts && in(MatchedIn::Address, page.address))
+            return found;
+        break;
+    case KeywordField::Site:
+        for (const QString &host : page.hosts) {
+            if (isSiteOf(host, entry.needle) || isSiteOf(host, entry.siteAce)) {
+                *where = MatchedIn::Address;
+                return found;
+            }
+        }
+        break;
+    }
+    return MatchResult::None;
+}
+
 MatchResult matchKeyword(const KeywordEntry &entry, const QString &path)
 {
     // The single-path form also serves entries built by hand: derive from the keyword.
     KeywordEntry derived = entry;
     deriveMatchFields(derived);
-    return matchKeyword(derived, preparePath(path));
+    MatchedIn where = MatchedIn::Name;
+    return matchKeyword(derived, preparePage(path, {}, {}, false), &where);
 }
 
 QString KeywordLineError::message() const

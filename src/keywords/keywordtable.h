@@ -26,13 +26,35 @@ QString volumeFolder(const QString &destination);
 
 enum class MatchResult { None, Match, ConfirmEachTime };
 
-// One file path prepared once for matching against every keyword.
+// One file path (or a page's title or address) prepared once for matching against every keyword.
 struct PreparedPath
 {
-    QString folded; ///< half-width form of the path as written
-    QString foldedLower; ///< half-width form of the lower-cased path
+    QString folded; ///< half-width form of the text as written
+    QString foldedLower; ///< half-width form of the lower-cased text
 };
 PreparedPath preparePath(const QString &path);
+
+// What of a file a keyword is searched in.
+enum class KeywordField {
+    Anywhere, ///< a plain keyword: the path, and the page's title and address when they are matched
+    Title, ///< "title:word"
+    Address, ///< "url:text"
+    Site, ///< "site:example.com": the address's host is the site or one of its subdomains
+};
+
+// Where a match was found.
+enum class MatchedIn { Name, Title, Address };
+
+// A file prepared for matching: its path, and the title and address of its page when those take part.
+struct PreparedPage
+{
+    PreparedPath path;
+    PreparedPath title;
+    PreparedPath address;
+    QStringList hosts; ///< the address's host, lower-case and folded, in its Unicode and its xn-- forms
+    bool withFacts = false;
+};
+PreparedPage preparePage(const QString &path, const QString &title, const QString &address, bool withFacts);
 
 struct KeywordEntry
 {
@@ -46,12 +68,18 @@ struct KeywordEntry
     QString needle; ///< half-width search text (lower-cased unless case-sensitive)
     bool caseSensitive = false;
     bool confirmEachTime = false;
+    KeywordField field = KeywordField::Anywhere;
+    QString siteAce; ///< for a site: the needle in its xn-- form
 
     bool counted() const { return searchCount > 0; }
 };
 
 MatchResult matchKeyword(const KeywordEntry &entry, const PreparedPath &path);
 MatchResult matchKeyword(const KeywordEntry &entry, const QString &path);
+
+/// A keyword against a whole file: a plain one in its path, then (with facts) its title and address; the
+/// others in their own field. `where` learns where it matched.
+MatchResult matchKeyword(const KeywordEntry &entry, const PreparedPage &page, MatchedIn *where);
 
 struct KeywordCounters
 {

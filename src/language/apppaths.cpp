@@ -76,6 +76,27 @@ QString stateFolder()
     return xdgFolder("XDG_STATE_HOME", u"/.local/state"_s);
 }
 
+QString cacheFolder()
+{
+    return xdgFolder("XDG_CACHE_HOME", u"/.cache"_s);
+}
+
+QString helperExecutable(const QString &name)
+{
+    QStringList places;
+    if (QCoreApplication::instance()) {
+        const QString here = QCoreApplication::applicationDirPath();
+        places << here << here + u"/../libexec/marrowdale"_s;
+    }
+    places << QStringLiteral(MARROWDALE_INSTALL_LIBEXECDIR) << QStringLiteral(MARROWDALE_BUILD_BINDIR);
+    for (const QString &place : std::as_const(places)) {
+        const QFileInfo helper(place + u'/' + name);
+        if (helper.isFile() && helper.isExecutable())
+            return helper.absoluteFilePath();
+    }
+    return {};
+}
+
 QString settingsFile()
 {
     return configFolder() + u"/marrowdale.ini"_s;

@@ -15,6 +15,14 @@ QString languageFile();
 /// journal lives here.
 QString stateFolder();
 
+/// $XDG_CACHE_HOME/marrowdale (default ~/.cache/marrowdale), created when missing: what the program can
+/// read again at any time (the facts of pages, the index of suggestions).
+QString cacheFolder();
+
+/// A helper program of the program's own: beside the executable in a build tree, in its libexec folder once
+/// installed; empty when there is none.
+QString helperExecutable(const QString &name);
+
 /// The user's documents folder; empty when the system names none.
 QString documentsFolder();
 

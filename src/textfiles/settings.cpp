@@ -45,6 +45,8 @@ StartupSettings read(const IniFile &ini, bool firstRun, const QString &documents
     s.options.sift = ini.readBool(section, u"Sift"_s, true);
     s.options.confirm = ini.readBool(section, u"Confirm"_s, true);
     s.options.denominator = clampDenominator(ini.readInt(section, u"Denominator"_s, 1000));
+    // On for a new settings file; off for one written before the option existed.
+    s.options.pageFacts = ini.readBool(section, u"PageFacts"_s, firstRun || !ini.exists());
     s.options.rootFolder = firstRun ? documentsFolder : ini.readString(section, u"RootFolder"_s, programFolder);
     return s;
 }
@@ -60,6 +62,7 @@ void write(const QString &path, const ClosingSettings &settings)
     ini.setBool(section, u"Sift"_s, o.sift);
     ini.setBool(section, u"Confirm"_s, o.confirm);
     ini.setInt(section, u"Denominator"_s, o.denominator);
+    ini.setBool(section, u"PageFacts"_s, o.pageFacts);
     ini.save();
 }
 

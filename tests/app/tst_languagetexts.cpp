@@ -75,7 +75,8 @@ bool keepsEnglish(const LanguageKey &k)
                                           u"Messages"_s};
     static const QStringList newKeys {u"Main OpenExplorer->Caption"_s, u"OptionDialog chooseFolderButton->Hint"_s,
                                       u"HelpSearch Caption"_s,         u"Main puPreview->Caption"_s,
-                                      u"Main puUndoMove->Caption"_s,   u"Main puUndoPass->Caption"_s};
+                                      u"Main puUndoMove->Caption"_s,   u"Main puUndoPass->Caption"_s,
+                                      u"OptionDialog pageFactsCheck->Caption"_s};
     return newSections.contains(k.section) || newKeys.contains(k.section + u' ' + k.key);
 }
 
@@ -241,6 +242,7 @@ void TestLanguageTexts::describeControls(Windows &w)
     for (const QString &name : {u"btnOK"_s, u"Button1"_s, u"Button2"_s})
         shows(optionSection, name + u"->Caption"_s, textOf<QPushButton>(options, name));
     shows(optionSection, u"CheckBox2->Caption"_s, textOf<QCheckBox>(options, u"CheckBox2"_s));
+    shows(optionSection, u"pageFactsCheck->Caption"_s, textOf<QCheckBox>(options, u"pageFactsCheck"_s));
     shows(optionSection, u"Hint"_s, [options] { return options->statusTip(); });
     // The threshold sentence: Msg1 + threshold + Msg2 in place of Label1's own caption.
     shows(optionSection, u"Msg1"_s, textOf<QLabel>(options, u"Label1"_s));

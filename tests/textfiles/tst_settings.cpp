@@ -52,16 +52,19 @@ void TestSettings::read_data()
     QTest::newRow("first run reads documents as root")
         << QByteArray() << true << settings(program, {}, defaultList, {u"/docs"_s, true, 1000, true}, false);
     QTest::newRow("switches off, 250") << QByteArray("[Setting]\nIniFolder=/\nSift=0\nConfirm=0\nDenominator=250\n")
-                                       << false << settings(here, {}, defaultList, {program, false, 250, false}, false);
+                                       << false << settings(here, {}, defaultList, {program, false, 250, false, false}, false);
     QTest::newRow("50 clamps to 100") << QByteArray("[setting]\ninifolder=/\ndenominator=50\n") << false
-                                      << settings(here, {}, defaultList, {program, true, 100, true}, false);
+                                      << settings(here, {}, defaultList, {program, true, 100, true, false}, false);
     QTest::newRow("5000000 clamps") << QByteArray("[Setting]\nIniFolder=/\nDenominator=5000000\n") << false
-                                    << settings(here, {}, defaultList, {program, true, 1000000, true}, false);
+                                    << settings(here, {}, defaultList, {program, true, 1000000, true, false}, false);
     QTest::newRow("hex and letters") << QByteArray("[Setting]\nIniFolder=/\nDenominator=0x3E8\nSift=abc\nConfirm=2\n")
-                                     << false << settings(here, {}, defaultList, {program, true, 1000, true}, false);
+                                     << false << settings(here, {}, defaultList, {program, true, 1000, true, false}, false);
     QTest::newRow("empty texts stay empty")
         << QByteArray("[Setting]\nIniFolder=\nPtnFile=\nRootFolder=\nDestination=\n") << false
-        << settings({}, {}, {}, {{}, true, 1000, true}, false);
+        << settings({}, {}, {}, {{}, true, 1000, true, false}, false);
+    // Off in a file written before the option existed, as it stands in one written since.
+    QTest::newRow("page facts on") << QByteArray("[Setting]\nIniFolder=/\nPageFacts=1\n") << false
+                                   << settings(here, {}, defaultList, {program, true, 1000, true, true}, false);
     QTest::newRow("vanished source folder")
         << QByteArray("[Setting]\nIniFolder=/no/such\nPtnFile=/x.dat\nSift=0\nConfirm=1\nDenominator=5000\n"
                       "RootFolder=/data/Sorted\nDestination=/data\n")
@@ -72,7 +75,7 @@ void TestSettings::read_data()
     QTest::newRow("stray byte keeps Japanese folder names")
         << u"[Setting]\nIniFolder=/ニュース\nPtnFile=/日本/Default.dat\nRootFolder=/日本/表示\n"_s.toUtf8()
             + "Note=caf\xE9s\n"
-        << false << settings(u"/ニュース"_s, {}, u"/日本/Default.dat"_s, {u"/日本/表示"_s, true, 1000, true}, false);
+        << false << settings(u"/ニュース"_s, {}, u"/日本/Default.dat"_s, {u"/日本/表示"_s, true, 1000, true, false}, false);
 }
 
 void TestSettings::read()
