@@ -1,10 +1,10 @@
 #!/bin/sh
 # Installs what the build and the tests need, only when something is missing.
 set -eu
-# The build (compiler, CMake, Qt 6, ICU), what the program uses at run time (CJK fonts, Qt's
-# translations, xdg-open) and the packaging checks (desktop entry, AppStream data, manual page,
-# Debian package).
-packages="cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libicu-dev libxml2-dev libgmime-3.0-dev libpoppler-cpp-dev fonts-noto-cjk qt6-translations-l10n
+# The build (compiler, CMake, Qt 6, ICU, and libxml2, GMime and poppler for reading pages), what the
+# program uses at run time (CJK fonts, Qt's translations, xdg-open), the tests' setfattr (attr) and the
+# packaging checks (desktop entry, AppStream data, manual page, Debian package).
+packages="cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libicu-dev zlib1g-dev libxml2-dev libgmime-3.0-dev libpoppler-cpp-dev fonts-noto-cjk qt6-translations-l10n
   xdg-utils desktop-file-utils appstream dpkg-dev file man-db lintian attr"
 missing=""
 for p in $packages; do

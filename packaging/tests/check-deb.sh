@@ -19,7 +19,7 @@ root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
 outside=$(cd "$root" && find . ! -type d | grep -v '^\./usr/')
 [ -z "$outside" ] || fail "files outside /usr: $outside"
-for file in bin/marrowdale share/applications/marrowdale.desktop \
+for file in bin/marrowdale libexec/marrowdale/marrowdale-pdf-title share/applications/marrowdale.desktop \
   share/metainfo/io.github.marrowdale.Marrowdale.metainfo.xml share/marrowdale/languages/Japanese.lng \
   share/man/man1/marrowdale.1.gz share/doc/marrowdale/copyright share/doc/marrowdale/changelog.gz \
   lib/systemd/user/marrowdale-watch@.service

@@ -19,6 +19,7 @@ root="$scratch/root$prefix"
 
 for file in \
   bin/marrowdale \
+  libexec/marrowdale/marrowdale-pdf-title \
   share/applications/marrowdale.desktop \
   share/icons/hicolor/scalable/apps/marrowdale.svg \
   share/icons/hicolor/48x48/apps/marrowdale.png \
@@ -36,6 +37,7 @@ do
   [ -f "$root/$file" ] || fail "not installed: $file"
 done
 [ -x "$root/bin/marrowdale" ] || fail "bin/marrowdale is not executable"
+[ -x "$root/libexec/marrowdale/marrowdale-pdf-title" ] || fail "the PDF title helper is not executable"
 
 # Icon themes skip a bitmap whose size differs from its folder's. Width and height are the
 # big-endian words at bytes 16-23 of a PNG.

@@ -56,9 +56,16 @@ QStringList previewCells(const PreviewRow &row, const MessageTable &messages)
         break;
     }
     QStringList lines;
-    for (const KeywordMatch &match : row.matches)
-        lines.append(u"%1: %2"_s.arg(match.lineNumber).arg(match.keyword));
-    return {row.fileName, destination, lines.join(u"; "_s), row.companion};
+    for (const KeywordMatch &match : row.matches) {
+        const QString line = u"%1: %2"_s.arg(match.lineNumber).arg(match.keyword);
+        if (match.where == MatchedIn::Title)
+            lines.append(messages.text(Message::PreviewInTitle).arg(line));
+        else if (match.where == MatchedIn::Address)
+            lines.append(messages.text(Message::PreviewInAddress).arg(line));
+        else
+            lines.append(line);
+    }
+    return {row.fileName, destination, lines.join(u"; "_s), row.companion, row.facts.title, row.facts.address};
 }
 
 QString previewText(const QList<PreviewRow> &rows, const QStringList &headers, const MessageTable &messages)

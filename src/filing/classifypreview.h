@@ -34,7 +34,8 @@ struct PreviewRow
 QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &files, const QString &rootFolder,
                               PageFactsCache *facts = nullptr);
 
-/// The row as the table shows it: file, destination (or why there is none), keyword lines, companion folder.
+/// The row as the table shows it: file, destination (or why there is none), keyword lines (with where each
+/// matched, when not in the name), companion folder, the page's title and address.
 QStringList previewCells(const PreviewRow &row, const MessageTable &messages);
 
 /// The rows as text to paste elsewhere: one line a row, cells separated by tabs, after a line of `headers`.

@@ -32,8 +32,9 @@ PreviewDialog::PreviewDialog(QWidget *parent)
     m_notes = new QLabel(this);
     m_notes->setWordWrap(true);
     m_notes->hide();
-    m_table = new QTableWidget(0, 4, this);
-    m_table->setHorizontalHeaderLabels({u"File"_s, u"Destination"_s, u"Keyword lines"_s, u"Companion folder"_s});
+    m_table = new QTableWidget(0, 6, this);
+    m_table->setHorizontalHeaderLabels(
+        {u"File"_s, u"Destination"_s, u"Keyword lines"_s, u"Companion folder"_s, u"Title"_s, u"Address"_s});
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();

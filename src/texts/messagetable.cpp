@@ -215,6 +215,10 @@ constexpr NamedText namedTexts[] = {
     {Message::DestinationForeignLink, u"DestinationForeignLink",
      u"\"%1\" stays where it is: the way to its destination leads through \"%2\", a link that "
      u"belongs to another user."},
+    {Message::PreviewInTitle, u"PreviewInTitle",
+     u"%1 (in the title)"},
+    {Message::PreviewInAddress, u"PreviewInAddress",
+     u"%1 (in the address)"},
 };
 
 constexpr bool inEnumOrder()

@@ -128,6 +128,8 @@ enum class Message {
     ReasonOtherOwner,
     ReasonOthersWrite,
     DestinationForeignLink, ///< a file stays: the way to its destination leads through another user's link
+    PreviewInTitle, ///< a keyword line of the preview that matched the page's title
+    PreviewInAddress, ///< a keyword line of the preview that matched the page's address
     // New texts go above, their rows at the end of the table in messagetable.cpp.
     Count ///< not a text: how many there are
 };

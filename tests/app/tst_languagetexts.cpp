@@ -279,7 +279,7 @@ void TestLanguageTexts::describeControls(Windows &w)
     PreviewDialog *preview = main->passCommands()->previewDialog();
     preview->applyLanguage(); // as it does when it is shown
     shows(u"Preview"_s, u"Caption"_s, [preview] { return preview->windowTitle(); });
-    for (int column = 0; column < 4; ++column)
+    for (int column = 0; column < preview->table()->columnCount(); ++column)
         shows(u"Preview"_s, u"Table->Columns->Items%1"_s.arg(column),
               [preview, column] { return preview->table()->horizontalHeaderItem(column)->text(); });
     for (const QString &name : {u"btnCopy"_s, u"btnClose"_s})

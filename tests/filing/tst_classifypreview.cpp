@@ -1,5 +1,6 @@
 #include "classifypreview.h"
 #include "messagetable.h"
+#include "pagefactscache.h"
 #include "testfiles.h"
 
 #include <QTemporaryDir>
@@ -43,9 +44,28 @@ private Q_SLOTS:
         table.parse(list, root);
         const QList<PreviewRow> rows = previewPass(table, {dir.filePath(u"in/"_s + file)}, root);
         QCOMPARE(rows.size(), 1);
-        QTEST(previewCells(rows.first(), MessageTable()), "cells");
+        QTEST(previewCells(rows.first(), MessageTable()).first(4), "cells");
         // Nothing on disk changed: no destination folder was made.
         QVERIFY(!QFileInfo::exists(root));
+    }
+
+    // A page's title and address show beside it, and each line says where it matched when not in the name.
+    void pageFactsShow()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.filePath(u"Sorted"_s);
+        writeBytes(dir.filePath(u"in/index.html"_s),
+                   "<!-- saved from url=(0028)https://www.example.com/a/ -->\n<title>Weekly  report</title>");
+        KeywordTable table;
+        table.parse(u"site:example.com -> ../Example\nreport -> ../Reports\n"_s, root);
+        PageFactsCache facts(dir.filePath(u"facts.cache"_s));
+        const QList<PreviewRow> rows = previewPass(table, {dir.filePath(u"in/index.html"_s)}, root, &facts);
+        QCOMPARE(previewCells(rows.first(), MessageTable()),
+                 (QStringList {u"index.html"_s, u"several keywords: ../Example, ../Reports"_s,
+                               u"1: site:example.com (in the address); 2: report (in the title)"_s, QString(),
+                               u"Weekly report"_s, u"https://www.example.com/a/"_s}));
+        // Without facts, names only.
+        QCOMPARE(previewPass(table, {dir.filePath(u"in/index.html"_s)}, root).first().outcome, PreviewRow::NoKeyword);
     }
 
     void textHasAHeadingAndATabbedLineARow()
@@ -56,7 +76,7 @@ private Q_SLOTS:
         row.destinations = {u"../A"_s};
         row.matches = {{0, 4, u"a"_s, u"/x/A"_s, false}};
         QCOMPARE(previewText({row, row}, {u"File"_s, u"Destination"_s, u"Lines"_s, u"Companion"_s}, MessageTable()),
-                 u"File\tDestination\tLines\tCompanion\na.htm\t../A\t4: a\t\na.htm\t../A\t4: a\t\n"_s);
+                 u"File\tDestination\tLines\tCompanion\na.htm\t../A\t4: a\t\t\t\na.htm\t../A\t4: a\t\t\t\n"_s);
     }
 };
 
