@@ -55,7 +55,9 @@ std::optional<QString> decode(QByteArrayView bytes, const QByteArray &charset, b
     if (U_FAILURE(status) && (strict || status != U_STRING_NOT_TERMINATED_WARNING))
         return strict ? std::nullopt : std::optional(QString());
     text.truncate(length);
-    return text;
+    // What did not decode stands as U+FFFD, or as the charset's own substitute (a control character), which
+    // a title must not hold either.
+    return text.replace(QChar(0x1A), QChar::ReplacementCharacter);
 }
 
 void initialise()
@@ -180,7 +182,7 @@ struct FactsSink : HeadSink
     }
     void text(const char *text, int length) override
     {
-        if (inTitle && title.size() < 4096)
+        if (inTitle && title.size() < 16384)
             title.append(text, length);
     }
     void comment(const char *text) override
@@ -258,7 +260,10 @@ PageFacts fromHtml(QByteArrayView head)
         const QByteArray utf8 = decode(bytes, charset, false).value_or(QString()).toUtf8();
         parseHead(utf8, XML_CHAR_ENCODING_UTF8, sink);
     }
-    sink.facts.title = QString::fromUtf8(sink.title).simplified();
+    // A title in bytes that did not decode is no title: it would match nothing the user typed.
+    const QString title = QString::fromUtf8(sink.title).simplified();
+    if (!title.contains(QChar::ReplacementCharacter))
+        sink.facts.title = title.left(titleLength);
     sink.facts.address = sink.facts.address.trimmed();
     return sink.facts;
 }

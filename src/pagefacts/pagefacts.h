@@ -32,7 +32,8 @@ PageFacts fromLinkFile(QByteArrayView head, const QString &suffix);
 /// The address a browser set on a download (user.xdg.origin.url, else user.xdg.referrer.url).
 QString downloadAddress(const QString &path);
 
-/// How much of a file is read at most.
+/// How much of a file is read at most, and how much of a title is kept.
 inline constexpr qsizetype headSize = 256 * 1024;
+inline constexpr qsizetype titleLength = 1024;
 
 } // namespace PageFactsReading

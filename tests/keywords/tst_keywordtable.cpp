@@ -103,6 +103,58 @@ private Q_SLOTS:
         QCOMPARE(matchKeyword(byHand, path), expected);
     }
 
+    // The same keyword lines against what a page is: its title and the address it was saved from.
+    void matchesPages_data()
+    {
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("found"); // "name", "title", "address", "asks" (each time), or "" for none
+
+        const QString nhk = u"https://www3.nhk.or.jp/news/html/1.html"_s;
+        QTest::newRow("plain keyword in the name first") << u"report"_s << u"report"_s << QString() << u"name"_s;
+        QTest::newRow("plain keyword in the title, full-width there") << u"weekly"_s << u"ＷＥＥＫＬＹ news"_s
+                                                                        << QString() << u"title"_s;
+        QTest::newRow("plain keyword in the address") << u"nhk"_s << QString() << nhk << u"address"_s;
+        QTest::newRow("site: a subdomain") << u"site:nhk.or.jp"_s << QString() << nhk << u"address"_s;
+        QTest::newRow("site: no subdomain of another name") << u"site:k.or.jp"_s << QString() << nhk << QString();
+        QTest::newRow("site: a name that only starts alike")
+            << u"site:nhk.or.jp"_s << QString() << u"https://nhk.or.jp.example.net/"_s << QString();
+        QTest::newRow("site: in capitals") << u"SITE:NHK.OR.JP"_s << QString() << nhk << u"address"_s;
+        QTest::newRow("site: written in Unicode, host in xn--")
+            << u"site:日本語.jp"_s << QString() << u"https://xn--wgv71a119e.jp/a"_s << u"address"_s;
+        QTest::newRow("site: written in xn--, host in Unicode")
+            << u"site:xn--wgv71a119e.jp"_s << QString() << u"https://日本語.jp/a"_s << u"address"_s;
+        QTest::newRow("site: asks each time") << u"site:nhk.or.jp?"_s << QString() << nhk << u"asks"_s;
+        QTest::newRow("title: the title only") << u"title:report"_s << u"Annual Report"_s << nhk << u"title"_s;
+        QTest::newRow("title: not the name") << u"title:page"_s << u"Other"_s << QString() << QString();
+        QTest::newRow("title: in capitals is case-sensitive") << u"title:REPORT"_s << u"Annual Report"_s << QString()
+                                                              << QString();
+        QTest::newRow("url: anywhere in the address") << u"url:/news/"_s << QString() << nhk << u"address"_s;
+        QTest::newRow("url: not the title") << u"url:news"_s << u"news"_s << QString() << QString();
+    }
+    void matchesPages()
+    {
+        QFETCH(QString, keyword);
+        QFETCH(QString, title);
+        QFETCH(QString, address);
+        QFETCH(QString, found);
+        KeywordTable table;
+        table.parse(keyword + u" -> ../X"_s, Root);
+        QCOMPARE(table.size(), 1);
+        const QString path = u"/data/in/"_s + (found == u"name"_s ? keyword : u"page"_s) + u".htm"_s;
+        MatchedIn where = MatchedIn::Name;
+        const MatchResult result = matchKeyword(table[0], preparePage(path, title, address, true), &where);
+        const QStringList words {u"name"_s, u"title"_s, u"address"_s};
+        const QString got = result == MatchResult::None ? QString()
+            : result == MatchResult::ConfirmEachTime    ? u"asks"_s
+                                                        : words.at(int(where));
+        QCOMPARE(got, found);
+        // Without the page's facts, only a plain keyword in the name matches.
+        const MatchResult namesOnly = matchKeyword(table[0], preparePage(path, title, address, false), &where);
+        QCOMPARE(namesOnly != MatchResult::None, found == u"name"_s);
+    }
+
     void preparesPath_data()
     {
         QTest::addColumn<QString>("path");
