@@ -5,7 +5,6 @@
 #include "marrowdaleerror.h"
 #include "movejournal.h"
 #include "movesteps.h"
-#include "pagefactscache.h"
 
 #include <QFileInfo>
 
@@ -31,16 +30,13 @@ BatchClassifier::BatchClassifier(KeywordTable &table, const BatchOptions &option
 void BatchClassifier::run(const QStringList &files, const QSet<QString> &foldersBeside,
                           const std::function<void(const FileOutcome &)> &report)
 {
-    if (m_options.facts)
-        m_options.facts->prefetch(files);
     ClassifyPlanner planner(m_options.rootFolder, foldersBeside, m_options.facts);
+    planner.prefetch(m_table, files);
     for (const QString &path : files) {
         report(settle(planner, path));
         if (m_stopped)
             break; // the journal took no more records: nothing more may move
     }
-    if (m_options.facts)
-        m_options.facts->save();
     // The pass ends with the files it was given, and says at its end what went for all of them.
     m_prompts.clear();
     m_pass.reset();

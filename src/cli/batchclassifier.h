@@ -37,7 +37,7 @@ struct BatchOptions
     QString rootFolder;
     bool dryRun = false;
     bool takeFirstCandidate = false; ///< several candidates: the first in list order instead of none
-    PageFactsCache *facts = nullptr; ///< a page's title and address take part; none: names only
+    PageFactsUse facts;
 };
 
 // The Classify pass for a command line: the same matching and the same moves, but every file the window

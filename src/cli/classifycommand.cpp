@@ -31,6 +31,7 @@ struct ClassifySetup
     Options options; ///< the parent folder and the rewrite's Sift and Denominator; Confirm does not apply
     BatchOptions batch;
     bool writeCounters = true;
+    bool namesOnly = false; ///< pages' titles and addresses take no part, whatever the settings say
 };
 
 QString absolutePath(const QString &path)
@@ -82,9 +83,8 @@ std::optional<ClassifySetup> resolveSetup(const QCommandLineParser &parser, QStr
         *error = u"--ambiguous takes \"skip\" or \"first\", not \"%1\""_s.arg(ambiguous);
         return std::nullopt;
     }
-    setup.batch = BatchOptions {setup.options.rootFolder, parser.isSet(u"dry-run"_s), ambiguous == u"first"_s};
-    if (parser.isSet(u"names-only"_s))
-        setup.options.pageFacts = false;
+    setup.batch = BatchOptions {setup.options.rootFolder, parser.isSet(u"dry-run"_s), ambiguous == u"first"_s, {}};
+    setup.namesOnly = parser.isSet(u"names-only"_s);
     setup.writeCounters = !parser.isSet(u"dry-run"_s) && !parser.isSet(u"no-counters"_s);
     return setup;
 }
@@ -148,7 +148,7 @@ bool classifyFiles(const ClassifySetup &setup, Desk &desk, const QString &text, 
     report.linesRefused(int(table.refusedLines().size()));
     MoveJournal *const journal = setup.batch.dryRun ? nullptr : &desk.journal();
     BatchOptions options = setup.batch;
-    options.facts = desk.pageFactsInUse();
+    options.facts = desk.pageFactsUse(setup.namesOnly);
     BatchClassifier classifier(table, options, journal, setup.source);
     classifier.run(files, folders, [&report](const FileOutcome &outcome) { report.file(outcome); });
     *passId = classifier.passId();

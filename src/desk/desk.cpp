@@ -100,7 +100,7 @@ PassSummary Desk::classify(const QStringList &files, MainView &view)
 {
     ClassifyPass pass(m_state.table, moveContext(view), [this] { return options(); });
     pass.setCurrentDestination(m_state.currentDestination);
-    pass.setPageFacts(pageFactsInUse());
+    pass.setPageFacts(pageFactsUse());
     // Also when the user stops the pass between two files.
     const auto keep = qScopeGuard([&] {
         m_state.currentDestination = pass.currentDestination();
@@ -112,7 +112,7 @@ PassSummary Desk::classify(const QStringList &files, MainView &view)
 
 QList<PreviewRow> Desk::preview(const QStringList &files)
 {
-    return previewPass(m_state.table, files, options().rootFolder, pageFactsInUse());
+    return previewPass(m_state.table, files, options().rootFolder, pageFactsUse());
 }
 
 QStringList Desk::moveFiles(const QStringList &files, const QString &folder, MainView &view)

@@ -33,8 +33,11 @@ public:
     MoveJournal &journal();
     /// The facts of pages read so far (titles, addresses), kept between runs in the cache folder.
     PageFactsCache &pageFacts() { return m_pageFacts; }
-    /// The facts when the options let them take part; none when Classify matches names only.
-    PageFactsCache *pageFactsInUse() { return options().pageFacts ? &m_pageFacts : nullptr; }
+    /// How pages' facts take part as the options say; `namesOnly` leaves them out for one run.
+    PageFactsUse pageFactsUse(bool namesOnly = false)
+    {
+        return namesOnly ? PageFactsUse {} : PageFactsUse {&m_pageFacts, options().pageFacts};
+    }
 
     /// Whom the desk's work asks; the view sets it.
     void setPrompts(UserPrompts *prompts) { m_prompts = prompts; }

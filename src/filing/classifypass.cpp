@@ -68,13 +68,8 @@ void ClassifyPass::run(const QStringList &files)
     MovePass movePass(m_context, u"classify"_s, FileOps::folderOf(FileOps::reduceRootJoin(files.first())));
     const MoveContext &context = movePass.context();
 
-    if (m_facts)
-        m_facts->prefetch(files);
     ClassifyPlanner planner(root, foldersBeside(files), m_facts);
-    const auto keepFacts = qScopeGuard([this] {
-        if (m_facts)
-            m_facts->save();
-    });
+    planner.prefetch(m_table, files);
     // Folders looked at while the first file is walked; one that cannot be made is tried once only.
     QSet<QString> checkedFolders;
     QStringList uncreatable;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "classifyplan.h"
 #include "fileops.h"
 #include "options.h"
 
@@ -10,7 +11,6 @@
 #include <functional>
 
 class KeywordTable;
-class PageFactsCache;
 
 // What one pass did with the files it was given, for the word the window says at its end.
 struct PassSummary
@@ -45,8 +45,8 @@ public:
     /// Runs the pass over full file paths, in list order.
     void run(const QStringList &files);
 
-    /// A page's title and address take part, read through `facts` (none: names only).
-    void setPageFacts(PageFactsCache *facts) { m_facts = facts; }
+    /// How pages' titles and addresses take part.
+    void setPageFacts(PageFactsUse facts) { m_facts = facts; }
 
     /// What the pass did, once it has run.
     const PassSummary &summary() const { return m_summary; }
@@ -65,5 +65,5 @@ private:
     std::function<Options()> m_options;
     QString m_currentDestination;
     PassSummary m_summary;
-    PageFactsCache *m_facts = nullptr;
+    PageFactsUse m_facts;
 };

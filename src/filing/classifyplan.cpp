@@ -34,7 +34,7 @@ size_t companionKeyBit(QStringView stem)
 
 } // namespace
 
-ClassifyPlanner::ClassifyPlanner(const QString &rootFolder, QSet<QString> foldersBeside, PageFactsCache *facts)
+ClassifyPlanner::ClassifyPlanner(const QString &rootFolder, QSet<QString> foldersBeside, PageFactsUse facts)
     : m_root(rootFolder)
     , m_rootLower(rootFolder.toLower())
     , m_facts(facts)
@@ -53,6 +53,23 @@ ClassifyPlanner::ClassifyPlanner(const QString &rootFolder, QSet<QString> folder
     }
 }
 
+ClassifyPlanner::~ClassifyPlanner()
+{
+    if (m_facts.cache)
+        m_facts.cache->save();
+}
+
+bool ClassifyPlanner::readsFacts(const KeywordTable &table)
+{
+    return m_facts.cache && (m_facts.plainKeywords || !probeIndex(table).ofPages.isEmpty());
+}
+
+void ClassifyPlanner::prefetch(const KeywordTable &table, const QStringList &paths)
+{
+    if (readsFacts(table))
+        m_facts.cache->prefetch(paths);
+}
+
 FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
 {
     FilePlan plan;
@@ -61,9 +78,9 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
     const QStringView stem = stemOf(from);
     if (m_companionKeys[companionKeyBit(stem)])
         plan.companion = m_companions.value(stem.toString());
-    if (m_facts)
-        plan.facts = m_facts->factsOf(from);
-    const PreparedPage page = preparePage(path, plan.facts.title, plan.facts.address, m_facts != nullptr);
+    if (readsFacts(table))
+        plan.facts = m_facts.cache->factsOf(from);
+    const PreparedPage page = preparePage(path, plan.facts.title, plan.facts.address, m_facts.plainKeywords);
     const PreparedPath &prepared = page.path;
 
     // Only the entries whose group the path holds can match; they are tested in table order, as if every
@@ -98,15 +115,15 @@ FilePlan ClassifyPlanner::plan(const KeywordTable &table, const QString &path)
         std::max<qsizetype>(0, foldedFolder - 3), std::max<qsizetype>(0, lowerFolder - 3));
     // A page's title and address hold the groups of the plain keywords found there, and the other forms are
     // tried on every page.
-    if (page.withFacts) {
+    if (page.plainKeywordsToo) {
         const auto collect = [&](const PathGrams::Group &group) {
             if (const QList<qsizetype> *entries = entriesOf(group))
                 mayMatch.append(entries->constData(), entries->size());
         };
         PathGrams::forEachGroup(page.title, index.kinds, collect);
         PathGrams::forEachGroup(page.address, index.kinds, collect);
-        mayMatch.append(index.ofPages.constData(), index.ofPages.size());
     }
+    mayMatch.append(index.ofPages.constData(), index.ofPages.size());
     std::sort(mayMatch.begin(), mayMatch.end());
     mayMatch.erase(std::unique(mayMatch.begin(), mayMatch.end()), mayMatch.end());
 

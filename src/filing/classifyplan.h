@@ -60,18 +60,30 @@ struct FilePlan
     const KeywordMatch &askingMatch() const { return matches.constLast(); }
 };
 
+class PageFactsCache;
+
+/// Where pages' titles and addresses come from, and whether plain keywords look at them too; the title:,
+/// url: and site: forms always do. No cache: names only.
+struct PageFactsUse
+{
+    PageFactsCache *cache = nullptr;
+    bool plainKeywords = false;
+};
+
 // Decides for one file path after another. Holds only scratch space for speed, so one planner serves a
 // whole pass; the table is passed at every call because it may be parsed again between two files.
-class PageFactsCache;
 
 class ClassifyPlanner
 {
 public:
     /// `foldersBeside`: full paths of the folders standing beside the files (see foldersBeside()); a
-    /// companion folder is looked for among them only. With `facts`, a page's title and address take part
-    /// (plain keywords and the title:, url: and site: forms); without, names only.
-    ClassifyPlanner(const QString &rootFolder, QSet<QString> foldersBeside, PageFactsCache *facts = nullptr);
+    /// companion folder is looked for among them only.
+    ClassifyPlanner(const QString &rootFolder, QSet<QString> foldersBeside, PageFactsUse facts = {});
+    /// Keeps what was learned of pages for the next run.
+    ~ClassifyPlanner();
 
+    /// Reads the pages' facts ahead, several at a time, when the table needs them.
+    void prefetch(const KeywordTable &table, const QStringList &paths);
     FilePlan plan(const KeywordTable &table, const QString &path);
 
     /// Whether a move into `destination` must ask before it makes the folder (see PlannedCandidate), as
@@ -106,6 +118,7 @@ private:
         QList<const Forms *> forms; ///< of each entry's destination, from m_forms once the entry matched
     };
     ProbeIndex &probeIndex(const KeywordTable &table);
+    bool readsFacts(const KeywordTable &table);
 
     // The entries the folder part of the last path (up to its last "/") may hold: the same for every file
     // of a folder, so only the groups that reach into the name are looked up for each.
@@ -118,7 +131,7 @@ private:
 
     QString m_root;
     QString m_rootLower;
-    PageFactsCache *m_facts = nullptr;
+    PageFactsUse m_facts;
     QSet<QString> m_foldersBeside;
     const QSet<QString> m_noFolders;
     QHash<QString, QString> m_companions; ///< by the path of their file without its extension

@@ -2,16 +2,14 @@
 
 #include "fileops.h"
 #include "messagetable.h"
-#include "pagefactscache.h"
 
 using namespace Qt::StringLiterals;
 
 QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &files, const QString &rootFolder,
-                              PageFactsCache *facts)
+                              PageFactsUse facts)
 {
-    if (facts)
-        facts->prefetch(files);
     ClassifyPlanner planner(rootFolder, foldersBeside(files), facts);
+    planner.prefetch(table, files);
     QList<PreviewRow> rows;
     rows.reserve(files.size());
     for (const QString &path : files) {
@@ -33,8 +31,6 @@ QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &file
         row.facts = plan.facts;
         rows.append(row);
     }
-    if (facts)
-        facts->save();
     return rows;
 }
 

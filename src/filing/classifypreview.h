@@ -7,7 +7,6 @@
 #include <QStringList>
 
 class MessageTable;
-class PageFactsCache;
 
 // What Classify would do with each file of the file list, decided by the pass's own planner without
 // moving, creating or asking anything: the window's preview shows it as a table and copies it as text.
@@ -32,7 +31,7 @@ struct PreviewRow
 
 /// With `facts`, a page's title and address take part, as in the pass.
 QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &files, const QString &rootFolder,
-                              PageFactsCache *facts = nullptr);
+                              PageFactsUse facts = {});
 
 /// The row as the table shows it: file, destination (or why there is none), keyword lines (with where each
 /// matched, when not in the name), companion folder, the page's title and address.

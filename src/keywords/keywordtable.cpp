@@ -284,14 +284,15 @@ MatchResult matchKeyword(const KeywordEntry &entry, const PreparedPath &path)
     return entry.confirmEachTime ? MatchResult::ConfirmEachTime : MatchResult::Match;
 }
 
-PreparedPage preparePage(const QString &path, const QString &title, const QString &address, bool withFacts)
+PreparedPage preparePage(const QString &path, const QString &title, const QString &address, bool plainKeywordsToo)
 {
     PreparedPage page;
     page.path = preparePath(path);
-    page.withFacts = withFacts;
-    if (!withFacts)
+    page.plainKeywordsToo = plainKeywordsToo;
+    if (!title.isEmpty())
+        page.title = preparePath(title);
+    if (address.isEmpty())
         return page;
-    page.title = preparePath(title);
     page.address = preparePath(address);
     const QString host = QUrl(address.trimmed()).host(QUrl::FullyEncoded).toLower();
     if (!host.isEmpty()) {
@@ -312,15 +313,16 @@ MatchResult matchKeyword(const KeywordEntry &entry, const PreparedPage &page, Ma
     };
     switch (entry.field) {
     case KeywordField::Anywhere:
-        if (in(MatchedIn::Name, page.path) || (page.withFacts && (in(MatchedIn::Title, page.title) || in(MatchedIn::Address, page.address))))
+        if (in(MatchedIn::Name, page.path)
+            || (page.plainKeywordsToo && (in(MatchedIn::Title, page.title) || in(MatchedIn::Address, page.address))))
             return found;
         break;
     case KeywordField::Title:
-        if (page.withFacts && in(MatchedIn::Title, page.title))
+        if (in(MatchedIn::Title, page.title))
             return found;
         break;
     case KeywordField::Address:
-        if (page.withFacts && in(MatchedIn::Address, page.address))
+        if (in(MatchedIn::Address, page.address))
             return found;
         break;
     case KeywordField::Site:

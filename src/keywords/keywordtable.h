@@ -52,9 +52,10 @@ struct PreparedPage
     PreparedPath title;
     PreparedPath address;
     QStringList hosts; ///< the address's host, lower-case and folded, in its Unicode and its xn-- forms
-    bool withFacts = false;
+    bool plainKeywordsToo = false; ///< plain keywords look at the title and the address as well
 };
-PreparedPage preparePage(const QString &path, const QString &title, const QString &address, bool withFacts);
+PreparedPage preparePage(const QString &path, const QString &title, const QString &address,
+                         bool plainKeywordsToo);
 
 struct KeywordEntry
 {

@@ -5,6 +5,7 @@
 #include "messagetable.h"
 #include "movehistory.h"
 #include "movejournal.h"
+#include "pagefactscache.h"
 #include "scriptedprompts.h"
 #include "systemtest.h"
 #include "testfiles.h"
@@ -81,6 +82,7 @@ struct Sandbox
             environment.remove(name);
         environment.insert(u"XDG_CONFIG_HOME"_s, base + u"/config"_s);
         environment.insert(u"XDG_STATE_HOME"_s, base + u"/state"_s);
+        environment.insert(u"XDG_CACHE_HOME"_s, base + u"/cache"_s);
         environment.insert(u"HOME"_s, base);
         environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
         return environment;
@@ -125,6 +127,8 @@ class TestCommandLine : public QObject
 private Q_SLOTS:
     void classifies_data();
     void classifies();
+    void pagesFiledByWhatTheyAre_data();
+    void pagesFiledByWhatTheyAre();
     void dryRunChangesNothing();
     void windowAndCommandLineFileAlike();
     void namesCannotForgeReportLines();
@@ -237,6 +241,72 @@ void TestCommandLine::classifies()
     }
 }
 
+void TestCommandLine::pagesFiledByWhatTheyAre_data()
+{
+    QTest::addColumn<QString>("keywords");
+    QTest::addColumn<QString>("setting"); // appended to the settings file
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("moved"); // the folder below Sorted the page went to, empty when it stayed
+    QTest::addColumn<QString>("field"); // of the first match
+
+    using S = QStringList;
+    const QString sites = u"site:nhk.or.jp -> ../NHK\nsite:example.com -> ../Example"_s;
+    QTest::newRow("site: by the address, not by a name naming another site")
+        << sites << u"PageFacts=1"_s << S {} << u"NHK"_s << u"address"_s;
+    QTest::newRow("site: works with the option off")
+        << sites << u"PageFacts=0"_s << S {} << u"NHK"_s << u"address"_s;
+    QTest::newRow("title: by the title")
+        << u"title:地震 -> ../Quakes"_s << u"PageFacts=1"_s << S {} << u"Quakes"_s << u"title"_s;
+    QTest::newRow("plain keyword in a full-width title") << u"quake -> ../Quakes"_s << u"PageFacts=1"_s << S {}
+                                                         << u"Quakes"_s << u"title"_s;
+    QTest::newRow("plain keyword, option off: names only") << u"quake -> ../Quakes"_s << u"PageFacts=0"_s << S {}
+                                                           << QString() << QString();
+    QTest::newRow("plain keyword, settings from before the option: names only")
+        << u"quake -> ../Quakes"_s << QString() << S {} << QString() << QString();
+    QTest::newRow("plain keyword, --names-only") << u"quake -> ../Quakes"_s << u"PageFacts=1"_s
+                                                 << S {u"--names-only"_s} << QString() << QString();
+    QTest::newRow("url: by the address's path") << u"url:/news/ -> ../News"_s << u"PageFacts=1"_s << S {}
+                                                << u"News"_s << u"address"_s;
+}
+
+// A page named after example.com, saved from www3.nhk.or.jp, with a full-width title.
+void TestCommandLine::pagesFiledByWhatTheyAre()
+{
+    QFETCH(QString, keywords);
+    QFETCH(QString, setting);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, moved);
+
+    Sandbox box(keywords);
+    const QString ini = box.base + u"/config/marrowdale/marrowdale.ini"_s;
+    writeBytes(ini, bytesOf(ini) + setting.toUtf8() + '\n');
+    const QByteArray page = "<!DOCTYPE html>\n<!-- saved from url=(0044)https://www3.nhk.or.jp/news/html/k1000.html -->\n"
+                            "<html><head><meta charset=\"utf-8\"><title>\xef\xbc\xb1\xef\xbd\x95\xef\xbd\x81"
+                            "\xef\xbd\x8b\xef\xbd\x85 \xe5\x9c\xb0\xe9\x9c\x87</title></head><body></body></html>\n";
+    writeBytes(box.in + u"/example.com copy.htm"_s, page);
+
+    const QList<QJsonObject> objects = box.runJson(QStringList {u"classify"_s, u"--dry-run"_s} + arguments);
+    QCOMPARE(objects.size(), 2);
+    const QJsonObject file = objects.first();
+    const bool facts = !arguments.contains(u"--names-only"_s) && (setting == u"PageFacts=1"_s
+                                                                 || keywords.contains(u':'));
+    QCOMPARE(file.value(u"address"_s).toString(),
+             facts ? u"https://www3.nhk.or.jp/news/html/k1000.html"_s : QString());
+    QCOMPARE(file.value(u"title"_s).toString(), facts ? u"Ｑｕａｋｅ 地震"_s : QString());
+    QCOMPARE(file.value(u"destination"_s).toString(), moved.isEmpty() ? QString() : box.root + u'/' + moved);
+    const QJsonArray matches = file.value(u"matches"_s).toArray();
+    QCOMPARE(matches.size(), moved.isEmpty() ? 0 : 1);
+    if (!moved.isEmpty())
+        QTEST(matches.first().toObject().value(u"field"_s).toString(), "field");
+
+    // The real run files it where the dry run said, and --explain says why.
+    const Result real = box.run(QStringList {u"classify"_s, u"--explain"_s} + arguments);
+    QVERIFY(QFileInfo::exists((moved.isEmpty() ? box.in : box.root + u'/' + moved) + u"/example.com copy.htm"_s));
+    if (!moved.isEmpty())
+        QVERIFY2(real.out.contains(u" (in the %1)"_s.arg(matches.first().toObject().value(u"field"_s).toString())),
+                 qPrintable(real.out));
+}
+
 // What a dry run says it would do is what the real run then does, and the dry run itself touches nothing.
 void TestCommandLine::dryRunChangesNothing()
 {
@@ -269,13 +339,17 @@ void TestCommandLine::dryRunChangesNothing()
 void TestCommandLine::windowAndCommandLineFileAlike()
 {
     const QString list = u"news -> ../News\npaper -> ../Paper\nask? -> ../Ask\ndeep -> ../Deep/Er\n"
-                         u"far -> /marrowdale-test-no-such-top/x\n"_s;
+                         u"far -> /marrowdale-test-no-such-top/x\nsite:nhk.or.jp -> ../NHK\ntitle:Weekly -> ../Weekly\n"_s;
     const QStringList files {u"a news.htm"_s, u"b paper.htm"_s, u"c news paper.htm"_s, u"d ask.htm"_s,
-                             u"e other.htm"_s, u"f deep.htm"_s, u"z far.htm"_s}; // the last ends the window's pass
+                             u"e other.htm"_s, u"f deep.htm"_s, u"g.htm"_s, u"h.htm"_s,
+                             u"z far.htm"_s}; // the last ends the window's pass
     Sandbox window(list), command(list);
     for (const QString &file : files) {
-        window.make({u"in/"_s + file + u"=x"_s});
-        command.make({u"in/"_s + file + u"=x"_s});
+        const QString text = file == u"g.htm"_s ? u"<!-- saved from url=(0022)https://www.nhk.or.jp/ -->"_s
+            : file == u"h.htm"_s                 ? u"<title>Weekly</title>"_s
+                                                 : u"x"_s;
+        window.make({u"in/"_s + file + u'=' + text});
+        command.make({u"in/"_s + file + u'=' + text});
     }
     KeywordTable table;
     table.parse(list, window.root);
@@ -283,7 +357,10 @@ void TestCommandLine::windowAndCommandLineFileAlike()
     QuietView view;
     const MessageTable messages;
     ClassifyPass pass(table, {prompts, messages, view}, [&window] { return Options {window.root, true, 1000, false}; });
+    PageFactsCache facts(window.base + u"/facts.cache"_s);
+    pass.setPageFacts({&facts, false});
     pass.run(listSourceFolder(window.in).files);
+    QVERIFY(QFileInfo::exists(window.root + u"/NHK/g.htm"_s));
     QCOMPARE(prompts.askedOf(u"askYesNo"_s), QStringList {messages.text(13)});
 
     for (const QJsonObject &object : command.runJson({u"classify"_s, u"--dry-run"_s})) {

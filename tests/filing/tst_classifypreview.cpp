@@ -59,12 +59,14 @@ private Q_SLOTS:
         KeywordTable table;
         table.parse(u"site:example.com -> ../Example\nreport -> ../Reports\n"_s, root);
         PageFactsCache facts(dir.filePath(u"facts.cache"_s));
-        const QList<PreviewRow> rows = previewPass(table, {dir.filePath(u"in/index.html"_s)}, root, &facts);
+        const QList<PreviewRow> rows = previewPass(table, {dir.filePath(u"in/index.html"_s)}, root, {&facts, true});
         QCOMPARE(previewCells(rows.first(), MessageTable()),
                  (QStringList {u"index.html"_s, u"several keywords: ../Example, ../Reports"_s,
                                u"1: site:example.com (in the address); 2: report (in the title)"_s, QString(),
                                u"Weekly report"_s, u"https://www.example.com/a/"_s}));
-        // Without facts, names only.
+        // With the option off, the site: line alone; without facts, names only.
+        QCOMPARE(previewPass(table, {dir.filePath(u"in/index.html"_s)}, root, {&facts, false}).first().destinations,
+                 QStringList {u"../Example"_s});
         QCOMPARE(previewPass(table, {dir.filePath(u"in/index.html"_s)}, root).first().outcome, PreviewRow::NoKeyword);
     }
 

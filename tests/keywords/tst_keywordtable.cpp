@@ -150,8 +150,11 @@ private Q_SLOTS:
             : result == MatchResult::ConfirmEachTime    ? u"asks"_s
                                                         : words.at(int(where));
         QCOMPARE(got, found);
+        // With the option off, a plain keyword looks at the name only; the other forms are unchanged.
+        const MatchResult off = matchKeyword(table[0], preparePage(path, title, address, false), &where);
+        QCOMPARE(off != MatchResult::None, found == u"name"_s || (!found.isEmpty() && keyword.contains(u':')));
         // Without the page's facts, only a plain keyword in the name matches.
-        const MatchResult namesOnly = matchKeyword(table[0], preparePage(path, title, address, false), &where);
+        const MatchResult namesOnly = matchKeyword(table[0], preparePage(path, {}, {}, false), &where);
         QCOMPARE(namesOnly != MatchResult::None, found == u"name"_s);
     }
 
