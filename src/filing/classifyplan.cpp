@@ -181,20 +181,33 @@ ClassifyPlanner::ProbeIndex &ClassifyPlanner::probeIndex(const KeywordTable &tab
     m_folder.reset();
     m_index->parseNumber = table.parseNumber();
     m_index->forms.resize(table.size());
+    // Any group of an entry's search text will do; the one the fewest entries share leaves the fewest to
+    // test (a list of "[k0001]", "[k0002]", ... would share "[k00").
+    QList<PathGrams::Groups> groups(table.size());
+    QHash<PathGrams::Group, int> shared;
     for (qsizetype g = 0; g < table.size(); ++g) {
         const KeywordEntry &entry = table.matchingEntry(g);
-        if (entry.field != KeywordField::Anywhere) {
+        if (entry.field != KeywordField::Anywhere)
+            continue;
+        groups[g] = PathGrams::groupsOf(entry);
+        for (const PathGrams::Group &group : std::as_const(groups[g]))
+            ++shared[group];
+    }
+    for (qsizetype g = 0; g < table.size(); ++g) {
+        if (table.matchingEntry(g).field != KeywordField::Anywhere) {
             m_index->ofPages.append(g);
             continue;
         }
-        const std::optional<PathGrams::Group> group = PathGrams::groupOf(entry);
-        if (!group) {
+        if (groups[g].isEmpty()) {
             m_index->always.append(g);
             continue;
         }
-        m_index->present[group->probe()] = true;
-        m_index->kinds.add(*group);
-        m_index->entries[*group].append(g);
+        const PathGrams::Group group = *std::min_element(
+            groups[g].cbegin(), groups[g].cend(),
+            [&shared](const auto &a, const auto &b) { return shared.value(a) < shared.value(b); });
+        m_index->present[group.probe()] = true;
+        m_index->kinds.add(group);
+        m_index->entries[group].append(g);
     }
     return *m_index;
 }

@@ -1,19 +1,20 @@
 #include "pathgrams.h"
 
-std::optional<PathGrams::Group> PathGrams::groupOf(const KeywordEntry &entry)
+#include <algorithm>
+
+PathGrams::Groups PathGrams::groupsOf(const KeywordEntry &entry)
 {
+    Groups groups;
     const qsizetype size = entry.needle.size();
     if (size < 2)
-        return std::nullopt;
+        return groups;
     const QChar *units = entry.needle.constData();
-    Group group {quint64(units[0].unicode()) | quint64(units[1].unicode()) << 16, 2, !entry.caseSensitive};
-    if (size > 2) {
-        group.units |= quint64(units[2].unicode()) << 32;
-        group.length = 3;
-        if (size > 3) {
-            group.units |= quint64(units[3].unicode()) << 48;
-            group.length = 4;
-        }
+    const qsizetype length = std::min<qsizetype>(size, 4);
+    for (qsizetype start = 0; start + length <= size; ++start) {
+        Group group {0, quint32(length), !entry.caseSensitive};
+        for (qsizetype i = 0; i < length; ++i)
+            group.units |= quint64(units[start + i].unicode()) << (16 * i);
+        groups.append(group);
     }
-    return group;
+    return groups;
 }

@@ -3,8 +3,8 @@
 #include "keywordtable.h"
 
 #include <QHashFunctions>
+#include <QVarLengthArray>
 
-#include <optional>
 
 // The short letter groups of a prepared path: they tell at once, for most keywords, that their search
 // text cannot occur in it, so the pass searches only for the few that might.
@@ -14,8 +14,8 @@ class PathGrams
 
 public:
     /// 2, 3 or 4 UTF-16 units, packed, of the path as written (for case-sensitive keywords) or of the
-    /// lower-cased path. An entry's search text can only occur in a path that holds the group it begins
-    /// with; a longer search text is looked up by its first four units.
+    /// lower-cased path. An entry's search text can only occur in a path that holds each of its groups; a
+    /// longer search text is looked up by one run of four of its units.
     struct Group
     {
         quint64 units = 0;
@@ -38,9 +38,10 @@ public:
     };
     static constexpr quint32 ProbeCount = 2 * Bits;
 
-    /// The group an entry's search text begins with; none when the text is shorter than two units, as
-    /// such an entry may occur in any path.
-    static std::optional<Group> groupOf(const KeywordEntry &entry);
+    /// The groups of an entry's search text: each run of four units, or the whole text when it is
+    /// shorter; none when it is shorter than two units, as such an entry may occur in any path.
+    using Groups = QVarLengthArray<Group, 16>;
+    static Groups groupsOf(const KeywordEntry &entry);
 
     /// The kinds of group some entries begin with (a bit for each length, of either form): most lists
     /// hold keywords of four letters or more in lower case, so a path's other groups need no look-up.

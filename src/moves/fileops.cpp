@@ -489,7 +489,7 @@ bool createFolderPath(const QString &folder)
 {
     // Name by name from the root, never through another user's link, never below the working folder.
     int error = 0;
-    return !folder.isEmpty() && MoveSteps::openFolder(encoded(folder), &error, true) != nullptr;
+    return !folder.isEmpty() && MoveSteps::folderAt(encoded(folder), &error, nullptr, true) != nullptr;
 }
 
 } // namespace FileOps

@@ -3,10 +3,13 @@
 #include <QHash>
 #include <QList>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
+#include <vector>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace MoveSteps {
@@ -69,19 +72,12 @@ Folder::~Folder()
     ::close(m_fd);
 }
 
-FolderRef openFolder(const QByteArray &path, int *error, bool create, QByteArray *where)
+namespace {
+
+// Walks `pending` down from `folder`, whose path is `walked`, as openFolder() says.
+FolderRef walk(Descriptor &folder, QList<QByteArray> pending, QByteArray walked, int *error, bool create,
+               QByteArray *where)
 {
-    if (!path.startsWith('/')) {
-        *error = EINVAL;
-        return {};
-    }
-    Descriptor folder(::open("/", folderFlags));
-    if (folder.get() < 0) {
-        *error = errno;
-        return {};
-    }
-    QList<QByteArray> pending = namesOf(path);
-    QByteArray walked; // for naming a link that is not followed
     int links = 0;
     while (!pending.isEmpty()) {
         const QByteArray name = pending.takeFirst();
@@ -132,22 +128,122 @@ FolderRef openFolder(const QByteArray &path, int *error, bool create, QByteArray
     return std::make_shared<const Folder>(folder.release());
 }
 
-FolderRef folderAt(const QByteArray &path, int *error, QByteArray *where)
+// The folders a pass opened, by path, the less recently used given up first: a pass over many
+// destinations keeps their common parents.
+struct OpenedFolders
 {
-    // Checked again at each use: a folder renamed or replaced meanwhile is opened afresh by its path.
-    thread_local QHash<QByteArray, FolderRef> opened;
-    const auto known = opened.constFind(path);
-    struct stat now;
-    if (known != opened.cend() && ::stat(path.constData(), &now) == 0 && (*known)->is(now))
-        return *known;
-    FolderRef folder = openFolder(path, error, false, where);
-    if (opened.size() > 256)
-        opened.clear();
+    struct Entry
+    {
+        FolderRef folder;
+        quint64 used = 0;
+    };
+    // A quarter of the descriptors the process may hold, within bounds.
+    const qsizetype most = [] {
+        rlimit limit {};
+        const rlim_t soft = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 1024;
+        return qsizetype(std::clamp<rlim_t>(soft / 4, 64, 4096));
+    }();
+    QHash<QByteArray, Entry> entries;
+    quint64 clock = 0;
+
+    // The folder opened before at `path`, while the path still leads to it.
+    FolderRef still(const QByteArray &path)
+    {
+        const auto known = entries.find(path);
+        if (known == entries.end())
+            return {};
+        struct stat now;
+        if (::stat(path.constData(), &now) != 0 || !known->folder->is(now)) {
+            entries.erase(known);
+            return {};
+        }
+        known->used = ++clock;
+        return known->folder;
+    }
+
+    void keep(const QByteArray &path, FolderRef folder)
+    {
+        if (entries.size() >= most) {
+            // The older half at once, so that a pass over more folders than are kept costs no more per folder.
+            std::vector<quint64> uses;
+            uses.reserve(size_t(entries.size()));
+            for (const Entry &entry : std::as_const(entries))
+                uses.push_back(entry.used);
+            const auto middle = uses.begin() + qsizetype(uses.size() / 2);
+            std::nth_element(uses.begin(), middle, uses.end());
+            entries.removeIf([oldest = *middle](const auto &entry) { return entry.value().used < oldest; });
+        }
+        entries.insert(path, Entry {std::move(folder), ++clock});
+    }
+};
+
+} // namespace
+
+FolderRef openFolder(const QByteArray &path, int *error, bool create, QByteArray *where)
+{
+    if (!path.startsWith('/')) {
+        *error = EINVAL;
+        return {};
+    }
+    Descriptor folder(::open("/", folderFlags));
+    if (folder.get() < 0) {
+        *error = errno;
+        return {};
+    }
+    return walk(folder, namesOf(path), {}, error, create, where);
+}
+
+namespace {
+
+// folderAt() for a path without empty names, "." and "..": its parent is the path up to its last "/".
+FolderRef cleanFolderAt(OpenedFolders &opened, const QByteArray &path, int *error, QByteArray *where, bool create)
+{
+    if (FolderRef known = opened.still(path))
+        return known;
+    const qsizetype separator = path.lastIndexOf('/');
+    if (separator < 0 || path.size() == 1)
+        return openFolder(path, error, create, where);
+    // One name down from its parent, itself found the same way: a pass over many destinations opens
+    // their common parents once.
+    const QByteArray above = separator == 0 ? QByteArray("/") : path.first(separator);
+    const FolderRef parent = cleanFolderAt(opened, above, error, where, create);
+    if (!parent)
+        return {};
+    const QByteArray name = path.sliced(separator + 1);
+    // Most often the name is a folder: one step, without copying the parent's descriptor.
+    FolderRef folder;
+    if (const int next = ::openat(parent->fd(), name.constData(), folderFlags); next >= 0) {
+        folder = std::make_shared<const Folder>(next);
+    } else if (errno == ENOENT && !create) {
+        *error = ENOENT;
+        return {};
+    } else {
+        Descriptor from(::fcntl(parent->fd(), F_DUPFD_CLOEXEC, 0));
+        if (from.get() < 0) {
+            *error = errno;
+            return {};
+        }
+        folder = walk(from, {name}, separator == 0 ? QByteArray() : above, error, create, where);
+    }
     if (folder)
-        opened.insert(path, folder);
-    else
-        opened.remove(path);
+        opened.keep(path, folder);
     return folder;
+}
+
+} // namespace
+
+FolderRef folderAt(const QByteArray &path, int *error, QByteArray *where, bool create)
+{
+    thread_local OpenedFolders opened;
+    // Paths are mostly clean already: the look-up comes first.
+    if (FolderRef known = opened.still(path))
+        return known;
+    if (!path.startsWith('/'))
+        return openFolder(path, error, create, where);
+    const QList<QByteArray> names = namesOf(path);
+    if (names.contains(".."))
+        return openFolder(path, error, create, where);
+    return cleanFolderAt(opened, '/' + names.join('/'), error, where, create);
 }
 
 FolderRef openChild(const Folder &parent, const QByteArray &name, const struct stat &checked, int *error)

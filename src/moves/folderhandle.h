@@ -44,8 +44,8 @@ using FolderRef = std::shared_ptr<const Folder>;
 FolderRef openFolder(const QByteArray &path, int *error, bool create = false, QByteArray *where = nullptr);
 
 /// The same for the folders a pass works in again and again: a folder opened before is taken again while
-/// its path still leads to it.
-FolderRef folderAt(const QByteArray &path, int *error, QByteArray *where = nullptr);
+/// its path still leads to it, and the way to a new one starts at the nearest folder above it opened before.
+FolderRef folderAt(const QByteArray &path, int *error, QByteArray *where = nullptr, bool create = false);
 
 /// A folder below `parent`, opened only when it is the folder `checked` describes; nothing and *error
 /// (replacedMeanwhile when it is another) otherwise.

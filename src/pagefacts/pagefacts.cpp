@@ -17,7 +17,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The head of a regular file, opened without following a link and without waiting on a pipe.
-QByteArray headOf(const QString &path)
+QByteArray headOf(const QString &path, qsizetype size = PageFactsReading::headSize)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -25,7 +25,7 @@ QByteArray headOf(const QString &path)
     QByteArray head;
     struct stat st;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        head.resize(std::min<qsizetype>(PageFactsReading::headSize, qsizetype(st.st_size)));
+        head.resize(std::min<qsizetype>(size, qsizetype(st.st_size)));
         qsizetype done = 0;
         while (done < head.size()) {
             const ssize_t got = ::read(fd, head.data() + done, size_t(head.size() - done));
@@ -73,8 +73,8 @@ PageFacts read(const QString &path)
         facts = fromMhtml(headOf(path));
     else if (suffix == u"url" || suffix == u"desktop" || suffix == u"webloc")
         facts = fromLinkFile(headOf(path), suffix);
-    else if (suffix == u"pdf")
-        facts.title = pdfTitle(path);
+    else if (suffix == u"pdf" && headOf(path, 1024).contains("%PDF-"))
+        facts.title = pdfTitle(path); // a process of its own: only for what looks like a PDF
     // A download keeps the address it came from beside it; a page's own word comes first.
     if (facts.address.isEmpty())
         facts.address = downloadAddress(path);

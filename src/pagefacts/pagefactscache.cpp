@@ -65,7 +65,9 @@ PageFacts PageFactsCache::factsOf(const QString &path)
 {
     if (!m_loaded)
         load();
-    const std::optional<Key> key = keyOf(path);
+    // The prefetch of this pass looked at the file a moment ago.
+    const auto looked = m_prefetched.constFind(path);
+    const std::optional<Key> key = looked != m_prefetched.cend() ? std::optional<Key>(*looked) : keyOf(path);
     if (!key)
         return {};
     const auto known = m_entries.find(*key);
@@ -84,9 +86,14 @@ void PageFactsCache::prefetch(const QStringList &paths)
     if (!m_loaded)
         load();
     QList<std::pair<Key, QString>> missing;
+    m_prefetched.clear();
+    m_prefetched.reserve(paths.size());
     for (const QString &path : paths) {
         const std::optional<Key> key = keyOf(path);
-        if (key && !m_entries.contains(*key))
+        if (!key)
+            continue;
+        m_prefetched.insert(path, *key);
+        if (!m_entries.contains(*key))
             missing.append({*key, path});
     }
     if (missing.isEmpty())
@@ -110,6 +117,7 @@ void PageFactsCache::prefetch(const QStringList &paths)
 
 void PageFactsCache::save()
 {
+    m_prefetched.clear(); // the next pass looks again
     if (!m_changed)
         return;
     if (m_entries.size() > mostEntries)

@@ -18,9 +18,10 @@ public:
 
     /// The facts of the file, read now when it is new or changed.
     PageFacts factsOf(const QString &path);
-    /// Reads the facts of the files not known yet, several at a time.
+    /// Reads the facts of the files not known yet, several at a time. Until save(), factsOf() takes the
+    /// files as they were then.
     void prefetch(const QStringList &paths);
-    /// Writes the cache when it learned something; nothing happens when it cannot.
+    /// Writes the cache when it learned something; nothing happens when it cannot. Ends a pass.
     void save();
 
     QString file() const { return m_file; }
@@ -50,4 +51,5 @@ private:
     bool m_loaded = false;
     bool m_changed = false;
     QHash<Key, Entry> m_entries;
+    QHash<QString, Key> m_prefetched; ///< the files of the pass, as its prefetch found them
 };
