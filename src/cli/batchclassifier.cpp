@@ -5,7 +5,9 @@
 #include "marrowdaleerror.h"
 #include "movejournal.h"
 #include "movesteps.h"
+#include "pagefactscache.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 using namespace Qt::StringLiterals;
@@ -67,16 +69,38 @@ FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &pat
     if (plan.candidates.isEmpty()) {
         outcome.reasonCode = u"no-keyword"_s;
         outcome.reason = u"no keyword"_s;
+        suggest(outcome);
+        const QList<Suggestion> &suggestions = outcome.suggestions;
+        if (m_options.acceptScore && !suggestions.isEmpty() && suggestions.first().score >= *m_options.acceptScore) {
+            const QString &folder = suggestions.first().folder;
+            outcome.bySuggestion = true;
+            outcome.reasonCode.clear();
+            outcome.reason.clear();
+            return fileTo(outcome, PlannedCandidate {folder, shortForm(folder, m_options.rootFolder), -1, {}, false}, planner);
+        }
         return outcome;
     }
     if (plan.candidates.size() > 1 && !m_options.takeFirstCandidate) {
+        suggest(outcome);
         QStringList shortForms;
         for (const PlannedCandidate &candidate : plan.candidates)
             shortForms.append(candidate.shortForm);
         return skip(u"several-keywords"_s, u"several keywords: "_s + shortForms.join(u", "_s));
     }
 
-    const PlannedCandidate &candidate = plan.candidates.first();
+    return fileTo(outcome, plan.candidates.first(), planner);
+}
+
+FileOutcome &BatchClassifier::fileTo(FileOutcome &outcome, const PlannedCandidate &candidate, ClassifyPlanner &planner)
+{
+    const FilePlan &plan = outcome.plan;
+    const auto skip = [&outcome](const QString &code, const QString &reason) -> FileOutcome & {
+        outcome.status = FileOutcome::Skipped;
+        outcome.reasonCode = code;
+        outcome.reason = reason;
+        return outcome;
+    };
+    const QString path = plan.path;
     const QString from = FileOps::reduceRootJoin(path);
     outcome.destination = candidate.destination;
     outcome.shortDestination = candidate.shortForm;
@@ -104,6 +128,23 @@ FileOutcome BatchClassifier::settle(ClassifyPlanner &planner, const QString &pat
     }
     move(outcome, candidate, planner);
     return outcome;
+}
+
+void BatchClassifier::suggest(FileOutcome &outcome)
+{
+    const Suggester *suggester = m_options.suggester;
+    if (!suggester)
+        return;
+    const FilePlan &plan = outcome.plan;
+    const PageFacts facts = m_options.facts.cache ? m_options.facts.cache->factsOf(plan.path) : plan.facts;
+    if (plan.candidates.size() > 1) {
+        QStringList among;
+        for (const PlannedCandidate &candidate : plan.candidates)
+            among.append(QDir::cleanPath(candidate.destination));
+        outcome.suggestions = suggester->suggest(plan.path, facts, int(among.size()), among);
+    } else {
+        outcome.suggestions = suggester->suggest(plan.path, facts);
+    }
 }
 
 void BatchClassifier::move(FileOutcome &outcome, const PlannedCandidate &candidate, ClassifyPlanner &planner)

@@ -5,6 +5,7 @@
 #include "fileops.h"
 #include "mainview.h"
 #include "messagetable.h"
+#include "suggester.h"
 
 #include <QSet>
 #include <QString>
@@ -30,6 +31,9 @@ struct FileOutcome
     QString reasonCode; ///< for scripts: "several-keywords", "asks-each-time", "missing-parent-folder", ...
     QString reason; ///< for people
     QStringList problems; ///< what went wrong although the file moved (its companion folder stayed)
+    /// Without a keyword: where it may belong; with several: its candidates ranked. Only when asked for.
+    QList<Suggestion> suggestions;
+    bool bySuggestion = false; ///< moved (or would be) to its best suggestion
 };
 
 struct BatchOptions
@@ -38,6 +42,9 @@ struct BatchOptions
     bool dryRun = false;
     bool takeFirstCandidate = false; ///< several candidates: the first in list order instead of none
     PageFactsUse facts;
+    const Suggester *suggester = nullptr; ///< prepared; null: no suggestions
+    /// A file without a keyword goes to its best suggestion when that reaches this score.
+    std::optional<float> acceptScore;
 };
 
 // The Classify pass for a command line: the same matching and the same moves, but every file the window
@@ -60,7 +67,9 @@ public:
 
 private:
     FileOutcome settle(ClassifyPlanner &planner, const QString &path);
+    FileOutcome &fileTo(FileOutcome &outcome, const PlannedCandidate &candidate, ClassifyPlanner &planner);
     void move(FileOutcome &outcome, const PlannedCandidate &candidate, ClassifyPlanner &planner);
+    void suggest(FileOutcome &outcome);
 
     KeywordTable &m_table;
     BatchOptions m_options;

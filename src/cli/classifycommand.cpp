@@ -32,6 +32,7 @@ struct ClassifySetup
     BatchOptions batch;
     bool writeCounters = true;
     bool namesOnly = false; ///< pages' titles and addresses take no part, whatever the settings say
+    bool suggest = false; ///< where the files without a keyword may belong
 };
 
 QString absolutePath(const QString &path)
@@ -83,8 +84,21 @@ std::optional<ClassifySetup> resolveSetup(const QCommandLineParser &parser, QStr
         *error = u"--ambiguous takes \"skip\" or \"first\", not \"%1\""_s.arg(ambiguous);
         return std::nullopt;
     }
-    setup.batch = BatchOptions {setup.options.rootFolder, parser.isSet(u"dry-run"_s), ambiguous == u"first"_s, {}};
+    setup.batch.rootFolder = setup.options.rootFolder;
+    setup.batch.dryRun = parser.isSet(u"dry-run"_s);
+    setup.batch.takeFirstCandidate = ambiguous == u"first"_s;
     setup.namesOnly = parser.isSet(u"names-only"_s);
+    setup.suggest = parser.isSet(u"suggest"_s) || parser.isSet(u"accept-suggestions"_s);
+    if (parser.isSet(u"accept-suggestions"_s)) {
+        bool isNumber = false;
+        const float score = parser.value(u"accept-suggestions"_s).toFloat(&isNumber);
+        if (!isNumber || score <= 0 || score > 1) {
+            *error = u"--accept-suggestions takes a score above 0 and at most 1, not \"%1\""_s.arg(
+                parser.value(u"accept-suggestions"_s));
+            return std::nullopt;
+        }
+        setup.batch.acceptScore = score;
+    }
     setup.writeCounters = !parser.isSet(u"dry-run"_s) && !parser.isSet(u"no-counters"_s);
     return setup;
 }
@@ -149,6 +163,12 @@ bool classifyFiles(const ClassifySetup &setup, Desk &desk, const QString &text, 
     MoveJournal *const journal = setup.batch.dryRun ? nullptr : &desk.journal();
     BatchOptions options = setup.batch;
     options.facts = desk.pageFactsUse(setup.namesOnly);
+    std::optional<Suggester> suggester;
+    if (setup.suggest && !files.isEmpty()) {
+        suggester.emplace(Suggester::Setup {setup.options.rootFolder, {setup.source}, options.facts.cache != nullptr, {}});
+        suggester->prepare();
+        options.suggester = &*suggester;
+    }
     BatchClassifier classifier(table, options, journal, setup.source);
     classifier.run(files, folders, [&report](const FileOutcome &outcome) { report.file(outcome); });
     *passId = classifier.passId();
@@ -230,6 +250,13 @@ int classify(const QStringList &arguments)
          {u"names-only"_s,
           u"Matches keywords in the files' names and paths only, not in the titles and addresses of pages, "
           "whatever the settings say."_s},
+         {u"suggest"_s,
+          u"Suggests for each file without a keyword up to three folders where pages like it are filed, "
+          "learned from the pages below the parent folder."_s},
+         {u"accept-suggestions"_s,
+          u"Files each file without a keyword into its best suggestion when that scores SCORE (0 to 1) or "
+          "more; recorded like every move."_s,
+          u"SCORE"_s},
          {u"watch"_s,
           u"Stays running and files what appears in SOURCE once it has stopped growing, until "
           "interrupted."_s}});

@@ -5,6 +5,7 @@
 #include <QJsonArray>
 
 #include <algorithm>
+#include <cmath>
 #include <QJsonDocument>
 
 using namespace Qt::StringLiterals;
@@ -114,7 +115,7 @@ QJsonObject ClassifyReport::toJson(const FileOutcome &outcome, const QString &ro
     QJsonArray candidates;
     for (const PlannedCandidate &candidate : outcome.plan.candidates)
         candidates.append(shortForm(candidate.destination, rootFolder));
-    return QJsonObject {{u"file"_s, outcome.plan.path},
+    QJsonObject object {{u"file"_s, outcome.plan.path},
                         {u"title"_s, pathOrNull(outcome.plan.facts.title)},
                         {u"address"_s, pathOrNull(outcome.plan.facts.address)},
                         {u"status"_s, statusWord(outcome.status)},
@@ -127,6 +128,19 @@ QJsonObject ClassifyReport::toJson(const FileOutcome &outcome, const QString &ro
                         {u"reasonCode"_s, pathOrNull(outcome.reasonCode)},
                         {u"reason"_s, pathOrNull(outcome.reason)},
                         {u"problems"_s, QJsonArray::fromStringList(outcome.problems)}};
+    if (!outcome.suggestions.isEmpty() || outcome.bySuggestion) {
+        QJsonArray suggestions;
+        for (const Suggestion &suggestion : outcome.suggestions) {
+            suggestions.append(QJsonObject {{u"folder"_s, suggestion.folder},
+                                            {u"short"_s, shortForm(suggestion.folder, rootFolder)},
+                                            {u"score"_s, std::round(suggestion.score * 1000) / 1000},
+                                            {u"because"_s, suggestion.because.english()},
+                                            {u"keyword"_s, pathOrNull(suggestion.keyword)}});
+        }
+        object.insert(u"suggestions"_s, suggestions);
+        object.insert(u"bySuggestion"_s, outcome.bySuggestion);
+    }
+    return object;
 }
 
 void ClassifyReport::file(const FileOutcome &outcome)
@@ -181,6 +195,8 @@ void ClassifyReport::file(const FileOutcome &outcome)
         line += name;
         line += u" -> "_s;
         line += outcome.shortDestination;
+        if (outcome.bySuggestion)
+            line += u" (suggested)"_s;
         if (!companion.isEmpty()) {
             line += u" (with "_s;
             line += QStringView(companion).sliced(companion.lastIndexOf(u'/') + 1);
@@ -214,6 +230,11 @@ void ClassifyReport::file(const FileOutcome &outcome)
             write(reportLine(u"           line %1: %2 -> %3%4%5"_s.arg(match.lineNumber)
                                  .arg(match.keyword, shortForm(match.destination, m_root), in,
                                       match.confirmEachTime ? u" (asks each time)"_s : QString())));
+        }
+        for (const Suggestion &suggestion : outcome.suggestions) {
+            write(reportLine(u"           suggested %1 (%2): %3"_s.arg(shortForm(suggestion.folder, m_root))
+                                 .arg(double(suggestion.score), 0, 'f', 2)
+                                 .arg(suggestion.because.english())));
         }
     }
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QStringList>
 #include <QString>
 
 // What a page is, beyond its name: its title and the address it was saved from, read from the file
@@ -20,6 +22,8 @@ namespace PageFactsReading {
 
 /// The facts of one file, read from it now.
 PageFacts read(const QString &path);
+/// The facts of several files, read several at a time.
+QList<PageFacts> readAll(const QStringList &paths);
 
 /// An HTML page's head: the title in the charset the page declares (or the one its bytes are in), and the
 /// address of a "saved from url" comment or of a single-file saver's comment block.

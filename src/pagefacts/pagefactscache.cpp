@@ -81,6 +81,23 @@ PageFacts PageFactsCache::factsOf(const QString &path)
     return facts;
 }
 
+QList<PageFacts> PageFactsReading::readAll(const QStringList &paths)
+{
+    // Reading is mostly waiting for the disk and for a helper: a few at once, each into its own slot.
+    QList<PageFacts> read(paths.size());
+    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    std::vector<std::thread> readers;
+    for (unsigned t = 0; t < threads && t < unsigned(paths.size()); ++t) {
+        readers.emplace_back([&, t] {
+            for (qsizetype i = t; i < paths.size(); i += threads)
+                read[i] = PageFactsReading::read(paths.at(i));
+        });
+    }
+    for (std::thread &reader : readers)
+        reader.join();
+    return read;
+}
+
 void PageFactsCache::prefetch(const QStringList &paths)
 {
     if (!m_loaded)
@@ -98,18 +115,11 @@ void PageFactsCache::prefetch(const QStringList &paths)
     }
     if (missing.isEmpty())
         return;
-    // Reading is mostly waiting for the disk and for a helper: a few at once, each into its own slot.
-    QList<PageFacts> read(missing.size());
-    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-    std::vector<std::thread> readers;
-    for (unsigned t = 0; t < threads; ++t) {
-        readers.emplace_back([&, t] {
-            for (qsizetype i = t; i < missing.size(); i += threads)
-                read[i] = PageFactsReading::read(missing.at(i).second);
-        });
-    }
-    for (std::thread &reader : readers)
-        reader.join();
+    QStringList unread;
+    unread.reserve(missing.size());
+    for (const auto &[key, path] : std::as_const(missing))
+        unread.append(path);
+    const QList<PageFacts> read = PageFactsReading::readAll(unread);
     for (qsizetype i = 0; i < missing.size(); ++i)
         m_entries.insert(missing.at(i).first, Entry {read.at(i), true});
     m_changed = true;

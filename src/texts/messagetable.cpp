@@ -219,6 +219,12 @@ constexpr NamedText namedTexts[] = {
      u"%1 (in the title)"},
     {Message::PreviewInAddress, u"PreviewInAddress",
      u"%1 (in the address)"},
+    {Message::SuggestSameSite, u"SuggestSameSite",
+     u"same site as %1 pages here (%2)"},
+    {Message::SuggestSimilarTitles, u"SuggestSimilarTitles",
+     u"%1 similar titles here (\"%2\"): %3"},
+    {Message::SuggestLikePages, u"SuggestLikePages",
+     u"most like the %1 pages here"},
 };
 
 constexpr bool inEnumOrder()

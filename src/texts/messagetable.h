@@ -130,6 +130,9 @@ enum class Message {
     DestinationForeignLink, ///< a file stays: the way to its destination leads through another user's link
     PreviewInTitle, ///< a keyword line of the preview that matched the page's title
     PreviewInAddress, ///< a keyword line of the preview that matched the page's address
+    SuggestSameSite, ///< why a folder is suggested: pages from the same site are there
+    SuggestSimilarTitles, ///< why a folder is suggested: pages with a word of the page's name or title are there
+    SuggestLikePages, ///< why a folder is suggested: its pages are the most like this one, without one word to show for it
     // New texts go above, their rows at the end of the table in messagetable.cpp.
     Count ///< not a text: how many there are
 };
