@@ -100,11 +100,14 @@ Counts featuresOf(const PageText &page)
     const QStringView view(text);
     // Grams of three to five characters (blanks included, so that they know where words begin and end);
     // of two where a CJK character takes part, as two characters often make a Japanese word.
+    // One hash grows along each gram (as hashOf() would compute it), giving the gram of every length.
     for (qsizetype i = 0; i + 2 <= view.size(); ++i) {
-        if (isIdeographic(view[i]) || isIdeographic(view[i + 1]))
-            features.push_back(hashOf(view.sliced(i, 2), Gram));
-        for (qsizetype n = 3; n <= 5 && i + n <= view.size(); ++n)
-            features.push_back(hashOf(view.sliced(i, n), Gram));
+        quint32 hash = 2166136261u ^ Gram;
+        for (qsizetype n = 1; n <= 5 && i + n <= view.size(); ++n) {
+            hash = (hash ^ view[i + n - 1].unicode()) * 16777619u;
+            if (n >= 3 || (n == 2 && (isIdeographic(view[i]) || isIdeographic(view[i + 1]))))
+                features.push_back(hash);
+        }
     }
     const QList<QStringView> runs = runsOf(view);
     for (qsizetype i = 0; i < runs.size(); ++i) {
