@@ -232,6 +232,8 @@ void MainWindow::createLanguageTable()
         .caption(u"puReplace"_s, m_keywordListMenu->replaceAction())
         .caption(u"puPreview"_s, m_passCommands->previewAction())
         .orEnglish()
+        .caption(u"puSuggestions"_s, m_passCommands->suggestionsAction())
+        .orEnglish()
         .caption(u"puUndoMove"_s, m_passCommands->undoMoveAction())
         .orEnglish()
         .caption(u"puUndoPass"_s, m_passCommands->undoPassAction())
@@ -521,6 +523,19 @@ void MainWindow::appendMove(const LoggedMove &move)
     auto *item = new QListWidgetItem(move.line, m_log);
     item->setData(LoggedMoveRole, QVariant::fromValue(move));
     keepAlive();
+}
+
+void MainWindow::showSummary(const QString &text)
+{
+    // A line of its own look that cannot be selected, so that no undo takes it for a move.
+    auto *item = new QListWidgetItem(text, m_log);
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setToolTip(text);
+    QFont font = item->font();
+    font.setItalic(true);
+    item->setFont(font);
+    item->setForeground(palette().color(QPalette::PlaceholderText));
+    m_log->scrollToItem(item);
 }
 
 void MainWindow::refreshFileList()

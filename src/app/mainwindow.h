@@ -74,6 +74,7 @@ public:
     void rereadSourceFolder() override;
     /// Runs a pass of moves in the modal wait state; a stop asked for by the user ends it quietly.
     void runPass(const std::function<void()> &body) override;
+    void showSummary(const QString &text) override;
     void appendMove(const LoggedMove &move) override;
     void refreshFileList() override;
     void appendKeywordLine(const QString &line) override;

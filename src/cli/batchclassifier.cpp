@@ -1,13 +1,13 @@
 #include "batchclassifier.h"
 
+#include "classifypreview.h"
+
 #include "fileops.h"
 #include "keywordtable.h"
 #include "marrowdaleerror.h"
 #include "movejournal.h"
 #include "movesteps.h"
-#include "pagefactscache.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 using namespace Qt::StringLiterals;
@@ -130,23 +130,6 @@ FileOutcome &BatchClassifier::fileTo(FileOutcome &outcome, const PlannedCandidat
     return outcome;
 }
 
-void BatchClassifier::suggest(FileOutcome &outcome)
-{
-    const Suggester *suggester = m_options.suggester;
-    if (!suggester)
-        return;
-    const FilePlan &plan = outcome.plan;
-    const PageFacts facts = m_options.facts.cache ? m_options.facts.cache->factsOf(plan.path) : plan.facts;
-    if (plan.candidates.size() > 1) {
-        QStringList among;
-        for (const PlannedCandidate &candidate : plan.candidates)
-            among.append(QDir::cleanPath(candidate.destination));
-        outcome.suggestions = suggester->suggest(plan.path, facts, int(among.size()), among);
-    } else {
-        outcome.suggestions = suggester->suggest(plan.path, facts);
-    }
-}
-
 void BatchClassifier::move(FileOutcome &outcome, const PlannedCandidate &candidate, ClassifyPlanner &planner)
 {
     if (!m_pass) {
@@ -205,4 +188,10 @@ void BatchClassifier::move(FileOutcome &outcome, const PlannedCandidate &candida
     // What the window would have shown says why (another user's link on the way, say).
     if (!m_prompts.notices.isEmpty())
         outcome.reason += u": "_s + m_prompts.notices.join(u' ');
+}
+
+void BatchClassifier::suggest(FileOutcome &outcome)
+{
+    if (m_options.suggester)
+        outcome.suggestions = suggestionsFor(*m_options.suggester, outcome.plan, m_options.facts.cache);
 }

@@ -132,7 +132,7 @@ QJsonObject ClassifyReport::toJson(const FileOutcome &outcome, const QString &ro
         QJsonArray suggestions;
         for (const Suggestion &suggestion : outcome.suggestions) {
             suggestions.append(QJsonObject {{u"folder"_s, suggestion.folder},
-                                            {u"short"_s, shortForm(suggestion.folder, rootFolder)},
+                                            {u"short"_s, suggestion.shortFolder},
                                             {u"score"_s, std::round(suggestion.score * 1000) / 1000},
                                             {u"because"_s, suggestion.because.english()},
                                             {u"keyword"_s, pathOrNull(suggestion.keyword)}});

@@ -1,5 +1,7 @@
 #include "desk.h"
 
+#include "mainview.h"
+
 #include "apppaths.h"
 #include "inifile.h"
 #include "journalsettlement.h"
@@ -110,9 +112,42 @@ PassSummary Desk::classify(const QStringList &files, MainView &view)
     return pass.summary();
 }
 
-QList<PreviewRow> Desk::preview(const QStringList &files)
+QList<PreviewRow> Desk::preview(const QStringList &files, const QString &sourceFolder)
 {
-    return previewPass(m_state.table, files, options().rootFolder, pageFactsUse());
+    const Suggester *suggestions = sourceFolder.isEmpty() || files.isEmpty() ? nullptr : &suggester(sourceFolder);
+    return previewPass(m_state.table, files, options().rootFolder, pageFactsUse(), suggestions);
+}
+
+const Suggester &Desk::suggester(const QString &sourceFolder)
+{
+    const Suggester::Setup setup {options().rootFolder, {sourceFolder}, true, {}};
+    // Another parent or source folder is another archive; the same one is only brought up to date.
+    if (!m_suggester || m_suggester->parentFolder() != setup.parentFolder
+        || m_suggester->leftOut() != setup.leaveOut)
+        m_suggester.emplace(setup);
+    m_suggester->prepare();
+    return *m_suggester;
+}
+
+int Desk::suggestedCount(const QStringList &files, const QString &sourceFolder)
+{
+    if (files.isEmpty())
+        return 0;
+    const Suggester &suggestions = suggester(sourceFolder);
+    int count = 0;
+    for (const QString &file : files)
+        count += !suggestions.suggest(file, m_pageFacts.factsOf(file), 1).isEmpty();
+    return count;
+}
+
+bool Desk::fileAsSuggested(const QString &file, const Suggestion &suggestion, MainView &view)
+{
+    if (!moveFiles({file}, suggestion.folder, view).isEmpty())
+        return false;
+    if (const std::optional<QString> line = offerKeyword(prompts(), m_state.messages, file, options().rootFolder,
+                                                         suggestion.folder, suggestion.keyword))
+        view.appendKeywordLine(*line);
+    return true;
 }
 
 QStringList Desk::moveFiles(const QStringList &files, const QString &folder, MainView &view)
@@ -124,6 +159,15 @@ QStringList Desk::moveFiles(const QStringList &files, const QString &folder, Mai
 bool Desk::undoMove(const LoggedMove &move, const QString &currentFolder, MainView &view)
 {
     return ::undoMove(move, currentFolder, moveContext(view));
+}
+
+int Desk::movesToTakeBack(const QString &moveId)
+{
+    journal().flush();
+    const MoveHistory history = MoveHistory::read(journal().path());
+    const HistoryMove *recorded = history.move(moveId);
+    const HistoryPass *pass = recorded ? history.pass(recorded->pass) : nullptr;
+    return pass ? int(history.movesToUndo(*pass).size()) : -1;
 }
 
 std::optional<UndoReport> Desk::undoPassOf(const QString &moveId, MainView &view)

@@ -83,12 +83,24 @@ public:
 
     /// Classify over the files, in order; what it did.
     PassSummary classify(const QStringList &files, MainView &view);
-    /// What Classify would do with the files.
-    QList<PreviewRow> preview(const QStringList &files);
+    /// What Classify would do with the files; with `sourceFolder`, suggestions for the files without a
+    /// keyword (and for those with several) too.
+    QList<PreviewRow> preview(const QStringList &files, const QString &sourceFolder = {});
+    /// Suggestions learned from the pages filed below the parent folder, brought up to date; the files of
+    /// `sourceFolder` are not filed yet and take no part.
+    const Suggester &suggester(const QString &sourceFolder);
+    /// How many of the files have a suggested folder.
+    int suggestedCount(const QStringList &files, const QString &sourceFolder);
+    /// Files the file into the suggested folder, as Move does (logged and undoable), then offers a keyword
+    /// line drawn from the suggestion; true when the file moved.
+    bool fileAsSuggested(const QString &file, const Suggestion &suggestion, MainView &view);
     /// Move / Send into the folder; the names of the files that stayed.
     QStringList moveFiles(const QStringList &files, const QString &folder, MainView &view);
     /// Undo of one line of the log; true when the file came back.
     bool undoMove(const LoggedMove &move, const QString &currentFolder, MainView &view);
+    /// How many moves of the pass the journal's move belongs to are still in place; -1 when the journal has
+    /// no such move.
+    int movesToTakeBack(const QString &moveId);
     /// Undo of every move of the pass the journal's move belongs to; none when the journal has no such move.
     std::optional<UndoReport> undoPassOf(const QString &moveId, MainView &view);
 
@@ -97,6 +109,7 @@ private:
     QString m_journalPath;
     std::optional<MoveJournal> m_journal;
     PageFactsCache m_pageFacts;
+    std::optional<Suggester> m_suggester;
     UserPrompts *m_prompts = nullptr;
     std::function<Options()> m_optionsSource;
     Options m_options;

@@ -20,6 +20,8 @@ public:
     virtual void parseNowIfEdited() = 0;
     /// Lists the source folder's subfolders and files again.
     virtual void rereadSourceFolder() = 0;
+    /// Says in the window what a pass or an undo did (the log's last line).
+    virtual void showSummary(const QString &text) = 0;
     /// Runs a pass of moves with the window waiting on it: it repaints, takes no input but the pass's own
     /// questions, and asks before it stops. A stop asked for ends the pass quietly between two files.
     virtual void runPass(const std::function<void()> &body) = 0;

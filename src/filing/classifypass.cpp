@@ -5,6 +5,7 @@
 #include "keywordtable.h"
 #include "mainview.h"
 #include "pagefactscache.h"
+#include "programtext.h"
 #include "messagetable.h"
 #include "userprompts.h"
 
@@ -137,8 +138,12 @@ void ClassifyPass::run(const QStringList &files)
                 return stopHere(i + 1);
 
             if (candidates.isEmpty()) {
-                if (!settled)
-                    ++(plan.asksEachTime() ? m_summary.left[PassSummary::Left::NotChosen] : m_summary.noKeyword);
+                if (!settled && plan.asksEachTime()) {
+                    ++m_summary.left[PassSummary::Left::NotChosen];
+                } else if (!settled) {
+                    ++m_summary.noKeyword;
+                    m_summary.withoutKeyword.append(plan.path);
+                }
                 continue;
             }
 
@@ -232,6 +237,39 @@ bool ClassifyPass::move(const QString &path, const QString &destination, const Q
         break;
     }
     return goOn;
+}
+
+QString passSummaryText(const PassSummary &summary, int suggested, const MessageTable &messages)
+{
+    using Left = PassSummary::Left;
+    QStringList parts;
+    const auto part = [&](Message message, int count, std::vector<ProgramText> more = {}) {
+        if (count == 0)
+            return;
+        more.insert(more.begin(), ProgramText(QString::number(count)));
+        parts.append(ProgramText(message, std::move(more)).in(messages));
+    };
+    part(Message::SummaryMoved, summary.moved);
+    if (suggested > 0)
+        part(Message::SummarySuggested, summary.noKeyword, {QString::number(suggested)});
+    else
+        part(Message::SummaryNoKeyword, summary.noKeyword);
+    QStringList why;
+    static constexpr std::pair<Left, Message> reasons[] = {
+        {Left::NotChosen, Message::LeftNotChosen},
+        {Left::NameTaken, Message::LeftNameTaken},
+        {Left::StillWritten, Message::LeftStillWritten},
+        {Left::ParentDeclined, Message::LeftParentDeclined},
+        {Left::Stopped, Message::LeftStopped},
+    };
+    for (const auto &[left, message] : reasons) {
+        if (const int count = summary.left.value(left); count > 0)
+            why.append(ProgramText(message, {QString::number(count)}).in(messages));
+    }
+    part(Message::SummaryLeft, summary.leftCount(), {why.join(u", "_s)});
+    part(Message::SummaryFailed, summary.failed);
+    part(Message::SummaryTaken, summary.taken);
+    return ProgramText(Message::SummaryHeading, {QString::number(summary.files), parts.join(u"; "_s)}).in(messages);
 }
 
 int PassSummary::leftCount() const

@@ -30,9 +30,14 @@ struct PassSummary
     int failed = 0;
     int taken = 0; ///< another program filed or removed them meanwhile
     QMap<Left, int> left;
+    QStringList withoutKeyword; ///< the files without a keyword, in pass order
 
     int leftCount() const;
 };
+
+/// What a pass did, in a line for the log: how many files went where, and why any stayed. `suggested`:
+/// how many of the files without a keyword have a suggested folder.
+QString passSummaryText(const PassSummary &summary, int suggested, const MessageTable &messages);
 
 // The Classify pass over the files of the source folder.
 class ClassifyPass

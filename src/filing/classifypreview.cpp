@@ -2,11 +2,28 @@
 
 #include "fileops.h"
 #include "messagetable.h"
+#include "pagefactscache.h"
+#include "programtext.h"
+
+#include <QDir>
 
 using namespace Qt::StringLiterals;
 
+QList<Suggestion> suggestionsFor(const Suggester &suggester, const FilePlan &plan, PageFactsCache *facts)
+{
+    if (plan.candidates.size() == 1 || plan.asksEachTime())
+        return {};
+    const PageFacts pageFacts = facts ? facts->factsOf(plan.path) : plan.facts;
+    if (plan.candidates.isEmpty())
+        return suggester.suggest(plan.path, pageFacts);
+    QStringList among;
+    for (const PlannedCandidate &candidate : plan.candidates)
+        among.append(QDir::cleanPath(candidate.destination));
+    return suggester.suggest(plan.path, pageFacts, int(among.size()), among);
+}
+
 QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &files, const QString &rootFolder,
-                              PageFactsUse facts)
+                              PageFactsUse facts, const Suggester *suggester)
 {
     ClassifyPlanner planner(rootFolder, foldersBeside(files), facts);
     planner.prefetch(table, files);
@@ -15,6 +32,7 @@ QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &file
     for (const QString &path : files) {
         const FilePlan plan = planner.plan(table, path);
         PreviewRow row;
+        row.path = path;
         row.fileName = FileOps::fileName(path);
         row.matches = plan.matches;
         row.companion = plan.companion.isEmpty() ? QString() : FileOps::fileName(plan.companion);
@@ -29,6 +47,11 @@ QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &file
                                                      : PreviewRow::SeveralKeywords;
         }
         row.facts = plan.facts;
+        if (suggester) {
+            row.suggestions = suggestionsFor(*suggester, plan, facts.cache);
+            if (!row.suggestions.isEmpty() && facts.cache)
+                row.facts = facts.cache->factsOf(path); // what the suggestions went by
+        }
         rows.append(row);
     }
     return rows;
@@ -61,7 +84,32 @@ QStringList previewCells(const PreviewRow &row, const MessageTable &messages)
         else
             lines.append(line);
     }
-    return {row.fileName, destination, lines.join(u"; "_s), row.companion, row.facts.title, row.facts.address};
+    QStringList suggestions;
+    for (const Suggestion &suggestion : row.suggestions)
+        suggestions.append(suggestionLabel(suggestion));
+    return {row.fileName,        destination,        lines.join(u"; "_s),        row.companion,
+            row.facts.title,     row.facts.address,  suggestions.join(u"; "_s)};
+}
+
+QString suggestionLabel(const Suggestion &suggestion)
+{
+    return u"%1 (%2%)"_s.arg(suggestion.shortFolder).arg(qRound(suggestion.score * 100));
+}
+
+QString previewCounts(const QList<PreviewRow> &rows, const MessageTable &messages)
+{
+    int counts[4] = {};
+    int suggested = 0;
+    for (const PreviewRow &row : rows) {
+        ++counts[row.outcome];
+        suggested += row.outcome == PreviewRow::NoKeyword && !row.suggestions.isEmpty();
+    }
+    return ProgramText(Message::PreviewCounts,
+                       {QString::number(rows.size()), QString::number(counts[PreviewRow::Destination]),
+                        QString::number(counts[PreviewRow::NoKeyword]), QString::number(suggested),
+                        QString::number(counts[PreviewRow::SeveralKeywords]),
+                        QString::number(counts[PreviewRow::AsksEachTime])})
+        .in(messages);
 }
 
 QString previewText(const QList<PreviewRow> &rows, const QStringList &headers, const MessageTable &messages)

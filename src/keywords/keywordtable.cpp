@@ -551,13 +551,15 @@ QString rewriteKeywordList(const QString &text, const KeywordTable &table, const
 }
 
 std::optional<QString> offerKeyword(UserPrompts &prompts, const MessageTable &messages, const QString &file,
-                                    const QString &rootFolder, const QString &chosenFolder)
+                                    const QString &rootFolder, const QString &chosenFolder, const QString &proposed)
 {
     QString base = withSlashes(file);
     base = base.mid(base.lastIndexOf(u'/') + 1);
     const qsizetype dot = base.lastIndexOf(u'.');
     if (dot > 0)
         base.truncate(dot);
+    if (!proposed.isEmpty())
+        base = proposed;
 
     const QString chosen = withoutTrailingSeparators(withSlashes(chosenFolder));
     const QString root = withoutTrailingSeparators(withSlashes(rootFolder));

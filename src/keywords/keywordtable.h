@@ -189,9 +189,11 @@ QString rewriteKeywordList(const QString &text, const KeywordTable &table, const
                            QStringList *retired = nullptr);
 
 // Asks for a keyword for a folder the user picked and returns the line to append, or nothing (also when
-// the keyword or the folder could not be read back from the line: the user is told so).
+// the keyword or the folder could not be read back from the line: the user is told so). The box offers
+// `proposed`, else the file's name without its extension.
 std::optional<QString> offerKeyword(UserPrompts &prompts, const MessageTable &messages, const QString &file,
-                                    const QString &rootFolder, const QString &chosenFolder);
+                                    const QString &rootFolder, const QString &chosenFolder,
+                                    const QString &proposed = {});
 
 // Every refused line of the table, one a line; empty when there is none.
 QString refusedLinesMessage(const KeywordTable &table, const MessageTable &messages);

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QFileInfo>
 #include <QSet>
 
 using namespace Qt::StringLiterals;
@@ -33,8 +34,15 @@ PassCommands::PassCommands(Desk &desk, DeskView &view, QPushButton *classifyButt
     window->addAction(m_previewAction);
     connect(m_previewAction, &QAction::triggered, this, guarded(window, [this] { preview(); }));
 
+    m_suggestionsAction = new QAction(u"&Suggestions"_s, window);
+    m_suggestionsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    m_suggestionsAction->setShortcutContext(Qt::WindowShortcut);
+    window->addAction(m_suggestionsAction);
+    connect(m_suggestionsAction, &QAction::triggered, this, guarded(window, [this] { previewSuggestions(); }));
+
     m_classifyMenu = new QMenu(window);
     m_classifyMenu->addAction(m_previewAction);
+    m_classifyMenu->addAction(m_suggestionsAction);
     classifyButton->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(classifyButton, &QWidget::customContextMenuRequested, this, [this, classifyButton](const QPoint &at) {
         m_classifyMenu->popup(classifyButton->mapToGlobal(at));
@@ -56,9 +64,18 @@ PassCommands::PassCommands(Desk &desk, DeskView &view, QPushButton *classifyButt
     });
 
     m_previewDialog = new PreviewDialog(window);
+    connect(m_previewDialog, &PreviewDialog::suggestionChosen, this, [this](int row, int index) {
+        runGuarded(m_previewDialog, [&] {
+            const PreviewRow shown = m_previewDialog->rows().at(row);
+            bool moved = false;
+            m_view.runPass([&] { moved = m_desk.fileAsSuggested(shown.path, shown.suggestions.at(index), m_view); });
+            if (moved)
+                m_previewDialog->removeRow(row);
+        });
+    });
 }
 
-void PassCommands::classify()
+void PassCommands::classify(const QStringList &files)
 {
     const ProgramState &state = m_desk.state();
     if (const QString refused = refusedLinesMessage(state.table, state.messages); !refused.isEmpty()) {
@@ -66,17 +83,39 @@ void PassCommands::classify()
         if (m_desk.prompts().msgBox(question, QString(), u"YesNo"_s, 1) != UserPrompts::Yes)
             return;
     }
-    m_view.runPass([&] { m_desk.classify(m_files->filePaths(), m_view); });
+    PassSummary summary;
+    m_view.runPass([&] { summary = m_desk.classify(files.isEmpty() ? m_files->filePaths() : files, m_view); });
+    m_withoutKeyword = summary.withoutKeyword;
+    const int suggested = m_desk.suggestedCount(m_withoutKeyword, m_files->folder());
+    m_view.showSummary(passSummaryText(summary, suggested, m_desk.state().messages));
 }
 
-void PassCommands::preview()
+void PassCommands::preview(const QStringList &files)
 {
     // An edit not parsed yet would show the list as it was.
     m_view.parseNowIfEdited();
     const ProgramState &state = m_desk.state();
-    const QList<PreviewRow> rows = m_desk.preview(m_files->filePaths());
+    const QStringList shown = files.isEmpty() ? m_files->filePaths() : files;
+    const QList<PreviewRow> rows = m_desk.preview(shown, m_files->folder());
     m_previewDialog->applyLanguage();
-    m_previewDialog->showPreview(rows, state.messages, refusedLinesMessage(state.table, state.messages));
+    if (m_previewDialog->showPreview(rows, state.messages, refusedLinesMessage(state.table, state.messages))) {
+        QStringList left; // what the preview did not file already
+        for (const PreviewRow &row : m_previewDialog->rows())
+            left.append(row.path);
+        if (!left.isEmpty())
+            classify(left);
+    }
+}
+
+void PassCommands::previewSuggestions()
+{
+    QStringList still;
+    for (const QString &file : std::as_const(m_withoutKeyword)) {
+        if (QFileInfo::exists(file))
+            still.append(file);
+    }
+    if (!still.isEmpty())
+        preview(still);
 }
 
 void PassCommands::undoSelectedMove()
@@ -89,6 +128,8 @@ void PassCommands::undoSelectedMove()
     m_view.runPass([&] {
         undone = m_desk.undoMove(line->data(LoggedMoveRole).value<LoggedMove>(), m_files->folder(), m_view);
     });
+    m_view.showSummary(ProgramText(Message::UndoSummary, {QString::number(undone ? 1 : 0), u"1"_s})
+                           .in(m_desk.state().messages));
     if (undone) {
         delete line;
         // The list would select a neighbour; a second click must not undo a line nobody picked.
@@ -103,6 +144,12 @@ void PassCommands::undoSelectedPass()
     if (selected.isEmpty())
         return;
     const LoggedMove move = selected.first()->data(LoggedMoveRole).value<LoggedMove>();
+    const int count = m_desk.movesToTakeBack(move.journalId);
+    if (count > 0) {
+        const QString question = ProgramText(Message::UndoPassQuestion, {QString::number(count)}).in(m_desk.state().messages);
+        if (m_desk.prompts().msgBox(question, QString(), u"YesNo"_s, 1) != UserPrompts::Yes)
+            return;
+    }
     std::optional<UndoReport> report;
     m_view.runPass([&] { report = m_desk.undoPassOf(move.journalId, m_view); });
     if (!report) {
@@ -110,8 +157,9 @@ void PassCommands::undoSelectedPass()
         undoSelectedMove();
         return;
     }
-    QSet<QString> restored;
+    QSet<QString> restored, all;
     for (const UndoOutcome &outcome : report->outcomes) {
+        all.insert(outcome.move);
         if (outcome.restored)
             restored.insert(outcome.move);
     }
@@ -121,6 +169,9 @@ void PassCommands::undoSelectedPass()
     }
     m_log->clearSelection();
     m_log->setCurrentRow(-1);
+    m_view.showSummary(ProgramText(Message::UndoSummary,
+                                   {QString::number(restored.size()), QString::number(all.size())})
+                           .in(m_desk.state().messages));
     if (const QStringList problems = report->problems(); !problems.isEmpty()) {
         m_desk.prompts().notify(
             m_desk.state().messages.text(Message::UndoPassProblems).arg(problems.size()).arg(problems.join(u'\n')));

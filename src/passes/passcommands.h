@@ -30,15 +30,20 @@ public:
                  QWidget *window);
 
     QAction *previewAction() const { return m_previewAction; }
+    /// Preview of the files the last pass left without a keyword, with their suggested folders.
+    QAction *suggestionsAction() const { return m_suggestionsAction; }
     QAction *undoMoveAction() const { return m_undoMoveAction; }
     QAction *undoPassAction() const { return m_undoPassAction; }
     PreviewDialog *previewDialog() const { return m_previewDialog; }
 
-    /// Classify over the file list; first names the lines of the list that file nothing, and asks.
-    void classify();
-    /// Runs the pass's matching over the file list without moving, creating or asking anything, and
-    /// shows the result.
-    void preview();
+    /// Classify over the file list (or `files`); first names the lines of the list that file nothing, and
+    /// asks. Afterwards the log says what the pass did.
+    void classify(const QStringList &files = {});
+    /// Runs the pass's matching over the file list (or `files`) without moving, creating or asking
+    /// anything, and shows the result with suggestions for the pages without a keyword.
+    void preview(const QStringList &files = {});
+    /// The preview of the files the last pass left without a keyword that are still there.
+    void previewSuggestions();
     /// Takes back the move of the selected log line.
     void undoSelectedMove();
     /// Takes back every move of the pass the selected log line belongs to, newest first.
@@ -53,6 +58,8 @@ private:
     QMenu *m_classifyMenu = nullptr;
     QMenu *m_logMenu = nullptr;
     QAction *m_previewAction = nullptr;
+    QAction *m_suggestionsAction = nullptr;
+    QStringList m_withoutKeyword; ///< by the last pass
     QAction *m_undoMoveAction = nullptr;
     QAction *m_undoPassAction = nullptr;
     PreviewDialog *m_previewDialog = nullptr;

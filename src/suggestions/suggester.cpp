@@ -186,10 +186,13 @@ QList<Suggestion> Suggester::suggest(const QString &path, const PageFacts &facts
                                      const QStringList &among) const
 {
     QList<Suggestion> suggestions;
-    if (m_model.isEmpty())
+    // With one folder there is nothing to choose between.
+    if (m_model.folders() < 2)
         return suggestions;
     const PageText page {path.mid(path.lastIndexOf(u'/') + 1), facts.title, PageWords::hostOf(facts.address)};
     const std::vector<float> scores = m_model.scores(PageWords::featuresOf(page));
+    if (scores.empty())
+        return suggestions;
     std::vector<int> order(scores.size());
     std::iota(order.begin(), order.end(), 0);
     if (!among.isEmpty()) {
@@ -209,7 +212,7 @@ QList<Suggestion> Suggester::suggest(const QString &path, const PageFacts &facts
 Suggestion Suggester::explained(const PageText &page, const QStringList &words, int folder, float score) const
 {
     const ArchiveIndex::Folder &filed = m_index.folders().at(m_classes.at(folder));
-    Suggestion suggestion {filed.path, score, {}, {}};
+    Suggestion suggestion {filed.path, shortForm(filed.path, m_setup.parentFolder), score, {}, {}};
 
     // The site says most, where pages of it are filed there: the most particular of its domains that is.
     const QStringList sites = PageWords::sitesOf(page.host);

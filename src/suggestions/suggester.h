@@ -15,6 +15,7 @@
 struct Suggestion
 {
     QString folder; ///< full path
+    QString shortFolder; ///< as the keyword list writes it (".." for the parent folder)
     float score = 0; ///< between 0 and 1; the scores of all folders together make 1
     ProgramText because;
     /// The keyword of a line that would file such pages there: the site ("site:example.com"), or the
@@ -48,6 +49,8 @@ public:
     qsizetype pageCount() const { return m_index.pageCount(); }
     qsizetype folderCount() const { return m_classes.size(); }
     QString cacheFile() const { return m_setup.cacheFile; }
+    QString parentFolder() const { return m_setup.parentFolder; }
+    QSet<QString> leftOut() const { return m_setup.leaveOut; }
 
     /// Suggestions below this score are not worth showing.
     static constexpr float leastScore = 0.001f;

@@ -348,6 +348,8 @@ std::vector<float> SuggestionModel::scores(const PageWords::Counts &features) co
         addRow(classifier.data(), weightsOf(row), x * row->weightScale, m_folders);
         addRow(bayes.data(), bayesOf(row), count * row->bayesScale, m_folders);
     }
+    if (rows.empty())
+        return {}; // nothing of the page was ever filed: no folder has more to say for it than another
     if (norm > 0) {
         const float scale = float(1 / std::sqrt(norm));
         for (float &value : classifier)

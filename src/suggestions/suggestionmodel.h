@@ -26,7 +26,8 @@ public:
     bool isEmpty() const { return m_folders == 0; }
     int folders() const { return m_folders; }
 
-    /// Each folder's score for the page: between 0 and 1, together 1.
+    /// Each folder's score for the page: between 0 and 1, together 1; none when no filed page shares
+    /// anything with it.
     std::vector<float> scores(const PageWords::Counts &features) const;
 
     /// What the feature adds to the folder's score, against the average folder; positive when it speaks

@@ -133,6 +133,21 @@ enum class Message {
     SuggestSameSite, ///< why a folder is suggested: pages from the same site are there
     SuggestSimilarTitles, ///< why a folder is suggested: pages with a word of the page's name or title are there
     SuggestLikePages, ///< why a folder is suggested: its pages are the most like this one, without one word to show for it
+    PreviewCounts, ///< the preview's counts of files by outcome, above its table
+    SummaryHeading, ///< the summary a pass leaves in the log: how many files, and what became of them
+    SummaryMoved, ///< files the pass moved
+    SummaryNoKeyword, ///< files without a keyword
+    SummarySuggested, ///< files without a keyword, and how many of them have a suggested folder
+    SummaryLeft, ///< files left for the user, with why
+    SummaryFailed, ///< files that could not be moved
+    SummaryTaken, ///< files another program moved or removed meanwhile
+    LeftNotChosen, ///< why files stayed: no folder was chosen
+    LeftNameTaken, ///< why files stayed: their name is taken at the destination
+    LeftStillWritten, ///< why files stayed: they were still being written
+    LeftParentDeclined, ///< why files stayed: their destination's top folder was not to be made
+    LeftStopped, ///< why files stayed: the pass was stopped before them
+    UndoPassQuestion, ///< Undo whole pass asks first, naming how many moves it takes back
+    UndoSummary, ///< the line an undo leaves in the log: how many moves came back, how many could not
     // New texts go above, their rows at the end of the table in messagetable.cpp.
     Count ///< not a text: how many there are
 };

@@ -74,7 +74,7 @@ bool keepsEnglish(const LanguageKey &k)
     static const QStringList newSections {u"FolderChooser"_s, u"ReplaceDialog"_s, u"Preview"_s, u"WaitWindow"_s,
                                           u"Messages"_s};
     static const QStringList newKeys {u"Main OpenExplorer->Caption"_s, u"OptionDialog chooseFolderButton->Hint"_s,
-                                      u"HelpSearch Caption"_s,         u"Main puPreview->Caption"_s,
+                                      u"HelpSearch Caption"_s,         u"Main puPreview->Caption"_s, u"Main puSuggestions->Caption"_s,
                                       u"Main puUndoMove->Caption"_s,   u"Main puUndoPass->Caption"_s,
                                       u"OptionDialog pageFactsCheck->Caption"_s};
     return newSections.contains(k.section) || newKeys.contains(k.section + u' ' + k.key);
@@ -215,6 +215,7 @@ void TestLanguageTexts::describeControls(Windows &w)
                                                               {u"Paste1", edit->pasteAction()},
                                                               {u"puReplace", edit->replaceAction()},
                                                               {u"puPreview", main->passCommands()->previewAction()},
+                                                              {u"puSuggestions", main->passCommands()->suggestionsAction()},
                                                               {u"puUndoMove", main->passCommands()->undoMoveAction()},
                                                               {u"puUndoPass", main->passCommands()->undoPassAction()}};
     for (const auto &[name, action] : entries)
@@ -282,7 +283,7 @@ void TestLanguageTexts::describeControls(Windows &w)
     for (int column = 0; column < preview->table()->columnCount(); ++column)
         shows(u"Preview"_s, u"Table->Columns->Items%1"_s.arg(column),
               [preview, column] { return preview->table()->horizontalHeaderItem(column)->text(); });
-    for (const QString &name : {u"btnCopy"_s, u"btnClose"_s})
+    for (const QString &name : {u"btnSuggested"_s, u"btnClassify"_s, u"btnCopy"_s, u"btnClose"_s})
         shows(u"Preview"_s, name + u"->Caption"_s, textOf<QPushButton>(preview, name));
 
     QWidget *wait = w.program.waitWindow;

@@ -88,10 +88,14 @@ private Q_SLOTS:
         const auto before = TreeSnapshot::of(path(u"in"_s), TreeSnapshot::NoFolderTimes);
         m_prompts.keywordAnswers = {KeywordChoiceAnswerNeither};
         main()->classify();
-        QCOMPARE(main()->log()->count(), 2);
+        QCOMPARE(main()->log()->count(), 3); // two moves and the pass's summary
         main()->log()->setCurrentRow(1);
+        m_prompts.msgBoxAnswers = {UserPrompts::Yes};
         main()->passCommands()->undoPassAction()->trigger();
-        QCOMPARE(main()->log()->count(), 0);
+        QCOMPARE(m_prompts.askedOf(u"msgBox"_s).constLast(), u"Take back the 2 moves of this pass that are still in place?"_s);
+        // The summaries of the pass and of its undo stay.
+        QCOMPARE(main()->log()->count(), 2);
+        QCOMPARE(main()->log()->item(1)->text(), u"Undo: 2 of 2 moves taken back."_s);
         COMPARE_TREES(TreeSnapshot::of(path(u"in"_s), TreeSnapshot::NoFolderTimes), before);
         const MoveHistory history = MoveHistory::read(main()->journal().path());
         QCOMPARE(history.passes().last().what, u"undo"_s);

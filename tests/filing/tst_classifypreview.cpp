@@ -63,7 +63,7 @@ private Q_SLOTS:
         QCOMPARE(previewCells(rows.first(), MessageTable()),
                  (QStringList {u"index.html"_s, u"several keywords: ../Example, ../Reports"_s,
                                u"1: site:example.com (in the address); 2: report (in the title)"_s, QString(),
-                               u"Weekly report"_s, u"https://www.example.com/a/"_s}));
+                               u"Weekly report"_s, u"https://www.example.com/a/"_s, QString()}));
         // With the option off, the site: line alone; without facts, names only.
         QCOMPARE(previewPass(table, {dir.filePath(u"in/index.html"_s)}, root, {&facts, false}).first().destinations,
                  QStringList {u"../Example"_s});
@@ -78,7 +78,7 @@ private Q_SLOTS:
         row.destinations = {u"../A"_s};
         row.matches = {{0, 4, u"a"_s, u"/x/A"_s, false}};
         QCOMPARE(previewText({row, row}, {u"File"_s, u"Destination"_s, u"Lines"_s, u"Companion"_s}, MessageTable()),
-                 u"File\tDestination\tLines\tCompanion\na.htm\t../A\t4: a\t\t\t\na.htm\t../A\t4: a\t\t\t\n"_s);
+                 u"File\tDestination\tLines\tCompanion\na.htm\t../A\t4: a\t\t\t\t\na.htm\t../A\t4: a\t\t\t\t\n"_s);
     }
 };
 
