@@ -72,7 +72,8 @@ QString foldedText(const PageText &page)
     return words + title.sliced(1);
 }
 
-// The runs of word characters of a folded text.
+// The runs of word characters of a folded text; CJK characters and others written together
+// ("python入門") make runs of their own, as they are words of their own.
 QList<QStringView> runsOf(QStringView text)
 {
     QList<QStringView> runs;
@@ -80,7 +81,7 @@ QList<QStringView> runsOf(QStringView text)
         while (i < text.size() && text[i] == u' ')
             ++i;
         const qsizetype start = i;
-        while (i < text.size() && text[i] != u' ')
+        while (i < text.size() && text[i] != u' ' && isIdeographic(text[i]) == isIdeographic(text[start]))
             ++i;
         if (i > start)
             runs.append(text.sliced(start, i - start));
@@ -159,8 +160,10 @@ bool hasWord(const QString &text, const QString &word)
     for (qsizetype at = searched.indexOf(word, 0, Qt::CaseInsensitive); at >= 0;
          at = searched.indexOf(word, at + 1, Qt::CaseInsensitive)) {
         const qsizetype end = at + word.size();
-        if (piece || ((at == 0 || !isWordCharacter(searched[at - 1]))
-                      && (end == searched.size() || !isWordCharacter(searched[end]))))
+        const auto apart = [&](qsizetype i, qsizetype inside) {
+            return !isWordCharacter(searched[i]) || isIdeographic(searched[i]) != isIdeographic(searched[inside]);
+        };
+        if (piece || ((at == 0 || apart(at - 1, at)) && (end == searched.size() || apart(end, end - 1))))
             return true;
     }
     return false;

@@ -6,7 +6,9 @@
 #include "marrowdaleerror.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <unordered_map>
@@ -109,6 +111,7 @@ void Suggester::save() const
     writeRaw(out, m_titleStart);
     writeRaw(out, m_shown);
     try {
+        QDir().mkpath(QFileInfo(m_setup.cacheFile).path());
         writeFileAtomically(m_setup.cacheFile, bytes);
     } catch (const MarrowdaleError &) {
         // Not kept: the next run looks at every folder again.

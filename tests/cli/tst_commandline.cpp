@@ -129,6 +129,7 @@ private Q_SLOTS:
     void classifies();
     void pagesFiledByWhatTheyAre_data();
     void pagesFiledByWhatTheyAre();
+    void suggestionsForPagesWithoutAKeyword();
     void dryRunChangesNothing();
     void windowAndCommandLineFileAlike();
     void namesCannotForgeReportLines();
@@ -305,6 +306,38 @@ void TestCommandLine::pagesFiledByWhatTheyAre()
     if (!moved.isEmpty())
         QVERIFY2(real.out.contains(u" (in the %1)"_s.arg(matches.first().toObject().value(u"field"_s).toString())),
                  qPrintable(real.out));
+}
+
+// Suggestions are only told, unless a score is given to accept them: then the move is recorded like any.
+void TestCommandLine::suggestionsForPagesWithoutAKeyword()
+{
+    Sandbox box(u"news -> ../News"_s);
+    box.make({u"Sorted/Linux/Linux kernel tuning.htm=a"_s, u"Sorted/Linux/Debian kernel packages.htm=b"_s,
+              u"Sorted/Cooking/Pasta recipes.htm=c"_s, u"Sorted/Cooking/Bread recipes.htm=d"_s,
+              u"in/Kernel build howto.htm=e"_s});
+    const QList<QJsonObject> objects = box.runJson({u"classify"_s, u"--dry-run"_s, u"--suggest"_s});
+    QCOMPARE(objects.size(), 2);
+    const QJsonArray suggestions = objects.first().value(u"suggestions"_s).toArray();
+    QVERIFY(!suggestions.isEmpty());
+    const QJsonObject best = suggestions.first().toObject();
+    QCOMPARE(best.value(u"folder"_s).toString(), box.root + u"/Linux"_s);
+    QCOMPARE(best.value(u"short"_s).toString(), u"../Linux"_s);
+    QCOMPARE(best.value(u"keyword"_s).toString(), u"kernel"_s);
+    QVERIFY(best.value(u"score"_s).toDouble() > 0.5 && best.value(u"score"_s).toDouble() <= 1);
+    QVERIFY(best.value(u"because"_s).toString().contains(u"kernel"_s));
+    QVERIFY(box.run({u"classify"_s, u"--dry-run"_s, u"--explain"_s, u"--suggest"_s}).out.contains(u"suggested ../Linux ("_s));
+    QCOMPARE(box.run({u"classify"_s, u"--accept-suggestions"_s, u"1.5"_s}).code, 2);
+
+    // Not reached: it stays. Reached: it moves, and undo brings it back.
+    if (const double score = best.value(u"score"_s).toDouble(); score < 0.99) {
+        QCOMPARE(box.run({u"classify"_s, u"--accept-suggestions"_s, QString::number(score + 0.005)}).code, 0);
+        QVERIFY(QFileInfo::exists(box.in + u"/Kernel build howto.htm"_s));
+    }
+    const Result accepted = box.run({u"classify"_s, u"--accept-suggestions"_s, u"0.5"_s});
+    QVERIFY2(accepted.out.contains(u"moved      Kernel build howto.htm -> ../Linux (suggested)"_s), qPrintable(accepted.out));
+    QVERIFY(QFileInfo::exists(box.root + u"/Linux/Kernel build howto.htm"_s));
+    QCOMPARE(box.run({u"undo"_s, u"--last"_s}).code, 0);
+    QVERIFY(QFileInfo::exists(box.in + u"/Kernel build howto.htm"_s));
 }
 
 // What a dry run says it would do is what the real run then does, and the dry run itself touches nothing.
