@@ -23,6 +23,7 @@ bench: build
 	./$(BUILD)/bench/bench_startup
 	./$(BUILD)/bench/bench_classify
 	python3 bench/ratios.py $(BUILD)
+	python3 bench/suggest.py $(BUILD)
 
 # A fresh pile of saved pages in demo/ and the program started on it (DEMO_LANGUAGE=Japanese for
 # the Japanese texts).
