@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+using namespace Qt::StringLiterals;
+
 Desk::Desk(const QString &journalPath)
     : m_journalPath(journalPath)
 { }
@@ -142,7 +144,13 @@ int Desk::suggestedCount(const QStringList &files, const QString &sourceFolder)
 
 bool Desk::fileAsSuggested(const QString &file, const Suggestion &suggestion, MainView &view)
 {
-    if (!moveFiles({file}, suggestion.folder, view).isEmpty())
+    // Filed as Classify files: the same move, in the log and in the journal as a pass of its own.
+    MoveOutcome moved = MoveOutcome::Failed;
+    {
+        MovePass pass(moveContext(view), u"classify"_s, FileOps::folderOf(FileOps::reduceRootJoin(file)));
+        moveWithCompanions(file, suggestion.folder, options().rootFolder, pass.context(), nullptr, &moved);
+    }
+    if (moved != MoveOutcome::Moved)
         return false;
     if (const std::optional<QString> line = offerKeyword(prompts(), m_state.messages, file, options().rootFolder,
                                                          suggestion.folder, suggestion.keyword))

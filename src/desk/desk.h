@@ -91,8 +91,8 @@ public:
     const Suggester &suggester(const QString &sourceFolder);
     /// How many of the files have a suggested folder.
     int suggestedCount(const QStringList &files, const QString &sourceFolder);
-    /// Files the file into the suggested folder, as Move does (logged and undoable), then offers a keyword
-    /// line drawn from the suggestion; true when the file moved.
+    /// Files the file into the suggested folder as Classify does (logged and undoable), then offers a
+    /// keyword line drawn from the suggestion; true when the file moved.
     bool fileAsSuggested(const QString &file, const Suggestion &suggestion, MainView &view);
     /// Move / Send into the folder; the names of the files that stayed.
     QStringList moveFiles(const QStringList &files, const QString &folder, MainView &view);

@@ -54,6 +54,9 @@ PreviewDialog::PreviewDialog(QWidget *parent)
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_table->horizontalHeader()->setStretchLastSection(true);
+    // The suggestions beside the destination they stand in for; the columns keep their numbers, which
+    // language files and the copied text follow.
+    m_table->horizontalHeader()->moveSection(Suggestions, Destination + 1);
     m_table->setContextMenuPolicy(Qt::CustomContextMenu);
     m_menu = new QMenu(this);
 
@@ -151,13 +154,13 @@ void PreviewDialog::fillTable()
 
 void PreviewDialog::fitColumns()
 {
-    // Each column as wide as its texts want, the long ones at most a third of the window, and the window as
-    // wide as that within the screen.
+    // Each column as wide as its texts want, but no wider than its share of the screen, so that all fit
+    // side by side; the window as wide as that within the screen.
     m_table->resizeColumnsToContents();
     const QRect screen = this->screen()->availableGeometry();
-    const int widest = screen.width() / 3;
+    static constexpr double shares[ColumnCount] = {0.22, 0.12, 0.12, 0.1, 0.2, 0.14, 0.16};
     for (int c = 0; c < ColumnCount; ++c)
-        m_table->setColumnWidth(c, std::min(m_table->columnWidth(c), widest));
+        m_table->setColumnWidth(c, std::min(m_table->columnWidth(c), std::max(80, int(screen.width() * shares[c]))));
     const int wanted = m_table->horizontalHeader()->length() + m_table->verticalScrollBar()->sizeHint().width()
         + 2 * m_table->frameWidth() + layout()->contentsMargins().left() + layout()->contentsMargins().right();
     resize(std::clamp(wanted, 600, screen.width() * 9 / 10), height());
