@@ -318,6 +318,9 @@ void MainWindow::firstShow()
             // may rename files. The start folder sends no change, so it is followed explicitly too.
             const QSignalBlocker quiet(m_folderList);
             readSettings();
+            // A first start lists where pages pile up, never the program's own settings folder.
+            if (state().firstRun)
+                setSourceFolder(AppPaths::downloadFolder());
         }
         // Before anything can move: finish or explain what an interrupted run left half-moved.
         if (const QString report = m_desk.settleJournal(); !report.isEmpty())
@@ -327,7 +330,6 @@ void MainWindow::firstShow()
         if (state().firstRun) {
             prompts().msgBox(state().messages.text(1), QString(), u"OK"_s, 1);
             m_optionsDialog->exec();
-            setSourceFolder(state().documentsFolder);
         }
         loadKeywordList();
         m_keywordList->dropTrailingBlankLines();
@@ -354,6 +356,8 @@ void MainWindow::applyLanguage()
 {
     ProgramLanguage::reload();
     state().messages = ProgramLanguage::messages();
+    // Shown greyed while the list is empty, never saved into it.
+    m_keywordList->setPlaceholderText(state().messages.text(Message::KeywordListExample).replace(u"<br>"_s, u"\n"_s));
     if (m_language.applyProgramLanguage())
         fitButtons();
 }

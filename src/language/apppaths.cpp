@@ -114,6 +114,12 @@ QString documentsFolder()
     return QFileInfo(folder).isDir() ? folder : QString();
 }
 
+QString downloadFolder()
+{
+    const QString folder = withoutTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation));
+    return QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}
+
 QString helpFolder()
 {
     return dataFolder(u"Help"_s);

@@ -25,6 +25,9 @@ QString helperExecutable(const QString &name);
 
 /// The user's documents folder; empty when the system names none.
 QString documentsFolder();
+/// Where downloads land: the desktop's download folder (XDG_DOWNLOAD_DIR) when it is there, else the
+/// home folder.
+QString downloadFolder();
 
 /// "Help" beside the executable when present, otherwise the installed one: the English pages.
 QString helpFolder();

@@ -78,13 +78,26 @@ PassCommands::PassCommands(Desk &desk, DeskView &view, QPushButton *classifyButt
 void PassCommands::classify(const QStringList &files)
 {
     const ProgramState &state = m_desk.state();
+    // A Classify that would do nothing says why, rather than nothing at all.
+    const QStringList toFile = files.isEmpty() ? m_files->filePaths() : files;
+    if (state.table.size() == 0) {
+        QString why = state.messages.text(Message::ClassifyNoKeywordLines);
+        if (const QString refused = refusedLinesMessage(state.table, state.messages); !refused.isEmpty())
+            why = refused + u"<br><br>"_s + why;
+        m_desk.prompts().notify(why);
+        return;
+    }
+    if (toFile.isEmpty()) {
+        m_desk.prompts().notify(ProgramText(Message::ClassifyNoFiles, {m_files->folder()}).in(state.messages));
+        return;
+    }
     if (const QString refused = refusedLinesMessage(state.table, state.messages); !refused.isEmpty()) {
         const QString question = ProgramText(Message::ClassifyWithoutRefused, {refused}).in(state.messages);
         if (m_desk.prompts().msgBox(question, QString(), u"YesNo"_s, 1) != UserPrompts::Yes)
             return;
     }
     PassSummary summary;
-    m_view.runPass([&] { summary = m_desk.classify(files.isEmpty() ? m_files->filePaths() : files, m_view); });
+    m_view.runPass([&] { summary = m_desk.classify(toFile, m_view); });
     m_withoutKeyword = summary.withoutKeyword;
     const int suggested = m_desk.suggestedCount(m_withoutKeyword, m_files->folder());
     m_view.showSummary(passSummaryText(summary, suggested, m_desk.state().messages));

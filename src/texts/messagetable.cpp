@@ -255,6 +255,12 @@ constexpr NamedText namedTexts[] = {
      u"Take back the %1 moves of this pass that are still in place?"},
     {Message::UndoSummary, u"UndoSummary",
      u"Undo: %1 of %2 moves taken back."},
+    {Message::KeywordListExample, u"KeywordListExample",
+     u"news -> ../News<br>recipe -> ../Cooking"},
+    {Message::ClassifyNoKeywordLines, u"ClassifyNoKeywordLines",
+     u"There is no keyword line to file by. Write lines such as \"news -> ../News\" into the keyword list: a keyword, an arrow and the folder (\"..\" is the parent folder)."},
+    {Message::ClassifyNoFiles, u"ClassifyNoFiles",
+     u"There is no file to classify in \"%1\"."},
 };
 
 constexpr bool inEnumOrder()

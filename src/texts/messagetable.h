@@ -148,6 +148,9 @@ enum class Message {
     LeftStopped, ///< why files stayed: the pass was stopped before them
     UndoPassQuestion, ///< Undo whole pass asks first, naming how many moves it takes back
     UndoSummary, ///< the line an undo leaves in the log: how many moves came back, how many could not
+    KeywordListExample, ///< the greyed example an empty keyword list shows (two lines, not saved)
+    ClassifyNoKeywordLines, ///< Classify with no keyword line it can file by says why
+    ClassifyNoFiles, ///< Classify with no file in the source folder says so
     // New texts go above, their rows at the end of the table in messagetable.cpp.
     Count ///< not a text: how many there are
 };

@@ -159,6 +159,7 @@ protected:
 
 private:
     QString documents() const { return m_dir.filePath(u"home/Documents"_s); }
+    QString downloads() const { return m_dir.filePath(u"home/Downloads"_s); }
     void runMainJob();
     /// Looks at the window (once per showing) and answers it.
     void look(const QString &name, QWidget *window);
@@ -190,9 +191,10 @@ void TestJapaneseDesktop::initTestCase()
     // What main() does first.
     QVERIFY(ProgramLanguage::installQtTranslations());
 
-    writeBytes(documents() + u"/京都.htm"_s, "page");
-    writeBytes(documents() + u"/京都_files/図.png"_s, "png");
-    writeBytes(documents() + u"/東京大阪.htm"_s, "page");
+    QVERIFY(QDir().mkpath(documents()));
+    writeBytes(downloads() + u"/京都.htm"_s, "page");
+    writeBytes(downloads() + u"/京都_files/図.png"_s, "png");
+    writeBytes(downloads() + u"/東京大阪.htm"_s, "page");
     HelpTree::setBrowser([this](const QString &path) { m_opened << path; });
     connect(&m_modalPoll, &QTimer::timeout, this, &TestJapaneseDesktop::pollModal);
     m_modalPoll.start(5);

@@ -83,6 +83,34 @@ private Q_SLOTS:
         QVERIFY(shown.at(2).contains(u"../News, ../Paper"_s) && shown.at(4).contains(u"../Ask"_s));
     }
 
+    void classifyWithNothingToDoSaysWhy_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<bool>("files");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("empty list") << QString() << true << u"There is no keyword line to file by."_s;
+        QTest::newRow("only a refused line") << u"zqx->zr -> ../Arrow"_s << true
+                                            << u"There is no keyword line to file by."_s;
+        QTest::newRow("no file") << u"news -> ../News"_s << false << u"There is no file to classify in"_s;
+    }
+
+    void classifyWithNothingToDoSaysWhy()
+    {
+        QFETCH(QString, list);
+        QFETCH(bool, files);
+        if (!files) {
+            QVERIFY(QDir(path(u"in"_s)).removeRecursively() && QDir().mkpath(path(u"in"_s)));
+            main()->rereadSourceFolder();
+        }
+        main()->keywordList()->setPlainText(list);
+        main()->parseKeywordList();
+        main()->classify();
+        QFETCH(QString, said);
+        const QString told = m_prompts.askedOf(u"notify"_s).value(0);
+        QVERIFY2(told.contains(said), qPrintable(told));
+        QCOMPARE(main()->log()->count(), 0); // not even a summary: nothing was done
+    }
+
     void undoWholePassTakesEveryMoveBack()
     {
         const auto before = TreeSnapshot::of(path(u"in"_s), TreeSnapshot::NoFolderTimes);

@@ -115,6 +115,7 @@ void TestStartup::firstRunWelcomesAndAsksForTheParentFolder()
     QString shownDialog;
     const auto answering = ModalWindows::whenShown(
         [&](QWidget *modal) { shownDialog = QString::fromLatin1(modal->metaObject()->className()); });
+    QVERIFY(QDir().mkpath(m_dir->path() + u"/home/Downloads"_s));
     start();
     QCOMPARE(shownDialog, u"OptionsDialog"_s);
     QCOMPARE(
@@ -122,7 +123,9 @@ void TestStartup::firstRunWelcomesAndAsksForTheParentFolder()
         QStringList {u"Welcome to Marrowdale! First, please select the parent folder of the destination folders."_s});
     MainWindow *main = m_windows.main;
     QCOMPARE(main->windowTitle(), u"Marrowdale for Linux ver. 1.25"_s);
-    QCOMPARE(main->folderList()->folder(), documents());
+    // Where downloads land, with an example of the list's lines until the user writes one.
+    QCOMPARE(main->folderList()->folder(), m_dir->path() + u"/home/Downloads"_s);
+    QCOMPARE(main->keywordList()->placeholderText(), u"news -> ../News\nrecipe -> ../Cooking"_s);
     QCOMPARE(main->optionsDialog()->rootFolder(), documents());
     QCOMPARE(main->optionsDialog()->denominator(), 1000);
     // The window's size at its first show is its outer size, frame included.
@@ -409,7 +412,7 @@ void TestStartup::firstRunWithoutDocumentsFolderStillStarts()
     QVERIFY(main->state().firstShowDone);
     QVERIFY(main->parseTimer()->isActive());
     QCOMPARE(main->keywordList()->toPlainText(), u"news -> ../News\n"_s);
-    QVERIFY(!main->folderList()->folder().isEmpty());
+    QCOMPARE(main->folderList()->folder(), m_dir->path() + u"/home"_s); // no download folder: home
 }
 
 void TestStartup::undoLeavesNoLineSelected()
