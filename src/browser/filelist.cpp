@@ -2,6 +2,7 @@
 
 #include "fileops.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -32,8 +33,15 @@ void FileList::reread()
 
     setUpdatesEnabled(false);
     clear();
-    if (!m_folder.isEmpty())
-        addItems(QDir(m_folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware));
+    if (!m_folder.isEmpty()) {
+        QStringList names = QDir(m_folder).entryList(QDir::Files, QDir::NoSort);
+        const QCollator collator = FileOps::nameCollator();
+        std::sort(names.begin(), names.end(), [&collator](const QString &a, const QString &b) {
+            const int order = collator.compare(a, b);
+            return order != 0 ? order < 0 : a < b;
+        });
+        addItems(names);
+    }
     QItemSelection keep;
     for (int i = 0; i < count() && (!selected.isEmpty() || !focused.isEmpty()); ++i) {
         const QString name = item(i)->text();

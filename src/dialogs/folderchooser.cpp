@@ -29,6 +29,14 @@ std::optional<QString> FolderChooser::choose(QWidget *parent, const QString &sta
     return chooser.chosenFolder();
 }
 
+bool WithoutCompanionFolders::filterAcceptsRow(int row, const QModelIndex &parent) const
+{
+    // A page's companion folder travels with its page: no destination of its own.
+    const QString name = sourceModel()->index(row, 0, parent).data(QFileSystemModel::FileNameRole).toString();
+    return name.size() <= 6
+        || !(name.endsWith(u"_files"_s, Qt::CaseInsensitive) || name.endsWith(u".files"_s, Qt::CaseInsensitive));
+}
+
 FolderChooser::FolderChooser(QWidget *parent, const QString &startFolder, int helpContext)
     : QDialog(parent)
     , m_messages(ProgramLanguage::messages())
@@ -45,9 +53,11 @@ FolderChooser::FolderChooser(QWidget *parent, const QString &startFolder, int he
     m_model->setReadOnly(true);
     m_model->setRootPath(QDir::rootPath());
 
+    m_folders = new WithoutCompanionFolders(this);
+    m_folders->setSourceModel(m_model);
     m_tree = new QTreeView(this);
     m_tree->setObjectName(u"tree"_s);
-    m_tree->setModel(m_model);
+    m_tree->setModel(m_folders);
     m_tree->setHeaderHidden(true);
     for (int column = 1; column < m_model->columnCount(); ++column)
         m_tree->hideColumn(column);
@@ -90,7 +100,7 @@ FolderChooser::FolderChooser(QWidget *parent, const QString &startFolder, int he
     connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString &folder) {
         const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
         if (!m_startFolder.isEmpty() && (m_startFolder + u'/').startsWith(prefix))
-            m_tree->scrollTo(m_model->index(m_startFolder), QAbstractItemView::PositionAtCenter);
+            m_tree->scrollTo(m_folders->mapFromSource(m_model->index(m_startFolder)), QAbstractItemView::PositionAtCenter);
     });
     goTo(startFolder);
     m_folderEdit->setText(startFolder.isEmpty() ? QDir::homePath() : startFolder);
@@ -113,7 +123,7 @@ void FolderChooser::goTo(const QString &folder)
         const QString up = QFileInfo(existing).path();
         existing = up == existing ? QDir::rootPath() : up;
     }
-    const QModelIndex index = m_model->index(existing);
+    const QModelIndex index = m_folders->mapFromSource(m_model->index(existing));
     if (!index.isValid())
         return;
     m_startFolder = existing;
@@ -128,7 +138,7 @@ void FolderChooser::showCurrentFolder()
 {
     const QModelIndex index = m_tree->currentIndex();
     if (index.isValid())
-        m_folderEdit->setText(m_model->filePath(index));
+        m_folderEdit->setText(m_model->filePath(m_folders->mapToSource(index)));
 }
 
 QString FolderChooser::typedFolder() const
@@ -139,7 +149,7 @@ QString FolderChooser::typedFolder() const
     if (QDir::isAbsolutePath(typed))
         return AppPaths::withoutTrailingSlash(QDir::cleanPath(typed));
     const QModelIndex index = m_tree->currentIndex();
-    const QString base = index.isValid() ? m_model->filePath(index) : QDir::homePath();
+    const QString base = index.isValid() ? m_model->filePath(m_folders->mapToSource(index)) : QDir::homePath();
     return AppPaths::withoutTrailingSlash(QDir::cleanPath(base + u'/' + typed));
 }
 

@@ -4,6 +4,7 @@
 #include "messagetable.h"
 
 #include <QDialog>
+#include <QSortFilterProxyModel>
 #include <QMessageBox>
 #include <QString>
 
@@ -16,6 +17,16 @@ class QTreeView;
 
 // The program's one folder chooser: starts at a given folder, and lets the user type the name or the
 // path of a folder that does not exist yet, which it creates (with its parents) after asking.
+// The folders of the file system without the companion folders of pages ("x_files", "x.files").
+class WithoutCompanionFolders : public QSortFilterProxyModel
+{
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex &parent) const override;
+};
+
 class FolderChooser : public QDialog
 {
     Q_OBJECT
@@ -41,6 +52,7 @@ private:
     void showCurrentFolder();
 
     QFileSystemModel *m_model = nullptr;
+    WithoutCompanionFolders *m_folders = nullptr;
     QTreeView *m_tree = nullptr;
     QLineEdit *m_folderEdit = nullptr;
     QPushButton *m_okButton = nullptr;

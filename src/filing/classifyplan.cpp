@@ -278,8 +278,7 @@ SourceFolder listSourceFolder(const QString &folder)
 
     // Sort keys: comparing each pair afresh would cost the collator most of the time spent here. The
     // names are handed over in place, without a copy.
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const QCollator collator = FileOps::nameCollator();
     std::vector<QCollatorSortKey> keys;
     keys.reserve(size_t(paths.size()));
     for (const QString &path : std::as_const(paths)) {

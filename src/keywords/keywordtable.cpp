@@ -565,8 +565,9 @@ std::optional<QString> offerKeyword(UserPrompts &prompts, const MessageTable &me
     const QString root = withoutTrailingSeparators(withSlashes(rootFolder));
     QString destination = shortForm(chosen, root);
 
+    // The hint about "?" beside the box where the keyword is typed, not in the title bar.
     const QString keyword
-        = trimBlanks(prompts.receiveString(messages.text(3), messages.text(4), QString(), base, 100, 2));
+        = trimBlanks(prompts.receiveString(QString(), messages.text(4), messages.text(3), base, 100, 2));
     if (keyword.isEmpty())
         return std::nullopt;
     if (!fitsInALine(keyword)) {

@@ -1,4 +1,6 @@
 #include "fileops.h"
+
+#include <QLocale>
 #include "mainview.h"
 #include "marrowdaleerror.h"
 #include "messagetable.h"
@@ -325,6 +327,15 @@ void MovePass::noteAttributesLost(const QString &folder)
 }
 
 namespace FileOps {
+
+QCollator nameCollator()
+{
+    // The C locale has no collation of its own (and would not count): it gets the common one.
+    QCollator collator(QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale());
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    return collator;
+}
 
 QString fileName(const QString &path)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSet>
+#include <QCollator>
 #include <QString>
 #include <QStringList>
 
@@ -47,6 +48,10 @@ private:
 
 // Moves of files and folders. Nothing here ever overwrites silently.
 namespace FileOps {
+
+/// How file names are ordered, in the window's file list and in a pass alike: as people count ("page 2"
+/// before "page 10"), case aside, in the order of the user's language.
+QCollator nameCollator();
 
 /// Final path component.
 QString fileName(const QString &path);

@@ -1,5 +1,7 @@
 #include "dialogs/keywordchoicedialog.h"
 #include "dialogs/folderchooser.h"
+#include "browser/filelist.h"
+#include "testfiles.h"
 #include "dialogs/helpcontext.h"
 #include "dialogs/messagedialog.h"
 #include "dialogs/optionsdialog.h"
@@ -17,6 +19,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileSystemModel>
+#include <QStandardItemModel>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -175,6 +179,8 @@ private Q_SLOTS:
     void init();
     void msgBoxResult_data();
     void msgBoxResult();
+    void folderChooserOffersNoCompanionFolder();
+    void fileListCountsAsPeopleDo();
     void nestedCallGetsABoxOfItsOwn();
     void msgBoxLayout_data();
     void msgBoxLayout();
@@ -624,6 +630,35 @@ void TestDialogs::windowsOpenCentred()
         QVERIFY2(offset.manhattanLength() <= 2, qPrintable(u"%1, %2"_s.arg(offset.x()).arg(offset.y())));
         w->hide();
     }
+}
+
+void TestDialogs::folderChooserOffersNoCompanionFolder()
+{
+    QStandardItemModel folders;
+    for (const QString &name : {u"News"_s, u"page_files"_s, u"notes.FILES"_s, u"_files"_s, u"Files"_s}) {
+        auto *item = new QStandardItem(name);
+        item->setData(name, QFileSystemModel::FileNameRole);
+        folders.appendRow(item);
+    }
+    WithoutCompanionFolders shown;
+    shown.setSourceModel(&folders);
+    QStringList names;
+    for (int row = 0; row < shown.rowCount(); ++row)
+        names << shown.index(row, 0).data().toString();
+    QCOMPARE(names, (QStringList {u"News"_s, u"_files"_s, u"Files"_s}));
+}
+
+void TestDialogs::fileListCountsAsPeopleDo()
+{
+    QTemporaryDir dir;
+    for (const QString &name : {u"page 10.htm"_s, u"Page 2.htm"_s, u"page 1.htm"_s, u"b.htm"_s})
+        writeBytes(dir.filePath(name), "x");
+    FileList list;
+    list.setFolder(dir.path());
+    QStringList names;
+    for (int row = 0; row < list.count(); ++row)
+        names << list.item(row)->text();
+    QCOMPARE(names, (QStringList {u"b.htm"_s, u"page 1.htm"_s, u"Page 2.htm"_s, u"page 10.htm"_s}));
 }
 
 QTEST_MAIN(TestDialogs)
