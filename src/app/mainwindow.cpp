@@ -350,6 +350,8 @@ void MainWindow::readSettings()
     m_optionsDialog->setPageFacts(s.options.pageFacts);
     m_optionsDialog->setDenominator(s.options.denominator);
     m_optionsDialog->setRootFolder(s.options.rootFolder);
+    // Where the user left it; the first start's size and place when that no longer fits a screen.
+    WindowPlacement::restore(this, s.window);
 }
 
 void MainWindow::applyLanguage()
@@ -406,7 +408,7 @@ void MainWindow::saveOnClose()
 {
     rewriteKeywordListInPlace();
     m_desk.saveListAtClose(keywordListText());
-    m_desk.writeSettings(m_folderList->folder());
+    m_desk.writeSettings(m_folderList->folder(), normalGeometry());
 }
 
 void MainWindow::rewriteKeywordListInPlace()

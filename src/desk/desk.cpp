@@ -43,9 +43,9 @@ StartupSettings Desk::readSettings(const Options &formOptions)
     return settings;
 }
 
-void Desk::writeSettings(const QString &sourceFolder)
+void Desk::writeSettings(const QString &sourceFolder, const QRect &window)
 {
-    SettingsFile::write(AppPaths::settingsFile(), {sourceFolder, m_state.patternFile, options()});
+    SettingsFile::write(AppPaths::settingsFile(), {sourceFolder, m_state.patternFile, options(), window});
 }
 
 QString Desk::loadList()

@@ -57,7 +57,7 @@ public:
     /// values before the read); the current destination and the pattern file are taken over.
     StartupSettings readSettings(const Options &formOptions);
     /// The close: the settings file written with `sourceFolder` and the options.
-    void writeSettings(const QString &sourceFolder);
+    void writeSettings(const QString &sourceFolder, const QRect &window = {});
 
     /// Reads the current pattern file; the list's text ("\n" breaks). Throws MarrowdaleError naming the file.
     QString loadList();

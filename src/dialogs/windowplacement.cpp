@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace {
 
 QMargins frameOf(const QWidget *window)
@@ -34,11 +36,14 @@ void centre(QWidget *window)
 class Centring : public QObject
 {
 public:
+    static QString name() { return QStringLiteral("marrowdaleCentring"); }
+
     Centring(QWidget *window, std::function<void(const QMargins &)> whenFramed)
         : QObject(window)
         , m_window(window)
         , m_whenFramed(std::move(whenFramed))
     {
+        setObjectName(name());
         window->installEventFilter(this);
         m_poll.setInterval(20);
         connect(&m_poll, &QTimer::timeout, this, [this] { lookForFrame(); });
@@ -99,6 +104,27 @@ namespace WindowPlacement {
 void keepCentred(QWidget *window, std::function<void(const QMargins &)> whenFramed)
 {
     new Centring(window, std::move(whenFramed));
+}
+
+bool restore(QWidget *window, const QRect &geometry)
+{
+    if (!geometry.isValid())
+        return false;
+    // Its top edge, where the title bar is taken hold of, must show on one screen, and the whole window fit it.
+    const QRect top(geometry.topLeft(), QSize(geometry.width(), 30));
+    const auto fits = [&](const QScreen *screen) {
+        const QRect room = screen->availableGeometry();
+        return room.intersected(top).width() >= std::min(100, geometry.width()) && geometry.width() <= room.width()
+            && geometry.height() <= room.height();
+    };
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    if (std::none_of(screens.cbegin(), screens.cend(), fits))
+        return false;
+    // Centring has no meta-object of its own: it is found by its name.
+    for (QObject *centring : window->findChildren<QObject *>(Centring::name(), Qt::FindDirectChildrenOnly))
+        delete centring;
+    window->setGeometry(geometry);
+    return true;
 }
 
 } // namespace WindowPlacement

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMargins>
+#include <QRect>
 
 #include <functional>
 
@@ -15,5 +16,9 @@ namespace WindowPlacement {
 /// minimised), it is centred. `whenFramed` runs once the frame is known, before the window is centred
 /// by it; without a window manager there is no frame and it never runs.
 void keepCentred(QWidget *window, std::function<void(const QMargins &frame)> whenFramed = {});
+
+/// Puts `window` where it was before (`geometry` without its frame) and no longer centres it; false, and
+/// nothing changes, when that place no longer fits any screen (a screen unplugged, a smaller one).
+bool restore(QWidget *window, const QRect &geometry);
 
 } // namespace WindowPlacement

@@ -48,6 +48,13 @@ StartupSettings read(const IniFile &ini, bool firstRun, const QString &documents
     // On for a new settings file; off for one written before the option existed.
     s.options.pageFacts = ini.readBool(section, u"PageFacts"_s, firstRun || !ini.exists());
     s.options.rootFolder = firstRun ? documentsFolder : ini.readString(section, u"RootFolder"_s, programFolder);
+    // "x,y,width,height"; anything else is no place.
+    if (const QStringList parts = ini.readString(section, u"Window"_s, QString()).split(u','); parts.size() == 4) {
+        bool ok[4] = {};
+        const QRect window(parts[0].toInt(&ok[0]), parts[1].toInt(&ok[1]), parts[2].toInt(&ok[2]), parts[3].toInt(&ok[3]));
+        if (std::all_of(std::begin(ok), std::end(ok), [](bool b) { return b; }) && window.isValid())
+            s.window = window;
+    }
     return s;
 }
 
@@ -63,6 +70,10 @@ void write(const QString &path, const ClosingSettings &settings)
     ini.setBool(section, u"Confirm"_s, o.confirm);
     ini.setInt(section, u"Denominator"_s, o.denominator);
     ini.setBool(section, u"PageFacts"_s, o.pageFacts);
+    if (settings.window.isValid()) {
+        const QRect &w = settings.window;
+        ini.setString(section, u"Window"_s, u"%1,%2,%3,%4"_s.arg(w.x()).arg(w.y()).arg(w.width()).arg(w.height()));
+    }
     ini.save();
 }
 

@@ -2,6 +2,7 @@
 
 #include "options.h"
 
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -16,6 +17,7 @@ struct StartupSettings
     QString patternFile;
     Options options;
     bool fellBack = false; ///< the stored source folder was gone: defaults replaced the rest
+    QRect window; ///< where the main window was at the last close (without its frame); invalid: none
 
     friend bool operator==(const StartupSettings &, const StartupSettings &) = default;
 };
@@ -26,6 +28,7 @@ struct ClosingSettings
     QString sourceFolder;
     QString patternFile;
     Options options;
+    QRect window; ///< the main window's place and size, without its frame; invalid: not written
 };
 
 namespace SettingsFile {

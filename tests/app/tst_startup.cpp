@@ -59,6 +59,8 @@ private Q_SLOTS:
     void secondEditDoesNotRestartTheParseTimer();
     void languageFileWithOnlyACaptionEmptiesTheRest();
     void firstRunWithoutDocumentsFolderStillStarts();
+    void windowComesBackWhereItWas_data();
+    void windowComesBackWhereItWas();
     void undoLeavesNoLineSelected();
     void clickIntoTheLogEnablesUndoForALine_data();
     void clickIntoTheLogEnablesUndoForALine();
@@ -413,6 +415,32 @@ void TestStartup::firstRunWithoutDocumentsFolderStillStarts()
     QVERIFY(main->parseTimer()->isActive());
     QCOMPARE(main->keywordList()->toPlainText(), u"news -> ../News\n"_s);
     QCOMPARE(main->folderList()->folder(), m_dir->path() + u"/home"_s); // no download folder: home
+}
+
+void TestStartup::windowComesBackWhereItWas_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QRect>("shown"); // invalid: the first start's size
+    QTest::newRow("on the screen") << "40,50,700,500"_ba << QRect(40, 50, 700, 500);
+    QTest::newRow("on a screen that is gone") << "9000,9000,700,500"_ba << QRect();
+    QTest::newRow("larger than any screen") << "0,0,9000,9000"_ba << QRect();
+    QTest::newRow("not a place") << "here"_ba << QRect();
+}
+
+void TestStartup::windowComesBackWhereItWas()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(QRect, shown);
+    writeBytes(settingsFile(), "[Setting]\nIniFolder=" + QFile::encodeName(documents()) + "\nWindow=" + stored + "\n");
+    start();
+    MainWindow *main = m_windows.main;
+    if (shown.isValid())
+        QCOMPARE(main->geometry(), shown);
+    else
+        QTRY_COMPARE(main->frameGeometry().size(), QSize(770, 579));
+    main->setGeometry(60, 70, 710, 510);
+    QVERIFY(main->close());
+    QVERIFY2(bytesOf(settingsFile()).contains("Window=60,70,710,510"), bytesOf(settingsFile()).constData());
 }
 
 void TestStartup::undoLeavesNoLineSelected()
