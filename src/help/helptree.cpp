@@ -1,5 +1,7 @@
 #include "helptree.h"
 
+#include "helpviewer.h"
+
 #include "apppaths.h"
 #include "dialogs/boxtexts.h"
 #include "marrowdaleerror.h"
@@ -8,12 +10,12 @@
 
 #include <QBitmap>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QTreeWidgetItemIterator>
 #include <QUrl>
 
@@ -134,10 +136,16 @@ void HelpTree::openPageForContext(int context)
 
 void HelpTree::openInBrowser(const QString &path)
 {
-    if (browser())
+    if (browser()) {
         browser()(path);
-    else
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        return;
+    }
+    // The program's own viewer; the desktop's browser only when the user asks for it there.
+    static QPointer<HelpViewer> viewer;
+    if (!viewer)
+        viewer = new HelpViewer;
+    viewer->setAttribute(Qt::WA_DeleteOnClose, false);
+    viewer->showPage(path);
 }
 
 void HelpTree::setBrowser(std::function<void(const QString &)> b)

@@ -35,7 +35,7 @@ public:
     /// The page mapped to a help context, in the browser.
     void openPageForContext(int context);
 
-    /// Opens a page without waiting for the browser.
+    /// Shows a page (a file, "#anchor" allowed) in the program's help viewer.
     static void openInBrowser(const QString &path);
     /// Replaces the browser (an empty function restores the desktop's); for tests.
     static void setBrowser(std::function<void(const QString &path)> browser);

@@ -2,6 +2,7 @@
 #include "dialogs/helpcontext.h"
 #include "help/helpkeyfilter.h"
 #include "help/helptree.h"
+#include "help/helpviewer.h"
 #include "help/helpwindow.h"
 #include "modalwindows.h"
 #include "programlanguage.h"
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -281,6 +283,25 @@ private Q_SLOTS:
         m_window->tabBar()->setCurrentIndex(0);
         QCOMPARE(told, u"Sorry, failed to load contents file."_s);
         QCOMPARE(tree()->topLevelItemCount(), 0);
+    }
+
+    // The program shows its pages itself: anchors, links between pages, back; the system's browser only
+    // for an address on the web.
+    void viewerFollowsLinksAndAnchors()
+    {
+        writeBytes(path(u"one.htm"_s), "<html><head><title>One</title></head><body><a href=\"two.htm#b\">two</a></body></html>");
+        writeBytes(path(u"two.htm"_s), "<html><head><title>Two</title></head><body><p id=\"b\">B</p></body></html>");
+        HelpViewer viewer;
+        viewer.showPage(path(u"two.htm#b"_s));
+        QCOMPARE(viewer.browser()->source(), QUrl(QUrl::fromLocalFile(path(u"two.htm"_s)).toString() + u"#b"_s));
+        QCOMPARE(viewer.windowTitle(), u"Two - Help"_s);
+        viewer.showPage(path(u"one.htm"_s));
+        viewer.browser()->setSource(QUrl(u"two.htm#b"_s)); // as a click on the link does
+        QCOMPARE(viewer.browser()->source().fileName(), u"two.htm"_s);
+        QVERIFY(viewer.findChild<QPushButton *>(u"btnBack"_s)->isEnabled());
+        viewer.findChild<QPushButton *>(u"btnBack"_s)->click();
+        QCOMPARE(viewer.browser()->source().fileName(), u"one.htm"_s);
+        QVERIFY(viewer.browser()->openExternalLinks());
     }
 
 private:

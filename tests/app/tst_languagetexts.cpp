@@ -14,6 +14,7 @@
 #include "editing/replacedialog.h"
 #include "filecmds/filelistcommands.h"
 #include "help/helptree.h"
+#include "help/helpviewer.h"
 #include "help/helpwindow.h"
 #include "languagefile.h"
 #include "scriptedprompts.h"
@@ -71,7 +72,7 @@ QString textFor(const LanguageKey &k)
 // Keys that came after the first language files: a file that lacks them shows their English text.
 bool keepsEnglish(const LanguageKey &k)
 {
-    static const QStringList newSections {u"FolderChooser"_s, u"ReplaceDialog"_s, u"Preview"_s, u"WaitWindow"_s,
+    static const QStringList newSections {u"FolderChooser"_s, u"ReplaceDialog"_s, u"Preview"_s, u"HelpViewer"_s, u"WaitWindow"_s,
                                           u"Messages"_s};
     static const QStringList newKeys {u"Main OpenExplorer->Caption"_s, u"OptionDialog chooseFolderButton->Hint"_s,
                                       u"HelpSearch Caption"_s,         u"Main puPreview->Caption"_s, u"Main puSuggestions->Caption"_s,
@@ -112,6 +113,7 @@ private:
     {
         ProgramWindows program;
         std::unique_ptr<FolderChooser> folderChooser;
+        std::unique_ptr<HelpViewer> helpViewer;
         QHash<QString, Shown> shown; ///< by "section key"
     };
     void openWindows(Windows &w);
@@ -171,6 +173,8 @@ void TestLanguageTexts::openWindows(Windows &w)
     w.program.main->findReplaceCommands()->showDialog();
     w.program.waitWindow->showIfHidden();
     w.folderChooser = std::make_unique<FolderChooser>(nullptr, m_dir.path(), 1);
+    w.helpViewer = std::make_unique<HelpViewer>();
+    w.helpViewer->applyLanguage(); // as it does when it shows a page
     describeControls(w);
 }
 
@@ -178,6 +182,8 @@ void TestLanguageTexts::cleanupTestCase()
 {
     m_translated.folderChooser.reset();
     m_sparse.folderChooser.reset();
+    m_translated.helpViewer.reset();
+    m_sparse.helpViewer.reset();
     m_translated.program.destroy();
     m_sparse.program.destroy();
 }
@@ -285,6 +291,11 @@ void TestLanguageTexts::describeControls(Windows &w)
               [preview, column] { return preview->table()->horizontalHeaderItem(column)->text(); });
     for (const QString &name : {u"btnSuggested"_s, u"btnClassify"_s, u"btnCopy"_s, u"btnClose"_s})
         shows(u"Preview"_s, name + u"->Caption"_s, textOf<QPushButton>(preview, name));
+
+    HelpViewer *viewer = w.helpViewer.get();
+    shows(u"HelpViewer"_s, u"Caption"_s, [viewer] { return viewer->windowTitle(); });
+    for (const QString &name : {u"btnBack"_s, u"btnForward"_s, u"btnBrowser"_s, u"btnClose"_s})
+        shows(u"HelpViewer"_s, name + u"->Caption"_s, textOf<QPushButton>(viewer, name));
 
     QWidget *wait = w.program.waitWindow;
     shows(u"WaitWindow"_s, u"Caption"_s, [wait] { return wait->windowTitle(); });
