@@ -143,6 +143,10 @@ void MainWindow::createControls()
     m_log->setSelectionMode(QAbstractItemView::SingleSelection);
     // Log lines pad names to 40 columns; only a fixed-pitch face lines the arrows up.
     m_log->setFont(ProgramFonts::fixed(11));
+    // A pass appends thousands of lines: every line is one line high, so none has to be laid out to be
+    // placed, and only those in sight are ever shaped.
+    m_log->setUniformItemSizes(true);
+    m_log->setLayoutMode(QListView::Batched);
     new FirstArrowSelects(m_log);
     new FirstArrowSelects(m_fileList);
 

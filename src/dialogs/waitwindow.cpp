@@ -50,6 +50,7 @@ void WaitWindow::showIfHidden()
 {
     if (isVisible())
         return;
+    m_sincePaint.invalidate(); // the first look at it is painted at once
     if (m_language.applyProgramLanguage()) {
         m_notice->adjustSize();
         // A longer translation moves left as far as it must to stay whole.
@@ -60,8 +61,10 @@ void WaitWindow::showIfHidden()
 
 void WaitWindow::repaintNow()
 {
-    if (!isVisible())
+    // Thousands of folders come one after another: a few repaints a second show them all going by.
+    if (!isVisible() || (m_sincePaint.isValid() && m_sincePaint.elapsed() < 40))
         return;
+    m_sincePaint.start();
     repaint();
     // Only paint work: user input must not reach the windows in the middle of the pass.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QElapsedTimer>
+
 #include "languagetable.h"
 
 #include <QWidget>
@@ -26,4 +28,5 @@ private:
     QLabel *m_notice = nullptr;
     QProgressBar *m_progressBar = nullptr;
     LanguageTable m_language;
+    QElapsedTimer m_sincePaint; ///< since the last repaintNow() that painted
 };
