@@ -25,6 +25,7 @@
 #include "editing/patternfilecommands.h"
 #include "filecmds/filelistcommands.h"
 #include "help/helpwindow.h"
+#include "passes/passlog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -37,6 +38,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -139,14 +141,7 @@ void MainWindow::createControls()
     m_progressBar->hide();
 
     m_logCaption = captionPanel(this, u"Class. Log"_s, logCaptionWidth);
-    m_log = new QListWidget(this);
-    m_log->setSelectionMode(QAbstractItemView::SingleSelection);
-    // Log lines pad names to 40 columns; only a fixed-pitch face lines the arrows up.
-    m_log->setFont(ProgramFonts::fixed(11));
-    // A pass appends thousands of lines: every line is one line high, so none has to be laid out to be
-    // placed, and only those in sight are ever shaped.
-    m_log->setUniformItemSizes(true);
-    m_log->setLayoutMode(QListView::Batched);
+    m_log = new PassLog(this);
     new FirstArrowSelects(m_log);
     new FirstArrowSelects(m_fileList);
 
@@ -530,22 +525,13 @@ void MainWindow::setSourceFolder(const QString &folder)
 
 void MainWindow::appendMove(const LoggedMove &move)
 {
-    auto *item = new QListWidgetItem(move.line, m_log);
-    item->setData(LoggedMoveRole, QVariant::fromValue(move));
+    m_log->appendMove(move);
     keepAlive();
 }
 
 void MainWindow::showSummary(const QString &text)
 {
-    // A line of its own look that cannot be selected, so that no undo takes it for a move.
-    auto *item = new QListWidgetItem(text, m_log);
-    item->setFlags(Qt::ItemIsEnabled);
-    item->setToolTip(text);
-    QFont font = item->font();
-    font.setItalic(true);
-    item->setFont(font);
-    item->setForeground(palette().color(QPalette::PlaceholderText));
-    m_log->scrollToItem(item);
+    m_log->appendSummary(text);
 }
 
 void MainWindow::refreshFileList()

@@ -6,6 +6,7 @@
 #include "dialogs/languagetable.h"
 #include "editing/keywordlistbox.h"
 #include "passes/passcommands.h"
+#include "passes/passlog.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -181,7 +182,7 @@ private:
     QPushButton *m_optionsButton = nullptr;
     QProgressBar *m_progressBar = nullptr;
     QLabel *m_logCaption = nullptr;
-    QListWidget *m_log = nullptr;
+    PassLog *m_log = nullptr;
     LanguageTable m_language;
     FolderFollow *m_folderFollow = nullptr; ///< the file list follows its folder while the program is idle
     std::unique_ptr<ModalWait> m_passWait;

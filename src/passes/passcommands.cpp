@@ -11,10 +11,17 @@
 #include "dialogs/handlerguard.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QScopeGuard>
+#include <QTimer>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 #include <QSet>
 
 using namespace Qt::StringLiterals;
@@ -63,6 +70,10 @@ PassCommands::PassCommands(Desk &desk, DeskView &view, QPushButton *classifyButt
         m_logMenu->popup(log->viewport()->mapToGlobal(at));
     });
 
+    // Pages dropped onto the window are filed at once, as Classify files them.
+    window->setAcceptDrops(true);
+    window->installEventFilter(this);
+
     m_previewDialog = new PreviewDialog(window);
     connect(m_previewDialog, &PreviewDialog::suggestionChosen, this, [this](int row, int index) {
         runGuarded(m_previewDialog, [&] {
@@ -97,6 +108,8 @@ void PassCommands::classify(const QStringList &files)
             return;
     }
     PassSummary summary;
+    m_busy = true;
+    const auto idle = qScopeGuard([this] { m_busy = false; });
     m_view.runPass([&] { summary = m_desk.classify(toFile, m_view); });
     m_withoutKeyword = summary.withoutKeyword;
     const int suggested = m_desk.suggestedCount(m_withoutKeyword, m_files->folder());
@@ -117,6 +130,43 @@ void PassCommands::preview(const QStringList &files)
             left.append(row.path);
         if (!left.isEmpty())
             classify(left);
+    }
+}
+
+bool PassCommands::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_window || (event->type() != QEvent::DragEnter && event->type() != QEvent::Drop))
+        return false;
+    auto *drop = static_cast<QDropEvent *>(event);
+    if (!drop->mimeData()->hasUrls() || m_busy || QApplication::activeModalWidget())
+        return false;
+    drop->acceptProposedAction();
+    if (event->type() == QEvent::Drop) {
+        // Filed after the drop: the source of the drag must not wait for the pass and its questions.
+        QTimer::singleShot(0, this, [this, urls = drop->mimeData()->urls()] {
+            runGuarded(m_window, [&] { classifyDropped(urls); });
+        });
+    }
+    return true;
+}
+
+void PassCommands::classifyDropped(const QList<QUrl> &urls)
+{
+    QStringList files, refused;
+    for (const QUrl &url : urls) {
+        const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
+        if (!path.isEmpty() && QFileInfo(path).isFile())
+            files.append(QDir::cleanPath(path));
+        else
+            refused.append(url.toDisplayString(QUrl::PreferLocalFile));
+    }
+    if (!refused.isEmpty()) {
+        m_desk.prompts().notify(
+            ProgramText(Message::DropNotLocal, {refused.join(u", "_s)}).in(m_desk.state().messages));
+    }
+    if (!files.isEmpty()) {
+        m_view.parseNowIfEdited();
+        classify(files);
     }
 }
 

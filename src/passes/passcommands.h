@@ -13,6 +13,7 @@ class QAction;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class QUrl;
 
 Q_DECLARE_METATYPE(LoggedMove)
 
@@ -22,7 +23,7 @@ class PassCommands : public QObject
 {
     Q_OBJECT
 public:
-    /// Where a log item keeps the move it shows.
+    /// Where a log item keeps the move it shows (as PassLog keeps it).
     static constexpr int LoggedMoveRole = Qt::UserRole;
 
     /// The preview and the questions open over `window`.
@@ -44,10 +45,15 @@ public:
     void preview(const QStringList &files = {});
     /// The preview of the files the last pass left without a keyword that are still there.
     void previewSuggestions();
+    /// Classify over what was dropped onto the window; what is not a file on this computer is named.
+    void classifyDropped(const QList<QUrl> &urls);
     /// Takes back the move of the selected log line.
     void undoSelectedMove();
     /// Takes back every move of the pass the selected log line belongs to, newest first.
     void undoSelectedPass();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     Desk &m_desk;
@@ -60,6 +66,7 @@ private:
     QAction *m_previewAction = nullptr;
     QAction *m_suggestionsAction = nullptr;
     QStringList m_withoutKeyword; ///< by the last pass
+    bool m_busy = false; ///< a pass runs: what is dropped meanwhile is not taken
     QAction *m_undoMoveAction = nullptr;
     QAction *m_undoPassAction = nullptr;
     PreviewDialog *m_previewDialog = nullptr;

@@ -261,6 +261,8 @@ constexpr NamedText namedTexts[] = {
      u"There is no keyword line to file by. Write lines such as \"news -> ../News\" into the keyword list: a keyword, an arrow and the folder (\"..\" is the parent folder)."},
     {Message::ClassifyNoFiles, u"ClassifyNoFiles",
      u"There is no file to classify in \"%1\"."},
+    {Message::DropNotLocal, u"DropNotLocal",
+     u"Only files on this computer can be filed; these are not: %1"},
 };
 
 constexpr bool inEnumOrder()

@@ -151,6 +151,7 @@ enum class Message {
     KeywordListExample, ///< the greyed example an empty keyword list shows (two lines, not saved)
     ClassifyNoKeywordLines, ///< Classify with no keyword line it can file by says why
     ClassifyNoFiles, ///< Classify with no file in the source folder says so
+    DropNotLocal, ///< something dropped onto the window that is not a file on this computer
     // New texts go above, their rows at the end of the table in messagetable.cpp.
     Count ///< not a text: how many there are
 };

@@ -13,6 +13,9 @@
 
 #include <QApplication>
 #include <QListWidget>
+#include <QMimeData>
+#include <QDropEvent>
+#include <QWindow>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -81,6 +84,27 @@ private Q_SLOTS:
                  QStringList({u"a news.htm -> ../News"_s, u"b paper.htm -> ../Paper"_s, u"c news paper.htm -> stays"_s,
                               u"d other.htm -> stays"_s, u"e ask.htm -> stays"_s}));
         QVERIFY(shown.at(2).contains(u"../News, ../Paper"_s) && shown.at(4).contains(u"../Ask"_s));
+    }
+
+    void droppedPagesAreFiled()
+    {
+        writeBytes(path(u"elsewhere/news of the day.htm"_s), "page");
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path(u"elsewhere/news of the day.htm"_s)), QUrl(u"https://example.com/a"_s)});
+        main()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main()));
+        // Onto the window as a desktop drops it: through its window, onto a place of it that is no control.
+        QPoint at(2, 2);
+        while (main()->childAt(at) && at.y() < main()->height())
+            at += QPoint(0, 5);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(main()->windowHandle(), &enter);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(main()->windowHandle(), &drop);
+        QVERIFY(drop.isAccepted());
+        QTRY_VERIFY(QFileInfo::exists(path(u"Sorted/News/news of the day.htm"_s)));
+        QVERIFY(m_prompts.askedOf(u"notify"_s).value(0).contains(u"https://example.com/a"_s));
+        QCOMPARE(main()->log()->count(), 2); // the move and the summary
     }
 
     void classifyWithNothingToDoSaysWhy_data()
