@@ -87,8 +87,11 @@ void ClassifyPass::run(const QStringList &files)
             if (!QFileInfo(destination).isDir() && !planner.parentFolderMissing(destination)) {
                 m_context.view.showWait(int(g * 100 / m_table.size()));
                 end.waitShown = shown = true;
+                const QString top = FileOps::topMissingFolder(destination);
                 if (!FileOps::createFolderPath(destination))
                     uncreatable.append(destination);
+                else if (!top.isEmpty())
+                    movePass.noteFolderMade(destination, top);
             }
         }
         return shown;

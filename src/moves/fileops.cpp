@@ -144,9 +144,12 @@ public:
     void done()
     {
         if (m_open && m_context.journal)
-            m_context.journal->done(m_id);
+            m_context.journal->done(m_id, m_made);
         m_open = false;
     }
+    /// The move made this folder (and those below it) on its way: its undo takes them away once empty.
+    void made(const QString &folder) { m_made = folder; }
+    const QString &made() const { return m_made; }
 
     void failed(const QString &reason)
     {
@@ -169,6 +172,7 @@ private:
     QByteArray m_fromBytes; ///< converted once for every attempt
     QByteArray m_toBytes;
     MoveSteps::CopyPlan m_plan;
+    QString m_made;
     QString m_id;
     bool m_open = true;
 };
@@ -496,6 +500,25 @@ QStringList companionFolders(const QString &filePath)
     return folders;
 }
 
+QString topMissingFolder(const QString &folder)
+{
+    QString top;
+    for (QString f = folder; !f.isEmpty() && f != u"/"_s && !MoveSteps::exists(encoded(f)); f = folderOf(f))
+        top = f;
+    return top;
+}
+
+void removeEmptyFolders(const QString &folder, const QString &upTo)
+{
+    // Only below or at `upTo`, and rmdir() takes nothing but an empty folder (never a link to one).
+    if (upTo.isEmpty() || (folder != upTo && !folder.startsWith(upTo + u'/')))
+        return;
+    for (QString f = folder;; f = folderOf(f)) {
+        if (::rmdir(encoded(f).constData()) != 0 || f == upTo)
+            return;
+    }
+}
+
 bool createFolderPath(const QString &folder)
 {
     // Name by name from the root, never through another user's link, never below the working folder.
@@ -543,7 +566,9 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
             result = MoveOutcome::ParentDeclined;
             return false;
         }
-        createFolderPath(destination);
+        const QString topMissing = topMissingFolder(destination);
+        if (createFolderPath(destination))
+            move.made(topMissing);
         e = move.moveEntry();
     }
     if (e == EEXIST && !isRealDir(target)) {
@@ -567,10 +592,12 @@ bool moveWithCompanions(const QString &source, const QString &destination, const
         result = e == MoveSteps::sourceChanged ? MoveOutcome::SourceChanged : MoveOutcome::Failed;
         return true;
     }
+    if (move.made().isEmpty())
+        move.made(pass.madeFor(destination));
     move.done();
     result = MoveOutcome::Moved;
 
-    context.view.appendMove({logLine(name, destination, rootFolder), name, destination, move.id()});
+    context.view.appendMove({logLine(name, destination, rootFolder), name, destination, move.id(), move.made()});
     if (!companion.isEmpty()) {
         moveFolder(companion, companionTarget, context, target);
         context.view.refreshFileList();
@@ -646,5 +673,6 @@ bool undoMove(const LoggedMove &logged, const QString &currentFolder, const Move
     move.done();
     if (!companion.isEmpty())
         moveFolder(companion, companionReturn, context, returnPath);
+    FileOps::removeEmptyFolders(logged.destination, logged.made);
     return true;
 }

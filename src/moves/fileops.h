@@ -2,6 +2,7 @@
 
 #include <QSet>
 #include <QCollator>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -38,12 +39,17 @@ public:
     /// The context the pass's moves take.
     const MoveContext &context() const { return m_context; }
     void noteAttributesLost(const QString &folder);
+    /// The pass made `folder`, and `top` was the topmost of those it had to make for it: every move into
+    /// it records that, so that the undo that leaves it empty takes it away.
+    void noteFolderMade(const QString &folder, const QString &top) { m_context.pass->m_made.insert(folder, top); }
+    QString madeFor(const QString &folder) const { return m_context.pass->m_made.value(folder); }
 
 private:
     MoveContext m_context;
     bool m_owner = false;
     int m_exceptions = 0;
     QStringList m_attributesLostIn;
+    QHash<QString, QString> m_made; ///< of the pass that owns the journal's pass record
 };
 
 // Moves of files and folders. Nothing here ever overwrites silently.
@@ -89,6 +95,11 @@ QStringList companionFolders(const QString &filePath);
 
 /// Creates the folder with every missing parent. True when it exists afterwards.
 bool createFolderPath(const QString &folder);
+/// The topmost of the folder and its parents that does not exist; empty when the folder exists.
+QString topMissingFolder(const QString &folder);
+/// Removes the folder and then its parents while they are empty, up to and with `upTo`: what an undone
+/// move had made and left empty goes.
+void removeEmptyFolders(const QString &folder, const QString &upTo);
 
 /// Whether a move into `destination` asks first (message 13): neither it nor its top folder exists.
 bool parentFolderMissing(const QString &destination);

@@ -10,6 +10,7 @@ struct LoggedMove
     QString fileName;
     QString destination; ///< the folder the file was moved into, exactly
     QString journalId; ///< the move's id in the journal; empty when it was not recorded
+    QString made; ///< the topmost folder the move made on its way; empty when it made none
 
     friend bool operator==(const LoggedMove &, const LoggedMove &) = default;
 };

@@ -80,7 +80,7 @@ private:
         m_prompts.clear();
         const bool moved = move.kind == FolderKind
             ? FileOps::moveFolder(move.dst, move.src, m_pass->context(), {}, move.id)
-            : undoMove({{}, FileOps::fileName(move.dst), FileOps::folderOf(move.dst), move.id}, returnFolder,
+            : undoMove({{}, FileOps::fileName(move.dst), FileOps::folderOf(move.dst), move.id, move.made}, returnFolder,
                        m_pass->context());
         // A declined question (a merge into a folder that is back in the way) counts as what was told.
         const QString told = (m_prompts.notices + m_prompts.questions).join(u' ');
@@ -197,6 +197,7 @@ MoveHistory::MoveHistory(const QList<JournalRecord> &records)
                 continue;
             }
             found->state = MoveState::Done;
+            found->made = record.made;
             // A companion folder that followed a move back takes back the companion of the move it undoes.
             if (const auto file = m_moves.constFind(found->follows); file != m_moves.cend()) {
                 const QString original = m_moves.value(file->undoes).companionMove;

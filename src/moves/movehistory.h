@@ -39,6 +39,7 @@ struct HistoryMove
     QString undoneBy; ///< the move that took this one back
     MoveState state = MoveState::Interrupted;
     QString reason; ///< why it failed
+    QString made; ///< the topmost folder the move made on its way (see JournalRecord::made)
 
     /// A move the user made happen, as opposed to a companion folder travelling with its file.
     bool standsAlone() const { return follows.isEmpty(); }

@@ -271,11 +271,12 @@ QString MoveJournal::intent(JournalRecord record)
     return record.id;
 }
 
-void MoveJournal::done(const QString &id)
+void MoveJournal::done(const QString &id, const QString &made)
 {
     JournalRecord record;
     record.op = u"done"_s;
     record.id = id;
+    record.made = made;
     // Goes out with the next record: a crash that loses it leaves an intent whose move is found complete
     // on disk, which the next start settles as done. Half the writes of a pass.
     appendLine(m_pending, record, QDateTime::currentMSecsSinceEpoch());
@@ -435,6 +436,7 @@ void MoveJournal::appendLine(QByteArray &lines, const JournalRecord &record, qin
     if (record.merge)
         line.put(",\"merge\":true");
     put("reason", record.reason);
+    put("made", record.made);
     line.put("}\n");
     line.finish();
 }
@@ -467,6 +469,7 @@ std::optional<JournalRecord> MoveJournal::decode(const QByteArray &line)
     record.page = object.value(u"page"_s).toString();
     record.merge = object.value(u"merge"_s).toBool();
     record.reason = object.value(u"reason"_s).toString();
+    record.made = object.value(u"made"_s).toString();
     return record;
 }
 

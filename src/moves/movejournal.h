@@ -65,6 +65,7 @@ struct JournalRecord
     QString page;
     bool merge = false;
     QString reason;
+    QString made; ///< "done" records: the topmost folder the move had to make, for an undo to remove
 
     /// The intent of a move of a "file" or "folder"; the optional fields stay empty.
     static JournalRecord intent(const QString &kind, const QString &src, const QString &dst)
@@ -116,7 +117,8 @@ public:
     /// Records the intent of a move from a record whose kind, paths and optional fields are filled in, and
     /// returns its id.
     QString intent(JournalRecord record);
-    void done(const QString &id);
+    /// `made`: the topmost folder the move had to make on its way (see JournalRecord::made).
+    void done(const QString &id, const QString &made = {});
     /// Writes what is held back (done records go out with the next record, or at the end of the pass).
     void flush();
     void failed(const QString &id, const QString &reason);

@@ -240,7 +240,7 @@ void TestKeyboard::focusFollowsTheLayout()
     writeBytes(inbox() + u"/page.htm"_s, "page");
     start();
     main()->fileList()->setCurrentRow(0);
-    main()->appendMove({u"page.htm -> ../News"_s, u"page.htm"_s, sorted(), {}});
+    main()->appendMove({u"page.htm -> ../News"_s, u"page.htm"_s, sorted(), {}, {}});
     main()->log()->setCurrentRow(0);
     const QList<QWidget *> expected {
         main()->volumeChooser(),  main()->folderList(),    main()->fileList(),      main()->classifyButton(),
@@ -276,7 +276,7 @@ void TestKeyboard::undoFollowsTheLogSelection()
     QFETCH(QString, action);
     start();
     for (int i = 0; i < lines; ++i)
-        main()->appendMove({u"page%1.htm -> ../News"_s.arg(i), u"page%1.htm"_s.arg(i), sorted(), {}});
+        main()->appendMove({u"page%1.htm -> ../News"_s.arg(i), u"page%1.htm"_s.arg(i), sorted(), {}, {}});
     main()->log()->setFocus();
     press(action.startsWith(u"End"_s) ? Qt::Key_End : Qt::Key_Down);
     if (action.endsWith(u"clear"_s))
@@ -344,7 +344,7 @@ void TestKeyboard::arrowsMoveOnAfterTheFirst()
     start();
     QListWidget *list = log ? static_cast<QListWidget *>(main()->log()) : main()->fileList();
     for (int i = 0; log && i < 3; ++i)
-        main()->appendMove({u"page%1.htm -> ../News"_s.arg(i), u"page%1.htm"_s.arg(i), sorted(), {}});
+        main()->appendMove({u"page%1.htm -> ../News"_s.arg(i), u"page%1.htm"_s.arg(i), sorted(), {}, {}});
     list->setFocus();
     list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
     QList<int> rows;

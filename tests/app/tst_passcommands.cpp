@@ -149,6 +149,8 @@ private Q_SLOTS:
         QCOMPARE(main()->log()->count(), 2);
         QCOMPARE(main()->log()->item(1)->text(), u"Undo: 2 of 2 moves taken back."_s);
         COMPARE_TREES(TreeSnapshot::of(path(u"in"_s), TreeSnapshot::NoFolderTimes), before);
+        // The folders the pass made for its moves went with them.
+        QVERIFY(!QFileInfo::exists(path(u"Sorted/News"_s)) && !QFileInfo::exists(path(u"Sorted/Paper"_s)));
         const MoveHistory history = MoveHistory::read(main()->journal().path());
         QCOMPARE(history.passes().last().what, u"undo"_s);
         QVERIFY(history.movesToUndo(*history.lastFilingPass()).isEmpty()); // nothing of the pass is left in place

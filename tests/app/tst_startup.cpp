@@ -483,7 +483,7 @@ void TestStartup::clickIntoTheLogEnablesUndoForALine()
     start();
     QListWidget *log = m_windows.main->log();
     for (int i = 0; i < lines; ++i)
-        m_windows.main->appendMove({u"page%1.htm -> ../News"_s.arg(i), u"page%1.htm"_s.arg(i), {}, {}});
+        m_windows.main->appendMove({u"page%1.htm -> ../News"_s.arg(i), u"page%1.htm"_s.arg(i), {}, {}, {}});
     log->clearSelection();
     const QPoint at
         = clicked >= 0 ? log->visualItemRect(log->item(clicked)).center() : QPoint(10, log->viewport()->height() - 5);

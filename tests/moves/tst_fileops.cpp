@@ -420,7 +420,7 @@ private Q_SLOTS:
         put(at + u"/page.files/i"_s);
         if (namesakeAtHome)
             put(m_in + u"/page.htm"_s, "home");
-        const LoggedMove move {FileOps::logLine(u"page.htm"_s, at, m_root), u"page.htm"_s, at, {}};
+        const LoggedMove move {FileOps::logLine(u"page.htm"_s, at, m_root), u"page.htm"_s, at, {}, {}};
         ScriptedPrompts prompts;
         RecordingView view;
         const bool comesBack = fileThere && !namesakeAtHome;
