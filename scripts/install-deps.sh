@@ -5,7 +5,7 @@ set -eu
 # program uses at run time (CJK fonts, Qt's translations, xdg-open), the tests' setfattr (attr) and the
 # packaging checks (desktop entry, AppStream data, manual page, Debian package).
 packages="cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libicu-dev zlib1g-dev libxml2-dev libgmime-3.0-dev libpoppler-cpp-dev fonts-noto-cjk qt6-translations-l10n
-  xdg-utils desktop-file-utils appstream dpkg-dev file man-db lintian attr"
+  xdg-utils desktop-file-utils appstream dpkg-dev file man-db lintian attr dbus-daemon"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

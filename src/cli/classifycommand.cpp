@@ -1,6 +1,7 @@
 #include "batchclassifier.h"
 #include "classifyreport.h"
 #include "commands.h"
+#include "desktopnotifier.h"
 #include "folderwatch.h"
 
 #include "apppaths.h"
@@ -184,6 +185,7 @@ int watch(const ClassifySetup &setup, Desk &desk, ClassifyReport &report)
     bool allWritten = true; // for the summary
     QString lastPass;
     QDateTime ownCounters; // when this watch last wrote the list: its own counters change no rule
+    DesktopNotifier desktop;
     const auto round = [&](const QStringList &files, const QSet<QString> &folders) {
         // The list is read afresh for every round: the window may have changed it meanwhile.
         QString error;
@@ -194,9 +196,12 @@ int watch(const ClassifySetup &setup, Desk &desk, ClassifyReport &report)
             return;
         }
         QString passId;
+        report.takeRound();
         allWritten = classifyFiles(setup, desk, *text, files, folders, report, &passId, &ownCounters) && allWritten;
         if (!passId.isEmpty())
             lastPass = passId;
+        const ClassifyReport::Round round = report.takeRound();
+        desktop.roundDone(round.moved, round.waiting);
     };
     // Called from the event loop, which no exception may cross.
     FolderWatch watch(setup.source, SettleMilliseconds, [&](const QStringList &files, const QSet<QString> &folders) {

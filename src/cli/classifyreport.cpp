@@ -168,6 +168,10 @@ void ClassifyReport::file(const FileOutcome &outcome)
     }
     if (!outcome.problems.isEmpty())
         ++m_withProblems;
+    if (outcome.status == FileOutcome::Moved)
+        ++m_round.moved;
+    else if (outcome.status == FileOutcome::Skipped || outcome.status == FileOutcome::Failed)
+        m_round.waiting.append(outcome.plan.path.mid(outcome.plan.path.lastIndexOf(u'/') + 1));
 
     if (m_style == Style::Json) {
         write(QString::fromUtf8(QJsonDocument(toJson(outcome, m_root)).toJson(QJsonDocument::Compact)));

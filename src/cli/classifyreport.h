@@ -8,6 +8,7 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <utility>
 #include <cstdio>
 
 // What a command-line pass tells: one line (or one JSON object) per file as it is settled, and a summary.
@@ -38,6 +39,14 @@ public:
 
     static QJsonObject toJson(const FileOutcome &outcome, const QString &rootFolder);
 
+    /// What the files reported since the last call came to: how many moved, which were left for the user.
+    struct Round
+    {
+        int moved = 0;
+        QStringList waiting;
+    };
+    Round takeRound() { return std::exchange(m_round, {}); }
+
 private:
     void write(QStringView text);
 
@@ -55,6 +64,7 @@ private:
     int m_unreadable = 0;
     int m_refusedLines = 0;
     bool m_allRecorded = true;
+    Round m_round;
     QString m_line;
     QByteArray m_bytes;
     QStringEncoder m_encoder {QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};

@@ -16,6 +16,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDBusConnection>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -85,6 +86,8 @@ struct Sandbox
         environment.insert(u"XDG_CACHE_HOME"_s, base + u"/cache"_s);
         environment.insert(u"HOME"_s, base);
         environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+        // No desktop either, unless a test gives it one.
+        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + base + u"/no-bus"_s);
         return environment;
     }
 
@@ -120,6 +123,27 @@ QStringList lines(const QString &text)
 
 } // namespace
 
+// The desktop's notification service, as far as the watch uses it.
+class FakeNotifications : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    QStringList summaries, bodies;
+    QList<QStringList> actions;
+
+public Q_SLOTS:
+    uint Notify(const QString &, uint, const QString &, const QString &summary, const QString &body,
+                const QStringList &action, const QVariantMap &, int)
+    {
+        summaries << summary;
+        bodies << body;
+        actions << action;
+        return uint(summaries.size());
+    }
+};
+
 class TestCommandLine : public QObject
 {
     Q_OBJECT
@@ -152,6 +176,7 @@ private Q_SLOTS:
     void undoLastRestoresTheTree();
     void undoNeverOverwrites();
     void watchWaitsForAPageToStopGrowing();
+    void watchTellsTheDesktop();
 };
 
 void TestCommandLine::classifies_data()
@@ -306,6 +331,45 @@ void TestCommandLine::pagesFiledByWhatTheyAre()
     if (!moved.isEmpty())
         QVERIFY2(real.out.contains(u" (in the %1)"_s.arg(matches.first().toObject().value(u"field"_s).toString())),
                  qPrintable(real.out));
+}
+
+// Each round of a watch tells the desktop what was filed and what waits, on a private session bus with a
+// notification service of the test's own.
+void TestCommandLine::watchTellsTheDesktop()
+{
+    QProcess bus;
+    bus.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+    if (!bus.waitForStarted())
+        QSKIP("no dbus-daemon to run a private session bus");
+    QVERIFY(bus.waitForReadyRead(10000));
+    const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+    {
+        QDBusConnection connection = QDBusConnection::connectToBus(address, u"desktop"_s);
+        QVERIFY(connection.isConnected());
+        FakeNotifications service;
+        QVERIFY(connection.registerObject(u"/org/freedesktop/Notifications"_s, &service,
+                                          QDBusConnection::ExportAllSlots));
+        QVERIFY(connection.registerService(u"org.freedesktop.Notifications"_s));
+
+        Sandbox box(u"news -> ../News\npaper -> ../Paper"_s);
+        QProcess watch;
+        QProcessEnvironment environment = box.environment();
+        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, address);
+        watch.setProcessEnvironment(environment);
+        watch.start(QStringLiteral(MARROWDALE_EXECUTABLE), {u"classify"_s, u"--watch"_s, box.in});
+        QVERIFY(watch.waitForStarted());
+        box.make({u"in/daily news.htm=a"_s, u"in/news paper.htm=b"_s});
+        QTRY_VERIFY_WITH_TIMEOUT(!service.summaries.isEmpty(), 15000);
+        QCOMPARE(service.summaries.first(), u"Marrowdale filed 1 pages; 1 wait for you"_s);
+        QCOMPARE(service.bodies.first(), u"news paper.htm"_s);
+        QCOMPARE(service.actions.first(), (QStringList {u"default"_s, u"Open Marrowdale"_s}));
+        watch.terminate();
+        QVERIFY(watch.waitForFinished(10000));
+        QCOMPARE(watch.exitCode(), 0);
+    }
+    QDBusConnection::disconnectFromBus(u"desktop"_s);
+    bus.terminate();
+    bus.waitForFinished(5000);
 }
 
 // Suggestions are only told, unless a score is given to accept them: then the move is recorded like any.
