@@ -58,7 +58,7 @@ struct TrashFolder
     QByteArray pathBase; ///< what the recorded path is relative to; empty: the path is recorded whole
 };
 
-// The trash for an entry on the device `device`, as the desktop's trash specification lays them out: the
+// The trash for an entry on the device `device`, as the desktop's shared trash standard lays them out: the
 // home trash on the home's disk, else $top/.Trash/$uid (when an administrator made $top/.Trash, sticky and
 // not a link) or $top/.Trash-$uid.
 TrashFolder trashFor(const QByteArray &entry, dev_t device)
@@ -88,7 +88,7 @@ QByteArray writeRecord(const TrashFolder &trash, const QByteArray &entry, int *e
     QByteArray recorded = entry;
     if (!trash.pathBase.isEmpty())
         recorded = entry.mid(trash.pathBase.size() + (trash.pathBase.endsWith('/') ? 0 : 1));
-    // Percent-encoded as the specification asks, so that a file manager restores "100% sure.html" by its name.
+    // Percent-encoded as the trash standard asks, so that a file manager restores "100% sure.html" by its name.
     const QByteArray info = "[Trash Info]\nPath=" + recorded.toPercentEncoding("/")
         + "\nDeletionDate=" + QDateTime::currentDateTime().toString(u"yyyy-MM-ddTHH:mm:ss"_s).toLatin1() + '\n';
     const QByteArray name = MoveSteps::nameOf(entry);

@@ -11,7 +11,7 @@
 
 using namespace Qt::StringLiterals;
 
-// Delete puts files into the desktop's trash as its specification lays it out, so that any file manager
+// Delete puts files into the desktop's trash as its shared standard lays it out, so that any file manager
 // restores them by their names.
 class TestTrash : public QObject
 {
