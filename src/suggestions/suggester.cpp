@@ -120,15 +120,15 @@ void Suggester::save() const
 
 void Suggester::prepare()
 {
-    bool fromCache = false;
     if (!m_loaded) {
         m_loaded = true;
-        fromCache = load();
+        m_learned = load();
     }
     const bool changed = m_index.update(m_setup.parentFolder, m_setup.leaveOut, m_setup.readPages);
-    if (changed || !fromCache) {
+    if (changed || !m_learned) {
         learn();
         save();
+        m_learned = true;
     }
 }
 

@@ -63,6 +63,7 @@ private:
 
     Setup m_setup;
     bool m_loaded = false;
+    bool m_learned = false; ///< the model was learned from the index as it is now
     ArchiveIndex m_index;
     QList<qsizetype> m_classes; ///< the index's folders that hold pages, as the model numbers them
     SuggestionModel m_model;

@@ -130,6 +130,22 @@ private Q_SLOTS:
         QCOMPARE(best(), u"../Python"_s);
     }
 
+    // Nothing changed, nothing learned or written again: not by the same suggester, not by the next run's.
+    void unchangedArchiveIsNotLearntAgain()
+    {
+        const QString cache = m_dir.filePath(u"cache/unchanged.index"_s);
+        Suggester first(setup(cache));
+        first.prepare();
+        const QDateTime written = QFileInfo(cache).lastModified();
+        QVERIFY(written.isValid());
+        QTest::qWait(20);
+        first.prepare();
+        Suggester next(setup(cache));
+        next.prepare();
+        QCOMPARE(QFileInfo(cache).lastModified(), written);
+        QVERIFY(!next.suggest(source() + u"/Kernel build howto.html"_s, {}).isEmpty());
+    }
+
     void unusableCacheIsBuiltAnew_data()
     {
         QTest::addColumn<QString>("damage");
