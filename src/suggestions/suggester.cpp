@@ -1,5 +1,7 @@
 #include "suggester.h"
 
+#include "rawvectors.h"
+
 #include "apppaths.h"
 #include "atomicwrite.h"
 #include "keywordtable.h"
@@ -11,8 +13,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <unordered_map>
 #include <numeric>
+#include <unordered_map>
 
 using namespace Qt::StringLiterals;
 
@@ -25,25 +27,6 @@ constexpr qint64 largestCache = qint64(1) << 30;
 quint64 showKey(quint32 feature, qsizetype folder)
 {
     return quint64(feature) << 16 | quint64(folder);
-}
-
-template<typename T>
-void writeRaw(QDataStream &out, const std::vector<T> &values)
-{
-    out << quint64(values.size());
-    out.writeRawData(reinterpret_cast<const char *>(values.data()), int(values.size() * sizeof(T)));
-}
-
-template<typename T>
-bool readRaw(QDataStream &in, std::vector<T> &values)
-{
-    quint64 size = 0;
-    in >> size;
-    if (in.status() != QDataStream::Ok || size > quint64(in.device()->bytesAvailable()) / sizeof(T))
-        return false;
-    values.resize(size);
-    const int bytes = int(size * sizeof(T));
-    return in.readRawData(reinterpret_cast<char *>(values.data()), bytes) == bytes;
 }
 
 } // namespace
@@ -79,11 +62,11 @@ bool Suggester::load()
     QString titles;
     std::vector<quint32> titleStart;
     in >> index >> classes >> model >> titles;
-    if (!readRaw(in, titleStart) || titleStart.empty() || !std::is_sorted(titleStart.begin(), titleStart.end())
+    if (!RawVectors::read(in, titleStart) || titleStart.empty() || !std::is_sorted(titleStart.begin(), titleStart.end())
         || titleStart.front() != 0 || titleStart.back() != quint32(titles.size()))
         return false;
     std::vector<Shown> shown;
-    if (!readRaw(in, shown) || classes.size() != model.folders()
+    if (!RawVectors::read(in, shown) || classes.size() != model.folders()
         || std::any_of(classes.begin(), classes.end(), [&](qsizetype f) { return f < 0 || f >= index.folders().size(); }))
         return false;
     // Every page a reason may show must be there.
@@ -108,8 +91,8 @@ void Suggester::save() const
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_0);
     out << magic << version << m_index << m_classes << m_model << m_titles;
-    writeRaw(out, m_titleStart);
-    writeRaw(out, m_shown);
+    RawVectors::write(out, m_titleStart);
+    RawVectors::write(out, m_shown);
     try {
         QDir().mkpath(QFileInfo(m_setup.cacheFile).path());
         writeFileAtomically(m_setup.cacheFile, bytes);

@@ -1,6 +1,6 @@
 #include "suggestionmodel.h"
 
-#include <QIODevice>
+#include "rawvectors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,7 +9,8 @@
 
 namespace {
 
-// Chosen on the benchmark (bench/suggest.py): more rounds or another step size gained nothing there.
+// Chosen on the benchmark (bench/suggest.py): more rounds gained little for their time, other step sizes
+// nothing.
 constexpr int Rounds = 4;
 constexpr float Aggressiveness = 0.3f;
 constexpr float Smoothing = 0.05f; // naive Bayes' additive smoothing
@@ -25,26 +26,6 @@ void standardise(std::vector<float> &values)
     const float deviation = std::sqrt(variance / float(values.size())) + 1e-9f;
     for (float &value : values)
         value = (value - mean) / deviation;
-}
-
-template<typename T>
-void writeVector(QDataStream &out, const std::vector<T> &values)
-{
-    out << quint64(values.size());
-    out.writeRawData(reinterpret_cast<const char *>(values.data()), int(values.size() * sizeof(T)));
-}
-
-template<typename T>
-bool readVector(QDataStream &in, std::vector<T> &values)
-{
-    quint64 size = 0;
-    in >> size;
-    // The cache is this machine's own; a size beyond what is left of the file means damage.
-    const qint64 left = in.device() ? in.device()->bytesAvailable() : 0;
-    if (in.status() != QDataStream::Ok || size > quint64(left) / sizeof(T))
-        return false;
-    values.resize(size);
-    return in.readRawData(reinterpret_cast<char *>(values.data()), int(size * sizeof(T))) == int(size * sizeof(T));
 }
 
 } // namespace
@@ -387,9 +368,9 @@ float SuggestionModel::pullOf(quint32 feature, int folder) const
 QDataStream &operator<<(QDataStream &out, const SuggestionModel &model)
 {
     out << qint32(model.m_folders) << quint64(model.m_stride);
-    writeVector(out, model.m_rows);
-    writeVector(out, model.m_logPrior);
-    writeVector(out, model.m_logDenominator);
+    RawVectors::write(out, model.m_rows);
+    RawVectors::write(out, model.m_logPrior);
+    RawVectors::write(out, model.m_logDenominator);
     return out;
 }
 
@@ -402,7 +383,7 @@ QDataStream &operator>>(QDataStream &in, SuggestionModel &model)
     read.m_folders = folders;
     read.m_stride = size_t(stride);
     const bool whole = in.status() == QDataStream::Ok && folders >= 0 && folders <= 65535
-        && readVector(in, read.m_rows) && readVector(in, read.m_logPrior) && readVector(in, read.m_logDenominator);
+        && RawVectors::read(in, read.m_rows) && RawVectors::read(in, read.m_logPrior) && RawVectors::read(in, read.m_logDenominator);
     // Every row the scores follow must lie inside what was read.
     const size_t width = size_t(folders);
     const bool sound = whole && stride == (sizeof(SuggestionModel::RowHead) + 2 * width + sizeof(SuggestionModel::RowHead) - 1) / sizeof(SuggestionModel::RowHead)
