@@ -9,11 +9,14 @@
 
 using namespace Qt::StringLiterals;
 
-QList<Suggestion> suggestionsFor(const Suggester &suggester, const FilePlan &plan, PageFactsCache *facts)
+QList<Suggestion> suggestionsFor(const Suggester &suggester, const FilePlan &plan, PageFactsCache *facts,
+                                 PageFacts *used)
 {
     if (plan.candidates.size() == 1 || plan.asksEachTime())
         return {};
     const PageFacts pageFacts = facts ? facts->factsOf(plan.path) : plan.facts;
+    if (used)
+        *used = pageFacts;
     if (plan.candidates.isEmpty())
         return suggester.suggest(plan.path, pageFacts);
     QStringList among;
@@ -48,9 +51,10 @@ QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &file
         }
         row.facts = plan.facts;
         if (suggester) {
-            row.suggestions = suggestionsFor(*suggester, plan, facts.cache);
-            if (!row.suggestions.isEmpty() && facts.cache)
-                row.facts = facts.cache->factsOf(path); // what the suggestions went by
+            PageFacts wentBy;
+            row.suggestions = suggestionsFor(*suggester, plan, facts.cache, &wentBy);
+            if (!row.suggestions.isEmpty())
+                row.facts = wentBy;
         }
         rows.append(row);
     }

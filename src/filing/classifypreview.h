@@ -39,8 +39,10 @@ QList<PreviewRow> previewPass(const KeywordTable &table, const QStringList &file
                               PageFactsUse facts = {}, const Suggester *suggester = nullptr);
 
 /// The suggestions for one file, as a pass without a user and the preview make them: where it may belong
-/// when no keyword matched, its candidates ranked when several did.
-QList<Suggestion> suggestionsFor(const Suggester &suggester, const FilePlan &plan, PageFactsCache *facts);
+/// when no keyword matched, its candidates ranked when several did. `used` learns the page's facts they
+/// went by.
+QList<Suggestion> suggestionsFor(const Suggester &suggester, const FilePlan &plan, PageFactsCache *facts,
+                                 PageFacts *used = nullptr);
 
 /// The row as the table shows it: file, destination (or why there is none), keyword lines (with where each
 /// matched, when not in the name), companion folder, the page's title and address, the suggestions.

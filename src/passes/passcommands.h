@@ -1,8 +1,7 @@
 #pragma once
 
-#include "mainview.h"
+#include "passlog.h"
 
-#include <QMetaType>
 #include <QObject>
 
 class Desk;
@@ -15,16 +14,14 @@ class QMenu;
 class QPushButton;
 class QUrl;
 
-Q_DECLARE_METATYPE(LoggedMove)
-
 // The passes over the source folder: Classify, its preview (the Classify button's menu, Ctrl+P), and the
 // log's Undo of one move and of a whole pass.
 class PassCommands : public QObject
 {
     Q_OBJECT
 public:
-    /// Where a log item keeps the move it shows (as PassLog keeps it).
-    static constexpr int LoggedMoveRole = Qt::UserRole;
+    /// Where a log item keeps the move it shows.
+    static constexpr int LoggedMoveRole = PassLog::LoggedMoveRole;
 
     /// The preview and the questions open over `window`.
     PassCommands(Desk &desk, DeskView &view, QPushButton *classifyButton, QListWidget *log, FileList *files,

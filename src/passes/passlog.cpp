@@ -1,7 +1,5 @@
 #include "passlog.h"
 
-#include "passcommands.h"
-
 #include "dialogs/programfonts.h"
 
 PassLog::PassLog(QWidget *parent)

@@ -3,6 +3,9 @@
 #include "mainview.h"
 
 #include <QListWidget>
+#include <QMetaType>
+
+Q_DECLARE_METATYPE(LoggedMove)
 
 // The classification log: a line for every move (keeping the move, for undo), and a line of its own look
 // for what a pass or an undo did, which nothing can select.

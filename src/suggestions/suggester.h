@@ -48,7 +48,6 @@ public:
 
     qsizetype pageCount() const { return m_index.pageCount(); }
     qsizetype folderCount() const { return m_classes.size(); }
-    QString cacheFile() const { return m_setup.cacheFile; }
     QString parentFolder() const { return m_setup.parentFolder; }
     QSet<QString> leftOut() const { return m_setup.leaveOut; }
 

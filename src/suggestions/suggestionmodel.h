@@ -23,7 +23,6 @@ public:
     /// Learns anew from the examples, of folders 0 to folders - 1.
     void train(const std::vector<Example> &examples, int folders);
 
-    bool isEmpty() const { return m_folders == 0; }
     int folders() const { return m_folders; }
 
     /// Each folder's score for the page: between 0 and 1, together 1; none when no filed page shares
